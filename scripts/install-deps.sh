@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what Flowskin needs to build, run and test on Debian 12. Idempotent:
+# packages already present are left alone and nothing is downloaded again.
+set -euo pipefail
+packages=(
+  cmake g++ make
+  qt6-base-dev libqt6opengl6-dev
+  libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

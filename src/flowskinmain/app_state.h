@@ -1,0 +1,51 @@
+#pragma once
+// Program-wide state: one instance, owned by the main window and passed by
+// reference to whatever needs it. Field names are the program's shared names.
+#include <cstdint>
+
+#include "flow/flow_source.h"
+#include "mesh/mesh_model.h"
+#include "view_record.h"
+
+// Shared frame flags and counters of the frame driver.
+struct TFrameState {
+  bool gl_ready = false;
+  bool scene_dirty = false;
+  bool view_changed = false;
+  bool texture_dragged = false;
+  int32_t tex_lock_state = 0;  // 0 free, 1 locked, 2 just unlocked
+  bool lighting_on = false;
+  int32_t redraw_suspended = 0;
+  bool noise_dirty = false;
+  uint8_t data_channel = 0;  // 0..9
+  int32_t frame_counter = 0;
+  int32_t fps_frames = 0;
+  int64_t fps_last_tick = 0, fps_tick = 0;
+};
+
+// Mouse gesture state of the view.
+struct TMouseState {
+  uint8_t mouse_mode = 0;  // 0 none, 1 rotate, 2 zoom, 3 pan, 4 drag a flow source
+  int32_t last_mouse_x = 0, last_mouse_y = 0;
+  TVec3 drag_point;
+  TVec3 drag_ray;
+  int32_t drag_axis = 1;  // 1, 2, 3 for x, y, z
+};
+
+// Noise generator state that outlives a rebuild of the noise textures.
+struct TNoiseState {
+  uint32_t random_state = 0;  // linear congruential generator, never reseeded
+  int32_t pulse_table[256] = {};
+  double noise_phase = 0;
+};
+
+struct TAppState {
+  TMesh mesh;
+  bool mesh_loaded = false;  // a mesh has been loaded at least once
+  TView view;
+  TStoredMatrices matrices;
+  TFrameState frame;
+  TFlowSourceTable sources;
+  TMouseState mouse;
+  TNoiseState noise;
+};

@@ -1,0 +1,93 @@
+#pragma once
+// The one triangulated surface of the program and the small vector operations
+// used everywhere. Every per-vertex quantity lives in one interleaved TVertex
+// record; the drawing code hands the vertex array to OpenGL with
+// sizeof(TVertex) as stride (positions from adv_pos, texture coordinates from
+// tex), so the field order below is fixed and `tex` must be followed by a float.
+#include <cstdint>
+#include <vector>
+
+// Three single-precision components. Arithmetic is done in double and stored
+// back as float; dot products and lengths are returned as double.
+struct TVec3 {
+  float x = 0, y = 0, z = 0;
+};
+
+// Adjacency lists hold at most this many entries; further ones are dropped.
+constexpr int kMaxAdjacent = 15;
+
+// Number of scalar data channels (codes 0..9).
+constexpr int kDataChannelCount = 10;
+
+struct TVertex {
+  TVec3 pos;        // base position (object space)
+  TVec3 adv_pos;    // displaced position drawn by the advection pass
+  TVec3 normal;     // unit vertex normal
+  TVec3 velo;       // current velocity used for advection
+  TVec3 e1;         // first tangent axis of the local frame
+  TVec3 e2;         // second tangent axis (normal x e1)
+  TVec3 user_velo;  // velocity read from the file
+  int32_t nb[kMaxAdjacent];     // edge-connected neighbours, nb[0 .. nb_count-1]
+  int32_t nb_count;
+  int32_t vface[kMaxAdjacent];  // incident faces, vface[0 .. vface_count-1]
+  int32_t vface_count;
+  double kmax;       // larger principal curvature
+  double kmin;       // smaller principal curvature
+  TVec3 dir_max;     // direction of kmax as used by display and flow
+  TVec3 dir_min;     // direction of kmin as used
+  TVec3 dir_max0;    // direction of kmax as computed, never changed afterwards
+  TVec3 dir_min0;    // direction of kmin as computed
+  float tex[2];      // texture coordinate used when drawing (s, t)
+  float tex0[2];     // base texture coordinate (u, v); must follow tex
+  double cur_value;  // value of the selected data channel
+  double aux;        // auxiliary scalar field
+  double aux_base;   // working copy of aux
+  double norm_value; // cur_value mapped to 0..1 by the channel's range
+  int32_t align_mark;  // mark of the direction-field alignment walk
+  double speed;      // length of velo
+};
+
+struct TFace {
+  int32_t v[3];    // vertex indices; their order gives the orientation
+  TVec3 fnormal;   // unit face normal, normalise((P1-P0) x (P2-P1))
+  int32_t fmark;   // scratch mark of strip building and crack insertion
+};
+
+using VertexArray = std::vector<TVertex>;
+using FaceArray = std::vector<TFace>;
+
+struct TRange {
+  double min = 0, max = 0;
+};
+
+struct TMesh {
+  int32_t vertex_count = 0;  // vertices in use (the array may be longer)
+  int32_t face_count = 0;    // faces; the face array is exactly this long
+  bool has_user_velo = false;
+  bool has_tex0 = false;
+  double box_min[3] = {0, 0, 0};
+  double box_max[3] = {0, 0, 0};
+  FaceArray faces;
+  VertexArray vertices;
+  int32_t time_count = 0;
+  std::vector<std::vector<TVec3>> time_velo;  // [time step][vertex]
+  std::vector<double> time_values;            // [time step]
+  TVec3 box_center;
+  double box_size = 0;   // bounding-box diagonal: the global length scale
+  int32_t strip_len = 0; // entries of strips in use
+  std::vector<int32_t> strips;
+  TRange auto_range[kDataChannelCount];  // ranges computed from the data
+  TRange data_range[kDataChannelCount];  // ranges in use for colour mapping
+};
+
+// out := a x b; all inputs are read before out is written (out may alias a or b).
+void vec_cross(const TVec3& a, const TVec3& b, TVec3& out);
+// v := s v.
+void vec_scale(TVec3& v, double s);
+double vec_dot(const TVec3& a, const TVec3& b);
+double vec_length(const TVec3& v);
+void vec_zero(TVec3& v);
+// v := v / |v| when |v| > 0; a zero vector stays zero.
+void vec_normalize(TVec3& v);
+// out := a + b; inputs read before out is written.
+void vec_add(const TVec3& a, const TVec3& b, TVec3& out);
