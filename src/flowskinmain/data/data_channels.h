@@ -1,0 +1,34 @@
+#pragma once
+// The ten scalar data channels a vertex can show, and the value ranges the
+// colour map uses. Channel codes: 0 K min, 1 K max, 2 max abs K,
+// 3 (Kmin + Kmax)/2, 4 Velocity, 5 Aux, 6 X, 7 Y, 8 Z, 9 K max * K min.
+#include "mesh/mesh_model.h"
+
+enum DataChannel : int {
+  kChanKMin = 0,
+  kChanKMax = 1,
+  kChanKMaxAbs = 2,
+  kChanKAvg = 3,
+  kChanVelocity = 4,
+  kChanAux = 5,
+  kChanX = 6,
+  kChanY = 7,
+  kChanZ = 8,
+  kChanKMinMax = 9,
+};
+
+// Value of channel `channel` at one vertex (reads kmin, kmax, speed, aux, pos).
+double ChannelValue(const TVertex& v, int channel);
+
+// Fills auto_range of all ten channels from the first vertex_count vertices
+// (the velocity channel also covers every time-step vector); constant channels
+// get 0..7 (Aux) or 0..10; K min, K max and (Kmin+Kmax)/2 get fixed ranges.
+// With copy_to_data_range, data_range := auto_range. No vertices: nothing.
+void ComputeDataRanges(TMesh& mesh, bool copy_to_data_range);
+
+// The range buttons ">", "<", "<>", "><" on one (min, max) pair.
+enum class RangeCommand { ShiftUp, ShiftDown, Widen, Narrow };
+TRange ApplyRangeCommand(TRange r, RangeCommand cmd);
+
+// A typed pair is accepted only when min < max.
+bool AcceptTypedRange(double min, double max);
