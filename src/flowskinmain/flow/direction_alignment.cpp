@@ -1,0 +1,85 @@
+#include "flow/direction_alignment.h"
+
+#include <cmath>
+#include <vector>
+
+void ResetCurvatureDirections(TMesh& mesh, bool sort_max_abs) {
+  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+    TVertex& v = mesh.vertices[i];
+    const bool cross = sort_max_abs && !(std::abs(v.kmax) > std::abs(v.kmin));
+    if (cross) {
+      v.dir_max = v.dir_min0;
+      v.dir_min = v.dir_max0;
+    } else {
+      v.dir_max = v.dir_max0;
+      v.dir_min = v.dir_min0;
+    }
+  }
+}
+
+void AlignWithAxis(TMesh& mesh, double x, double y, double z) {
+  TVec3 a{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+  vec_normalize(a);
+  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+    TVertex& v = mesh.vertices[i];
+    if (vec_dot(v.dir_max, a) < 0) vec_scale(v.dir_max, -1.0);
+    if (vec_dot(v.dir_min, a) < 0) vec_scale(v.dir_min, -1.0);
+  }
+}
+
+void AlignDirectionsWithAxis(TMesh& mesh, int axis) {
+  if (axis < 0 || axis > 2) return;
+  AlignWithAxis(mesh, axis == 0 ? 1 : 0, axis == 1 ? 1 : 0, axis == 2 ? 1 : 0);
+}
+
+namespace {
+
+// Negates the chosen direction of vertex `vi` when it points against the sum of
+// the same direction over its oriented neighbours (align_mark 2). With no
+// oriented neighbour the sum is zero and nothing changes.
+void OrientDirection(TMesh& mesh, int32_t vi, TVec3 TVertex::*dir) {
+  const TVertex& v = mesh.vertices[vi];
+  double sx = 0, sy = 0, sz = 0;
+  for (int32_t j = 0; j < v.nb_count && j < kMaxAdjacent; ++j) {
+    const int32_t n = v.nb[j];
+    if (n < 0 || n >= mesh.vertex_count) continue;
+    const TVertex& w = mesh.vertices[n];
+    if (w.align_mark != 2) continue;
+    const TVec3& d = w.*dir;
+    sx += d.x;
+    sy += d.y;
+    sz += d.z;
+  }
+  TVec3& own = mesh.vertices[vi].*dir;
+  if (sx * own.x + sy * own.y + sz * own.z < 0) vec_scale(own, -1.0);
+}
+
+}  // namespace
+
+void AlignNeighbours(TMesh& mesh, bool sort_max_abs) {
+  const int32_t count = mesh.vertex_count;
+  if (count <= 0) return;
+  ResetCurvatureDirections(mesh, sort_max_abs);
+  for (int32_t i = 0; i < count; ++i) mesh.vertices[i].align_mark = 0;
+
+  // Every vertex enters the queue at most once (marked 1 when queued).
+  std::vector<int32_t> queue(static_cast<size_t>(count));
+  int32_t head = 0, tail = -1;
+  const int32_t start = count / 2;
+  queue[++tail] = start;
+  mesh.vertices[start].align_mark = 1;
+  while (head <= tail) {
+    const int32_t vi = queue[head];
+    OrientDirection(mesh, vi, &TVertex::dir_max);
+    OrientDirection(mesh, vi, &TVertex::dir_min);
+    TVertex& v = mesh.vertices[vi];
+    v.align_mark = 2;
+    ++head;
+    for (int32_t j = 0; j < v.nb_count && j < kMaxAdjacent; ++j) {
+      const int32_t n = v.nb[j];
+      if (n < 0 || n >= count || mesh.vertices[n].align_mark != 0) continue;
+      queue[++tail] = n;
+      mesh.vertices[n].align_mark = 1;
+    }
+  }
+}
