@@ -1,0 +1,156 @@
+#include "glpanel/glpanel.h"
+
+#include <QExposeEvent>
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QSurfaceFormat>
+
+TFpGuard::TFpGuard() {
+  // Saves the environment, clears the flags and masks every exception.
+  std::feholdexcept(&saved_);
+}
+
+TFpGuard::~TFpGuard() {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  std::fesetenv(&saved_);
+}
+
+namespace {
+
+QSurfaceFormat PanelFormat() {
+  QSurfaceFormat f;
+  f.setRenderableType(QSurfaceFormat::OpenGL);
+  f.setProfile(QSurfaceFormat::CompatibilityProfile);
+  f.setVersion(1, 1);
+  f.setRedBufferSize(8);
+  f.setGreenBufferSize(8);
+  f.setBlueBufferSize(8);
+  f.setAlphaBufferSize(0);
+  f.setDepthBufferSize(32);
+  f.setStencilBufferSize(0);
+  f.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  return f;
+}
+
+TShiftState ShiftOf(const QMouseEvent* e) {
+  TShiftState s;
+  const Qt::KeyboardModifiers m = e->modifiers();
+  s.shift = m.testFlag(Qt::ShiftModifier);
+  s.alt = m.testFlag(Qt::AltModifier);
+  s.ctrl = m.testFlag(Qt::ControlModifier);
+  const Qt::MouseButtons b = e->buttons();
+  s.left = b.testFlag(Qt::LeftButton);
+  s.right = b.testFlag(Qt::RightButton);
+  s.middle = b.testFlag(Qt::MiddleButton);
+  return s;
+}
+
+TMouseButton ButtonOf(const QMouseEvent* e) {
+  switch (e->button()) {
+    case Qt::RightButton: return TMouseButton::Right;
+    case Qt::MiddleButton: return TMouseButton::Middle;
+    default: return TMouseButton::Left;
+  }
+}
+
+}  // namespace
+
+TGLPanel::TGLPanel(QWindow* parent) : QWindow(parent) {
+  setSurfaceType(QSurface::OpenGLSurface);
+  setFormat(PanelFormat());
+}
+
+TGLPanel::~TGLPanel() {
+  if (context_ready_) DestroyContext();
+}
+
+int TGLPanel::Width() const { return qRound(width() * devicePixelRatio()); }
+int TGLPanel::Height() const { return qRound(height() * devicePixelRatio()); }
+
+void TGLPanel::exposeEvent(QExposeEvent*) {
+  if (isExposed()) Paint();
+}
+
+bool TGLPanel::event(QEvent* event) {
+  if (event->type() == QEvent::UpdateRequest) {
+    if (isExposed()) Paint();
+    return true;
+  }
+  return QWindow::event(event);
+}
+
+void TGLPanel::resizeEvent(QResizeEvent*) {
+  if (OnResize) OnResize(this);
+}
+
+// Every paint draws and swaps; the first one only creates the context, runs
+// OnGLInit, OnResize and one Redraw.
+void TGLPanel::Paint() {
+  if (!context_ready_) {
+    CreateContext();
+    if (OnResize) {
+      OnResize(this);
+      Redraw();
+    }
+    return;
+  }
+  TFpGuard guard;
+  if (!render_context_->makeCurrent(this)) return;
+  DoRedraw();
+  render_context_->swapBuffers(this);
+}
+
+void TGLPanel::Redraw() {
+  if (!context_ready_) return;
+  TFpGuard guard;
+  // The panel's context is the program's only one; making it current again is
+  // cheap and keeps drawing correct if the toolkit touched another context.
+  if (!render_context_->makeCurrent(this)) return;
+  DoRedraw();
+  if (SwapBB) render_context_->swapBuffers(this);
+}
+
+// Context creation is not checked for success: drawing into a panel whose
+// context failed simply has no effect (makeCurrent fails, nothing is drawn).
+void TGLPanel::CreateContext() {
+  if (!handle()) create();
+  render_context_ = new QOpenGLContext();
+  render_context_->setFormat(requestedFormat());
+  render_context_->create();
+  render_context_->makeCurrent(this);
+  context_ready_ = true;
+  DoGLInit();
+}
+
+void TGLPanel::DestroyContext() {
+  if (render_context_->makeCurrent(this)) render_context_->doneCurrent();
+  delete render_context_;
+  render_context_ = nullptr;
+  context_ready_ = false;
+}
+
+void TGLPanel::DoGLInit() {
+  if (!OnGLInit) return;
+  TFpGuard guard;
+  OnGLInit(this);
+}
+
+void TGLPanel::DoRedraw() {
+  if (OnRedraw) OnRedraw(this);
+}
+
+// Mouse positions in device pixels, like Width()/Height().
+void TGLPanel::mousePressEvent(QMouseEvent* e) {
+  const qreal r = devicePixelRatio();
+  if (OnMouseDown) OnMouseDown(this, ButtonOf(e), ShiftOf(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+}
+
+void TGLPanel::mouseMoveEvent(QMouseEvent* e) {
+  const qreal r = devicePixelRatio();
+  if (OnMouseMove) OnMouseMove(this, ShiftOf(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+}
+
+void TGLPanel::mouseReleaseEvent(QMouseEvent* e) {
+  const qreal r = devicePixelRatio();
+  if (OnMouseUp) OnMouseUp(this, ButtonOf(e), ShiftOf(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+}

@@ -1,0 +1,80 @@
+#pragma once
+// TGLPanel: a window that owns one OpenGL context and hands drawing to its owner.
+// The context (compatibility profile, RGB 8/8/8, depth 32, double buffered) is
+// created lazily at the first expose; then OnGLInit fires once, OnResize, and one
+// Redraw. Every later paint and every explicit Redraw runs OnRedraw inside the
+// floating-point guard and shows the back buffer. The panel knows nothing of
+// what is drawn. Shown inside widgets through QWidget::createWindowContainer.
+#include <QWindow>
+#include <cfenv>
+#include <functional>
+
+class QOpenGLContext;
+
+enum class TMouseButton { Left, Right, Middle };
+
+// Modifier keys and mouse buttons held during a mouse event.
+struct TShiftState {
+  bool shift = false, alt = false, ctrl = false;
+  bool left = false, right = false, middle = false;
+};
+
+class TGLPanel : public QWindow {
+  Q_OBJECT
+ public:
+  explicit TGLPanel(QWindow* parent = nullptr);
+  ~TGLPanel() override;
+
+  // Owner's events; the panel passes itself as sender. Unassigned ones are skipped.
+  std::function<void(TGLPanel*)> OnRedraw;
+  std::function<void(TGLPanel*)> OnGLInit;
+  std::function<void(TGLPanel*)> OnResize;
+  // Mouse positions are panel pixels, origin top-left.
+  std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseDown;
+  std::function<void(TGLPanel*, TShiftState, int x, int y)> OnMouseMove;
+  std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseUp;
+
+  // Whether an explicit Redraw shows the back buffer; a paint always swaps.
+  bool SwapBB = true;
+
+  // Explicit redraw: draws through OnRedraw and (with SwapBB) swaps. Does nothing
+  // before the context exists; never creates it.
+  void Redraw();
+
+  bool ContextReady() const { return context_ready_; }
+  QOpenGLContext* RenderContext() const { return render_context_; }
+  // Drawing size in device pixels.
+  int Width() const;
+  int Height() const;
+
+ protected:
+  void exposeEvent(QExposeEvent* event) override;
+  bool event(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void Paint();
+  void CreateContext();
+  void DestroyContext();
+  void DoGLInit();
+  void DoRedraw();
+
+  QOpenGLContext* render_context_ = nullptr;
+  bool context_ready_ = false;
+};
+
+// Runs a scope with all floating-point exceptions masked: saves the environment,
+// masks everything, and on exit clears the pending flags and restores it.
+class TFpGuard {
+ public:
+  TFpGuard();
+  ~TFpGuard();
+  TFpGuard(const TFpGuard&) = delete;
+  TFpGuard& operator=(const TFpGuard&) = delete;
+
+ private:
+  std::fenv_t saved_;
+};

@@ -1,0 +1,139 @@
+// TGLPanel on a real X display: lazy context creation, event order of the first
+// paint, explicit redraws, and the floating-point guard.
+#include "glpanel/glpanel.h"
+
+#include <GL/gl.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QOpenGLContext>
+#include <algorithm>
+#include <cfenv>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Processes events until pred holds or two seconds pass.
+template <class Pred>
+bool WaitFor(Pred pred) {
+  QElapsedTimer t;
+  t.start();
+  while (!pred() && t.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return pred();
+}
+
+struct Recorder {
+  std::vector<std::string> calls;
+  void Attach(TGLPanel& p) {
+    p.OnGLInit = [this](TGLPanel*) { calls.push_back("init"); };
+    p.OnResize = [this](TGLPanel*) { calls.push_back("resize"); };
+    p.OnRedraw = [this](TGLPanel*) { calls.push_back("redraw"); };
+  }
+  int Count(const std::string& name) const { return int(std::count(calls.begin(), calls.end(), name)); }
+};
+
+}  // namespace
+
+TEST(GLPanel, RedrawBeforeFirstPaintDoesNothingAndCreatesNoContext) {
+  TGLPanel panel;
+  Recorder rec;
+  rec.Attach(panel);
+  panel.resize(64, 48);
+  panel.Redraw();
+  panel.Redraw();
+  EXPECT_FALSE(panel.ContextReady());
+  EXPECT_EQ(panel.RenderContext(), nullptr);
+  EXPECT_EQ(rec.Count("redraw"), 0);
+  EXPECT_EQ(rec.Count("init"), 0);
+}
+
+TEST(GLPanel, FirstPaintRunsInitOnceThenResizeThenOneRedraw) {
+  TGLPanel panel;
+  Recorder rec;
+  rec.Attach(panel);
+  panel.resize(64, 48);
+  panel.show();
+  ASSERT_TRUE(WaitFor([&] { return panel.ContextReady() && rec.Count("redraw") > 0; }));
+  // Resizes from the toolkit may come before the first paint; from the
+  // context's creation on the order is fixed.
+  auto it = std::find(rec.calls.begin(), rec.calls.end(), "init");
+  ASSERT_NE(it, rec.calls.end());
+  ASSERT_GE(rec.calls.end() - it, 3);
+  EXPECT_EQ(*(it + 1), "resize");
+  EXPECT_EQ(*(it + 2), "redraw");
+  panel.Redraw();
+  panel.Redraw();
+  panel.requestUpdate();
+  const int before = rec.Count("redraw");
+  WaitFor([&] { return rec.Count("redraw") > before; });
+  EXPECT_EQ(rec.Count("init"), 1);
+  EXPECT_GE(rec.Count("redraw"), 4);
+}
+
+TEST(GLPanel, WithoutResizeHandlerFirstPaintOnlyInitialises) {
+  TGLPanel panel;
+  std::vector<std::string> calls;
+  panel.OnGLInit = [&](TGLPanel*) { calls.push_back("init"); };
+  panel.OnRedraw = [&](TGLPanel*) { calls.push_back("redraw"); };
+  panel.resize(32, 32);
+  panel.show();
+  ASSERT_TRUE(WaitFor([&] { return panel.ContextReady(); }));
+  // Later expose events may draw, but the creating paint itself ends after init.
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front(), "init");
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "init"), 1);
+  const size_t n = calls.size();
+  panel.Redraw();
+  EXPECT_EQ(calls.size(), n + 1);
+  EXPECT_EQ(calls.back(), "redraw");
+}
+
+TEST(GLPanel, DrawnClearColourReadsBackFromTheBackBuffer) {
+  TGLPanel panel;
+  panel.OnResize = [](TGLPanel*) {};
+  panel.OnRedraw = [](TGLPanel* p) {
+    glViewport(0, 0, p->Width(), p->Height());
+    glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  };
+  panel.resize(40, 30);
+  panel.show();
+  ASSERT_TRUE(WaitFor([&] { return panel.ContextReady(); }));
+  panel.SwapBB = false;  // leave the image in the back buffer to read it
+  panel.Redraw();
+  unsigned char px[3] = {0, 0, 0};
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(panel.Width() / 2, panel.Height() / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+  EXPECT_EQ(px[0], 255);
+  EXPECT_NEAR(px[1], 128, 1);
+  EXPECT_EQ(px[2], 0);
+  GLint depth_bits = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
+  EXPECT_GE(depth_bits, 24);
+}
+
+TEST(GLPanel, DrawingRunsWithExceptionsMaskedAndFlagsCleared) {
+  TGLPanel panel;
+  panel.OnResize = [](TGLPanel*) {};
+  int raised = 0;
+  volatile double zero = 0;
+  panel.OnRedraw = [&](TGLPanel*) {
+    volatile double r = 1.0 / zero;  // would trap if exceptions were unmasked
+    (void)r;
+    raised = std::fetestexcept(FE_DIVBYZERO) ? 1 : 0;
+  };
+  panel.resize(16, 16);
+  panel.show();
+  ASSERT_TRUE(WaitFor([&] { return panel.ContextReady(); }));
+  std::feclearexcept(FE_ALL_EXCEPT);
+  feenableexcept(FE_DIVBYZERO);
+  panel.Redraw();
+  const int traps_after = fegetexcept();
+  fedisableexcept(FE_ALL_EXCEPT);
+  EXPECT_EQ(raised, 1);
+  EXPECT_TRUE(traps_after & FE_DIVBYZERO);  // the caller's traps are restored
+  EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO));  // no flag leaks out
+}
