@@ -1,0 +1,13 @@
+#pragma once
+// Copy of the frame into the frame texture, which the next frame maps back
+// onto the surface at the upstream texture coordinates.
+#include "view_record.h"
+
+// Texture object that holds the previous frame (GL_TEXTURE_2D, GL_RGB).
+constexpr unsigned kFrameTexture = 8;
+
+// Redefines the bound 2-D texture (the frame texture) from the lower-left
+// view.tex_width x view.tex_height window pixels, one texel per pixel, with
+// LINEAR filters (no mipmaps) and REPEAT wrap. tex_width/tex_height are the
+// power-of-two sizes the frame set up from the panel size before composing.
+void CaptureFrame(const TView& view);

@@ -1,0 +1,25 @@
+#include "data/colour_map_gl.h"
+
+#include <GL/gl.h>
+
+void SetColourMapParameters() {
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void BuildColourMap(int32_t min_colour, int32_t max_colour, bool long_way) {
+  const TColourMapTexels texels = ColourMapTexels(min_colour, max_colour, long_way);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage1D(GL_TEXTURE_1D, 0, 3, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+}
+
+TRangeTexts RefreshRenderState(TAppState& app, const TRenderStateControls& c, bool rebuild) {
+  app.frame.data_channel = ChannelCode(c.radios);
+  if (rebuild) {
+    SetColourMapParameters();
+    BuildColourMap(c.datamin, c.datamax, c.long_way);
+  }
+  return RefreshDataChannel(app, c.radios);
+}

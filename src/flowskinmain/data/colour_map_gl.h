@@ -1,0 +1,19 @@
+#pragma once
+// GL half of the render-state refresh: the 1-D colour map texture of the
+// data-coloured passes and the whole RefreshRenderState.
+#include "app_state.h"
+#include "data/render_state.h"
+
+// GL_TEXTURE_1D (default object): CLAMP wrap, NEAREST filters, and the global
+// texture environment GL_MODULATE so lighting still shades the map colours.
+void SetColourMapParameters();
+
+// Loads the 256 texels from the "Min" to the "Max" colour into the default
+// 1-D texture (GL_RGB, one byte per component).
+void BuildColourMap(int32_t min_colour, int32_t max_colour, bool long_way);
+
+// data_channel from the radios; with `rebuild` also the colour map (needs the
+// GL context current); per-vertex cur_value/norm_value; scene_dirty := true.
+// Returns the texts for eddmin / eddmax, which the caller writes only when
+// `rebuild` is set.
+TRangeTexts RefreshRenderState(TAppState& app, const TRenderStateControls& c, bool rebuild);

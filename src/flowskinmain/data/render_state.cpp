@@ -1,0 +1,92 @@
+#include "data/render_state.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "colorconversion/colorconversion.h"
+#include "data/data_channels.h"
+
+uint8_t ChannelCode(const TChannelRadios& r) {
+  if (r.kmax) return kChanKMax;
+  if (r.kmin) return kChanKMin;
+  if (r.kminmax) return kChanKMinMax;
+  if (r.kmaxabs) return kChanKMaxAbs;
+  if (r.kavg) return kChanKAvg;
+  if (r.px) return kChanX;
+  if (r.py) return kChanY;
+  if (r.pz) return kChanZ;
+  if (r.ad) return kChanAux;
+  return kChanVelocity;
+}
+
+void ComputeVertexData(TMesh& mesh, int code) {
+  if (code < 0 || code >= kDataChannelCount) return;
+  const TRange range = mesh.data_range[code];
+  const double width = range.max - range.min;
+  const int32_t n = std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
+  for (int32_t i = 0; i < n; ++i) {
+    TVertex& v = mesh.vertices[i];
+    v.cur_value = ChannelValue(v, code);
+    v.norm_value = width > 0 ? (v.cur_value - range.min) / width : 0.0;
+  }
+}
+
+namespace {
+
+// Trailing zeros and a bare decimal point removed from a digit string.
+std::string TrimFraction(std::string s) {
+  if (s.find('.') == std::string::npos) return s;
+  while (!s.empty() && s.back() == '0') s.pop_back();
+  if (!s.empty() && s.back() == '.') s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+std::string FormatRangeValue(double x) {
+  if (std::isnan(x)) return "NAN";
+  if (std::isinf(x)) return x > 0 ? "INF" : "-INF";
+  if (x == 0) return "0";
+  // Round to 6 significant digits first: the notation depends on the rounded value.
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.5e", x);
+  const char* e = std::strchr(buf, 'e');
+  const int exp10 = std::atoi(e + 1);  // x = d.ddddd * 10^exp10
+  if (exp10 >= -5 && exp10 <= 5) {
+    std::snprintf(buf, sizeof buf, "%.*f", 5 - exp10, x);
+    return TrimFraction(buf);
+  }
+  std::string mantissa(buf, static_cast<size_t>(e - buf));
+  mantissa = TrimFraction(mantissa);
+  char exp_text[16];
+  std::snprintf(exp_text, sizeof exp_text, "E%s%03d", exp10 < 0 ? "-" : "", std::abs(exp10));
+  return mantissa + exp_text;
+}
+
+TColourMapTexels ColourMapTexels(int32_t min_colour, int32_t max_colour, bool long_way) {
+  const THLSInt a = RGBToHLS(SplitColor(min_colour));
+  const THLSInt b = RGBToHLS(SplitColor(max_colour));
+  TColourMapTexels texels{};
+  for (int i = 0; i < 256; ++i) {
+    const TRGBInt c = HLSToRGB(InterpolateHLS(a, b, long_way, i / 255.0));
+    texels[3 * i + 0] = static_cast<uint8_t>(std::clamp(c.red, 0, 255));
+    texels[3 * i + 1] = static_cast<uint8_t>(std::clamp(c.green, 0, 255));
+    texels[3 * i + 2] = static_cast<uint8_t>(std::clamp(c.blue, 0, 255));
+  }
+  return texels;
+}
+
+TRangeTexts RangeTexts(const TMesh& mesh, int code) {
+  if (code < 0 || code >= kDataChannelCount) return {};
+  return {FormatRangeValue(mesh.data_range[code].min), FormatRangeValue(mesh.data_range[code].max)};
+}
+
+TRangeTexts RefreshDataChannel(TAppState& app, const TChannelRadios& radios) {
+  app.frame.data_channel = ChannelCode(radios);
+  ComputeVertexData(app.mesh, app.frame.data_channel);
+  app.frame.scene_dirty = true;
+  return RangeTexts(app.mesh, app.frame.data_channel);
+}

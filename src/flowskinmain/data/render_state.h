@@ -1,0 +1,64 @@
+#pragma once
+// The CPU half of the render-state refresh: which data channel the radio
+// buttons select, the per-vertex value and normalised value of that channel,
+// the texts of the "Min"/"Max" edits, and the 256 texels of the colour map.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app_state.h"
+#include "mesh/mesh_model.h"
+
+// The channel radio buttons of the "Data" tab. "Velocity" (rbvelocity) is not
+// listed: it is what none of the others being checked means.
+struct TChannelRadios {
+  bool kmax = false;     // rbkmax "K max"
+  bool kmin = false;     // rbkmin "K min"
+  bool kminmax = false;  // rbkminmax "K max * K min" (hidden)
+  bool kmaxabs = false;  // rbkmaxabs "max abs K" (hidden)
+  bool kavg = false;     // rbkavg "(Kmin + Kmax)/2"
+  bool px = false;       // rbpx "X"
+  bool py = false;       // rbpy "Y"
+  bool pz = false;       // rbpz "Z"
+  bool ad = false;       // rbad "Aux"
+};
+
+// Control values the refresh reads (defaults: the controls at start).
+struct TRenderStateControls {
+  TChannelRadios radios;
+  int32_t datamin = 0xFFFF00;  // sh_datamin colour value, aqua (0, 255, 255)
+  int32_t datamax = 0x8080FF;  // sh_datamax, (255, 128, 128)
+  bool long_way = false;       // cblong: hue the long way round
+};
+
+// Code of the first checked radio button in the order K max, K min,
+// K max * K min, max abs K, (Kmin + Kmax)/2, X, Y, Z, Aux; 4 (Velocity) when
+// none is checked.
+uint8_t ChannelCode(const TChannelRadios& r);
+
+// For vertices 0 .. vertex_count-1: cur_value := the channel's value,
+// norm_value := (cur_value - min) / (max - min) with data_range[code].
+// A range with max <= min (never stored by the range commands) maps every
+// vertex to 0 instead of dividing by zero.
+void ComputeVertexData(TMesh& mesh, int code);
+
+// The general number format of the range edits: at most 6 significant
+// digits, trailing zeros dropped; fixed notation when the rounded value has a
+// decimal exponent from -4 to 6 (0.00001 .. 999999), scientific otherwise
+// with an exponent of at least 3 digits ("1.5E-006", "1.23457E007").
+std::string FormatRangeValue(double x);
+
+// The 256 RGB texels of the colour map from the "Min" to the "Max" colour,
+// interpolated in hue-lightness-saturation (the long way round with long_way).
+using TColourMapTexels = std::array<uint8_t, 256 * 3>;
+TColourMapTexels ColourMapTexels(int32_t min_colour, int32_t max_colour, bool long_way);
+
+// Texts of eddmin / eddmax for the selected channel.
+struct TRangeTexts {
+  std::string min, max;
+};
+TRangeTexts RangeTexts(const TMesh& mesh, int code);
+
+// The non-GL part of RefreshRenderState: data_channel from the radios,
+// per-vertex data, scene_dirty := true. Returns the range texts to show.
+TRangeTexts RefreshDataChannel(TAppState& app, const TChannelRadios& radios);

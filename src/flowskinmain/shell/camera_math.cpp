@@ -1,0 +1,51 @@
+#include "shell/camera_math.h"
+
+#include <cmath>
+#include <numbers>
+
+TViewportRect MarginViewport(int32_t panel_w, int32_t panel_h, int32_t margin) {
+  TViewportRect r;
+  r.x = margin;
+  r.y = margin;
+  r.width = panel_w - 2 * margin;
+  r.height = panel_h - 2 * margin;
+  return r;
+}
+
+void ComputeProjection(TView& view, const TCameraControls& c, int32_t vp_w, int32_t vp_h) {
+  view.isometric = c.iso;
+  view.distance = view.size * c.foc_length / 35.0;
+  const double k = view.isometric ? 1.0 : 0.05;
+  const double aspect = static_cast<double>(vp_w) / vp_h;
+  view.frustum_left = -k * view.size / 2;
+  view.frustum_right = k * view.size / 2;
+  view.frustum_bottom = -k * view.size / (2 * aspect);
+  view.frustum_top = k * view.size / (2 * aspect);
+  view.frustum_near = view.isometric ? 0.01 * view.distance : k * view.distance;
+  view.frustum_far = 5 * view.distance;
+}
+
+void ResetView(const TMesh& mesh, TView& view) {
+  view.center[0] = mesh.box_center.x;
+  view.center[1] = mesh.box_center.y;
+  view.center[2] = mesh.box_center.z;
+  view.size = mesh.box_size;
+  view.rot_y = 0;
+  view.rot_x = 0;
+  view.time = (mesh.time_count > 0 && !mesh.time_values.empty()) ? mesh.time_values[0] : 0;
+}
+
+int32_t TexSizeFor(int32_t pixels) {
+  int32_t s = 1;
+  while (s < pixels && s < (1 << 30)) s *= 2;
+  return s;
+}
+
+void LightPosition(double a, double e, double d, bool directional, float out[4]) {
+  out[0] = static_cast<float>(std::sin(a) * std::cos(e) * d);
+  out[1] = static_cast<float>(std::sin(e) * d);
+  out[2] = static_cast<float>(std::cos(a) * std::cos(e) * d);
+  out[3] = directional ? 0.0f : 1.0f;
+}
+
+double DegToRad(double degrees) { return degrees * std::numbers::pi / 180.0; }

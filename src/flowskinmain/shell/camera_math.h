@@ -1,0 +1,55 @@
+#pragma once
+// Camera arithmetic of the turntable view without any GL call: the projection
+// volume of a frame, the reset of the view to a mesh, the power-of-two frame
+// texture size and the light position. The GL half (camera_gl.h) loads what
+// these functions compute.
+#include <cstdint>
+
+#include "mesh/mesh_model.h"
+#include "view_record.h"
+
+// Up axis of the model on the screen (radio buttons rb_x, rb_y, rb_z).
+enum class UpAxis { X, Y, Z };
+
+// Control values read by the camera and light set-up of every frame.
+// Defaults are those of the window's controls at start.
+struct TCameraControls {
+  int32_t foc_length = 50;        // ud_foc_length, millimetres on a 35 mm wide frame (5..1000)
+  bool iso = false;               // cb_iso: orthographic projection
+  UpAxis up_axis = UpAxis::Y;     // rb_x / rb_y / rb_z
+  int32_t lr_light = 10;          // ud_lr_light, degrees (-90..90)
+  int32_t ud_light = 25;          // ud_ud_light, degrees (-90..90)
+  bool dir_light = true;          // cb_dir_light: directional light (w = 0)
+  int32_t ambient = 0x000000;     // sh_ambient colour value (red in the low byte)
+  int32_t light = 0xFFFFFF;       // sh_light colour value
+};
+
+// Viewport of a frame in window pixels: the panel minus `margin` on every side.
+struct TViewportRect {
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  bool Empty() const { return width <= 0 || height <= 0; }
+};
+
+TViewportRect MarginViewport(int32_t panel_w, int32_t panel_h, int32_t margin);
+
+// Writes view.isometric, view.distance and the six frustum fields for a
+// viewport of vp_w x vp_h pixels (both > 0). distance = size * foc_length / 35;
+// the volume is k * size wide at the near plane (k = 1 orthographic, 0.05
+// perspective), so an object of width `size` at `distance` fills the viewport
+// width. Lengths are in model units (absolute, not multiples of box_size).
+void ComputeProjection(TView& view, const TCameraControls& c, int32_t vp_w, int32_t vp_h);
+
+// Aims the view at the mesh: center := box_center, size := box_size, both
+// angles 0, time := first time value (0 without time steps). Other fields stay.
+void ResetView(const TMesh& mesh, TView& view);
+
+// Smallest power of two not below `pixels` (1 for pixels <= 1).
+int32_t TexSizeFor(int32_t pixels);
+
+// Light position in eye coordinates for the left/right angle a and up/down
+// angle e (radians) at distance d: (sin a cos e d, sin e d, cos a cos e d, w),
+// w = 0 for a directional light, 1 for a point light.
+void LightPosition(double a, double e, double d, bool directional, float out[4]);
+
+// Degrees to radians, as the light angles of the controls are given in degrees.
+double DegToRad(double degrees);
