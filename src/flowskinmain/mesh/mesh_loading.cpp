@@ -1,0 +1,81 @@
+#include "mesh/mesh_loading.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "data/data_channels.h"
+#include "flow/direction_alignment.h"
+#include "mesh/crack_insertion.h"
+#include "mesh/curvature.h"
+#include "mesh/loop_subdivision.h"
+#include "mesh/mesh_preparation.h"
+#include "mesh/ply_reader.h"
+
+namespace {
+
+// Fields the loader does not write keep the previous mesh's values in slots
+// that survive (the vertex array is resized, not rebuilt); the user's data
+// ranges are kept too.
+void CarryOver(const TMesh& previous, TMesh& mesh) {
+  const size_t n = std::min(previous.vertices.size(), static_cast<size_t>(mesh.vertex_count));
+  for (size_t i = 0; i < n; ++i) {
+    const TVertex& old = previous.vertices[i];
+    TVertex& v = mesh.vertices[i];
+    v.aux = old.aux;
+    v.aux_base = old.aux_base;
+    v.align_mark = old.align_mark;
+    if (!mesh.has_user_velo) v.user_velo = old.user_velo;
+  }
+  std::copy(std::begin(previous.data_range), std::end(previous.data_range), std::begin(mesh.data_range));
+}
+
+}  // namespace
+
+bool PrepareLoadedMesh(TMesh& mesh, const TMesh& previous, const TLoadOptions& opt, std::string& error,
+                       TLoadReport* report) {
+  CarryOver(previous, mesh);
+  if (opt.subdivide && opt.subdiv_steps > 0 && !CheckSubdivisionBudget(mesh, opt.subdiv_steps, error)) return false;
+  BuildAdjacency(mesh);
+  if (opt.subdivide)
+    for (int s = 0; s < opt.subdiv_steps; ++s) {
+      LoopSubdivide(mesh);
+      BuildAdjacency(mesh);
+    }
+  ComputeNormals(mesh);
+  if (opt.crack_insert) {
+    InsertCracks(mesh, TCrackOptions{opt.crack_angle_convex, opt.crack_angle_concave});
+    BuildAdjacency(mesh);
+    ComputeNormals(mesh);
+  }
+  ComputeBoundingBox(mesh);
+  const TStripStats stats = BuildStrips(mesh);
+  GenerateTexCoords(mesh);
+  ComputeCurvature(mesh, TCurvatureOptions{opt.use_neighbors});
+  AlignDirectionsWithAxis(mesh, 1);
+  ComputeDataRanges(mesh, previous.vertex_count == 0);
+  if (report) {
+    report->strip_stats = stats;
+    report->strip_text = StripStatisticsText(stats);
+  }
+  return true;
+}
+
+bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,
+                      TLoadReport* report) {
+  TPlyHeader header;
+  TMesh fresh;
+  if (!ReadPlyHeader(text, header, error) || !ReadPlyData(text, header, opt.swap, fresh, error)) return false;
+  if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
+  mesh = std::move(fresh);
+  return true;
+}
+
+bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error,
+              TLoadReport* report) {
+  std::string text;
+  return ReadFileText(path, text, error) && LoadMeshFromText(text, opt, mesh, error, report);
+}
+
+std::string TriangleCountText(const TMesh& mesh) {
+  return std::to_string(mesh.face_count) + " triangles, " + std::to_string(mesh.vertex_count) + " vertices";
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Loading a mesh: the one operation that replaces the geometry. The file is
+// read and prepared into a new mesh; only when every step succeeded does it
+// replace the caller's mesh, so a failed load leaves the previous mesh exactly
+// as it was.
+#include <string>
+#include <string_view>
+
+#include "mesh/mesh_model.h"
+#include "mesh/triangle_strips.h"
+
+// Values of the loading controls, filled by the window.
+struct TLoadOptions {
+  bool swap = false;                 // cb_swap "Swap orientation"
+  bool subdivide = false;            // cb_subdiv "Subdivide when read:"
+  int subdiv_steps = 1;              // ud_subdiv, 1..20
+  bool crack_insert = false;         // cb_crack_insert "Insert cracks, at angle:" (hidden, off)
+  double crack_angle_convex = 45;    // ud_crack_angle_convex, degrees 0..180
+  double crack_angle_concave = 20;   // ud_crack_angle_concave, degrees 0..180
+  bool use_neighbors = false;        // cb_use_neighbors "Use more neighbors for curvature" (hidden, off)
+};
+
+// What a load reports besides the mesh: the strip statistics (shown in the
+// hidden lab_strips).
+struct TLoadReport {
+  TStripStats strip_stats;
+  std::string strip_text;  // StripStatisticsText(strip_stats)
+};
+
+// Reads the PLY file `path` and prepares it: adjacency, optional Loop
+// subdivision (adjacency after each step), normals, optional crack insertion
+// (then adjacency and normals again), bounding box, strips, generated texture
+// coordinates, curvature (kmax / kmin in 1/length, not yet scaled by box_size:
+// the window applies NormalizeCurvature when "Norm. K" is on), directions
+// oriented towards +y, data ranges (data_range reset from auto_range only when
+// `mesh` had no vertices; otherwise the previous data_range is kept).
+// aux, aux_base, align_mark, and user_velo when the file has no velocities,
+// keep the previous mesh's values in vertex slots that survive, zero in new
+// ones. On success `mesh` is replaced and true returned; the caller sets
+// scene_dirty. On failure `mesh` is untouched and `error` holds the message
+// ("File not found", "Invalid numeric input", ...).
+bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error,
+              TLoadReport* report = nullptr);
+
+// The same on PLY text already in memory.
+bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,
+                      TLoadReport* report = nullptr);
+
+// The preparation steps of a load on a mesh that has just been read, in their
+// order (adjacency ... data ranges). `previous` supplies the carried-over
+// vertex fields and data ranges. Fails only when the subdivision would need
+// more memory than the machine can give.
+bool PrepareLoadedMesh(TMesh& mesh, const TMesh& previous, const TLoadOptions& opt, std::string& error,
+                       TLoadReport* report = nullptr);
+
+// The triangle count line, e.g. "1280 triangles, 642 vertices".
+std::string TriangleCountText(const TMesh& mesh);

@@ -1,0 +1,59 @@
+#pragma once
+// Cursor over PLY text: header words and body numbers. Numbers are parsed
+// with std::from_chars (no locale) and must end at a blank or at the end of the
+// text, so "1.5abc" is malformed rather than 1.5. A leading '+' is accepted.
+#include <charconv>
+#include <cstdint>
+#include <string_view>
+
+enum class ScanStatus { kOk, kEnd, kBad, kRange };
+
+class TPlyScanner {
+ public:
+  explicit TPlyScanner(std::string_view text, size_t offset = 0)
+      : begin_(text.data()), p_(text.data() + offset), end_(text.data() + text.size()) {}
+
+  size_t Offset() const { return static_cast<size_t>(p_ - begin_); }
+  bool AtEnd() const { return p_ >= end_; }
+
+  // Next header word: skips spaces and line ends, then takes characters up to
+  // a space, a line end or the end (empty at the end of the text).
+  std::string_view Word() {
+    while (p_ < end_ && IsWordBreak(*p_)) ++p_;
+    const char* s = p_;
+    while (p_ < end_ && !IsWordBreak(*p_)) ++p_;
+    return std::string_view(s, static_cast<size_t>(p_ - s));
+  }
+
+  // Moves to the start of the next line (after CR, LF or CR LF).
+  void SkipLine() {
+    while (p_ < end_ && *p_ != '\r' && *p_ != '\n') ++p_;
+    if (p_ < end_ && *p_ == '\r') ++p_;
+    if (p_ < end_ && *p_ == '\n') ++p_;
+  }
+
+  ScanStatus Int(int64_t& out) { return Number(out); }
+  ScanStatus Real(double& out) { return Number(out); }
+
+ private:
+  static bool IsWordBreak(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+  static bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+  template <typename T>
+  ScanStatus Number(T& out) {
+    while (p_ < end_ && IsBlank(*p_)) ++p_;
+    if (p_ >= end_) return ScanStatus::kEnd;
+    const char* s = p_;
+    if (*s == '+' && s + 1 < end_ && s[1] != '-') ++s;
+    const auto [q, ec] = std::from_chars(s, end_, out);
+    if (q == s || (q < end_ && !IsBlank(*q))) return ScanStatus::kBad;
+    if (ec == std::errc::result_out_of_range) return ScanStatus::kRange;
+    if (ec != std::errc()) return ScanStatus::kBad;
+    p_ = q;
+    return ScanStatus::kOk;
+  }
+
+  const char* begin_;
+  const char* p_;
+  const char* end_;
+};

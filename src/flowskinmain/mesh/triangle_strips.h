@@ -1,0 +1,36 @@
+#pragma once
+// Greedy triangle strips over the faces, stored as one index stream for the
+// textured surface pass, and the face-across-an-edge query shared with Loop
+// subdivision and crack insertion.
+//
+// Stream format (mesh.strips, mesh.strip_len entries in use): per strip the
+// first two vertex indices, then one index per face, then kStripEnd; after the
+// last strip kStreamEnd. Readers treat every value >= kStreamEnd as a
+// separator. The first triangle of a strip has its face's own vertex order and
+// the following ones alternate as a triangle strip expects.
+#include <string>
+
+#include "mesh/mesh_model.h"
+
+constexpr int32_t kStripEnd = 2147483647;
+constexpr int32_t kStreamEnd = 2147483646;
+
+// The face g on the other side of the edge (a, b) of face f, or -1. Scans the
+// incident faces of b (vface order), skipping f; the first one that contains a
+// wins. `x` receives the vertex of g that is neither a nor b (untouched when
+// there is none).
+int32_t FindFaceAcross(const TMesh& mesh, int32_t f, int32_t a, int32_t b, int32_t& x);
+
+// Strip statistics: S strips, T faces in all strips together.
+struct TStripStats {
+  int32_t strips = 0;
+  int64_t faces = 0;
+};
+
+// Rebuilds strips / strip_len from the faces; needs current vface lists.
+// Uses fmark as scratch (0 free, 1 on a trial walk, 2 taken).
+TStripStats BuildStrips(TMesh& mesh);
+
+// The statistics line, e.g. "412 strips; length avg: 4.854 vtx send 2000"; with
+// no strip the average reads "-".
+std::string StripStatisticsText(const TStripStats& stats);
