@@ -1,0 +1,262 @@
+// The frame on an offscreen 512 x 512 Mesa context: the default view of a
+// sphere against the analytic disc, the background, the display-list caching
+// and the texture-lock walk, the empty viewport.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "colorconversion/colorconversion.h"
+#include "shell/camera_gl.h"
+#include "shell/frame_gl.h"
+#include "shell/frame_math.h"
+#include "support/frame_meshes.h"
+#include "support/gl_context_gl.h"
+
+namespace {
+
+constexpr int kSize = 512;
+const int32_t kBackground = MakeColor(20, 40, 90);
+
+bool Same(const TPixel& p, int32_t colour) {
+  const TRGBInt c = SplitColor(colour);
+  return p.r == c.red && p.g == c.green && p.b == c.blue;
+}
+
+// A loaded mesh in the default view, GL initialised, unlit white surface
+// without texture: every surface pixel is white, every other the background.
+struct Scene {
+  TGLTestContext ctx{kSize, kSize};
+  TAppState app;
+  TFrameControls c;
+
+  explicit Scene(TMesh mesh) {
+    app.mesh = std::move(mesh);
+    ResetView(app.mesh, app.view);
+    c.background = kBackground;
+    c.lighting = false;
+    c.shtexture = false;
+    c.surface.diffuse = MakeColor(255, 255, 255);
+    InitGLState(app.frame, kSize, kSize);
+  }
+  TFrameReport Frame(const TFramePasses& p = TFramePasses()) { return DrawFrame(app, c, p, kSize, kSize); }
+  std::vector<uint8_t> Pixels() const { return ctx.ReadRGB(); }
+  TPixel At(const std::vector<uint8_t>& rgb, int x, int y) const { return TGLTestContext::At(rgb, kSize, x, y); }
+};
+
+// Radius in pixels of the disc a sphere of radius r shows at `distance` with
+// focal length f on a viewport `width` pixels wide: the tangent cone's half
+// angle asin(r / distance), over the half-angle of view atan(17.5 / f).
+double DiscRadius(double r, double distance, double f, int width) {
+  const double a = std::asin(r / distance);
+  return std::tan(a) / (17.5 / f) * width / 2;
+}
+
+// Corner texel of the frame texture (object 8).
+TPixel FrameTextureCorner() {
+  std::vector<uint8_t> tex(static_cast<size_t>(kSize) * kSize * 3);
+  glBindTexture(GL_TEXTURE_2D, 8);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, tex.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return {tex[0], tex[1], tex[2]};
+}
+
+}  // namespace
+
+TEST(Frame, DefaultViewOfASphereFillsTheAnalyticDiscOnTheBackground) {
+  Scene s(frame_meshes::Sphere(1, 96, 48));
+  ASSERT_TRUE(s.ctx.Ok());
+  const TFrameReport r = s.Frame();
+  ASSERT_TRUE(r.composed);
+  ASSERT_EQ(TakeGLErrors(), "");
+  EXPECT_NEAR(s.app.view.distance, 2 * std::sqrt(3.0) * 50 / 35, 1e-5);
+  const double radius = DiscRadius(1, s.app.view.distance, 50, kSize);
+  EXPECT_NEAR(radius, 150.9, 0.1);
+
+  const std::vector<uint8_t> px = s.Pixels();
+  int64_t covered = 0;
+  int outside_wrong = 0, inside_wrong = 0;
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      const TPixel p = s.At(px, x, y);
+      const bool surface = Same(p, MakeColor(255, 255, 255));
+      covered += surface;
+      const double d = std::hypot(x + 0.5 - kSize / 2.0, y + 0.5 - kSize / 2.0);
+      if (d > radius + 1.5 && !Same(p, kBackground)) ++outside_wrong;
+      if (d < radius - 1.5 && !surface) ++inside_wrong;
+    }
+  }
+  const double disc = std::numbers::pi * radius * radius;
+  EXPECT_NEAR(covered / disc, 1.0, 0.01);
+  EXPECT_EQ(outside_wrong, 0);
+  EXPECT_EQ(inside_wrong, 0);
+}
+
+TEST(Frame, LitSphereIsBrightestWhereTheLightFallsAndStaysInsideTheDisc) {
+  Scene s(frame_meshes::Sphere(1, 96, 48));
+  s.c.lighting = true;
+  s.c.camera.lr_light = 0;
+  s.c.camera.ud_light = 0;
+  s.Frame();
+  ASSERT_EQ(TakeGLErrors(), "");
+  const std::vector<uint8_t> px = s.Pixels();
+  // Light from the viewer: the centre faces it, a point near the rim does not.
+  const TPixel centre = s.At(px, 256, 256), rim = s.At(px, 256 + 140, 256);
+  EXPECT_GT(centre.r, rim.r + 60);
+  EXPECT_TRUE(Same(s.At(px, 5, 5), kBackground));
+}
+
+TEST(Frame, ADisplayListKeepsItsContentUntilTheSceneIsDirty) {
+  Scene s(frame_meshes::Sphere(1, 32, 16));
+  s.Frame();
+  s.c.surface.diffuse = MakeColor(255, 0, 0);
+  s.Frame();  // nothing dirty: list 1 is replayed as compiled
+  EXPECT_TRUE(Same(s.At(s.Pixels(), 256, 256), MakeColor(255, 255, 255)));
+  s.app.frame.scene_dirty = true;
+  s.Frame();
+  EXPECT_TRUE(Same(s.At(s.Pixels(), 256, 256), MakeColor(255, 0, 0)));
+  EXPECT_EQ(TakeGLErrors(), "");
+}
+
+TEST(Frame, PureRotationRecompilesTheSurfaceListOnlyAndIdleFramesNothing) {
+  Scene s(frame_meshes::Sphere(1, 32, 16));
+  s.c.shtexture = true;
+  int advections = 0, noise = 0;
+  TFramePasses p;
+  p.advection_step = [&] { ++advections; };
+  p.inject_noise = [&] { ++noise; };
+  TListCompileCounts first;
+  first.Add(s.Frame(p));  // GL initialisation left the scene dirty
+  EXPECT_EQ(first.surface, 1);
+  EXPECT_EQ(first.shading, 1);
+  EXPECT_EQ(first.overlay, 1);
+
+  TListCompileCounts turning;
+  TRunControls run;
+  run.rotate = 5;
+  for (int i = 0; i < 6; ++i) {
+    RunLoopStep(s.app, run);
+    turning.Add(s.Frame(p));
+  }
+  EXPECT_DOUBLE_EQ(s.app.view.rot_y, 3.0);
+  EXPECT_EQ(turning.surface, 6);
+  EXPECT_EQ(turning.advections, 6);
+  EXPECT_EQ(turning.shading, 0);
+  EXPECT_EQ(turning.overlay, 0);
+  EXPECT_EQ(turning.captures, 6);
+
+  TListCompileCounts idle;
+  for (int i = 0; i < 4; ++i) idle.Add(s.Frame(p));
+  EXPECT_EQ(idle.surface + idle.shading + idle.overlay, 0);
+  EXPECT_EQ(idle.captures, 4);  // the image keeps streaming from replayed lists
+  EXPECT_EQ(advections, 7);     // the step runs only while list 1 is compiled
+  EXPECT_EQ(noise, 11);
+  EXPECT_EQ(TakeGLErrors(), "");
+}
+
+TEST(Frame, LockedTextureGoesThroughOneTwoZeroAndFreezesTheFrameTexture) {
+  Scene s(frame_meshes::Sphere(1, 32, 16));
+  s.c.shtexture = true;
+  int advections = 0;
+  TFramePasses p;
+  p.advection_step = [&] { ++advections; };
+  s.Frame(p);
+  EXPECT_EQ(s.app.frame.tex_lock_state, 0);
+  EXPECT_TRUE(Same(FrameTextureCorner(), kBackground));
+
+  s.c.tex_lock = true;
+  const int32_t other = MakeColor(200, 10, 10);
+  s.c.background = other;
+  std::vector<int> states;
+  std::vector<TFrameReport> reports;
+  for (int i = 0; i < 2; ++i) {
+    s.app.frame.scene_dirty = true;  // a redraw request while locked
+    reports.push_back(s.Frame(p));
+    states.push_back(s.app.frame.tex_lock_state);
+  }
+  EXPECT_TRUE(Same(FrameTextureCorner(), kBackground));  // no capture while locked
+  s.c.tex_lock = false;
+  for (int i = 0; i < 3; ++i) {
+    reports.push_back(s.Frame(p));
+    states.push_back(s.app.frame.tex_lock_state);
+  }
+  EXPECT_EQ(states, (std::vector<int>{1, 1, 2, 0, 0}));
+  EXPECT_FALSE(reports[0].compiled_surface || reports[0].compiled_overlay || reports[0].captured);
+  EXPECT_TRUE(reports[2].compiled_surface && reports[2].captured && !reports[2].advected);
+  EXPECT_TRUE(reports[3].compiled_surface && reports[3].advected);
+  EXPECT_FALSE(reports[4].compiled_surface);
+  EXPECT_EQ(advections, 2);  // first frame and the second frame after unlocking
+  EXPECT_TRUE(Same(FrameTextureCorner(), other));
+  EXPECT_EQ(TakeGLErrors(), "");
+}
+
+TEST(Frame, LockingWhileDraggingOnlyWithTheDragOption) {
+  Scene s(frame_meshes::Sphere(1, 16, 8));
+  s.c.shtexture = true;
+  s.c.tex_lock_drag = true;
+  s.Frame();
+  s.app.mouse.mouse_mode = 1;
+  s.Frame();
+  EXPECT_EQ(s.app.frame.tex_lock_state, 1);
+  s.app.mouse.mouse_mode = 0;
+  s.Frame();
+  EXPECT_EQ(s.app.frame.tex_lock_state, 2);
+}
+
+TEST(Frame, MarginLeavingNoViewportShowsTheBackgroundOnly) {
+  Scene s(frame_meshes::Sphere(1, 16, 8));
+  s.app.view.margin = kSize / 2;
+  const TFrameReport r = s.Frame();
+  EXPECT_FALSE(r.composed);
+  EXPECT_EQ(TakeGLErrors(), "");
+  EXPECT_TRUE(s.app.frame.scene_dirty);  // kept for the first frame with a viewport
+  const std::vector<uint8_t> px = s.Pixels();
+  for (int y = 0; y < kSize; y += 7)
+    for (int x = 0; x < kSize; x += 7) ASSERT_TRUE(Same(s.At(px, x, y), kBackground)) << x << "," << y;
+  s.app.view.margin = 20;
+  EXPECT_TRUE(s.Frame().composed);
+  EXPECT_EQ(s.app.matrices.viewport_rect[0], 20);
+  EXPECT_EQ(s.app.matrices.viewport_rect[2], kSize - 40);
+  EXPECT_TRUE(Same(s.At(s.Pixels(), 256, 256), MakeColor(255, 255, 255)));
+}
+
+TEST(Frame, NothingIsComposedBeforeTheGLStateIsInitialised) {
+  TGLTestContext ctx(64, 64);
+  TAppState app;
+  TFrameControls c;
+  c.background = kBackground;
+  const TFrameReport r = DrawFrame(app, c, TFramePasses(), 64, 64);
+  EXPECT_FALSE(r.composed);
+  EXPECT_FALSE(glIsList(kSurfaceList));
+  EXPECT_TRUE(Same(TGLTestContext::At(ctx.ReadRGB(), 64, 32, 32), kBackground));
+}
+
+TEST(Camera, StoredMatricesProjectTheCentreToTheViewportCentreAndUpAxisZPointsUp) {
+  Scene s(frame_meshes::Sphere(1, 16, 8));
+  s.c.camera.up_axis = UpAxis::Z;
+  s.Frame();
+  // Project (0, 0, 1): with Z up it must land above the centre.
+  const double* mv = s.app.matrices.modelview_matrix;
+  const double* pr = s.app.matrices.projection_matrix;
+  auto project = [&](double x, double y, double z, double out[2]) {
+    double e[4], c[4];
+    for (int i = 0; i < 4; ++i) e[i] = mv[i] * x + mv[4 + i] * y + mv[8 + i] * z + mv[12 + i];
+    for (int i = 0; i < 4; ++i) c[i] = pr[i] * e[0] + pr[4 + i] * e[1] + pr[8 + i] * e[2] + pr[12 + i] * e[3];
+    out[0] = (c[0] / c[3] + 1) * kSize / 2;
+    out[1] = (c[1] / c[3] + 1) * kSize / 2;
+  };
+  double o[2], up[2], y[2];
+  project(0, 0, 0, o);
+  project(0, 0, 1, up);
+  project(0, 1, 0, y);
+  EXPECT_NEAR(o[0], 256, 1e-3);
+  EXPECT_NEAR(o[1], 256, 1e-3);
+  EXPECT_NEAR(up[0], 256, 1e-3);
+  EXPECT_GT(up[1], 300);
+  EXPECT_NEAR(y[0], 256, 1e-3);  // +Y points away from the viewer
+  EXPECT_NEAR(y[1], 256, 1e-3);
+  EXPECT_EQ(s.app.matrices.viewport_rect[2], kSize);
+  EXPECT_FLOAT_EQ(s.app.matrices.light_position[3], 0);
+}
