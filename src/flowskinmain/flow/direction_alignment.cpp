@@ -1,10 +1,20 @@
 #include "flow/direction_alignment.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
+namespace {
+
+// Vertices in use that the array really holds.
+int32_t VerticesInUse(const TMesh& mesh) {
+  return std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
+}
+
+}  // namespace
+
 void ResetCurvatureDirections(TMesh& mesh, bool sort_max_abs) {
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+  for (int32_t i = 0, n = VerticesInUse(mesh); i < n; ++i) {
     TVertex& v = mesh.vertices[i];
     const bool cross = sort_max_abs && !(std::abs(v.kmax) > std::abs(v.kmin));
     if (cross) {
@@ -20,7 +30,7 @@ void ResetCurvatureDirections(TMesh& mesh, bool sort_max_abs) {
 void AlignWithAxis(TMesh& mesh, double x, double y, double z) {
   TVec3 a{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
   vec_normalize(a);
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+  for (int32_t i = 0, n = VerticesInUse(mesh); i < n; ++i) {
     TVertex& v = mesh.vertices[i];
     if (vec_dot(v.dir_max, a) < 0) vec_scale(v.dir_max, -1.0);
     if (vec_dot(v.dir_min, a) < 0) vec_scale(v.dir_min, -1.0);
@@ -42,7 +52,7 @@ void OrientDirection(TMesh& mesh, int32_t vi, TVec3 TVertex::*dir) {
   double sx = 0, sy = 0, sz = 0;
   for (int32_t j = 0; j < v.nb_count && j < kMaxAdjacent; ++j) {
     const int32_t n = v.nb[j];
-    if (n < 0 || n >= mesh.vertex_count) continue;
+    if (n < 0 || n >= VerticesInUse(mesh)) continue;
     const TVertex& w = mesh.vertices[n];
     if (w.align_mark != 2) continue;
     const TVec3& d = w.*dir;
@@ -57,7 +67,7 @@ void OrientDirection(TMesh& mesh, int32_t vi, TVec3 TVertex::*dir) {
 }  // namespace
 
 void AlignNeighbours(TMesh& mesh, bool sort_max_abs) {
-  const int32_t count = mesh.vertex_count;
+  const int32_t count = VerticesInUse(mesh);
   if (count <= 0) return;
   ResetCurvatureDirections(mesh, sort_max_abs);
   for (int32_t i = 0; i < count; ++i) mesh.vertices[i].align_mark = 0;

@@ -127,12 +127,7 @@ void SetUpPass(TMesh& mesh, TFlowSourceTable& table, const TFlowParams& params, 
 // Base velocity plus curvature flow of vertex i.
 inline TVecD BaseAndCurvatureFlow(const TPass& pass, const TVertex& v, int32_t i) {
   TVecD velo = ComputeBaseVelocity(pass.base, v, i);
-  if (pass.curvature) {  // AddCurvatureFlow
-    const TVec3& dir = pass.curv_max ? v.dir_max : v.dir_min;
-    velo.x += pass.curv_scale * dir.x;
-    velo.y += pass.curv_scale * dir.y;
-    velo.z += pass.curv_scale * dir.z;
-  }
+  if (pass.curvature) AddCurvatureFlow(pass.curv_max ? v.dir_max : v.dir_min, pass.curv_scale, velo);
   return velo;
 }
 
@@ -146,7 +141,7 @@ inline void FinishVertex(const TPass& pass, const TVecD& source_sum, TVecD velo,
   }
   if (pass.rotate) RotateVelocity(ToVecD(v.e1), ToVecD(v.e2), n, pass.cos_t, pass.sin_t, velo);
   v.velo = TVec3{static_cast<float>(velo.x), static_cast<float>(velo.y), static_cast<float>(velo.z)};
-  v.speed = std::sqrt(vec_dot(v.velo, v.velo));  // ComputeSpeed: the "Velocity" data channel
+  ComputeSpeed(v);
 }
 
 // The vertex record is long (several cache lines) and the pass does little work

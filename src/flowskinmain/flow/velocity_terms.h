@@ -26,6 +26,13 @@ struct TSourceTerm {
   bool is_line;
 };
 
+// velo += s dir: curvature flow along a principal direction, s = 0.1 * view size.
+inline void AddCurvatureFlow(const TVec3& dir, double s, TVecD& velo) {
+  velo.x += s * dir.x;
+  velo.y += s * dir.y;
+  velo.z += s * dir.z;
+}
+
 // The source flow of a point source at vertex position p: box_size * strength *
 // r / (0.001 + |r|^2) with r = p - p0; zero at p0.
 inline void AddPointSource(const TVecD& p, const TSourceTerm& s, TVecD& v) {
@@ -91,3 +98,6 @@ inline void RotateVelocity(const TVecD& e1, const TVecD& e2, const TVecD& n, dou
   velo.y = a2 * e1.y + b2 * e2.y + h * n.y;
   velo.z = a2 * e1.z + b2 * e2.z + h * n.z;
 }
+
+// speed := |velo| of the stored (float32) velocity: the "Velocity" data channel.
+inline void ComputeSpeed(TVertex& v) { v.speed = std::sqrt(vec_dot(v.velo, v.velo)); }
