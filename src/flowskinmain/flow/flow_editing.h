@@ -5,6 +5,25 @@
 // first stores them into the selected source) and returns what the window shows
 // afterwards, so the handlers only read the controls, call one function and
 // apply the result.
+//
+// How the "Flow" tab's handlers use the flow core (c = the source controls read
+// into a TFlowSourceControls, r = the returned TFlowEditResult):
+//   but_add_flowClick:  r = AddFlowSource(sources, c, mesh, sender == but_add_paint,
+//                                         {matrices, panel width, panel height});
+//                       non-empty r.message: message box, nothing else
+//   but_prevfClick:     r = StepFlowSelection(sources, c, kNext for but_nextf, kPrev for
+//                                             but_prevf, kDeselect otherwise)
+//   Button6Click:       r = DeleteFlowSource(sources, c)
+//   rb_cylflowClick:    r = SetFlowSourceKind(sources, c)
+//   then: if r.show.apply, write r.show.controls into the controls and show the
+//   "Rotational"/"Tangential" rows as r.show.line_controls_visible, all while
+//   holding a TFlowControlsBusy; then the notifications of r.finish.
+//   Mouse press in the view and the start of every redraw: StoreFlowControls.
+//   "X"/"Y"/"Z" (Button3/2/4Click): AlignDirectionsWithAxis(mesh, 0/1/2), then
+//   scene_dirty := true; "Align neighbor" (Button1Click): AlignNeighbours(mesh,
+//   cb_sortmaxabs), then scene_dirty := true; "Max val" (Button9Click):
+//   ResetCurvatureDirections(mesh, cb_sortmaxabs), then RequestRedraw.
+//   The advection step while scene_dirty: SynthesizeVelocity(mesh, sources, params).
 #include <cstdint>
 #include <string>
 
