@@ -114,7 +114,7 @@ TFlowEditResult StepFlowSelection(TFlowSourceTable& table, const TFlowSourceCont
 
 TFlowEditResult DeleteFlowSource(TFlowSourceTable& table, const TFlowSourceControls& controls) {
   StoreFlowControls(table, controls);
-  if (table.source_count <= 0 || !table.HasSelection()) return {};
+  if (table.source_count <= 0 || table.source_count > kMaxFlowSources || !table.HasSelection()) return {};
   for (int32_t i = table.selected_source; i < table.source_count; ++i) {
     table.flow_sources[i] = table.flow_sources[i + 1];
   }
