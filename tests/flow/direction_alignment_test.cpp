@@ -78,7 +78,7 @@ TEST(ResetCurvatureDirections, SortByMaxAbsCrossesTheCopiesWhereKminIsLarger) {
   ResetCurvatureDirections(mesh, true);
   EXPECT_FLOAT_EQ(mesh.vertices[0].dir_max.y, 1);  // dir_max := dir_min0
   EXPECT_FLOAT_EQ(mesh.vertices[0].dir_min.x, 1);
-  EXPECT_FLOAT_EQ(mesh.vertices[1].dir_max.x, 1);  // |kmax| > |kmin|: straight copy
+  EXPECT_FLOAT_EQ(mesh.vertices[1].dir_max.x, 1);   // |kmax| > |kmin|: straight copy
   EXPECT_FLOAT_EQ(mesh.vertices[0].dir_max0.x, 1);  // computed directions untouched
 }
 

@@ -91,7 +91,7 @@ TEST_F(FlowEditing, DefaultPaintSourceAndPointKindFollowTheControls) {
 TEST_F(FlowEditing, CopyMovesSidewaysAcrossTheViewAndSwitchesBetweenPaintAndFlow) {
   Add();
   controls.rot_strength = 3;  // pending edit reaches source 1 before the copy
-  Add(true);  // front view: segment along y, shifted along x
+  Add(true);                  // front view: segment along y, shifted along x
   const double step = 0.05 * mesh.box_size;
   EXPECT_EQ(Source(1).rot_strength, 3);
   EXPECT_NEAR(Source(2).p0.x, 1 + step, 1e-6);
@@ -248,7 +248,7 @@ TEST(ViewUnproject, InvertsAPerspectiveCameraAndRefusesSingularMatrices) {
   TVec3 across;
   vec_cross(to, d, across);
   EXPECT_LT(vec_length(across) / vec_length(d), 0.02);  // within a pixel at that depth (0.0125 per pixel)
-  EXPECT_GT(vec_dot(to, d), 0);  // in front of the origin
+  EXPECT_GT(vec_dot(to, d), 0);                         // in front of the origin
   m.projection_matrix[0] = m.projection_matrix[5] = 0;
   EXPECT_FALSE(UnprojectViewRay(m, 300, 5, 5, o, d));
   EXPECT_EQ(vec_length(d), 0);

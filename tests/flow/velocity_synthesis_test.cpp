@@ -188,8 +188,16 @@ TEST(VelocitySynthesis, VectorSourceSumsMatchTheReferenceTerms) {
     TVecD a{u(rng), u(rng), u(rng)};
     const double len = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
     const bool zero_axis = i == 5;
-    terms[i] = TSourceTerm{u(rng), u(rng), u(rng), zero_axis ? 0 : a.x / len, zero_axis ? 0 : a.y / len,
-                           zero_axis ? 0 : a.z / len, u(rng), u(rng), u(rng), i % 3 != 0};
+    terms[i] = TSourceTerm{u(rng),
+                           u(rng),
+                           u(rng),
+                           zero_axis ? 0 : a.x / len,
+                           zero_axis ? 0 : a.y / len,
+                           zero_axis ? 0 : a.z / len,
+                           u(rng),
+                           u(rng),
+                           u(rng),
+                           i % 3 != 0};
   }
   TSourceBlock fast, ref;
   for (int lane = 0; lane < kSourceBlock; ++lane) {

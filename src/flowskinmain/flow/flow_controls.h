@@ -10,20 +10,20 @@
 
 // Control values, each default the control's default.
 struct TFlowSourceControls {
-  bool is_line = true;          // rb_cylflow "Line source" checked (rb_sphereflow "Point source" not)
-  int32_t strength = 10;        // ud_fstrength "Strength", -100..100
-  int32_t axis_strength = 0;    // ud_faxisstrength "Tangential", -100..100
-  int32_t rot_strength = 0;     // ud_frotstrength "Rotational", -100..100
-  bool paint = false;           // cb_emit "Paint"
-  int32_t paint_on = 1;         // ud_paint_on "Paint on", 1..1000
-  int32_t paint_off = 0;        // ud_paint_off "Paint off", 0..100
-  int32_t paint_colour = 255;   // sh_flow_paint_col brush colour, 0x00BBGGRR (red)
+  bool is_line = true;         // rb_cylflow "Line source" checked (rb_sphereflow "Point source" not)
+  int32_t strength = 10;       // ud_fstrength "Strength", -100..100
+  int32_t axis_strength = 0;   // ud_faxisstrength "Tangential", -100..100
+  int32_t rot_strength = 0;    // ud_frotstrength "Rotational", -100..100
+  bool paint = false;          // cb_emit "Paint"
+  int32_t paint_on = 1;        // ud_paint_on "Paint on", 1..1000
+  int32_t paint_off = 0;       // ud_paint_off "Paint off", 0..100
+  int32_t paint_colour = 255;  // sh_flow_paint_col brush colour, 0x00BBGGRR (red)
 };
 
 // What the window writes into the controls after ShowFlowSource.
 struct TShowFlowSource {
-  bool apply = false;               // false: leave every control as it is
-  TFlowSourceControls controls;     // values for the controls (strengths rounded)
+  bool apply = false;                  // false: leave every control as it is
+  TFlowSourceControls controls;        // values for the controls (strengths rounded)
   bool line_controls_visible = false;  // "Rotational" and "Tangential" rows (ud_, ed_, lab_) visible
 };
 

@@ -55,7 +55,7 @@ extern const char* const kFlowSourceTableFullMessage;
 
 // Where the view is looked at from, for placing a copied source.
 struct TFlowViewInfo {
-  TStoredMatrices matrices;  // of the last frame
+  TStoredMatrices matrices;                   // of the last frame
   int32_t panel_width = 0, panel_height = 0;  // view panel size, pixels
 };
 

@@ -75,7 +75,7 @@ __attribute__((target("avx2,fma"))) inline void PointSourceLanes(const TLanes& p
 }
 
 __attribute__((target("avx2,fma"))) void AccumulateSourcesAvx2(TSourceBlock& block, const TVecD& uniform,
-                                                                const TSourceTerm* terms, int count) {
+                                                               const TSourceTerm* terms, int count) {
   for (int g = 0; g < kSourceBlock; g += 4) {
     const TLanes p{_mm256_load_pd(block.px + g), _mm256_load_pd(block.py + g), _mm256_load_pd(block.pz + g)};
     TLanes v{_mm256_set1_pd(uniform.x), _mm256_set1_pd(uniform.y), _mm256_set1_pd(uniform.z)};

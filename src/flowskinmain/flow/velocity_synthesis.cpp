@@ -84,8 +84,16 @@ int PrepareSources(TFlowSourceTable& table, double box_size, TSourceTerm* terms)
     TVec3 d{s.p1.x - s.p0.x, s.p1.y - s.p0.y, s.p1.z - s.p0.z};
     vec_normalize(d);
     s.axis = d;
-    terms[i] = TSourceTerm{s.p0.x,  s.p0.y, s.p0.z, d.x, d.y, d.z, box_size * s.strength, box_size * s.axis_strength,
-                           box_size * s.rot_strength, s.is_line};
+    terms[i] = TSourceTerm{s.p0.x,
+                           s.p0.y,
+                           s.p0.z,
+                           d.x,
+                           d.y,
+                           d.z,
+                           box_size * s.strength,
+                           box_size * s.axis_strength,
+                           box_size * s.rot_strength,
+                           s.is_line};
   }
   return count;
 }
@@ -99,9 +107,9 @@ struct TPass {
   bool source_flow = false, project = true;
   TSourceTerm terms[kMaxFlowSources];
   int term_count = 0;
-  TVecD uniform;          // (vx, vy, vz) * box_size, rounded to float32 like a stored vector
+  TVecD uniform;  // (vx, vy, vz) * box_size, rounded to float32 like a stored vector
   bool normal_flow = false;
-  double normal_k = 0;    // normal_flow * box_size / 10
+  double normal_k = 0;  // normal_flow * box_size / 10
   bool rotate = false;
   double cos_t = 1, sin_t = 0;
 };

@@ -15,16 +15,16 @@
 // The control values the synthesis reads. The window fills this from the
 // "Flow" tab and the view record; the defaults are the controls' defaults.
 struct TFlowParams {
-  bool usr_flow = false;     // cb_usr_flow "Flow data": base field from the file velocities
-  bool shcurvature = false;  // cb_shcurvature "Curvature flow"
-  bool curv_sh_max = true;   // cb_curv_sh_max "Use Kmax": curvature flow along dir_max, else dir_min
-  bool shpotflow = true;     // cb_shpotflow "Potential flow": uniform flow, sources, normal flow
-  bool project = true;       // cb_project "Project velocity on surface"
+  bool usr_flow = false;           // cb_usr_flow "Flow data": base field from the file velocities
+  bool shcurvature = false;        // cb_shcurvature "Curvature flow"
+  bool curv_sh_max = true;         // cb_curv_sh_max "Use Kmax": curvature flow along dir_max, else dir_min
+  bool shpotflow = true;           // cb_shpotflow "Potential flow": uniform flow, sources, normal flow
+  bool project = true;             // cb_project "Project velocity on surface"
   int32_t vx = 0, vy = 0, vz = 0;  // ud_vx/ud_vy/ud_vz "Linear", -100..100, multiples of box_size
-  int32_t normal_flow = 0;   // ud_normal_flow "Normal", -100..100, tenths of box_size
-  int32_t angle = 0;         // ud_angle "Angle", degrees, -360..360
-  double view_size = 0;      // view.size: visible width, scales curvature flow
-  double view_time = 0;      // view.time: time of time-dependent file velocities
+  int32_t normal_flow = 0;         // ud_normal_flow "Normal", -100..100, tenths of box_size
+  int32_t angle = 0;               // ud_angle "Angle", degrees, -360..360
+  double view_size = 0;            // view.size: visible width, scales curvature flow
+  double view_time = 0;            // view.time: time of time-dependent file velocities
 };
 
 // Two neighbouring time steps and their weights: the base velocity is
