@@ -1,0 +1,59 @@
+#include "shell/dialogs.h"
+
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QApplication>
+
+QString QtFilterOf(const QString& pipe_filter) {
+  const QStringList parts = pipe_filter.split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(';', ' ');
+    out << parts[i] + " (" + patterns + ")";
+  }
+  return out.join(";;");
+}
+
+static QString StartPath(const TFileDialogState& d) {
+  if (d.file_name.isEmpty()) return d.initial_dir;
+  return QDir(d.initial_dir).filePath(d.file_name);
+}
+
+bool TQtDialogs::OpenFile(const TFileDialogState& dialog, QString& path) {
+  const QString p = QFileDialog::getOpenFileName(parent_, "Open", StartPath(dialog), QtFilterOf(dialog.filter));
+  if (p.isEmpty()) return false;
+  path = p;
+  return true;
+}
+
+bool TQtDialogs::PickColor(int32_t color, int32_t& chosen) {
+  const QColor initial(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+  const QColor c = QColorDialog::getColor(initial, parent_, "Color");
+  if (!c.isValid()) return false;
+  chosen = c.red() + 256 * c.green() + 65536 * c.blue();
+  return true;
+}
+
+bool TQtDialogs::OpenPicture(const TFileDialogState& dialog, QString& path) {
+  const QString filter = dialog.filter.isEmpty() ? "Bitmaps (*.bmp)|*.bmp|All files|*.*" : dialog.filter;
+  const QString p = QFileDialog::getOpenFileName(parent_, "Open picture", StartPath(dialog), QtFilterOf(filter));
+  if (p.isEmpty()) return false;
+  path = p;
+  return true;
+}
+
+bool TQtDialogs::SavePicture(const TFileDialogState& dialog, QString& path) {
+  const QString filter = dialog.filter.isEmpty() ? "Bitmaps (*.bmp)|*.bmp|All files|*.*" : dialog.filter;
+  const QString p = QFileDialog::getSaveFileName(parent_, "Save picture", StartPath(dialog), QtFilterOf(filter));
+  if (p.isEmpty()) return false;
+  path = p;
+  return true;
+}
+
+void TQtDialogs::ShowMessage(const QString& text) {
+  QMessageBox::information(parent_, QApplication::applicationName(), text);
+}
