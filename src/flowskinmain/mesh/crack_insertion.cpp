@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "mesh/triangle_strips.h"
 
@@ -34,11 +35,13 @@ void Around(const TFace& d, int32_t c, int32_t& a, int32_t& b) {
     }
 }
 
-// Forward walk from face d across edges (c, b) until a sharp or boundary edge,
-// or all the way round; returns the last face and sets b and the edge type.
+// Forward walk from face d across edges (c, b). It runs to the boundary when the
+// fan is open, so that the backward walk from there covers the whole fan; in a
+// closed fan it stops at the first sharp edge, or goes all the way round when
+// there is none. Returns the last face and sets a, b and the edge type.
 int32_t WalkForward(const TMesh& mesh, const TCrackThresholds& th, int32_t c, int32_t d, int32_t& a, int32_t& b,
                     int32_t& type) {
-  int32_t cur = d;
+  int32_t cur = d, sharp_face = -1, sharp_a = -1, sharp_b = -1;
   for (int step = 0; step < kMaxFanSteps; ++step) {
     int32_t x = -1;
     const int32_t g = FindFaceAcross(mesh, cur, c, b, x);
@@ -46,17 +49,24 @@ int32_t WalkForward(const TMesh& mesh, const TCrackThresholds& th, int32_t c, in
       type = kFanBoundary;
       return cur;
     }
-    if (IsSharpEdge(mesh, th, cur, g, c, b)) {
-      type = kFanSharp;
-      return cur;
+    if (sharp_face < 0 && IsSharpEdge(mesh, th, cur, g, c, b)) {
+      sharp_face = cur;
+      sharp_a = a;
+      sharp_b = b;
     }
     if (g == d) break;
     a = b;
     b = x;
     cur = g;
   }
-  type = kFanSmooth;
-  return cur;
+  if (sharp_face < 0) {
+    type = kFanSmooth;
+    return cur;
+  }
+  type = kFanSharp;
+  a = sharp_a;
+  b = sharp_b;
+  return sharp_face;
 }
 
 // Backward walk from the start face s across edges (c, a), appending one entry
@@ -69,14 +79,14 @@ void WalkBackward(TMesh& mesh, const TCrackThresholds& th, int32_t c, int32_t s,
     int32_t x = -1;
     const int32_t g = FindFaceAcross(mesh, prev, c, a, x);
     if (g < 0) {
-      fan.push_back(TFanEntry{-1, a, kFanBoundary});
+      fan.push_back(TFanEntry{-1, a, kFanBoundary, false});
       return;
     }
     if (g == s) return;
     // Convexity measured along the edge from a to c: the same orientation of
     // the edge relative to the two faces as in the forward walk.
     const int32_t type = IsSharpEdge(mesh, th, prev, g, a, c) ? kFanSharp : kFanSmooth;
-    fan.push_back(TFanEntry{g, a, type});
+    fan.push_back(TFanEntry{g, a, type, false});
     if (mesh.faces[g].fmark == 1) return;  // a loop not through s: the mesh is not a clean fan here
     a = x;
   }
@@ -119,7 +129,7 @@ std::vector<TFanEntry> WalkFan(TMesh& mesh, const TCrackThresholds& th, int32_t 
     int32_t a = -1, b = -1, type = kFanSmooth;
     Around(mesh.faces[d], c, a, b);
     const int32_t start = WalkForward(mesh, th, c, d, a, b, type);
-    fan.push_back(TFanEntry{start, b, type});
+    fan.push_back(TFanEntry{start, b, type, true});
     WalkBackward(mesh, th, c, start, a, fan);
   }
   return fan;
@@ -150,7 +160,7 @@ void SplitVertex(TMesh& mesh, int32_t c, const std::vector<TFanEntry>& fan) {
     const TFanEntry& e = fan[k];
     Link(mesh.vertices[copy], e.edge_vertex);
     Link(mesh.vertices[e.edge_vertex], copy);
-    if (e.edge_type == kFanSharp && k > 0) {
+    if (k > 0 && (e.edge_type == kFanSharp || e.starts_walk)) {
       copy = DuplicateVertex(mesh, c);
       mesh.vertices[copy].nb_count = mesh.vertices[copy].vface_count = 0;
       Link(mesh.vertices[copy], e.edge_vertex);
@@ -166,10 +176,14 @@ void SplitVertex(TMesh& mesh, int32_t c, const std::vector<TFanEntry>& fan) {
 
 void InsertCracks(TMesh& mesh, const TCrackOptions& opt) {
   const TCrackThresholds th = MakeCrackThresholds(opt);
-  const int32_t n = mesh.vertex_count;
-  for (int32_t c = 0; c < n; ++c) {
+  // All fans are walked on the uncut mesh first: a cut turns the sharp edges at
+  // the cut vertex into boundaries, and walking later fans across them would
+  // make the result depend on the vertex order.
+  std::vector<std::pair<int32_t, std::vector<TFanEntry>>> cuts;
+  for (int32_t c = 0; c < mesh.vertex_count; ++c) {
     if (mesh.vertices[c].vface_count <= 1) continue;
-    const std::vector<TFanEntry> fan = WalkFan(mesh, th, c);
-    if (FanNeedsCut(fan)) SplitVertex(mesh, c, fan);
+    std::vector<TFanEntry> fan = WalkFan(mesh, th, c);
+    if (FanNeedsCut(fan)) cuts.emplace_back(c, std::move(fan));
   }
+  for (const auto& [c, fan] : cuts) SplitVertex(mesh, c, fan);
 }

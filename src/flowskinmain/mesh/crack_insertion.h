@@ -25,14 +25,18 @@ bool IsSharpEdge(const TMesh& mesh, const TCrackThresholds& th, int32_t f, int32
 
 // One entry of a vertex's fan: a face around the vertex (-1 for the open end of
 // a boundary fan), the other vertex of the edge between this face and the
-// previous entry's face, and that edge's type.
+// previous entry's face, and that edge's type. `starts_walk` marks the first
+// entry of each connected group of faces around the vertex (a vertex may have
+// several once neighbouring vertices have been cut).
 enum FanEdge : int32_t { kFanSmooth = 0, kFanSharp = 1, kFanBoundary = 2 };
 struct TFanEntry {
   int32_t face, edge_vertex, edge_type;
+  bool starts_walk;
 };
 
-// The faces around vertex c in order, starting just after a sharp or boundary
-// edge when there is one. Uses fmark of the incident faces (1 = taken).
+// The faces around vertex c in order: each connected group starts at its
+// boundary when it is open, else just after a sharp edge when it has one.
+// Uses fmark of the incident faces (1 = taken).
 std::vector<TFanEntry> WalkFan(TMesh& mesh, const TCrackThresholds& th, int32_t c);
 
 // True when the fan has at least two sharp edges, or one and a boundary.
@@ -43,10 +47,13 @@ bool FanNeedsCut(const std::vector<TFanEntry>& fan);
 int32_t DuplicateVertex(TMesh& mesh, int32_t c);
 
 // Cuts c along the sharp entries of its fan: the region after each sharp edge
-// (but the first entry's) gets a new copy of c; faces are re-pointed and the
-// copies' nb / vface lists hold the links found on the way.
+// (but the first entry's), and each further connected group of faces, gets a
+// new copy of c; faces are re-pointed and the copies' nb / vface lists hold the
+// links found on the way.
 void SplitVertex(TMesh& mesh, int32_t c, const std::vector<TFanEntry>& fan);
 
-// Runs the whole step on vertices 0..vertex_count-1 (copies made on the way are
-// not visited). Needs current fnormal, nb and vface.
+// Runs the whole step on vertices 0..vertex_count-1: walks every fan on the
+// uncut mesh, then splits the vertices that need it (the copies are not
+// visited). Needs current fnormal, nb and vface; the nb / vface lists are only
+// partly maintained, so the caller rebuilds adjacency afterwards.
 void InsertCracks(TMesh& mesh, const TCrackOptions& opt);

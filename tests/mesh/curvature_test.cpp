@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "mesh/curvature.h"
+#include "mesh/mesh_preparation.h"
+#include "mesh/mesh_shapes.h"
+#include "support/mesh_fixtures.h"
+
+namespace {
+
+void Prepare(TMesh& m, bool second_ring = false) {
+  BuildAdjacency(m);
+  ComputeNormals(m);
+  ComputeBoundingBox(m);
+  ComputeCurvature(m, TCurvatureOptions{second_ring});
+}
+
+// A cylinder of radius r around the z axis (open at both ends), normals outward.
+TMesh Cylinder(double r, int n, int rings) {
+  std::vector<TVec3> pos;
+  for (int j = 0; j <= rings; ++j)
+    for (int i = 0; i < n; ++i) {
+      const double a = 2 * M_PI * i / n;
+      pos.push_back(TVec3{float(r * std::cos(a)), float(r * std::sin(a)), float(j * 2 * M_PI * r / n)});
+    }
+  std::vector<int32_t> c;
+  for (int j = 0; j < rings; ++j)
+    for (int i = 0; i < n; ++i) {
+      const int32_t a = j * n + i, b = j * n + (i + 1) % n, cc = b + n, d = a + n;
+      c.insert(c.end(), {a, b, cc, a, cc, d});
+    }
+  return MakeMeshFromArrays(pos, c);
+}
+
+}  // namespace
+
+TEST(ComputeCurvature, SphereOfRadiusRGivesMinusOneOverR) {
+  // Per vertex the estimate is limited by the angle-weighted normals of an
+  // irregular mesh (up to ten percent on these coarse spheres); the mean
+  // over the sphere is closer.
+  const double r = 2.5;
+  for (TMesh m : {fixtures::Sphere(r, 4), fixtures::UvSphere(r, 40, 20)}) {
+    for (bool ring : {false, true}) {
+      Prepare(m, ring);
+      double sum = 0;
+      for (int i = 0; i < m.vertex_count; ++i) {
+        const TVertex& v = m.vertices[i];
+        EXPECT_NEAR(v.kmax, -1 / r, 0.1 / r) << i;
+        EXPECT_NEAR(v.kmin, -1 / r, 0.1 / r) << i;
+        EXPECT_GE(v.kmax, v.kmin);
+        sum += v.kmax + v.kmin;
+      }
+      EXPECT_NEAR(sum / (2 * m.vertex_count), -1 / r, 0.05 / r);
+    }
+    NormalizeCurvature(m);
+    EXPECT_NEAR(m.vertices[0].kmin, -m.box_size / r, 0.1 * m.box_size / r);
+  }
+}
+
+TEST(ComputeCurvature, PlaneGivesZeroCurvature) {
+  TMesh m = fixtures::Grid(6, 6, 3, 3);
+  Prepare(m);
+  for (int i = 0; i < m.vertex_count; ++i) {
+    if (m.vertices[i].nb_count < 3) continue;
+    EXPECT_NEAR(m.vertices[i].kmax, 0, 1e-9);
+    EXPECT_NEAR(m.vertices[i].kmin, 0, 1e-9);
+  }
+}
+
+TEST(ComputeCurvature, CylinderHasOneBentAndOneStraightDirection) {
+  const double r = 1.5;
+  TMesh m = Cylinder(r, 48, 6);
+  Prepare(m);
+  for (int i = 2 * 48; i < 4 * 48; ++i) {  // interior rings only
+    const TVertex& v = m.vertices[i];
+    EXPECT_NEAR(v.kmax, 0, 0.02 / r) << i;
+    EXPECT_NEAR(v.kmin, -1 / r, 0.02 / r) << i;
+    EXPECT_NEAR(std::fabs(v.dir_max0.z), 1, 1e-3) << i;  // the straight direction runs along the axis
+    EXPECT_NEAR(v.dir_min0.z, 0, 1e-3) << i;
+    EXPECT_NEAR(vec_dot(v.dir_min0, v.normal), 0, 1e-5);
+  }
+}
+
+TEST(ComputeCurvature, LocalFrameIsOrthonormalAndUsesZWhenTheNormalIsY) {
+  TMesh m = fixtures::Octahedron();
+  Prepare(m);
+  for (const TVertex& v : m.vertices) {
+    EXPECT_NEAR(vec_length(v.e1), 1, 1e-6);
+    EXPECT_NEAR(vec_dot(v.e1, v.normal), 0, 1e-6);
+    EXPECT_NEAR(vec_dot(v.e1, v.e2), 0, 1e-6);
+    EXPECT_NEAR(vec_dot(v.e2, v.normal), 0, 1e-6);
+  }
+  m.vertices[2].normal = TVec3{0, 1, 0};  // exactly +y: e1 = y x z = x
+  ComputeCurvature(m, TCurvatureOptions{});
+  const TVertex& top = m.vertices[2];
+  EXPECT_NEAR(top.e1.x, 1, 1e-6);
+  EXPECT_NEAR(top.e2.z, -1, 1e-6);
+}
+
+TEST(ComputeCurvature, VertexWithTwoNeighboursKeepsItsCurvatureButGetsAFrame) {
+  TMesh m = fixtures::SingleTriangle();
+  for (TVertex& v : m.vertices) v.kmax = v.kmin = 7;
+  Prepare(m);
+  EXPECT_EQ(m.vertices[0].kmax, 7);
+  EXPECT_EQ(m.vertices[1].kmin, 7);
+  EXPECT_NEAR(vec_length(m.vertices[0].e1), 1, 1e-6);
+}
+
+TEST(ComputeCurvature, DirectionsAreTangentUnitAndKeptInBothCopies) {
+  TMesh m = fixtures::Torus(3, 1, 48, 24);
+  Prepare(m);
+  for (const TVertex& v : m.vertices) {
+    EXPECT_GE(v.kmax, v.kmin);
+    EXPECT_NEAR(vec_length(v.dir_max0), 1, 1e-5);
+    EXPECT_NEAR(vec_dot(v.dir_max0, v.normal), 0, 1e-5);
+    EXPECT_NEAR(std::fabs(vec_dot(v.dir_max0, v.dir_min0)), 0, 1e-3);
+    EXPECT_EQ(v.dir_max.x, v.dir_max0.x);
+    EXPECT_EQ(v.dir_min.z, v.dir_min0.z);
+  }
+  // Outer equator (tube angle 0): along the tube -1/r, around the z axis -1/(R+r).
+  const TVertex& outer = m.vertices[0];
+  EXPECT_NEAR(outer.kmin, -1.0, 0.05);
+  EXPECT_NEAR(outer.kmax, -1.0 / 4, 0.05);
+}

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "mesh/mesh_preparation.h"
+#include "mesh/triangle_strips.h"
+#include "support/mesh_fixtures.h"
+#include "support/mesh_validator.h"
+
+namespace {
+
+TStripStats Strips(TMesh& m) {
+  BuildAdjacency(m);
+  return BuildStrips(m);
+}
+
+}  // namespace
+
+TEST(FindFaceAcross, ReturnsTheOtherFaceAndItsOffEdgeVertexSymmetrically) {
+  TMesh m = fixtures::TwoTriangles();  // faces (0,1,3), (0,3,2)
+  BuildAdjacency(m);
+  int32_t x = -1;
+  EXPECT_EQ(FindFaceAcross(m, 0, 3, 0, x), 1);
+  EXPECT_EQ(x, 2);
+  EXPECT_EQ(FindFaceAcross(m, 1, 0, 3, x), 0);
+  EXPECT_EQ(x, 1);
+  EXPECT_EQ(FindFaceAcross(m, 0, 0, 1, x), -1);
+  TMesh s = fixtures::Sphere(1, 2);
+  BuildAdjacency(s);
+  for (int32_t f = 0; f < s.face_count; ++f)
+    for (int k = 0; k < 3; ++k) {
+      const int32_t a = s.faces[f].v[k], b = s.faces[f].v[(k + 1) % 3];
+      const int32_t g = FindFaceAcross(s, f, a, b, x);
+      ASSERT_GE(g, 0);
+      int32_t y = -1;
+      EXPECT_EQ(FindFaceAcross(s, g, b, a, y), f);
+      EXPECT_EQ(y, s.faces[f].v[(k + 2) % 3]);
+    }
+}
+
+TEST(BuildStrips, SingleTriangleAndTwoTriangles) {
+  TMesh one = fixtures::SingleTriangle();
+  const TStripStats s1 = Strips(one);
+  EXPECT_EQ(one.strip_len, 5);
+  EXPECT_EQ(one.strips[3], kStripEnd);
+  EXPECT_EQ(one.strips[4], kStreamEnd);
+  EXPECT_EQ(s1.strips, 1);
+  TMesh two = fixtures::TwoTriangles();
+  const TStripStats s2 = Strips(two);
+  EXPECT_EQ(two.strip_len, 6);
+  EXPECT_EQ(s2.strips, 1);
+  EXPECT_EQ(s2.faces, 2);
+  EXPECT_EQ(ValidateMesh(two, kCheckStrips), "");
+}
+
+TEST(BuildStrips, CoverEveryFaceOnceWithItsWinding) {
+  for (TMesh m : {fixtures::Cube(), fixtures::Sphere(1, 3), fixtures::Torus(2, 0.5, 24, 12), fixtures::Grid(7, 5),
+                  fixtures::Fan(20), fixtures::Band(1, 1, 9)}) {
+    const TStripStats st = Strips(m);
+    EXPECT_EQ(ValidateMesh(m, kCheckStrips), "");
+    EXPECT_EQ(st.faces, m.face_count);
+    EXPECT_LE(m.strip_len, 4 * m.face_count + 1);
+    EXPECT_EQ(m.strip_len, m.face_count + 3 * st.strips + 1);
+  }
+}
+
+TEST(BuildStrips, ClosedRingBecomesOneStripEndingAtItsStart) {
+  TMesh m = fixtures::Band(1, 1, 8);
+  const TStripStats st = Strips(m);
+  EXPECT_EQ(st.strips, 1);
+  EXPECT_EQ(st.faces, 16);
+  EXPECT_EQ(m.strip_len, 16 + 2 + 1 + 1);
+}
+
+TEST(BuildStrips, StatisticsText) {
+  EXPECT_EQ(StripStatisticsText(TStripStats{412, 2000}), "412 strips; length avg: 4.854 vtx send 2000");
+  EXPECT_EQ(StripStatisticsText(TStripStats{2, 10}), "2 strips; length avg: 5 vtx send 10");
+  EXPECT_EQ(StripStatisticsText(TStripStats{0, 0}), "0 strips; length avg: - vtx send 0");
+}
