@@ -16,6 +16,7 @@
 #include "shell/frame_gl.h"
 #include "support/frame_meshes.h"
 #include "support/gl_context_gl.h"
+#include "support/mesh_fixtures.h"
 
 namespace {
 
@@ -140,6 +141,34 @@ TEST(TexturedPass, StripWalkCoversTheSameSurfaceAsTheFaceList) {
   f.tex_lock_state = 1;
   DrawTexturedSurface(s.app.mesh, s.c.surface, f, count);
   EXPECT_EQ(tex_calls, 2);
+}
+
+TEST(TexturedPass, StripsOfAPreparedMeshDrawExactlyThePixelsOfItsFaceList) {
+  TMesh mesh = fixtures::Sphere(1, 4);  // 2048 faces, strips from the load's strip builder
+  fixtures::Prepare(mesh);
+  for (int i = 0; i < mesh.vertex_count; ++i) {
+    mesh.vertices[i].adv_pos = mesh.vertices[i].pos;
+    mesh.vertices[i].tex[0] = mesh.vertices[i].tex[1] = 0.5f;
+  }
+  PassScene s(std::move(mesh));
+  std::vector<uint8_t> image[2];
+  for (int smooth = 0; smooth < 2; ++smooth) {
+    s.Begin();
+    UniformFrameTexture(255, 255, 255);
+    s.c.surface.smooth = smooth == 1;
+    EnableSurfaceArrays(s.app.mesh);
+    DrawTexturedSurface(s.app.mesh, s.c.surface, TSurfaceFrame(), nullptr);
+    DisableSurfaceArrays();
+    ASSERT_EQ(TakeGLErrors(), "");
+    image[smooth] = s.ctx.ReadRGB();
+  }
+  int64_t covered = 0, differ = 0;
+  for (size_t i = 0; i < image[0].size(); i += 3) {
+    covered += image[0][i] != 0;
+    differ += (image[0][i] != 0) != (image[1][i] != 0);
+  }
+  EXPECT_GT(covered, 60000);
+  EXPECT_LE(differ, 20);  // the same triangles; at most a few pixels on shared edges
 }
 
 TEST(TexturedPass, RunsShorterThanThreeAndAnUnclosedTailAreSkipped) {

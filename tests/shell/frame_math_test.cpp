@@ -125,6 +125,21 @@ TEST(FrameRate, CaptionFormat) {
   EXPECT_EQ(FrameRateCaption(640, 480, 0), "640 x 480: INF fps  ");
 }
 
+TEST(FrameRate, CaptionEveryTenthFrameOverTheTicksSinceTheLast) {
+  TFrameState f;
+  f.fps_last_tick = 1000;
+  std::string caption = "unchanged";
+  for (int i = 1; i < 10; ++i) EXPECT_FALSE(CountFrameForRate(f, 1000 + 30 * i, 512, 512, caption));
+  EXPECT_EQ(caption, "unchanged");
+  EXPECT_TRUE(CountFrameForRate(f, 1400, 512, 512, caption));
+  EXPECT_EQ(caption, "512 x 512: 25.0 fps  ");
+  EXPECT_EQ(f.fps_frames, 0);
+  EXPECT_EQ(f.fps_last_tick, 1400);
+  for (int i = 1; i < 10; ++i) CountFrameForRate(f, 1400, 512, 512, caption);
+  EXPECT_TRUE(CountFrameForRate(f, 1400, 512, 512, caption));  // ten frames within one tick
+  EXPECT_EQ(caption, "512 x 512: INF fps  ");
+}
+
 TEST(RunLoop, RotationTurnsByTenthsOfADegreeAndMarksTheView) {
   TAppState app;
   TRunControls c;

@@ -15,11 +15,12 @@ void BuildColourMap(int32_t min_colour, int32_t max_colour, bool long_way) {
   glTexImage1D(GL_TEXTURE_1D, 0, 3, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
 }
 
-TRangeTexts RefreshRenderState(TAppState& app, const TRenderStateControls& c, bool rebuild) {
-  app.frame.data_channel = ChannelCode(c.radios);
-  if (rebuild) {
-    SetColourMapParameters();
-    BuildColourMap(c.datamin, c.datamax, c.long_way);
-  }
+void InitColourMap(const TRenderStateControls& c) {
+  SetColourMapParameters();
+  BuildColourMap(c.datamin, c.datamax, c.long_way);
+}
+
+TRangeTexts RefreshRenderState(TAppState& app, const TRenderStateControls& c, bool rebuild, bool gl_current) {
+  if (rebuild && gl_current) InitColourMap(c);
   return RefreshDataChannel(app, c.radios);
 }

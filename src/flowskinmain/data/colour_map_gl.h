@@ -12,8 +12,12 @@ void SetColourMapParameters();
 // 1-D texture (GL_RGB, one byte per component).
 void BuildColourMap(int32_t min_colour, int32_t max_colour, bool long_way);
 
-// data_channel from the radios; with `rebuild` also the colour map (needs the
-// GL context current); per-vertex cur_value/norm_value; scene_dirty := true.
-// Returns the texts for eddmin / eddmax, which the caller writes only when
-// `rebuild` is set.
-TRangeTexts RefreshRenderState(TAppState& app, const TRenderStateControls& c, bool rebuild);
+// SetColourMapParameters and BuildColourMap from the controls: for the GL
+// initialisation, so a map built before the context existed is not lost.
+void InitColourMap(const TRenderStateControls& c);
+
+// data_channel from the radios; with `rebuild` also the colour map (only when
+// `gl_current`: the panel's context is current); per-vertex cur_value and
+// norm_value; scene_dirty := true. Returns the texts for eddmin / eddmax,
+// which the caller writes only when `rebuild` is set.
+TRangeTexts RefreshRenderState(TAppState& app, const TRenderStateControls& c, bool rebuild, bool gl_current = true);

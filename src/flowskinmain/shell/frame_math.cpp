@@ -42,6 +42,16 @@ std::string FrameRateCaption(int32_t panel_w, int32_t panel_h, int64_t elapsed_m
   return std::to_string(panel_w) + " x " + std::to_string(panel_h) + ": " + rate + " fps  ";
 }
 
+bool CountFrameForRate(TFrameState& frame, int64_t now_ms, int32_t panel_w, int32_t panel_h, std::string& caption) {
+  frame.fps_frames += 1;
+  if (frame.fps_frames < 10) return false;
+  frame.fps_tick = now_ms;
+  caption = FrameRateCaption(panel_w, panel_h, frame.fps_tick - frame.fps_last_tick);
+  frame.fps_last_tick = frame.fps_tick;
+  frame.fps_frames = 0;
+  return true;
+}
+
 bool RunLoopStep(TAppState& app, const TRunControls& c) {
   if (c.rotate != 0) {
     app.view.rot_y += c.rotate / 10.0;

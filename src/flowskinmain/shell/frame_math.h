@@ -37,6 +37,12 @@ TFramePlan PlanFrame(const TFrameState& frame, bool cbshtexture);
 // Ten frames within one tick give an infinite rate, shown as "INF".
 std::string FrameRateCaption(int32_t panel_w, int32_t panel_h, int64_t elapsed_ms);
 
+// Frame-rate bookkeeping of every redraw: fps_frames += 1; on the tenth frame
+// fps_tick := now_ms, `caption` := FrameRateCaption over fps_tick - fps_last_tick,
+// fps_last_tick := fps_tick, fps_frames := 0, and true is returned (the caller
+// then writes the caption into lab_fps). now_ms: the millisecond tick counter.
+bool CountFrameForRate(TFrameState& frame, int64_t now_ms, int32_t panel_w, int32_t panel_h, std::string& caption);
+
 // Control values read by one Run-loop iteration after its frame.
 struct TRunControls {
   int32_t rotate = 0;          // ud_rotate, tenths of a degree per frame
