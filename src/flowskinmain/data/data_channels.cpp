@@ -1,6 +1,8 @@
 #include "data/data_channels.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
 
 double ChannelValue(const TVertex& v, int channel) {
@@ -70,3 +72,48 @@ TRange ApplyRangeCommand(TRange r, RangeCommand cmd) {
 }
 
 bool AcceptTypedRange(double min, double max) { return min < max; }
+
+bool ParseTypedNumber(const std::string& text, double& value, std::string& error) {
+  size_t b = text.find_first_not_of(" \t");
+  size_t e = text.find_last_not_of(" \t");
+  const std::string t = b == std::string::npos ? std::string() : text.substr(b, e - b + 1);
+  // Sign, digits with at most one point, then an optional exponent with digits.
+  size_t i = 0, digits = 0;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+  for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) ++digits;
+  if (i < t.size() && t[i] == '.') {
+    for (++i; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) ++digits;
+  }
+  bool ok = digits > 0;
+  if (ok && i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    size_t exp_digits = 0;
+    for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) ++exp_digits;
+    ok = exp_digits > 0;
+  }
+  if (ok && i == t.size()) {
+    // from_chars reports a value out of range instead of raising the overflow flag.
+    const char* first = t.data() + (t[0] == '+' ? 1 : 0);
+    const auto r = std::from_chars(first, t.data() + t.size(), value);
+    ok = r.ec == std::errc() && r.ptr == t.data() + t.size() && std::isfinite(value);
+  } else {
+    ok = false;
+  }
+  if (!ok) error = "'" + text + "' is not a valid floating point value";
+  return ok;
+}
+
+std::string ApplyTypedRange(TMesh& mesh, int channel, const std::string& min_text, const std::string& max_text) {
+  if (channel < 0 || channel >= kDataChannelCount) return "";
+  double lo = 0, hi = 0;
+  std::string error;
+  if (!ParseTypedNumber(min_text, lo, error) || !ParseTypedNumber(max_text, hi, error)) return error;
+  if (AcceptTypedRange(lo, hi)) mesh.data_range[channel] = {lo, hi};
+  return "";
+}
+
+void ApplyRangeButton(TMesh& mesh, int channel, RangeCommand cmd) {
+  if (channel < 0 || channel >= kDataChannelCount) return;
+  mesh.data_range[channel] = ApplyRangeCommand(mesh.data_range[channel], cmd);
+}

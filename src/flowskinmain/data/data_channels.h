@@ -2,6 +2,8 @@
 // The ten scalar data channels a vertex can show, and the value ranges the
 // colour map uses. Channel codes: 0 K min, 1 K max, 2 max abs K,
 // 3 (Kmin + Kmax)/2, 4 Velocity, 5 Aux, 6 X, 7 Y, 8 Z, 9 K max * K min.
+#include <string>
+
 #include "mesh/mesh_model.h"
 
 enum DataChannel : int {
@@ -32,3 +34,20 @@ TRange ApplyRangeCommand(TRange r, RangeCommand cmd);
 
 // A typed pair is accepted only when min < max.
 bool AcceptTypedRange(double min, double max);
+
+// Number typed into "Min" or "Max", read like the framework's string-to-float
+// conversion: optional blanks around a decimal number with optional sign,
+// fraction and exponent ("-2.5", "1.5E-006"). Anything else (empty text,
+// hexadecimal, "inf", "nan", trailing characters) fails and `error` receives
+// "'<text>' is not a valid floating point value".
+bool ParseTypedNumber(const std::string& text, double& value, std::string& error);
+
+// Enter in "Min" or "Max": both texts are converted (the first failure stops
+// with its message and changes nothing); an increasing pair is stored into
+// data_range[channel], any other pair is ignored. Returns the conversion
+// error, "" when both texts were numbers. Either way without an error the
+// caller refreshes the render state, which rewrites both edits.
+std::string ApplyTypedRange(TMesh& mesh, int channel, const std::string& min_text, const std::string& max_text);
+
+// A range button on the selected channel's pair of data_range.
+void ApplyRangeButton(TMesh& mesh, int channel, RangeCommand cmd);
