@@ -1,0 +1,78 @@
+// The main window as built: frame, panels, tabs, start-up order and the
+// command-line mesh.
+#include <QDir>
+#include <QLabel>
+#include <QTabWidget>
+
+#include "colorconversion/colorconversion.h"
+#include "form_fixture.h"
+
+TEST_F(FormTest, WindowTitleSizeAndPanels) {
+  EXPECT_EQ(form->windowTitle(), "Flowskin");
+  // Client area sized so that the drawing area is 512 x 512 beside the 241-pixel
+  // control panel and above the 38-pixel message panel.
+  EXPECT_EQ(form->GLPanel1->width(), 512);
+  EXPECT_EQ(form->GLPanel1->height(), 512);
+  EXPECT_EQ(form->size(), QSize(753, 550));
+  EXPECT_EQ(form->panel_control->width(), 241);
+  EXPECT_EQ(form->panel_message->height(), 38);
+  EXPECT_EQ(form->panel_message->geometry().top(), form->Panel2->geometry().bottom() + 1);
+}
+
+TEST_F(FormTest, MessagePanelAndTabsAtStart) {
+  EXPECT_EQ(form->lab_ntri->text(), "triangles");
+  EXPECT_EQ(form->lab_fps->text(), "fps  ");
+  EXPECT_TRUE(form->lab_ntri->font().bold());
+  EXPECT_EQ(form->lab_fps->font().pixelSize(), 16);
+  EXPECT_FALSE(form->lab_time->isVisible());
+  EXPECT_EQ(form->sb_animate->text(), "Run");
+  EXPECT_FALSE(form->sb_animate->Down());
+  EXPECT_FALSE(form->Button15->isVisible());
+  EXPECT_EQ(form->Button15->text(), "X");
+  EXPECT_EQ(form->Button15->geometry(), QRect(8, 8, 25, 25));
+  QTabWidget* pages = form->PageControl1;
+  ASSERT_EQ(pages->count(), 5);
+  const char* names[] = {"General", "Texture", "Flow", "Data", "Shade"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(pages->tabText(i), names[i]);
+  EXPECT_EQ(pages->currentIndex(), 0);
+}
+
+TEST_F(FormTest, StartUpAsksForTheMeshAndSetsDefaultsInOrder) {
+  ASSERT_EQ(dialogs.Count("open"), 1);  // cancelled: the program runs without a mesh
+  EXPECT_EQ(dialogs.file_dialogs_shown[0].filter, "PLY files (*.ply)|*.PLY|All files|*.*");
+  EXPECT_EQ(dialogs.file_dialogs_shown[0].initial_dir, QDir::currentPath());
+  EXPECT_TRUE(form->MeshPath().isEmpty());
+  EXPECT_EQ(form->OpenPictureDialog1.initial_dir, QDir::currentPath());
+  EXPECT_EQ(form->SavePictureDialog1.initial_dir, QDir::currentPath());
+  EXPECT_EQ(form->cb_lut_style->ItemIndex(), 2);
+  EXPECT_EQ(form->cb_lut_style->currentText(), "Puls");
+  EXPECT_EQ(form->sh_datamax->Color(), MakeColor(255, 128, 128));
+  EXPECT_TRUE(form->state.frame.noise_dirty);
+  // The first paint created the context and drew at least one frame.
+  EXPECT_GE(form->diag.frames_drawn, 1);
+}
+
+TEST(FormStart, MeshFileOnTheCommandLineSkipsTheDialog) {
+  TScriptedDialogs dialogs;
+  TForm1 form({"flowskin", "/data/bunny.ply"}, &dialogs);
+  EXPECT_EQ(dialogs.Count("open"), 0);
+  EXPECT_EQ(form.MeshPath(), "/data/bunny.ply");
+}
+
+TEST(FormStart, MeshChosenInTheDialogIsKept) {
+  TScriptedDialogs dialogs;
+  dialogs.file_answers.push_back(QString("/data/torus.ply"));
+  TForm1 form({"flowskin"}, &dialogs);
+  EXPECT_EQ(dialogs.Count("open"), 1);
+  EXPECT_EQ(form.MeshPath(), "/data/torus.ply");
+  // "Load mesh..." asks again; a cancel keeps the loaded path.
+  form.but_load_mesh->click();
+  EXPECT_EQ(dialogs.Count("open"), 2);
+  EXPECT_EQ(form.MeshPath(), "/data/torus.ply");
+}
+
+TEST_F(FormTest, ClosingTheWindowReleasesRun) {
+  form->sb_animate->SetDown(true);
+  form->close();
+  EXPECT_FALSE(form->sb_animate->Down());
+}
