@@ -4,12 +4,12 @@
 // drawn lit from one plain display list. Run under an X display:
 //   frame_steady_glbench [frames [size]]
 #include <GL/gl.h>
+
 #include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +25,7 @@
 
 namespace {
 
-int kSize = 512;  // panel size; a second argument overrides it
+int kSize = 512;                      // panel size; a second argument overrides it
 constexpr unsigned kPlainList = 100;  // the lit surface once
 constexpr unsigned kSameList = 101;   // the steady frame's drawing (textured + shading overlay) in one list
 
@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
   DrawFrame(state, controls, TFramePasses(), kSize, kSize);  // compiles lists 1, 6, 2
 
   TListCompileCounts counts;
-  const double steady = MsPerFrame(frames, [&] { counts.Add(DrawFrame(state, controls, TFramePasses(), kSize, kSize)); });
+  const double steady =
+      MsPerFrame(frames, [&] { counts.Add(DrawFrame(state, controls, TFramePasses(), kSize, kSize)); });
 
   // One plain list: the lit shaded surface, drawn with the same clear and camera.
   TSurfaceFrame lit;

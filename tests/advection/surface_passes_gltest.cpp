@@ -241,7 +241,7 @@ TEST(ShadedPass, AlphaModulationMakesLowDataOpaqueAndHighDataTranslucent) {
   ASSERT_EQ(TakeGLErrors(), "");
   const double half = kSize / 2.0 * 2 / s.app.mesh.box_size;
   const std::vector<uint8_t> px = s.ctx.ReadRGB();
-  EXPECT_NEAR(s.At(px, static_cast<int>(256 - half + 2), 256).r, 255, 3);  // norm 0: opaque
-  EXPECT_NEAR(s.At(px, 256, 256).r, 0.75 * 255, 3);                        // norm 0.5: 1 - 0.5 * 0.5
+  EXPECT_NEAR(s.At(px, static_cast<int>(256 - half + 2), 256).r, 255, 3);        // norm 0: opaque
+  EXPECT_NEAR(s.At(px, 256, 256).r, 0.75 * 255, 3);                              // norm 0.5: 1 - 0.5 * 0.5
   EXPECT_NEAR(s.At(px, static_cast<int>(256 + half - 2), 256).r, 0.5 * 255, 3);  // norm 1: a
 }

@@ -1,6 +1,7 @@
 #include "support/gl_context_gl.h"
 
 #include <GL/gl.h>
+
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -53,13 +54,27 @@ std::string TakeGLErrors() {
   for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {
     if (!names.empty()) names += ", ";
     switch (e) {
-      case GL_INVALID_ENUM: names += "GL_INVALID_ENUM"; break;
-      case GL_INVALID_VALUE: names += "GL_INVALID_VALUE"; break;
-      case GL_INVALID_OPERATION: names += "GL_INVALID_OPERATION"; break;
-      case GL_STACK_OVERFLOW: names += "GL_STACK_OVERFLOW"; break;
-      case GL_STACK_UNDERFLOW: names += "GL_STACK_UNDERFLOW"; break;
-      case GL_OUT_OF_MEMORY: names += "GL_OUT_OF_MEMORY"; break;
-      default: names += "GL error " + std::to_string(e); break;
+      case GL_INVALID_ENUM:
+        names += "GL_INVALID_ENUM";
+        break;
+      case GL_INVALID_VALUE:
+        names += "GL_INVALID_VALUE";
+        break;
+      case GL_INVALID_OPERATION:
+        names += "GL_INVALID_OPERATION";
+        break;
+      case GL_STACK_OVERFLOW:
+        names += "GL_STACK_OVERFLOW";
+        break;
+      case GL_STACK_UNDERFLOW:
+        names += "GL_STACK_UNDERFLOW";
+        break;
+      case GL_OUT_OF_MEMORY:
+        names += "GL_OUT_OF_MEMORY";
+        break;
+      default:
+        names += "GL error " + std::to_string(e);
+        break;
     }
     if (names.size() > 200) break;
   }

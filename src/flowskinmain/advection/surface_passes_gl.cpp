@@ -133,8 +133,7 @@ void DrawTexturedSurface(TMesh& mesh, const TSurfaceControls& c, const TSurfaceF
   glDisable(GL_TEXTURE_2D);
 }
 
-void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv,
-                       double a) {
+void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a) {
   if (f.lighting_on) glEnable(GL_LIGHTING);
   const bool show_image = c.image_loaded && c.sh_image;
   float colour[4];
@@ -153,8 +152,7 @@ void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurf
   glDisable(GL_TEXTURE_2D);
 }
 
-void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv,
-                     double a) {
+void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a) {
   if (f.lighting_on) glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_1D);
   float colour[4];

@@ -55,13 +55,11 @@ void DrawTexturedSurface(TMesh& mesh, const TSurfaceControls& c, const TSurfaceF
 // The surface in the Diffuse colour with alpha a, lit while lighting_on;
 // positions from adv_pos when use_adv, else pos. Smooth: the strip stream
 // with vertex normals; flat: the face list with face normals.
-void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv,
-                       double a);
+void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a);
 
 // The surface coloured through the 1-D colour map by norm_value (GL_MODULATE
 // with the lit Diffuse colour of alpha a); always the face list.
-void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv,
-                     double a);
+void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a);
 
 // Data or shaded surface at adv_pos with alpha alpha_shade / 100, then blending off.
 void DrawOverlaySurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f);

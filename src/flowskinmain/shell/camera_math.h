@@ -14,14 +14,14 @@ enum class UpAxis { X, Y, Z };
 // Control values read by the camera and light set-up of every frame.
 // Defaults are those of the window's controls at start.
 struct TCameraControls {
-  int32_t foc_length = 50;        // ud_foc_length, millimetres on a 35 mm wide frame (5..1000)
-  bool iso = false;               // cb_iso: orthographic projection
-  UpAxis up_axis = UpAxis::Y;     // rb_x / rb_y / rb_z
-  int32_t lr_light = 10;          // ud_lr_light, degrees (-90..90)
-  int32_t ud_light = 25;          // ud_ud_light, degrees (-90..90)
-  bool dir_light = true;          // cb_dir_light: directional light (w = 0)
-  int32_t ambient = 0x000000;     // sh_ambient colour value (red in the low byte)
-  int32_t light = 0xFFFFFF;       // sh_light colour value
+  int32_t foc_length = 50;     // ud_foc_length, millimetres on a 35 mm wide frame (5..1000)
+  bool iso = false;            // cb_iso: orthographic projection
+  UpAxis up_axis = UpAxis::Y;  // rb_x / rb_y / rb_z
+  int32_t lr_light = 10;       // ud_lr_light, degrees (-90..90)
+  int32_t ud_light = 25;       // ud_ud_light, degrees (-90..90)
+  bool dir_light = true;       // cb_dir_light: directional light (w = 0)
+  int32_t ambient = 0x000000;  // sh_ambient colour value (red in the low byte)
+  int32_t light = 0xFFFFFF;    // sh_light colour value
 };
 
 // Viewport of a frame in window pixels: the panel minus `margin` on every side.

@@ -18,44 +18,44 @@ constexpr unsigned kShadingList = 6;
 
 // Check boxes of the overlay list, drawn in this order when checked.
 struct TOverlayControls {
-  bool shline = false;      // cbshline: mesh lines
-  bool shnormals = false;   // cbshnormals
-  bool shvelo = false;      // cbshvelo: velocity vectors
-  bool shframes = false;    // cbshframes
-  bool shmaxcurv = false;   // cbshmaxcurv: maximum-curvature vectors (kind 1)
-  bool shmincurv = false;   // cbshmincurv: minimum-curvature vectors (kind 2)
-  bool shbox = false;       // cbshbox: bounding box
+  bool shline = false;     // cbshline: mesh lines
+  bool shnormals = false;  // cbshnormals
+  bool shvelo = false;     // cbshvelo: velocity vectors
+  bool shframes = false;   // cbshframes
+  bool shmaxcurv = false;  // cbshmaxcurv: maximum-curvature vectors (kind 1)
+  bool shmincurv = false;  // cbshmincurv: minimum-curvature vectors (kind 2)
+  bool shbox = false;      // cbshbox: bounding box
 };
 
 // Every control value a frame reads (defaults: the controls at start).
 struct TFrameControls {
-  bool tex_lock = false;       // cb_tex_lock
-  bool tex_lock_drag = false;  // cb_tex_lock_drag
-  bool shtexture = true;       // cbshtexture: texture advection on
-  bool shfill = true;          // cbshfill: draw the surface
-  bool lighting = true;        // cb_lighting
-  bool showelements = true;    // cb_showelements: flow-source glyphs
+  bool tex_lock = false;          // cb_tex_lock
+  bool tex_lock_drag = false;     // cb_tex_lock_drag
+  bool shtexture = true;          // cbshtexture: texture advection on
+  bool shfill = true;             // cbshfill: draw the surface
+  bool lighting = true;           // cb_lighting
+  bool showelements = true;       // cb_showelements: flow-source glyphs
   int32_t background = 0xC0C0C0;  // sh_background colour value
   TOverlayControls overlays;
-  TSurfaceControls surface;    // sh_diffuse, sh_specular, ud_shininess, cbsmooth, cbTexData, ud_alpha_shade...
-  TCameraControls camera;      // ud_foc_length, cb_iso, up axis, light controls
+  TSurfaceControls surface;  // sh_diffuse, sh_specular, ud_shininess, cbsmooth, cbTexData, ud_alpha_shade...
+  TCameraControls camera;    // ud_foc_length, cb_iso, up axis, light controls
 };
 
 // Passes that other parts of the program supply. Each is called, when set,
 // at its place in the frame; the ones marked "in list" run while a display
 // list is being compiled, so their GL calls are recorded into it.
 struct TFramePasses {
-  std::function<void()> advection_step;      // in list 1, texture free: synthesis while scene_dirty, adv_pos
-  std::function<void()> compute_tex_coords;  // in list 1, start of the textured pass, texture free: tex
-  std::function<void()> paint_blobs;         // after list 1, and again after the noise
-  std::function<void()> inject_noise;        // noise quad over the surface pixels, before the capture
-  std::function<void()> source_glyphs;       // in list 2 when cb_showelements
-  std::function<void()> mesh_lines;          // in list 2, cbshline
-  std::function<void()> normals;             // in list 2, cbshnormals
-  std::function<void()> velocity_vectors;    // in list 2, cbshvelo
-  std::function<void()> frames;              // in list 2, cbshframes
+  std::function<void()> advection_step;             // in list 1, texture free: synthesis while scene_dirty, adv_pos
+  std::function<void()> compute_tex_coords;         // in list 1, start of the textured pass, texture free: tex
+  std::function<void()> paint_blobs;                // after list 1, and again after the noise
+  std::function<void()> inject_noise;               // noise quad over the surface pixels, before the capture
+  std::function<void()> source_glyphs;              // in list 2 when cb_showelements
+  std::function<void()> mesh_lines;                 // in list 2, cbshline
+  std::function<void()> normals;                    // in list 2, cbshnormals
+  std::function<void()> velocity_vectors;           // in list 2, cbshvelo
+  std::function<void()> frames;                     // in list 2, cbshframes
   std::function<void(int kind)> curvature_vectors;  // in list 2, kind 1 max (cbshmaxcurv), 2 min (cbshmincurv)
-  std::function<void()> box;                 // in list 2, cbshbox
+  std::function<void()> box;                        // in list 2, cbshbox
 };
 
 // What one frame did (for the frame-rate-free checks of tests and benchmarks).

@@ -45,8 +45,8 @@ bool CountFrameForRate(TFrameState& frame, int64_t now_ms, int32_t panel_w, int3
 
 // Control values read by one Run-loop iteration after its frame.
 struct TRunControls {
-  int32_t rotate = 0;          // ud_rotate, tenths of a degree per frame
-  bool time_animate = false;   // cb_time_animate
+  int32_t rotate = 0;         // ud_rotate, tenths of a degree per frame
+  bool time_animate = false;  // cb_time_animate
 };
 
 // Turns the view by rotate/10 degrees (sets view_changed) and, with
