@@ -1,0 +1,149 @@
+// Times the loading of a large mesh: generates a ring torus of about 1,000,000
+// triangles as ASCII PLY in a temporary file, then measures
+//   - a bare std::from_chars parse of the file's numbers (the floor for reading),
+//   - reading alone (file, header and body into a mesh),
+//   - the whole LoadMesh (reading and every preparation step),
+//   - each preparation pass on its own,
+// and the peak resident memory of the process. Subdivision and crack insertion
+// are off in a load by default; they are timed on a quarter-size torus.
+//
+//   mesh_load_bench [nu nv]     (default 1000 500: 500,000 vertices, 1,000,000 triangles)
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "data/data_channels.h"
+#include "flow/direction_alignment.h"
+#include "mesh/crack_insertion.h"
+#include "mesh/curvature.h"
+#include "mesh/loop_subdivision.h"
+#include "mesh/mesh_loading.h"
+#include "mesh/mesh_preparation.h"
+#include "mesh/mesh_shapes.h"
+#include "mesh/ply_reader.h"
+#include "mesh/ply_writer.h"
+#include "mesh/triangle_strips.h"
+
+namespace {
+
+double Seconds(const std::function<void()>& fn) {
+  const auto t0 = std::chrono::steady_clock::now();
+  fn();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Best of `reps` runs.
+double Best(int reps, const std::function<void()>& fn) {
+  double best = 1e30;
+  for (int r = 0; r < reps; ++r) best = std::min(best, Seconds(fn));
+  return best;
+}
+
+double PeakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024.0;  // ru_maxrss is in kilobytes on Linux
+}
+
+// Reads the file and parses every number after "end_header" with from_chars:
+// the first `reals` as double, the rest as integers. Returns a checksum.
+double BareParse(const std::string& path, size_t reals) {
+  std::string text, error;
+  if (!ReadFileText(path, text, error)) std::exit(1);
+  const char* p = text.data() + text.find("end_header") + 10;
+  const char* end = text.data() + text.size();
+  double sum = 0;
+  for (size_t n = 0;; ++n) {
+    while (p < end && static_cast<unsigned char>(*p) <= ' ') ++p;
+    if (p >= end) break;
+    if (n < reals) {
+      double d = 0;
+      p = std::from_chars(p, end, d).ptr;
+      sum += d;
+    } else {
+      long long i = 0;
+      p = std::from_chars(p, end, i).ptr;
+      sum += static_cast<double>(i);
+    }
+  }
+  return sum;
+}
+
+void Row(const char* name, double seconds) { std::printf("  %-34s %8.3f s\n", name, seconds); }
+
+void TimePasses(const std::string& path) {
+  TMesh m;
+  std::string error;
+  std::printf("each pass of a load:\n");
+  Row("read (ReadPlyFile)", Seconds([&] { ReadPlyFile(path, false, m, error); }));
+  Row("BuildAdjacency", Seconds([&] { BuildAdjacency(m); }));
+  Row("ComputeNormals", Seconds([&] { ComputeNormals(m); }));
+  Row("ComputeBoundingBox", Seconds([&] { ComputeBoundingBox(m); }));
+  Row("BuildStrips", Seconds([&] { BuildStrips(m); }));
+  Row("GenerateTexCoords", Seconds([&] { GenerateTexCoords(m); }));
+  Row("ComputeCurvature", Seconds([&] { ComputeCurvature(m, TCurvatureOptions{}); }));
+  Row("ComputeCurvature (second ring)", Seconds([&] { ComputeCurvature(m, TCurvatureOptions{true}); }));
+  Row("AlignDirectionsWithAxis (+y)", Seconds([&] { AlignDirectionsWithAxis(m, 1); }));
+  Row("ComputeDataRanges", Seconds([&] { ComputeDataRanges(m, true); }));
+}
+
+void TimeOptionalPasses(int nu, int nv) {
+  TMesh m = MakeTorusMesh(4, 1, nu / 2, nv / 2);
+  std::printf("optional passes on a torus of %d triangles:\n", m.face_count);
+  BuildAdjacency(m);
+  Row("LoopSubdivide (one step)", Seconds([&] { LoopSubdivide(m); }));
+  BuildAdjacency(m);
+  ComputeNormals(m);
+  Row("InsertCracks (1 degree thresholds)", Seconds([&] { InsertCracks(m, TCrackOptions{1, 1}); }));
+  std::printf("  (%d triangles, %d vertices after both)\n", m.face_count, m.vertex_count);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int nu = argc > 2 ? std::atoi(argv[1]) : 1000, nv = argc > 2 ? std::atoi(argv[2]) : 500;
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("flowskin_bench_torus_" + std::to_string(getpid()) + ".ply")).string();
+  {
+    const TMesh torus = MakeTorusMesh(4, 1, nu, nv);
+    const std::string text = FormatPly(torus);
+    std::ofstream(path, std::ios::binary) << text;
+    std::printf("torus: %d vertices, %d triangles, %.1f MB of PLY text in %s\n", torus.vertex_count, torus.face_count,
+                text.size() / 1e6, path.c_str());
+  }
+  const size_t reals = static_cast<size_t>(nu) * nv * 3;
+  const double parse = Best(3, [&] { BareParse(path, reals); });
+  TMesh m;
+  std::string error;
+  const double read = Best(3, [&] {
+    TMesh r;
+    ReadPlyFile(path, false, r, error);
+  });
+  TLoadReport report;
+  const double load = Best(3, [&] {
+    if (!LoadMesh(path, TLoadOptions{}, m, error, &report)) std::printf("load failed: %s\n", error.c_str());
+  });
+  const double peak = PeakMegabytes();
+  std::printf("best of 3 (file read from the page cache each time):\n");
+  Row("bare from_chars parse", parse);
+  Row("reading alone", read);
+  Row("whole LoadMesh", load);
+  std::printf("  reading / bare parse  %.2f   (goal <= 2)\n", read / parse);
+  std::printf("  LoadMesh / reading    %.2f   (goal <= 3)\n", load / read);
+  std::printf("  LoadMesh              %.3f s (goal <= 2 s)\n", load);
+  std::printf("  peak memory           %.0f MB (goal < 1024 MB; loads replace a mesh of the same size)\n", peak);
+  std::printf("  %s; %s\n", TriangleCountText(m).c_str(), report.strip_text.c_str());
+  m = TMesh{};
+  TimePasses(path);
+  std::filesystem::remove(path);
+  TimeOptionalPasses(nu, nv);
+  return 0;
+}
