@@ -245,3 +245,17 @@ TEST(ShadedPass, AlphaModulationMakesLowDataOpaqueAndHighDataTranslucent) {
   EXPECT_NEAR(s.At(px, 256, 256).r, 0.75 * 255, 3);                              // norm 0.5: 1 - 0.5 * 0.5
   EXPECT_NEAR(s.At(px, static_cast<int>(256 + half - 2), 256).r, 0.5 * 255, 3);  // norm 1: a
 }
+
+TEST(ShadedPass, ShininessBeyondWhatTheGLAcceptsKeepsThePreviousOneWithoutAnError) {
+  PassScene s(frame_meshes::Square(1, 1));
+  s.Begin();
+  TSurfaceControls c = s.c.surface;
+  c.shininess = 100;
+  DrawShadedSurface(s.app.mesh, c, TSurfaceFrame(), false, 1.0);
+  c.shininess = 500;
+  DrawShadedSurface(s.app.mesh, c, TSurfaceFrame(), false, 1.0);
+  EXPECT_EQ(TakeGLErrors(), "");
+  GLfloat shine = 0;
+  glGetMaterialfv(GL_FRONT, GL_SHININESS, &shine);
+  EXPECT_EQ(shine, 100);
+}

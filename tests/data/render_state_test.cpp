@@ -74,6 +74,10 @@ TEST(RenderState, VertexDataOnlyVisitsTheVerticesInUse) {
   EXPECT_EQ(m.vertices[4].cur_value, 123);
   TMesh empty;
   ComputeVertexData(empty, kChanX);  // no vertex, no fault
+  // An empty range (never stored by the range commands) maps to 0 instead of dividing by zero.
+  m.data_range[kChanX] = {3, 3};
+  ComputeVertexData(m, kChanX);
+  EXPECT_EQ(m.vertices[2].norm_value, 0);
 }
 
 TEST(RenderState, RefreshSetsChannelDirtyFlagAndRangeTexts) {
