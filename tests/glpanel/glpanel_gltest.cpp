@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QOpenGLContext>
 #include <algorithm>
 #include <cfenv>
@@ -136,4 +137,43 @@ TEST(GLPanel, DrawingRunsWithExceptionsMaskedAndFlagsCleared) {
   EXPECT_EQ(raised, 1);
   EXPECT_TRUE(traps_after & FE_DIVBYZERO);  // the caller's traps are restored
   EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO));  // no flag leaks out
+}
+
+TEST(GLPanel, MouseEventsCarryButtonModifiersAndPosition) {
+  TGLPanel panel;
+  panel.resize(50, 40);
+  std::vector<std::string> seen;
+  TShiftState down_shift, move_shift;
+  TMouseButton down_button = TMouseButton::Left, up_button = TMouseButton::Left;
+  panel.OnMouseDown = [&](TGLPanel*, TMouseButton b, TShiftState s, int x, int y) {
+    down_button = b;
+    down_shift = s;
+    seen.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+  };
+  panel.OnMouseMove = [&](TGLPanel*, TShiftState s, int x, int y) {
+    move_shift = s;
+    seen.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+  };
+  panel.OnMouseUp = [&](TGLPanel*, TMouseButton b, TShiftState, int, int) {
+    up_button = b;
+    seen.push_back("up");
+  };
+  const Qt::KeyboardModifiers mods = Qt::ShiftModifier | Qt::ControlModifier;
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 20), QPointF(10, 20), Qt::RightButton, Qt::RightButton, mods);
+  QMouseEvent move(QEvent::MouseMove, QPointF(12, 25), QPointF(12, 25), Qt::NoButton, Qt::RightButton, Qt::AltModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(12, 25), QPointF(12, 25), Qt::RightButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(&panel, &press);
+  QCoreApplication::sendEvent(&panel, &move);
+  QCoreApplication::sendEvent(&panel, &release);
+  EXPECT_EQ(seen, (std::vector<std::string>{"down 10,20", "move 12,25", "up"}));
+  EXPECT_EQ(down_button, TMouseButton::Right);
+  EXPECT_EQ(up_button, TMouseButton::Right);
+  EXPECT_TRUE(down_shift.shift);
+  EXPECT_TRUE(down_shift.ctrl);
+  EXPECT_FALSE(down_shift.alt);
+  EXPECT_TRUE(down_shift.right);
+  EXPECT_TRUE(move_shift.alt);
+  EXPECT_TRUE(move_shift.right);
+  EXPECT_FALSE(move_shift.left);
 }

@@ -8,6 +8,7 @@
 #include "shell/controls/control_lists.h"
 #include "shell/controls/control_swatch.h"
 #include "shell/controls/control_updown.h"
+#include "shell/dialogs.h"
 
 namespace {
 
@@ -177,4 +178,10 @@ TEST(Swatch, AnyButtonRaisesMouseDownWithItsPosition) {
   sw.SetColor(0x123456);
   EXPECT_EQ(sw.Color(), 0x123456);
   EXPECT_EQ(buttons.size(), 3u);
+}
+
+TEST(Dialogs, PipeFilterBecomesToolkitFilterMatchingBothCases) {
+  EXPECT_EQ(QtFilterOf("PLY files (*.ply)|*.PLY|All files|*.*"), "PLY files (*.PLY *.ply);;All files (*.*)");
+  EXPECT_EQ(QtFilterOf("Bitmaps|*.bmp;*.BMP"), "Bitmaps (*.bmp *.BMP)");
+  EXPECT_EQ(QtFilterOf(""), "");
 }

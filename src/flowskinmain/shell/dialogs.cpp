@@ -11,9 +11,17 @@ QString QtFilterOf(const QString& pipe_filter) {
   const QStringList parts = pipe_filter.split('|');
   QStringList out;
   for (int i = 0; i + 1 < parts.size(); i += 2) {
-    QString patterns = parts[i + 1];
-    patterns.replace(';', ' ');
-    out << parts[i] + " (" + patterns + ")";
+    // File names on this platform are case-sensitive: "*.PLY" also lists "x.ply".
+    QStringList patterns;
+    for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+      for (const QString& q : {p.trimmed(), p.trimmed().toLower()})
+        if (!patterns.contains(q)) patterns << q;
+    }
+    // A description that already ends in "(...)" has it replaced by the patterns.
+    QString description = parts[i].trimmed();
+    if (description.endsWith(')') && description.contains('('))
+      description = description.left(description.lastIndexOf('(')).trimmed();
+    out << description + " (" + patterns.join(' ') + ")";
   }
   return out.join(";;");
 }

@@ -41,5 +41,6 @@ class TQtDialogs : public IDialogs {
   QWidget* parent_;
 };
 
-// "PLY files (*.ply)|*.PLY|All files|*.*" -> "PLY files (*.ply) (*.PLY);;All files (*.*)".
+// "PLY files (*.ply)|*.PLY|All files|*.*" -> "PLY files (*.PLY *.ply);;All files (*.*)":
+// the toolkit's filter form, with lower-case patterns added.
 QString QtFilterOf(const QString& pipe_filter);
