@@ -10,10 +10,13 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "advection/capture_gl.h"
 #include "advection/surface_passes_gl.h"
@@ -87,24 +90,15 @@ int main(int argc, char** argv) {
   InitGLState(state.frame, kSize, kSize);
   DrawFrame(state, controls, TFramePasses(), kSize, kSize);  // compiles lists 1, 6, 2
 
-  TListCompileCounts counts;
-  const double steady =
-      MsPerFrame(frames, [&] { counts.Add(DrawFrame(state, controls, TFramePasses(), kSize, kSize)); });
-
-  // One plain list: the lit shaded surface, drawn with the same clear and camera.
+  // The variants, each measured in every round; rounds interleave them so a
+  // busy machine slows all alike, and the median of the rounds is reported.
   TSurfaceFrame lit;
   lit.lighting_on = true;
-  glNewList(kPlainList, GL_COMPILE);
+  glNewList(kPlainList, GL_COMPILE);  // the lit shaded surface once
   DrawShadedSurface(state.mesh, controls.surface, lit, false, 1.0);
   glEndList();
-  const double plain = MsPerFrame(frames, [&] {
-    BeginFrame(state, controls, kSize, kSize);
-    glCallList(kPlainList);
-  });
-
-  // One list holding what the steady frame draws, without lock step, capture or list split.
   EnableSurfaceArrays(state.mesh);
-  glNewList(kSameList, GL_COMPILE);
+  glNewList(kSameList, GL_COMPILE);  // what the steady frame draws, without lock step, capture or list split
   glBindTexture(GL_TEXTURE_2D, kFrameTexture);
   DrawTexturedSurface(state.mesh, controls.surface, lit, nullptr);
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -113,39 +107,59 @@ int main(int argc, char** argv) {
   EndOverlayProjection();
   glEndList();
   DisableSurfaceArrays();
-  const double same = MsPerFrame(frames, [&] {
-    BeginFrame(state, controls, kSize, kSize);
-    glCallList(kSameList);
-  });
 
-  // Where the steady frame's time goes: each step alone after the clear and camera.
-  const double clear = MsPerFrame(frames, [&] { BeginFrame(state, controls, kSize, kSize); });
-  const double list1 = MsPerFrame(frames, [&] {
-    BeginFrame(state, controls, kSize, kSize);
-    glBindTexture(GL_TEXTURE_2D, 8);
-    glCallList(kSurfaceList);
-  });
-  const double list6 = MsPerFrame(frames, [&] {
-    BeginFrame(state, controls, kSize, kSize);
-    BeginOverlayProjection(state.view);
-    glCallList(kShadingList);
-    EndOverlayProjection();
-  });
-  const double capture = MsPerFrame(frames, [&] {
-    BeginFrame(state, controls, kSize, kSize);
-    glBindTexture(GL_TEXTURE_2D, 8);
-    CaptureFrame(state.view);
-    glBindTexture(GL_TEXTURE_2D, 0);
-  });
+  TListCompileCounts counts;
+  auto begin = [&] { BeginFrame(state, controls, kSize, kSize); };
+  const std::vector<std::pair<const char*, std::function<void()>>> variants = {
+      {"steady frame (lists 1, 6, 2 + capture)",
+       [&] { counts.Add(DrawFrame(state, controls, TFramePasses(), kSize, kSize)); }},
+      {"plain list: lit surface once",
+       [&] {
+         begin();
+         glCallList(kPlainList);
+       }},
+      {"plain list: the same two surface passes",
+       [&] {
+         begin();
+         glCallList(kSameList);
+       }},
+      {"  clear + camera alone", begin},
+      {"  list 1 alone",
+       [&] {
+         begin();
+         glBindTexture(GL_TEXTURE_2D, kFrameTexture);
+         glCallList(kSurfaceList);
+       }},
+      {"  list 6 alone",
+       [&] {
+         begin();
+         BeginOverlayProjection(state.view);
+         glCallList(kShadingList);
+         EndOverlayProjection();
+       }},
+      {"  capture alone",
+       [&] {
+         begin();
+         glBindTexture(GL_TEXTURE_2D, kFrameTexture);
+         CaptureFrame(state.view);
+       }},
+  };
+  constexpr int kRounds = 5;
+  std::vector<std::vector<double>> ms(variants.size());
+  for (int r = 0; r < kRounds; ++r)
+    for (size_t v = 0; v < variants.size(); ++v) ms[v].push_back(MsPerFrame(frames / kRounds, variants[v].second));
+  std::vector<double> median;
+  for (auto& m : ms) {
+    std::sort(m.begin(), m.end());
+    median.push_back(m[kRounds / 2]);
+  }
 
-  std::printf("mesh: %d triangles, %d vertices, %d strip entries; %d x %d, %d frames\n", state.mesh.face_count,
-              state.mesh.vertex_count, state.mesh.strip_len, kSize, kSize, frames);
-  std::printf("steady frame (lists 1, 6, 2 + capture): %.3f ms/frame\n", steady);
-  std::printf("one plain list, lit surface once:       %.3f ms/frame  ratio %.2f\n", plain, steady / plain);
-  std::printf("one plain list, same two surface passes: %.3f ms/frame  ratio %.2f (goal <= 1.5)\n", same,
-              steady / same);
-  std::printf("alone, each with clear + camera (%.3f ms): list 1 %.3f, list 6 %.3f, capture %.3f ms\n", clear, list1,
-              list6, capture);
+  std::printf("mesh: %d triangles, %d vertices, %d strip entries; %d x %d; %d rounds of %d frames, medians\n",
+              state.mesh.face_count, state.mesh.vertex_count, state.mesh.strip_len, kSize, kSize, kRounds,
+              frames / kRounds);
+  for (size_t v = 0; v < variants.size(); ++v) std::printf("%-42s %8.3f ms/frame\n", variants[v].first, median[v]);
+  std::printf("ratio steady / lit surface once:          %.2f\n", median[0] / median[1]);
+  std::printf("ratio steady / same passes in one list:   %.2f   (goal <= 1.5)\n", median[0] / median[2]);
   std::printf("recompiles during the steady frames: surface %lld, shading %lld, overlay %lld; captures %lld\n",
               static_cast<long long>(counts.surface), static_cast<long long>(counts.shading),
               static_cast<long long>(counts.overlay), static_cast<long long>(counts.captures));
