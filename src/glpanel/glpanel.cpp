@@ -47,9 +47,12 @@ TShiftState ShiftOf(const QMouseEvent* e) {
 
 TMouseButton ButtonOf(const QMouseEvent* e) {
   switch (e->button()) {
-    case Qt::RightButton: return TMouseButton::Right;
-    case Qt::MiddleButton: return TMouseButton::Middle;
-    default: return TMouseButton::Left;
+    case Qt::RightButton:
+      return TMouseButton::Right;
+    case Qt::MiddleButton:
+      return TMouseButton::Middle;
+    default:
+      return TMouseButton::Left;
   }
 }
 
@@ -142,7 +145,8 @@ void TGLPanel::DoRedraw() {
 // Mouse positions in device pixels, like Width()/Height().
 void TGLPanel::mousePressEvent(QMouseEvent* e) {
   const qreal r = devicePixelRatio();
-  if (OnMouseDown) OnMouseDown(this, ButtonOf(e), ShiftOf(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+  if (OnMouseDown)
+    OnMouseDown(this, ButtonOf(e), ShiftOf(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
 }
 
 void TGLPanel::mouseMoveEvent(QMouseEvent* e) {

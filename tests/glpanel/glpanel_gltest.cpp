@@ -1,17 +1,18 @@
 // TGLPanel on a real X display: lazy context creation, event order of the first
 // paint, explicit redraws, and the floating-point guard.
-#include "glpanel/glpanel.h"
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <algorithm>
 #include <cfenv>
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+#include "glpanel/glpanel.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ TEST(GLPanel, DrawingRunsWithExceptionsMaskedAndFlagsCleared) {
   const int traps_after = fegetexcept();
   fedisableexcept(FE_ALL_EXCEPT);
   EXPECT_EQ(raised, 1);
-  EXPECT_TRUE(traps_after & FE_DIVBYZERO);  // the caller's traps are restored
+  EXPECT_TRUE(traps_after & FE_DIVBYZERO);        // the caller's traps are restored
   EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO));  // no flag leaks out
 }
 

@@ -1,7 +1,8 @@
 // The control classes on their own: the modified flag of edits, up-down
 // positions, and which writes raise events.
-#include <QTest>
 #include <gtest/gtest.h>
+
+#include <QTest>
 #include <memory>
 
 #include "shell/controls/control_buttons.h"

@@ -1,9 +1,10 @@
 #pragma once
 // Builds the real main window with scripted dialogs, shows it and waits until
 // the GL panel has its context, so that redraws draw frames.
+#include <gtest/gtest.h>
+
 #include <QTabWidget>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <memory>
 
 #include "glpanel/glpanel.h"

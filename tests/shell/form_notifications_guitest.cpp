@@ -54,9 +54,9 @@ TEST_F(FormTest, SuspendedRedrawMakesRequestRedrawANoOp) {
   const int64_t requests = form->diag.redraw_requests;
   const int64_t frames = form->diag.frames_drawn;
   form->RequestRedraw();
-  TypeInto(form->Edit2, "12");        // a typed change
-  form->cbshline->SetChecked(true);   // a program write to a check box runs its notification
-  form->rbkmax->SetChecked(true);     // refresh notification
+  TypeInto(form->Edit2, "12");       // a typed change
+  form->cbshline->SetChecked(true);  // a program write to a check box runs its notification
+  form->rbkmax->SetChecked(true);    // refresh notification
   EXPECT_EQ(form->diag.redraw_requests, requests);
   EXPECT_EQ(form->diag.frames_drawn, frames);
   EXPECT_EQ(form->state.frame.frame_counter, 9);

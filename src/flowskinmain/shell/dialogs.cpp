@@ -1,11 +1,11 @@
 #include "shell/dialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
-#include <QApplication>
 
 QString QtFilterOf(const QString& pipe_filter) {
   const QStringList parts = pipe_filter.split('|');

@@ -33,8 +33,8 @@ class TGLPanel;
 
 // Counters for tests and diagnostics; nothing in the program reads them.
 struct TFormDiagnostics {
-  int64_t redraw_requests = 0;  // RequestRedraw calls that were not suspended
-  int64_t frames_drawn = 0;     // GLPanel1Redraw calls
+  int64_t redraw_requests = 0;              // RequestRedraw calls that were not suspended
+  int64_t frames_drawn = 0;                 // GLPanel1Redraw calls
   std::function<void()> on_redraw_request;  // runs inside RequestRedraw before the frame
 };
 
@@ -192,9 +192,8 @@ class TForm1 : public QMainWindow {
   TButton *but_flow_dz = nullptr, *but_flow_dy = nullptr, *but_flow_dx = nullptr;
   TButton *but_flow_kmin = nullptr, *but_flow_kmax = nullptr;
   TButton *but_bronze_col = nullptr, *but_steel_col = nullptr, *Button19 = nullptr, *but_rainbow = nullptr;
-  TButton *Button11 = nullptr, *but_pencil1 = nullptr, *Button13 = nullptr, *Button12 = nullptr,
-          *but_pencil2 = nullptr, *Button17 = nullptr, *but_erode = nullptr, *Button16 = nullptr,
-          *but_shaded = nullptr;
+  TButton *Button11 = nullptr, *but_pencil1 = nullptr, *Button13 = nullptr, *Button12 = nullptr, *but_pencil2 = nullptr,
+          *Button17 = nullptr, *but_erode = nullptr, *Button16 = nullptr, *but_shaded = nullptr;
   TButton *but_d_kmin = nullptr, *but_d_kmax = nullptr, *but_d_velo = nullptr, *but_d_kavg = nullptr;
   QWidget* row_presets_data = nullptr;  // the hidden "Data:" row
 
@@ -213,8 +212,7 @@ class TForm1 : public QMainWindow {
   TCheckBox* cb_full_text = nullptr;
   TButton *but_col_flash = nullptr, *but_topo = nullptr, *but_times2 = nullptr, *but_div2 = nullptr;
   TCheckBox *cb_scale_up = nullptr, *cb_alpha_mod = nullptr, *cb_alpha_mod_inverse = nullptr,
-            *cb_warp_texture = nullptr, *cb_tex_lock = nullptr, *cb_tex_lock_drag = nullptr,
-            *cb_drag_texture = nullptr;
+            *cb_warp_texture = nullptr, *cb_tex_lock = nullptr, *cb_tex_lock_drag = nullptr, *cb_drag_texture = nullptr;
 
   // ---- tab "Flow"
   TCheckBox *cb_usr_flow = nullptr, *cb_shcurvature = nullptr, *cb_curv_sh_max = nullptr, *cb_sortmaxabs = nullptr,
@@ -226,8 +224,7 @@ class TForm1 : public QMainWindow {
   TRadioButton *rb_sphereflow = nullptr, *rb_cylflow = nullptr;
   TUpDown *ud_fstrength = nullptr, *ud_frotstrength = nullptr, *ud_faxisstrength = nullptr, *ud_paint_on = nullptr,
           *ud_paint_off = nullptr;
-  TEdit *Edit6 = nullptr, *ed_frotstrength = nullptr, *ed_faxisstrength = nullptr, *Edit5 = nullptr,
-        *Edit10 = nullptr;
+  TEdit *Edit6 = nullptr, *ed_frotstrength = nullptr, *ed_faxisstrength = nullptr, *Edit5 = nullptr, *Edit10 = nullptr;
   QLabel *lab_frotstrength = nullptr, *lab_faxisstrength = nullptr;
   TColorSwatch* sh_flow_paint_col = nullptr;
   TButton *but_add_flow = nullptr, *but_add_paint = nullptr, *Button6 = nullptr, *but_nextf = nullptr,
@@ -257,8 +254,8 @@ class TForm1 : public QMainWindow {
   TCheckBox *cbshfill = nullptr, *cbshline = nullptr, *cbsmooth = nullptr, *cb_lighting = nullptr,
             *cbshtexture = nullptr, *cbshbox = nullptr, *cbshmaxcurv = nullptr, *cbshnormals = nullptr,
             *cbshmincurv = nullptr, *cbshframes = nullptr, *cbshvelo = nullptr;
-  TColorSwatch *sh_diffuse = nullptr, *sh_specular = nullptr, *sh_mesh_diffuse = nullptr,
-               *sh_mesh_specular = nullptr, *sh_background = nullptr;
+  TColorSwatch *sh_diffuse = nullptr, *sh_specular = nullptr, *sh_mesh_diffuse = nullptr, *sh_mesh_specular = nullptr,
+               *sh_background = nullptr;
   TUpDown* ud_shininess = nullptr;
   TEdit* Edit3 = nullptr;
   TButton *but_save_text = nullptr, *but_kavg = nullptr;

@@ -90,9 +90,9 @@ QWidget* TForm1::BuildPresets() {
   AddRow(rows, {NewLabel("Axis flow:", kRowLabel), Narrow(button(but_flow_dz, "but_flow_dz", "Z", flow), 40),
                 Narrow(button(but_flow_dy, "but_flow_dy", "Y", flow), 40),
                 Narrow(button(but_flow_dx, "but_flow_dx", "X", flow), 40)});
-  AddRow(rows, {NewLabel("Curvature flow:", kRowLabel),
-                Narrow(button(but_flow_kmin, "but_flow_kmin", "Kmin", curv), 60),
-                Narrow(button(but_flow_kmax, "but_flow_kmax", "Kmax", curv), 60)});
+  AddRow(rows,
+         {NewLabel("Curvature flow:", kRowLabel), Narrow(button(but_flow_kmin, "but_flow_kmin", "Kmin", curv), 60),
+          Narrow(button(but_flow_kmax, "but_flow_kmax", "Kmax", curv), 60)});
   rows->addWidget(NewLabel("Color:"));
   AddRow(rows, {button(but_bronze_col, "but_bronze_col", "Bronze", [this](QObject* s) { but_bronze_colClick(s); }),
                 button(but_steel_col, "but_steel_col", "Steel", [this](QObject* s) { but_steel_colClick(s); }),
@@ -101,20 +101,20 @@ QWidget* TForm1::BuildPresets() {
   rows->addWidget(NewLabel("Style:"));
   const TNotifyEvent pencil = [this](QObject* s) { but_pencil1Click(s); };
   const TNotifyEvent fine = [this](QObject* s) { Button13Click(s); };
-  AddRow(rows, {button(Button11, "Button11", "Dirty", [this](QObject* s) { Button11Click(s); }),
-                button(but_pencil1, "but_pencil1", "F. Pencil", pencil),
-                button(Button13, "Button13", "Fine txt", fine)});
-  AddRow(rows, {button(Button12, "Button12", "Kavg", [this](QObject* s) { Button12Click(s); }),
-                button(but_pencil2, "but_pencil2", "C. Pencil", pencil),
-                button(Button17, "Button17", "Coarse txt", fine)});
+  AddRow(rows,
+         {button(Button11, "Button11", "Dirty", [this](QObject* s) { Button11Click(s); }),
+          button(but_pencil1, "but_pencil1", "F. Pencil", pencil), button(Button13, "Button13", "Fine txt", fine)});
+  AddRow(rows,
+         {button(Button12, "Button12", "Kavg", [this](QObject* s) { Button12Click(s); }),
+          button(but_pencil2, "but_pencil2", "C. Pencil", pencil), button(Button17, "Button17", "Coarse txt", fine)});
   AddRow(rows, {button(but_erode, "but_erode", "Eroded", [this](QObject* s) { but_erodeClick(s); }),
                 button(Button16, "Button16", "Particles", [this](QObject* s) { Button16Click(s); }),
                 button(but_shaded, "but_shaded", "Shaded", [this](QObject* s) { but_shadedClick(s); })});
   const TNotifyEvent data_row = [this](QObject* s) { but_d_kminClick(s); };
-  row_presets_data = AddRow(rows, {NewLabel("Data:"), button(but_d_kmin, "but_d_kmin", "Kmin", data_row),
-                                   button(but_d_kmax, "but_d_kmax", "Kmax", data_row),
-                                   button(but_d_velo, "but_d_velo", "velo", data_row),
-                                   button(but_d_kavg, "but_d_kavg", "Kavg", data_row)});
+  row_presets_data = AddRow(
+      rows, {NewLabel("Data:"), button(but_d_kmin, "but_d_kmin", "Kmin", data_row),
+             button(but_d_kmax, "but_d_kmax", "Kmax", data_row), button(but_d_velo, "but_d_velo", "velo", data_row),
+             button(but_d_kavg, "but_d_kavg", "Kavg", data_row)});
   row_presets_data->setObjectName("row_presets_data");
   row_presets_data->hide();
   return group;

@@ -55,12 +55,12 @@ QGroupBox* TForm1::BuildGroupShadeAndShow() {
   but_kavg = new TButton("but_kavg", "Kavg");
   but_kavg->OnClick = [this](QObject* s) { but_erodeClick(s); };
   but_kavg->hide();
-  AddRow(rows, {check(cbshbox, "cbshbox", "Box", false), check(cbshmaxcurv, "cbshmaxcurv", "Max curvature vector", false),
-                but_kavg});
+  AddRow(rows, {check(cbshbox, "cbshbox", "Box", false),
+                check(cbshmaxcurv, "cbshmaxcurv", "Max curvature vector", false), but_kavg});
   AddRow(rows, {check(cbshnormals, "cbshnormals", "Normals", false),
                 check(cbshmincurv, "cbshmincurv", "Min curvature vector", false)});
-  AddRow(rows, {check(cbshframes, "cbshframes", "Frames", false),
-                check(cbshvelo, "cbshvelo", "Velocity vector", false)});
+  AddRow(rows,
+         {check(cbshframes, "cbshframes", "Frames", false), check(cbshvelo, "cbshvelo", "Velocity vector", false)});
   return group;
 }
 

@@ -24,7 +24,9 @@ QWidget* TForm1::BuildTabTexture() {
   but_bc1 = new TColorSwatch("but_bc1", MakeColor(0, 0, 0));
   but_bc2 = new TColorSwatch("but_bc2", MakeColor(255, 255, 255));
   for (TColorSwatch* s : {but_bc1, but_bc2})
-    s->OnMouseDown = [this](QObject* o, TMouseButton b, TShiftState sh, int x, int y) { but_bc1MouseDown(o, b, sh, x, y); };
+    s->OnMouseDown = [this](QObject* o, TMouseButton b, TShiftState sh, int x, int y) {
+      but_bc1MouseDown(o, b, sh, x, y);
+    };
   cb_tex_long = new TCheckBox("cb_tex_long", "long", true);
   cb_tex_long->OnClick = [this](QObject* s) { cb_tex_longClick(s); };
   AddRow(rows, {NewLabel("Color"), but_bc1, NewLabel("Color"), but_bc2, cb_tex_long});

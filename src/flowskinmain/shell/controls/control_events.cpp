@@ -6,18 +6,30 @@
 int VirtualKeyOf(const QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Delete: return 46;
-    case Qt::Key_Minus: return 189;
-    case Qt::Key_Period: return 190;
-    default: break;
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+      return 9;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Delete:
+      return 46;
+    case Qt::Key_Minus:
+      return 189;
+    case Qt::Key_Period:
+      return 190;
+    default:
+      break;
   }
   const int k = e->key();
   if ((k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z') || k == ' ') return k;
@@ -44,8 +56,11 @@ TShiftState ShiftOfMouse(const QMouseEvent* e) {
 
 TMouseButton ButtonOfMouse(const QMouseEvent* e) {
   switch (e->button()) {
-    case Qt::RightButton: return TMouseButton::Right;
-    case Qt::MiddleButton: return TMouseButton::Middle;
-    default: return TMouseButton::Left;
+    case Qt::RightButton:
+      return TMouseButton::Right;
+    case Qt::MiddleButton:
+      return TMouseButton::Middle;
+    default:
+      return TMouseButton::Left;
   }
 }

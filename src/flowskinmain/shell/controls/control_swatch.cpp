@@ -23,6 +23,6 @@ void TColorSwatch::paintEvent(QPaintEvent*) {
 }
 
 void TColorSwatch::mousePressEvent(QMouseEvent* e) {
-  if (OnMouseDown) OnMouseDown(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x()),
-                               qRound(e->position().y()));
+  if (OnMouseDown)
+    OnMouseDown(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x()), qRound(e->position().y()));
 }
