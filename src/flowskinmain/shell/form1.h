@@ -286,9 +286,12 @@ class TForm1 : public QMainWindow {
   QGroupBox* BuildGroupShadeAndShow();
   QGroupBox* BuildGroupView();
   QGroupBox* BuildGroupLight();
+  QWidget* BuildChannelRadios();
+  QGroupBox* BuildGroupAux();
   QGroupBox* BuildGroupTime();
   QWidget* BuildFlowSourceEditing();
   QWidget* BuildPresets();
+  void BuildTextureBlending(QVBoxLayout* rows);
 
   IDialogs* dialogs_ = nullptr;
   IDialogs* own_dialogs_ = nullptr;

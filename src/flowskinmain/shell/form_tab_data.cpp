@@ -26,36 +26,7 @@ QWidget* TForm1::BuildTabData() {
   cbTexData = new TCheckBox("cbTexData", "Overlay with data", false);
   cbTexData->OnClick = refresh;
   AddRow(rows, {cbTexData});
-  // The channel radio buttons share one parent widget: one group.
-  auto* channels = new QWidget;
-  auto* grid = new QGridLayout(channels);
-  grid->setContentsMargins(0, 0, 0, 0);
-  grid->setVerticalSpacing(0);
-  rbkmax = new TRadioButton("rbkmax", "K max", false, channels);
-  rbkavg = new TRadioButton("rbkavg", "(Kmin + Kmax)/2", false, channels);
-  rbkmin = new TRadioButton("rbkmin", "K min", false, channels);
-  rbad = new TRadioButton("rbad", "Aux", false, channels);
-  rbvelocity = new TRadioButton("rbvelocity", "Velocity", true, channels);
-  rbpx = new TRadioButton("rbpx", "X", false, channels);
-  rbpy = new TRadioButton("rbpy", "Y", false, channels);
-  rbpz = new TRadioButton("rbpz", "Z", false, channels);
-  rbkminmax = new TRadioButton("rbkminmax", "K max * K min", false, channels);
-  rbkmaxabs = new TRadioButton("rbkmaxabs", "max abs K", false, channels);
-  grid->addWidget(rbkmax, 0, 0);
-  grid->addWidget(rbkavg, 0, 1, 1, 2);
-  grid->addWidget(rbkmin, 1, 0);
-  grid->addWidget(rbad, 1, 1);
-  grid->addWidget(rbvelocity, 1, 2);
-  grid->addWidget(rbpx, 2, 0);
-  grid->addWidget(rbpy, 2, 1);
-  grid->addWidget(rbpz, 2, 2);
-  grid->addWidget(rbkminmax, 3, 0, 1, 2);
-  grid->addWidget(rbkmaxabs, 3, 2);
-  rbkminmax->hide();
-  rbkmaxabs->hide();
-  for (TRadioButton* rb : {rbkmax, rbkavg, rbkmin, rbad, rbvelocity, rbpx, rbpy, rbpz, rbkminmax, rbkmaxabs})
-    rb->OnClick = refresh;
-  rows->addWidget(channels);
+  rows->addWidget(BuildChannelRadios());
 
   eddmin = new TEdit("eddmin");  // filled by the render-state refresh
   eddmax = new TEdit("eddmax");
@@ -84,6 +55,49 @@ QWidget* TForm1::BuildTabData() {
   AddRow(rows, {Narrow(Button5, 46), cblong, but_ddown, but_dup, but_dwide, but_dsmall});
   v->addWidget(data_group);
 
+  v->addWidget(BuildGroupAux());
+  v->addWidget(BuildGroupTime());
+  v->addStretch(1);
+  return page;
+}
+
+// The data-channel radio buttons; they share one parent widget: one group.
+QWidget* TForm1::BuildChannelRadios() {
+  const TNotifyEvent refresh = [this](QObject* s) { rbkmaxClick(s); };
+  auto* channels = new QWidget;
+  auto* grid = new QGridLayout(channels);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setVerticalSpacing(0);
+  rbkmax = new TRadioButton("rbkmax", "K max", false, channels);
+  rbkavg = new TRadioButton("rbkavg", "(Kmin + Kmax)/2", false, channels);
+  rbkmin = new TRadioButton("rbkmin", "K min", false, channels);
+  rbad = new TRadioButton("rbad", "Aux", false, channels);
+  rbvelocity = new TRadioButton("rbvelocity", "Velocity", true, channels);
+  rbpx = new TRadioButton("rbpx", "X", false, channels);
+  rbpy = new TRadioButton("rbpy", "Y", false, channels);
+  rbpz = new TRadioButton("rbpz", "Z", false, channels);
+  rbkminmax = new TRadioButton("rbkminmax", "K max * K min", false, channels);
+  rbkmaxabs = new TRadioButton("rbkmaxabs", "max abs K", false, channels);
+  grid->addWidget(rbkmax, 0, 0);
+  grid->addWidget(rbkavg, 0, 1, 1, 2);
+  grid->addWidget(rbkmin, 1, 0);
+  grid->addWidget(rbad, 1, 1);
+  grid->addWidget(rbvelocity, 1, 2);
+  grid->addWidget(rbpx, 2, 0);
+  grid->addWidget(rbpy, 2, 1);
+  grid->addWidget(rbpz, 2, 2);
+  grid->addWidget(rbkminmax, 3, 0, 1, 2);
+  grid->addWidget(rbkmaxabs, 3, 2);
+  rbkminmax->hide();
+  rbkmaxabs->hide();
+  for (TRadioButton* rb : {rbkmax, rbkavg, rbkmin, rbad, rbvelocity, rbpx, rbpy, rbpz, rbkminmax, rbkmaxabs})
+    rb->OnClick = refresh;
+  return channels;
+}
+
+// Group "Aux": operations on the auxiliary field.
+QGroupBox* TForm1::BuildGroupAux() {
+  QVBoxLayout* rows = nullptr;
   QGroupBox* aux = NewGroup("gb_aux", "Aux", rows);
   butcopyaux = new TButton("butcopyaux", "Cur -> Aux");
   butcopyaux->OnClick = [this](QObject* s) { butcopyauxClick(s); };
@@ -111,10 +125,7 @@ QWidget* TForm1::BuildTabData() {
   but_feature_lines->OnClick = [this](QObject* s) { but_feature_linesClick(s); };
   AddRow(rows, {but_feature_lines})->hide();
   but_feature_lines->hide();
-  v->addWidget(aux);
-  v->addWidget(BuildGroupTime());
-  v->addStretch(1);
-  return page;
+  return aux;
 }
 
 // Group "Time dependent data", hidden until a time-dependent mesh is loaded.

@@ -17,7 +17,6 @@ QWidget* TForm1::BuildTabTexture() {
   v->addWidget(group);
   v->addStretch(1);
   const TNotifyEvent redraw = [this](QObject* s) { cbshlineClick(s); };
-  const TNotifyEvent refresh = [this](QObject* s) { rbkmaxClick(s); };
   const TNotifyEvent pulse = [this](QObject* s) { ed_thalfChange(s); };
   constexpr int kLabel = 82;
 
@@ -60,7 +59,15 @@ QWidget* TForm1::BuildTabTexture() {
   pb_puls_lut->setPalette(pal);
   pb_puls_lut->OnPaint = [this](QObject* s) { pb_puls_lutPaint(s); };
   AddRow(rows, {pb_puls_lut});
+  BuildTextureBlending(rows);
+  return page;
+}
 
+// Blending weights, displacement and the texture lock, below the pulse plot.
+void TForm1::BuildTextureBlending(QVBoxLayout* rows) {
+  const TNotifyEvent redraw = [this](QObject* s) { cbshlineClick(s); };
+  const TNotifyEvent refresh = [this](QObject* s) { rbkmaxClick(s); };
+  constexpr int kLabel = 82;
   ud_alpha_text = NewUpDown("ud_alpha_text", "Edit37", Edit37, 0, 100, 10);
   Edit37->OnChange = redraw;
   cb_full_text = new TCheckBox("cb_full_text", "full", false);
@@ -72,14 +79,12 @@ QWidget* TForm1::BuildTabTexture() {
   but_col_flash->OnClick = [this](QObject* s) { but_col_flashClick(s); };
   QWidget* shade_row = AddUpDownRow(rows, "Alpha shade", ud_alpha_shade, kLabel);
   static_cast<QBoxLayout*>(shade_row->layout())->insertWidget(2, Narrow(but_col_flash, 50));
-
   ud_dispmax = NewUpDown("ud_dispmax", "ed_dispmax", ed_dispmax, 1, 100, 30);
   ed_dispmax->OnChange = redraw;
   but_topo = new TButton("but_topo", "Topology");
   but_topo->OnClick = [this](QObject* s) { but_topoClick(s); };
   QWidget* disp_row = AddUpDownRow(rows, "Disp max", ud_dispmax, kLabel);
   static_cast<QBoxLayout*>(disp_row->layout())->insertWidget(2, Narrow(but_topo, 70));
-
   ud_flow_scale = NewUpDown("ud_flow_scale", "Edit9", Edit9, 1, 100, 10);  // read by the advection pass
   but_times2 = new TButton("but_times2", "* 2");
   but_div2 = new TButton("but_div2", "* 0.5");
@@ -87,7 +92,6 @@ QWidget* TForm1::BuildTabTexture() {
   QWidget* dt_row = AddUpDownRow(rows, "Delta t", ud_flow_scale, kLabel);
   static_cast<QBoxLayout*>(dt_row->layout())->insertWidget(2, Narrow(but_times2, 36));
   static_cast<QBoxLayout*>(dt_row->layout())->insertWidget(3, Narrow(but_div2, 40));
-
   cb_scale_up = new TCheckBox("cb_scale_up", "Scale up to maximum displacement", true);
   cb_scale_up->OnClick = redraw;
   QFont narrow = cb_scale_up->font();  // the longest caption of the panel
@@ -111,5 +115,4 @@ QWidget* TForm1::BuildTabTexture() {
   AddRow(rows, {cb_tex_lock_drag});
   cb_drag_texture = new TCheckBox("cb_drag_texture", "Drag texture when changing view", true);
   AddRow(rows, {cb_drag_texture});
-  return page;
 }
