@@ -9,8 +9,10 @@
 //
 //   mesh_load_bench [nu nv]     (default 1000 500: 500,000 vertices, 1,000,000 triangles)
 #include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -34,16 +36,33 @@
 
 namespace {
 
-double Seconds(const std::function<void()>& fn) {
-  const auto t0 = std::chrono::steady_clock::now();
-  fn();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+// Wall-clock and processor time of one run. The machine may be shared, so
+// both are reported: processor time is what the work itself costs.
+struct TTime {
+  double wall = 1e30, cpu = 1e30;
+};
+
+double CpuNow() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-// Best of `reps` runs.
-double Best(int reps, const std::function<void()>& fn) {
-  double best = 1e30;
-  for (int r = 0; r < reps; ++r) best = std::min(best, Seconds(fn));
+TTime Measure(const std::function<void()>& fn) {
+  const auto t0 = std::chrono::steady_clock::now();
+  const double c0 = CpuNow();
+  fn();
+  return TTime{std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), CpuNow() - c0};
+}
+
+// Best of `reps` runs, wall and processor time taken separately.
+TTime Best(int reps, const std::function<void()>& fn) {
+  TTime best;
+  for (int r = 0; r < reps; ++r) {
+    const TTime t = Measure(fn);
+    best.wall = std::min(best.wall, t.wall);
+    best.cpu = std::min(best.cpu, t.cpu);
+  }
   return best;
 }
 
@@ -77,32 +96,34 @@ double BareParse(const std::string& path, size_t reals) {
   return sum;
 }
 
-void Row(const char* name, double seconds) { std::printf("  %-34s %8.3f s\n", name, seconds); }
+void Row(const char* name, TTime t) { std::printf("  %-34s %8.3f s wall %8.3f s cpu\n", name, t.wall, t.cpu); }
 
+// Each pass on the mesh as the previous passes left it; every pass is
+// idempotent, so each is run three times and the best time is kept.
 void TimePasses(const std::string& path) {
   TMesh m;
   std::string error;
-  std::printf("each pass of a load:\n");
-  Row("read (ReadPlyFile)", Seconds([&] { ReadPlyFile(path, false, m, error); }));
-  Row("BuildAdjacency", Seconds([&] { BuildAdjacency(m); }));
-  Row("ComputeNormals", Seconds([&] { ComputeNormals(m); }));
-  Row("ComputeBoundingBox", Seconds([&] { ComputeBoundingBox(m); }));
-  Row("BuildStrips", Seconds([&] { BuildStrips(m); }));
-  Row("GenerateTexCoords", Seconds([&] { GenerateTexCoords(m); }));
-  Row("ComputeCurvature", Seconds([&] { ComputeCurvature(m, TCurvatureOptions{}); }));
-  Row("ComputeCurvature (second ring)", Seconds([&] { ComputeCurvature(m, TCurvatureOptions{true}); }));
-  Row("AlignDirectionsWithAxis (+y)", Seconds([&] { AlignDirectionsWithAxis(m, 1); }));
-  Row("ComputeDataRanges", Seconds([&] { ComputeDataRanges(m, true); }));
+  std::printf("each pass of a load (best of 3):\n");
+  Row("read (ReadPlyFile)", Best(3, [&] { ReadPlyFile(path, false, m, error); }));
+  Row("BuildAdjacency", Best(3, [&] { BuildAdjacency(m); }));
+  Row("ComputeNormals", Best(3, [&] { ComputeNormals(m); }));
+  Row("ComputeBoundingBox", Best(3, [&] { ComputeBoundingBox(m); }));
+  Row("BuildStrips", Best(3, [&] { BuildStrips(m); }));
+  Row("GenerateTexCoords", Best(3, [&] { GenerateTexCoords(m); }));
+  Row("ComputeCurvature (second ring)", Best(3, [&] { ComputeCurvature(m, TCurvatureOptions{true}); }));
+  Row("ComputeCurvature", Best(3, [&] { ComputeCurvature(m, TCurvatureOptions{}); }));
+  Row("AlignDirectionsWithAxis (+y)", Best(3, [&] { AlignDirectionsWithAxis(m, 1); }));
+  Row("ComputeDataRanges", Best(3, [&] { ComputeDataRanges(m, true); }));
 }
 
 void TimeOptionalPasses(int nu, int nv) {
   TMesh m = MakeTorusMesh(4, 1, nu / 2, nv / 2);
   std::printf("optional passes on a torus of %d triangles:\n", m.face_count);
   BuildAdjacency(m);
-  Row("LoopSubdivide (one step)", Seconds([&] { LoopSubdivide(m); }));
+  Row("LoopSubdivide (one step)", Measure([&] { LoopSubdivide(m); }));
   BuildAdjacency(m);
   ComputeNormals(m);
-  Row("InsertCracks (1 degree thresholds)", Seconds([&] { InsertCracks(m, TCrackOptions{1, 1}); }));
+  Row("InsertCracks (1 degree thresholds)", Measure([&] { InsertCracks(m, TCrackOptions{1, 1}); }));
   std::printf("  (%d triangles, %d vertices after both)\n", m.face_count, m.vertex_count);
 }
 
@@ -120,26 +141,26 @@ int main(int argc, char** argv) {
                 text.size() / 1e6, path.c_str());
   }
   const size_t reals = static_cast<size_t>(nu) * nv * 3;
-  const double parse = Best(3, [&] { BareParse(path, reals); });
+  const TTime parse = Best(5, [&] { BareParse(path, reals); });
   TMesh m;
   std::string error;
-  const double read = Best(3, [&] {
+  const TTime read = Best(5, [&] {
     TMesh r;
     ReadPlyFile(path, false, r, error);
   });
   TLoadReport report;
-  const double load = Best(3, [&] {
+  const TTime load = Best(5, [&] {
     if (!LoadMesh(path, TLoadOptions{}, m, error, &report)) std::printf("load failed: %s\n", error.c_str());
   });
   const double peak = PeakMegabytes();
-  std::printf("best of 3 (file read from the page cache each time):\n");
+  std::printf("best of 5 (the file comes from the page cache each time):\n");
   Row("bare from_chars parse", parse);
   Row("reading alone", read);
   Row("whole LoadMesh", load);
-  std::printf("  reading / bare parse  %.2f   (goal <= 2)\n", read / parse);
-  std::printf("  LoadMesh / reading    %.2f   (goal <= 3)\n", load / read);
-  std::printf("  LoadMesh              %.3f s (goal <= 2 s)\n", load);
-  std::printf("  peak memory           %.0f MB (goal < 1024 MB; loads replace a mesh of the same size)\n", peak);
+  std::printf("  reading / bare parse  %.2f wall %.2f cpu  (goal <= 2)\n", read.wall / parse.wall, read.cpu / parse.cpu);
+  std::printf("  LoadMesh / reading    %.2f wall %.2f cpu  (goal <= 3)\n", load.wall / read.wall, load.cpu / read.cpu);
+  std::printf("  LoadMesh              %.3f s wall       (goal <= 2 s)\n", load.wall);
+  std::printf("  peak memory           %.0f MB (goal < 1024 MB; each load replaces a mesh of the same size)\n", peak);
   std::printf("  %s; %s\n", TriangleCountText(m).c_str(), report.strip_text.c_str());
   m = TMesh{};
   TimePasses(path);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -64,27 +65,31 @@ int AddSecondRing(TFit& fit, const TMesh& mesh, const TFrame& fr, const TVertex&
 
 // Solves M x = r by Cholesky decomposition; a non-positive pivot is taken as 1.
 void SolveCholesky(const double m[kCoef][kCoef], const double r[kCoef], double x[kCoef]) {
-  double l[kCoef][kCoef] = {};
+  double l[kCoef][kCoef] = {}, inv[kCoef];  // inv[i] = 1 / l[i][i]
+#pragma GCC unroll 8
   for (int i = 0; i < kCoef; ++i) {
     double s = m[i][i];
     for (int k = 0; k < i; ++k) s -= l[i][k] * l[i][k];
     l[i][i] = s > 0 ? std::sqrt(s) : 1;
+    inv[i] = 1 / l[i][i];
     for (int j = i + 1; j < kCoef; ++j) {
       double t = m[i][j];
       for (int k = 0; k < i; ++k) t -= l[i][k] * l[j][k];
-      l[j][i] = t / l[i][i];
+      l[j][i] = t * inv[i];
     }
   }
   double y[kCoef];
+#pragma GCC unroll 8
   for (int i = 0; i < kCoef; ++i) {
     double t = r[i];
     for (int k = 0; k < i; ++k) t -= l[i][k] * y[k];
-    y[i] = t / l[i][i];
+    y[i] = t * inv[i];
   }
+#pragma GCC unroll 8
   for (int i = kCoef - 1; i >= 0; --i) {
     double t = y[i];
     for (int k = i + 1; k < kCoef; ++k) t -= l[k][i] * x[k];
-    x[i] = t / l[i][i];
+    x[i] = t * inv[i];
   }
 }
 
@@ -112,29 +117,104 @@ TVec3 PrincipalDirection(const double c[kCoef], double k, const TFrame& fr) {
     p = -p;
     q = -q;
   }
-  TVec3 d{static_cast<float>(fr.e1.x * p + fr.e2.x * q), static_cast<float>(fr.e1.y * p + fr.e2.y * q),
-          static_cast<float>(fr.e1.z * p + fr.e2.z * q)};
-  vec_normalize(d);
-  return d;
+  const double x = fr.e1.x * p + fr.e2.x * q, y = fr.e1.y * p + fr.e2.y * q, z = fr.e1.z * p + fr.e2.z * q;
+  const double len = std::sqrt(x * x + y * y + z * z);
+  const double s = len > 0 ? 1 / len : 0;
+  return TVec3{static_cast<float>(x * s), static_cast<float>(y * s), static_cast<float>(z * s)};
 }
 
+// out := normalise(a x b), computed in double; a zero result stays zero.
+inline void UnitCross(const TVec3& a, double bx, double by, double bz, TVec3& out) {
+  const double x = a.y * bz - a.z * by, y = a.z * bx - a.x * bz, z = a.x * by - a.y * bx;
+  const double len = std::sqrt(x * x + y * y + z * z);
+  const double k = len > 0 ? 1 / len : 0;
+  out = TVec3{static_cast<float>(x * k), static_cast<float>(y * k), static_cast<float>(z * k)};
+}
+
+// e1 := normal x (0,1,0), or normal x (0,0,1) when that is exactly zero, made unit;
+// e2 := normal x e1, made unit.
 void SetFrame(TVertex& v) {
-  vec_cross(v.normal, TVec3{0, 1, 0}, v.e1);
-  if (vec_length(v.e1) == 0) vec_cross(v.normal, TVec3{0, 0, 1}, v.e1);
-  vec_normalize(v.e1);
-  vec_cross(v.normal, v.e1, v.e2);
-  vec_normalize(v.e2);
+  const TVec3& n = v.normal;
+  if (n.z == 0 && n.x == 0) {
+    UnitCross(n, 0, 0, 1, v.e1);
+  } else {
+    UnitCross(n, 0, 1, 0, v.e1);
+  }
+  UnitCross(n, v.e1.x, v.e1.y, v.e1.z, v.e2);
 }
 
-void FitVertex(TFit& fit, TMesh& mesh, int32_t ci, bool use_neighbors) {
+// Entries of the second and third equation rows that are always zero.
+constexpr bool kUsed1[kCoef] = {true, true, false, true, true, true, false};
+constexpr bool kUsed2[kCoef] = {false, true, true, false, true, true, true};
+
+// Adds the three equation rows of one vertex (right-hand sides w0, w1, w2) to
+// the upper triangle of the normal equations, skipping the products with the
+// rows' fixed zeros.
+inline void Accumulate(double m[kCoef][kCoef], double r[kCoef], const double r0[kCoef], const double r1[kCoef],
+                       const double r2[kCoef], double w0, double w1, double w2) {
+#pragma GCC unroll 8
+  for (int i = 0; i < kCoef; ++i) {
+#pragma GCC unroll 8
+    for (int j = i; j < kCoef; ++j) {
+      double t = r0[i] * r0[j];
+      if (kUsed1[i] && kUsed1[j]) t += r1[i] * r1[j];
+      if (kUsed2[i] && kUsed2[j]) t += r2[i] * r2[j];
+      m[i][j] += t;
+    }
+    double t = r0[i] * w0;
+    if (kUsed1[i]) t += r1[i] * w1;
+    if (kUsed2[i]) t += r2[i] * w2;
+    r[i] += t;
+  }
+}
+
+// Position and normal of a vertex, copied into a compact array for the fit:
+// neighbours lie far apart in the vertex array, and their small copies stay in
+// cache while the fit sweeps over the vertices.
+struct TPointNormal {
+  TVec3 pos, normal;
+};
+
+// Normal equations of the neighbours alone (no second ring): the same sums as
+// over the design table, accumulated per neighbour without storing the rows.
+void NeighbourNormalEquations(const std::vector<TPointNormal>& pn, const TFrame& fr, const TVertex& c,
+                              double m[kCoef][kCoef], double r[kCoef]) {
+  for (int32_t s = 0; s < c.nb_count; ++s) {
+    const TPointNormal& vn = pn[c.nb[s]];
+    const double dx = double(vn.pos.x) - fr.p.x, dy = double(vn.pos.y) - fr.p.y, dz = double(vn.pos.z) - fr.p.z;
+    const double u = dx * fr.e1.x + dy * fr.e1.y + dz * fr.e1.z;
+    const double v = dx * fr.e2.x + dy * fr.e2.y + dz * fr.e2.z;
+    const double w = dx * fr.n.x + dy * fr.n.y + dz * fr.n.z;
+    const double nx = vn.normal.x, ny = vn.normal.y, nz = vn.normal.z;
+    const double a = nx * fr.e1.x + ny * fr.e1.y + nz * fr.e1.z;
+    const double b = nx * fr.e2.x + ny * fr.e2.y + nz * fr.e2.z;
+    double g = nx * fr.n.x + ny * fr.n.y + nz * fr.n.z;
+    if (a == 0 && b == 0 && g == 0) g = 1;
+    const double row0[kCoef] = {u * u / 2, u * v, v * v / 2, u * u * u, u * u * v, u * v * v, v * v * v};
+    const double row1[kCoef] = {u, v, 0, 3 * u * u, 2 * u * v, v * v, 0};
+    const double row2[kCoef] = {0, u, v, 0, u * u, 2 * u * v, 3 * v * v};
+    const double minus_inv_g = g == 0 ? 0 : -1 / g;
+    Accumulate(m, r, row0, row1, row2, w, a * minus_inv_g, b * minus_inv_g);
+  }
+}
+
+void FitVertex(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int32_t ci, bool use_neighbors) {
   TVertex& c = mesh.vertices[ci];
   const TFrame fr{c.pos, c.normal, c.e1, c.e2};
-  int rows = std::min(3 * c.nb_count, kRows);
-  fit.next = 0;
-  for (int32_t s = 0; s < c.nb_count; ++s) AddEquations(fit, fr, mesh.vertices[c.nb[s]]);
-  if (use_neighbors) rows = std::min(rows + 3 * AddSecondRing(fit, mesh, fr, c), kRows);
   double coef[kCoef];
-  SolveFit(fit, rows, coef);
+  if (use_neighbors) {
+    int rows = std::min(3 * c.nb_count, kRows);
+    fit.next = 0;
+    for (int32_t s = 0; s < c.nb_count; ++s) AddEquations(fit, fr, mesh.vertices[c.nb[s]]);
+    rows = std::min(rows + 3 * AddSecondRing(fit, mesh, fr, c), kRows);
+    SolveFit(fit, rows, coef);
+  } else {
+    double m[kCoef][kCoef] = {}, r[kCoef] = {};
+    NeighbourNormalEquations(pn, fr, c, m, r);
+    for (int i = 0; i < kCoef; ++i)
+      for (int j = 0; j < i; ++j) m[i][j] = m[j][i];
+    SolveCholesky(m, r, coef);
+  }
   const double a = coef[0], b = coef[1], cc = coef[2];
   const double h = a + cc;
   const double l = std::sqrt(std::max(0.0, h * h - 4 * (a * cc - b * b)));
@@ -148,10 +228,12 @@ void FitVertex(TFit& fit, TMesh& mesh, int32_t ci, bool use_neighbors) {
 
 void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   TFit fit;
+  std::vector<TPointNormal> pn(mesh.vertex_count);
+  for (int32_t i = 0; i < mesh.vertex_count; ++i) pn[i] = TPointNormal{mesh.vertices[i].pos, mesh.vertices[i].normal};
   for (int32_t i = 0; i < mesh.vertex_count; ++i) {
     TVertex& v = mesh.vertices[i];
     SetFrame(v);
-    if (v.nb_count >= 3) FitVertex(fit, mesh, i, opt.use_neighbors);
+    if (v.nb_count >= 3) FitVertex(fit, mesh, pn, i, opt.use_neighbors);
   }
 }
 

@@ -1,6 +1,9 @@
 #include "mesh/mesh_preparation.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <vector>
 
 namespace {
 
@@ -14,20 +17,30 @@ void AddFace(TVertex& v, int32_t f) {
   if (v.vface_count < kMaxAdjacent) v.vface[v.vface_count++] = f;
 }
 
-TVec3 UnitEdge(const TVec3& from, const TVec3& to) {
-  TVec3 e{to.x - from.x, to.y - from.y, to.z - from.z};
-  vec_normalize(e);
-  return e;
+// Three doubles for the sums of the normal pass.
+struct TD3 {
+  double x, y, z;
+};
+
+inline TD3 Sub(const TVec3& to, const TVec3& from) {
+  return TD3{double(to.x) - from.x, double(to.y) - from.y, double(to.z) - from.z};
+}
+inline TD3 Cross(const TD3& a, const TD3& b) {
+  return TD3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline double Dot(const TD3& a, const TD3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline double Length(const TD3& a) { return std::sqrt(Dot(a, a)); }
+
+// a / |a|, or a when its length is 0.
+inline TD3 Unit(const TD3& a) {
+  const double len = Length(a);
+  return len > 0 ? TD3{a.x / len, a.y / len, a.z / len} : a;
 }
 
 // Angle between the unit (or zero) vectors u and w, 0..pi.
-double CornerAngle(const TVec3& u, const TVec3& w) {
-  TVec3 c;
-  vec_cross(u, w, c);
-  return std::atan2(vec_length(c), vec_dot(u, w));
-}
+inline double CornerAngle(const TD3& u, const TD3& w) { return std::atan2(Length(Cross(u, w)), Dot(u, w)); }
 
-void AddScaled(TVec3& acc, const TVec3& v, double s) {
+inline void AddScaled(TVec3& acc, const TVec3& v, double s) {
   acc.x = static_cast<float>(acc.x + v.x * s);
   acc.y = static_cast<float>(acc.y + v.y * s);
   acc.z = static_cast<float>(acc.z + v.z * s);
@@ -53,21 +66,32 @@ void BuildAdjacency(TMesh& mesh) {
 }
 
 void ComputeNormals(TMesh& mesh) {
-  TVertex* vs = mesh.vertices.data();
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) vec_zero(vs[i].normal);
+  // Positions and the normal sums live in compact arrays during the face
+  // sweep (the full vertex records are large and faces reach them out of order).
+  const int32_t n = mesh.vertex_count;
+  std::vector<TVec3> pos(n), sum(n);
+  for (int32_t i = 0; i < n; ++i) pos[i] = mesh.vertices[i].pos;
   for (TFace& face : mesh.faces) {
-    const TVec3& p0 = vs[face.v[0]].pos;
-    const TVec3& p1 = vs[face.v[1]].pos;
-    const TVec3& p2 = vs[face.v[2]].pos;
-    const TVec3 a = UnitEdge(p0, p1), b = UnitEdge(p1, p2), c = UnitEdge(p2, p0);
-    vec_cross(a, b, face.fnormal);
-    vec_normalize(face.fnormal);
-    const TVec3 na{-a.x, -a.y, -a.z}, nb{-b.x, -b.y, -b.z}, nc{-c.x, -c.y, -c.z};
-    AddScaled(vs[face.v[0]].normal, face.fnormal, CornerAngle(nc, a));
-    AddScaled(vs[face.v[1]].normal, face.fnormal, CornerAngle(na, b));
-    AddScaled(vs[face.v[2]].normal, face.fnormal, CornerAngle(nb, c));
+    const TVec3& p0 = pos[face.v[0]];
+    const TVec3& p1 = pos[face.v[1]];
+    const TVec3& p2 = pos[face.v[2]];
+    const TD3 a = Unit(Sub(p1, p0)), b = Unit(Sub(p2, p1)), c = Unit(Sub(p0, p2));
+    const TD3 fn = Unit(Cross(a, b));
+    face.fnormal = TVec3{static_cast<float>(fn.x), static_cast<float>(fn.y), static_cast<float>(fn.z)};
+    // A face with a zero normal (a zero edge, or collinear corners) adds nothing.
+    // Otherwise every edge is non-zero and the corner angles sum to pi.
+    if (fn.x == 0 && fn.y == 0 && fn.z == 0) continue;
+    const TD3 na{-a.x, -a.y, -a.z}, nc{-c.x, -c.y, -c.z};
+    const double angle0 = CornerAngle(nc, a), angle1 = CornerAngle(na, b);
+    const double angle2 = std::max(0.0, std::numbers::pi - angle0 - angle1);
+    AddScaled(sum[face.v[0]], face.fnormal, angle0);
+    AddScaled(sum[face.v[1]], face.fnormal, angle1);
+    AddScaled(sum[face.v[2]], face.fnormal, angle2);
   }
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) vec_normalize(vs[i].normal);
+  for (int32_t i = 0; i < n; ++i) {
+    const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});
+    mesh.vertices[i].normal = TVec3{static_cast<float>(u.x), static_cast<float>(u.y), static_cast<float>(u.z)};
+  }
 }
 
 void ComputeBoundingBox(TMesh& mesh) {

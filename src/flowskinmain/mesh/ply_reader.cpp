@@ -1,5 +1,6 @@
 #include "mesh/ply_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -147,9 +148,16 @@ class TBodyReader {
   std::string& error_;
 };
 
+// Fills vertices 0..vertex_count-1. Slots the array already has keep their
+// other fields; new slots are appended zeroed one at a time as they are read
+// (the record is still in cache when its values are stored).
 bool ReadVertices(TBodyReader& in, const TPlyHeader& h, TMesh& mesh) {
   double skip = 0;
+  const size_t kept = std::min(mesh.vertices.size(), static_cast<size_t>(h.vertex_count));
+  mesh.vertices.resize(kept);
+  mesh.vertices.reserve(h.vertex_count);
   for (int64_t i = 0; i < h.vertex_count; ++i) {
+    if (static_cast<size_t>(i) == mesh.vertices.size()) mesh.vertices.emplace_back();
     TVertex& v = mesh.vertices[i];
     if (!in.Vec(v.pos)) return false;
     if (h.has_user_velo && !in.Vec(v.user_velo)) return false;
@@ -198,12 +206,13 @@ bool ReadPlyData(std::string_view text, const TPlyHeader& h, bool swap, TMesh& m
   TBodyReader in(text, h.body_offset, error);
   mesh.has_user_velo = h.has_user_velo;
   mesh.has_tex0 = h.has_tex0;
-  mesh.vertices.resize(h.vertex_count);
   mesh.vertex_count = static_cast<int32_t>(h.vertex_count);
-  if (!ReadVertices(in, h, mesh) || !ReadFaces(in, h, swap, mesh.faces)) return false;
+  const bool ok = ReadVertices(in, h, mesh) && ReadFaces(in, h, swap, mesh.faces);
+  // Also after a failure the counts match the arrays and every index read is valid.
+  if (mesh.vertices.size() < static_cast<size_t>(h.vertex_count)) mesh.vertices.resize(h.vertex_count);
   mesh.face_count = static_cast<int32_t>(mesh.faces.size());
-  mesh.time_count = static_cast<int32_t>(h.time_count);
-  return h.time_count == 0 || ReadTimeSteps(in, h, mesh);
+  mesh.time_count = ok ? static_cast<int32_t>(h.time_count) : 0;
+  return ok && (h.time_count == 0 || ReadTimeSteps(in, h, mesh));
 }
 
 bool ReadFileText(const std::string& path, std::string& text, std::string& error) {

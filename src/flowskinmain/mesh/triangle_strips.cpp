@@ -3,58 +3,88 @@
 #include <cstdio>
 #include <vector>
 
-int32_t FindFaceAcross(const TMesh& mesh, int32_t f, int32_t a, int32_t b, int32_t& x) {
-  const TVertex& vb = mesh.vertices[b];
-  for (int32_t s = 0; s < vb.vface_count; ++s) {
-    const int32_t g = vb.vface[s];
-    if (g == f) continue;
-    const int32_t* v = mesh.faces[g].v;
-    for (int j = 0; j < 3; ++j) {
-      if (v[j] != a) continue;
-      x = v[(j + 1) % 3];
-      if (x == b) x = v[(j + 2) % 3];
-      return g;
-    }
-  }
-  return -1;
-}
-
 namespace {
+
+// Compact copy of what the strip walks read: per vertex its incident faces
+// (count and up to 15 faces in one 64-byte line) and per face its corners and
+// mark. The walks jump between distant vertices; reading these small records
+// instead of the full vertex records keeps them in cache. The query is the
+// same as FindFaceAcross on the mesh.
+class TStripGraph {
+ public:
+  explicit TStripGraph(const TMesh& mesh) : inc_(mesh.vertex_count), faces_(mesh.face_count) {
+    for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+      const TVertex& v = mesh.vertices[i];
+      inc_[i].count = v.vface_count;
+      for (int32_t s = 0; s < v.vface_count; ++s) inc_[i].face[s] = v.vface[s];
+    }
+    for (int32_t f = 0; f < mesh.face_count; ++f)
+      faces_[f] = TCorners{{mesh.faces[f].v[0], mesh.faces[f].v[1], mesh.faces[f].v[2]}, 0};
+  }
+  int32_t Across(int32_t f, int32_t a, int32_t b, int32_t& x) const {
+    const TIncident& in = inc_[b];
+    for (int32_t s = 0; s < in.count; ++s) {
+      const int32_t g = in.face[s];
+      if (g == f) continue;
+      const int32_t* v = faces_[g].v;
+      for (int j = 0; j < 3; ++j) {
+        if (v[j] != a) continue;
+        x = v[j == 2 ? 0 : j + 1];
+        if (x == b) x = v[j == 0 ? 2 : j - 1];
+        return g;
+      }
+    }
+    return -1;
+  }
+  int32_t& Mark(int32_t f) { return faces_[f].mark; }
+
+ private:
+  struct alignas(64) TIncident {
+    int32_t count;
+    int32_t face[kMaxAdjacent];
+  };
+  struct TCorners {
+    int32_t v[3];
+    int32_t mark;  // 0 free, 1 on a trial walk, 2 taken
+  };
+  std::vector<TIncident> inc_;
+  std::vector<TCorners> faces_;
+};
 
 // Number of faces a strip started at f across its edge (a, b) would take,
 // counting only free faces. Faces are marked 1 during the walk so that a walk
 // around a closed ring stops at its start; the marks are cleared afterwards.
-int32_t TrialWalk(TMesh& mesh, int32_t f, int32_t a, int32_t b, std::vector<int32_t>& visited) {
+int32_t TrialWalk(TStripGraph& graph, int32_t f, int32_t a, int32_t b, std::vector<int32_t>& visited) {
   visited.clear();
   int32_t length = 1, cur = f;
   while (true) {
-    mesh.faces[cur].fmark = 1;
+    graph.Mark(cur) = 1;
     visited.push_back(cur);
     int32_t x = -1;
-    const int32_t g = FindFaceAcross(mesh, cur, a, b, x);
-    if (g < 0 || mesh.faces[g].fmark != 0) break;
+    const int32_t g = graph.Across(cur, a, b, x);
+    if (g < 0 || graph.Mark(g) != 0) break;
     ++length;
     cur = g;
     a = b;
     b = x;
   }
-  for (int32_t v : visited) mesh.faces[v].fmark = 0;
+  for (int32_t v : visited) graph.Mark(v) = 0;
   return length;
 }
 
 // Appends the strip started at face f with its corners in the rotation (p, q, r).
-void BuildStrip(TMesh& mesh, int32_t f, int32_t p, int32_t q, int32_t r) {
+void BuildStrip(TStripGraph& graph, TMesh& mesh, int32_t f, int32_t p, int32_t q, int32_t r) {
   std::vector<int32_t>& s = mesh.strips;
-  mesh.faces[f].fmark = 1;
+  graph.Mark(f) = 1;
   s[mesh.strip_len++] = p;
   s[mesh.strip_len++] = q;
   int32_t a = q, b = r, cur = f;
   while (true) {
-    mesh.faces[cur].fmark = 2;
+    graph.Mark(cur) = 2;
     s[mesh.strip_len++] = b;
     int32_t x = -1;
-    const int32_t g = FindFaceAcross(mesh, cur, a, b, x);
-    if (g < 0 || mesh.faces[g].fmark != 0) break;
+    const int32_t g = graph.Across(cur, a, b, x);
+    if (g < 0 || graph.Mark(g) != 0) break;
     cur = g;
     a = b;
     b = x;
@@ -68,27 +98,28 @@ TStripStats BuildStrips(TMesh& mesh) {
   TStripStats stats;
   const size_t need = 4 * static_cast<size_t>(mesh.face_count) + 1;
   if (mesh.strips.size() < need) mesh.strips.resize(need);
-  for (TFace& face : mesh.faces) face.fmark = 0;
   mesh.strip_len = 0;
+  TStripGraph graph(mesh);
   std::vector<int32_t> visited;
   for (int32_t f = 0; f < mesh.face_count; ++f) {
-    if (mesh.faces[f].fmark != 0) continue;
+    if (graph.Mark(f) != 0) continue;
     const int32_t v0 = mesh.faces[f].v[0], v1 = mesh.faces[f].v[1], v2 = mesh.faces[f].v[2];
-    const int32_t l1 = TrialWalk(mesh, f, v1, v2, visited);
-    const int32_t l2 = TrialWalk(mesh, f, v2, v0, visited);
-    const int32_t l3 = TrialWalk(mesh, f, v0, v1, visited);
+    const int32_t l1 = TrialWalk(graph, f, v1, v2, visited);
+    const int32_t l2 = TrialWalk(graph, f, v2, v0, visited);
+    const int32_t l3 = TrialWalk(graph, f, v0, v1, visited);
     ++stats.strips;
     if (l1 > l2 && l1 > l3) {
-      BuildStrip(mesh, f, v0, v1, v2);
+      BuildStrip(graph, mesh, f, v0, v1, v2);
       stats.faces += l1;
     } else if (l2 > l3) {
-      BuildStrip(mesh, f, v1, v2, v0);
+      BuildStrip(graph, mesh, f, v1, v2, v0);
       stats.faces += l2;
     } else {
-      BuildStrip(mesh, f, v2, v0, v1);
+      BuildStrip(graph, mesh, f, v2, v0, v1);
       stats.faces += l3;
     }
   }
+  for (int32_t f = 0; f < mesh.face_count; ++f) mesh.faces[f].fmark = graph.Mark(f);
   mesh.strips[mesh.strip_len++] = kStreamEnd;
   return stats;
 }

@@ -19,7 +19,21 @@ constexpr int32_t kStreamEnd = 2147483646;
 // incident faces of b (vface order), skipping f; the first one that contains a
 // wins. `x` receives the vertex of g that is neither a nor b (untouched when
 // there is none).
-int32_t FindFaceAcross(const TMesh& mesh, int32_t f, int32_t a, int32_t b, int32_t& x);
+inline int32_t FindFaceAcross(const TMesh& mesh, int32_t f, int32_t a, int32_t b, int32_t& x) {
+  const TVertex& vb = mesh.vertices[b];
+  for (int32_t s = 0; s < vb.vface_count; ++s) {
+    const int32_t g = vb.vface[s];
+    if (g == f) continue;
+    const int32_t* v = mesh.faces[g].v;
+    for (int j = 0; j < 3; ++j) {
+      if (v[j] != a) continue;
+      x = v[j == 2 ? 0 : j + 1];
+      if (x == b) x = v[j == 0 ? 2 : j - 1];
+      return g;
+    }
+  }
+  return -1;
+}
 
 // Strip statistics: S strips, T faces in all strips together.
 struct TStripStats {
