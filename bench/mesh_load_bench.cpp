@@ -157,7 +157,8 @@ int main(int argc, char** argv) {
   Row("bare from_chars parse", parse);
   Row("reading alone", read);
   Row("whole LoadMesh", load);
-  std::printf("  reading / bare parse  %.2f wall %.2f cpu  (goal <= 2)\n", read.wall / parse.wall, read.cpu / parse.cpu);
+  std::printf("  reading / bare parse  %.2f wall %.2f cpu  (goal <= 2)\n", read.wall / parse.wall,
+              read.cpu / parse.cpu);
   std::printf("  LoadMesh / reading    %.2f wall %.2f cpu  (goal <= 3)\n", load.wall / read.wall, load.cpu / read.cpu);
   std::printf("  LoadMesh              %.3f s wall       (goal <= 2 s)\n", load.wall);
   std::printf("  peak memory           %.0f MB (goal < 1024 MB; each load replaces a mesh of the same size)\n", peak);

@@ -45,8 +45,8 @@ bool Write(const std::filesystem::path& path, const TMesh& mesh) {
   const std::string text = FormatPly(mesh);
   std::ofstream out(path, std::ios::binary);
   out << text;
-  std::printf("%s: %d vertices, %d triangles, %zu bytes\n", path.string().c_str(), mesh.vertex_count,
-              mesh.face_count, text.size());
+  std::printf("%s: %d vertices, %d triangles, %zu bytes\n", path.string().c_str(), mesh.vertex_count, mesh.face_count,
+              text.size());
   return static_cast<bool>(out);
 }
 
@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path dir = argc > 1 ? argv[1] : "examples";
   std::filesystem::create_directories(dir);
   const bool ok = Write(dir / "sphere.ply", MakeGeodesicSphereMesh(1, 5)) &&
-                  Write(dir / "torus.ply", MakeTorusMesh(1, 0.35, 96, 48)) && Write(dir / "sphere_swirl.ply", SwirlSphere());
+                  Write(dir / "torus.ply", MakeTorusMesh(1, 0.35, 96, 48)) &&
+                  Write(dir / "sphere_swirl.ply", SwirlSphere());
   return ok ? 0 : 1;
 }

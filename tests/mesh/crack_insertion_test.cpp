@@ -1,9 +1,10 @@
+#include "mesh/crack_insertion.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
 
-#include "mesh/crack_insertion.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
 #include "mesh/triangle_strips.h"

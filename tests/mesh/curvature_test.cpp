@@ -1,8 +1,9 @@
+#include "mesh/curvature.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "mesh/curvature.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
 #include "support/mesh_fixtures.h"
@@ -122,4 +123,37 @@ TEST(ComputeCurvature, DirectionsAreTangentUnitAndKeptInBothCopies) {
   const TVertex& outer = m.vertices[0];
   EXPECT_NEAR(outer.kmin, -1.0, 0.05);
   EXPECT_NEAR(outer.kmax, -1.0 / 4, 0.05);
+}
+
+TEST(ComputeCurvature, ExactOnAQuadraticPatchAlsoWhenTheSecondRingOverflowsTheTable) {
+  // Apex of z = -(x^2 + y^2) / 2 (curvature -1 along every direction) with 15
+  // neighbours, each fanned out to 8 vertices of its own: the second ring has
+  // 120 vertices, far more than the 150-row table holds. Every equation is
+  // exact for this surface, so any subset of rows gives -1.
+  std::vector<TVec3> pos = {TVec3{0, 0, 0}};
+  std::vector<int32_t> corners;
+  auto on_surface = [](double x, double y) { return TVec3{float(x), float(y), float(-(x * x + y * y) / 2)}; };
+  for (int i = 0; i < 15; ++i)
+    pos.push_back(on_surface(0.1 * std::cos(i * 2 * M_PI / 15), 0.1 * std::sin(i * 2 * M_PI / 15)));
+  for (int i = 0; i < 15; ++i) corners.insert(corners.end(), {0, 1 + i, 1 + (i + 1) % 15});
+  for (int i = 0; i < 15; ++i) {
+    const int32_t first = static_cast<int32_t>(pos.size());
+    for (int k = 0; k < 8; ++k) {
+      const double a = i * 2 * M_PI / 15 + (k - 3.5) * 0.02;
+      pos.push_back(on_surface(0.2 * std::cos(a) + 0.01 * k, 0.2 * std::sin(a)));
+    }
+    for (int k = 0; k < 7; ++k) corners.insert(corners.end(), {1 + i, first + k + 1, first + k});
+  }
+  TMesh m = MakeMeshFromArrays(pos, corners);
+  BuildAdjacency(m);
+  for (TVertex& v : m.vertices) {
+    v.normal = TVec3{v.pos.x, v.pos.y, 1};
+    vec_normalize(v.normal);
+  }
+  ASSERT_EQ(m.vertices[0].nb_count, 15);
+  for (bool ring : {false, true}) {
+    ComputeCurvature(m, TCurvatureOptions{ring});
+    EXPECT_NEAR(m.vertices[0].kmax, -1, 1e-3) << ring;
+    EXPECT_NEAR(m.vertices[0].kmin, -1, 1e-3) << ring;
+  }
 }

@@ -1,8 +1,9 @@
+#include "mesh/loop_subdivision.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "mesh/loop_subdivision.h"
 #include "mesh/mesh_preparation.h"
 #include "support/mesh_fixtures.h"
 #include "support/mesh_validator.h"

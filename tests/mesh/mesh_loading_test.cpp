@@ -1,10 +1,11 @@
+#include "mesh/mesh_loading.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 
 #include "data/data_channels.h"
-#include "mesh/mesh_loading.h"
 #include "mesh/ply_writer.h"
 #include "support/mesh_fixtures.h"
 #include "support/mesh_validator.h"
@@ -113,12 +114,12 @@ TEST(LoadMeshBadInput, EveryFailureLeavesThePreviousMeshUntouched) {
   const TMesh before = m;
   const std::string good = FormatPly(fixtures::Cube());
   const std::string bad_texts[] = {
-      good.substr(0, good.size() - 20),                                              // truncated
-      std::string(good).replace(good.find("3 0 2 3"), 7, "3 0 2 8"),                 // index out of range
-      std::string(good).replace(good.find("end_header\n") + 11, 2, "x1"),            // malformed number
-      std::string(good).replace(good.find("end_header\n") + 11, 2, "na"),            // nan
-      std::string(good).replace(good.find("vertex 8"), 8, "vertex 2000000000"),     // huge count
-      std::string(good).replace(good.find("face 12"), 7, "face 0"),                  // no faces
+      good.substr(0, good.size() - 20),                                          // truncated
+      std::string(good).replace(good.find("3 0 2 3"), 7, "3 0 2 8"),             // index out of range
+      std::string(good).replace(good.find("end_header\n") + 11, 2, "x1"),        // malformed number
+      std::string(good).replace(good.find("end_header\n") + 11, 2, "na"),        // nan
+      std::string(good).replace(good.find("vertex 8"), 8, "vertex 2000000000"),  // huge count
+      std::string(good).replace(good.find("face 12"), 7, "face 0"),              // no faces
   };
   for (const std::string& text : bad_texts) {
     std::string error;

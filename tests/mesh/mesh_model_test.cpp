@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "mesh/mesh_model.h"
+
+#include <gtest/gtest.h>
 
 TEST(VectorOps, CrossWithAliasedOutputMatchesSeparateOutput) {
   TVec3 a{1, 2, 3}, b{-4, 5, 0.5f}, sep;

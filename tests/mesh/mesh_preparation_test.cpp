@@ -1,10 +1,11 @@
+#include "mesh/mesh_preparation.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "mesh/mesh_preparation.h"
 #include "support/mesh_fixtures.h"
 #include "support/mesh_validator.h"
 

@@ -1,8 +1,9 @@
+#include "mesh/ply_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "mesh/ply_reader.h"
 #include "mesh/ply_writer.h"
 #include "support/mesh_fixtures.h"
 
@@ -54,8 +55,8 @@ TEST(PlyReader, ExtraPropertiesAfterXyzAreReadAndDiscarded) {
 
 TEST(PlyReader, BodyOrderIsFixedXyzVeloTexWhateverTheHeaderOrder) {
   // tz is unknown: one further value, discarded after tx ty.
-  const TMesh m = ReadOk(Ply("x y z tx ty tz vx vy vz", 3, 1,
-                             "0 0 0 1 2 3 4 5 7\n1 0 0 0 0 0 0 0 0\n0 1 0 0 0 0 0 0 0\n3 0 1 2\n"));
+  const TMesh m = ReadOk(
+      Ply("x y z tx ty tz vx vy vz", 3, 1, "0 0 0 1 2 3 4 5 7\n1 0 0 0 0 0 0 0 0\n0 1 0 0 0 0 0 0 0\n3 0 1 2\n"));
   ASSERT_TRUE(m.has_user_velo && m.has_tex0);
   EXPECT_FLOAT_EQ(m.vertices[0].user_velo.x, 1);
   EXPECT_FLOAT_EQ(m.vertices[0].user_velo.z, 3);
@@ -65,9 +66,9 @@ TEST(PlyReader, BodyOrderIsFixedXyzVeloTexWhateverTheHeaderOrder) {
 }
 
 TEST(PlyReader, TimeStepsAfterTheFaces) {
-  const TMesh m = ReadOk(Ply("x y z", 3, 1, std::string(kTri) + "0.5\n1 0 0 2 0 0 3 0 0\n1.5 4 0 0 5 0 0 6 0 0\n2.5 " +
-                                               "0 0 7 0 0 8 0 0 9\n",
-                             "ntime 3\n"));
+  const TMesh m = ReadOk(Ply(
+      "x y z", 3, 1, std::string(kTri) + "0.5\n1 0 0 2 0 0 3 0 0\n1.5 4 0 0 5 0 0 6 0 0\n2.5 " + "0 0 7 0 0 8 0 0 9\n",
+      "ntime 3\n"));
   ASSERT_EQ(m.time_count, 3);
   ASSERT_EQ(m.time_velo.size(), 3u);
   EXPECT_DOUBLE_EQ(m.time_values[1], 1.5);
@@ -93,9 +94,10 @@ TEST(PlyReader, QuadsAndPolygonsBecomeFans) {
 
 TEST(PlyReader, LineEndsCrCrLfAndLfAndTabsInTheBody) {
   for (const char* eol : {"\r", "\r\n", "\n"}) {
-    std::string text = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty "
-                       "float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
-                       "0\t0 0\n1 +2 0\n0 1 -1.5e1\n3 0 1 2\n";
+    std::string text =
+        "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty "
+        "float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+        "0\t0 0\n1 +2 0\n0 1 -1.5e1\n3 0 1 2\n";
     std::string converted;
     for (char c : text) converted += c == '\n' ? std::string(eol) : std::string(1, c);
     const TMesh m = ReadOk(converted);

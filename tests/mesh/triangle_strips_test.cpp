@@ -1,7 +1,8 @@
+#include "mesh/triangle_strips.h"
+
 #include <gtest/gtest.h>
 
 #include "mesh/mesh_preparation.h"
-#include "mesh/triangle_strips.h"
 #include "support/mesh_fixtures.h"
 #include "support/mesh_validator.h"
 

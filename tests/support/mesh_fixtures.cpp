@@ -1,10 +1,11 @@
 #include "support/mesh_fixtures.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
-#include <unistd.h>
 #include <vector>
 
 #include "mesh/curvature.h"

@@ -71,8 +71,10 @@ void CheckEdgesListed(const TMesh& m, Report& r) {
     for (int k = 0; k < 3; ++k) {
       const int32_t a = m.faces[f].v[k], b = m.faces[f].v[(k + 1) % 3];
       const TVertex& va = m.vertices[a];
-      if (a != b && !Lists(va, b) && va.nb_count < kMaxAdjacent) r.Fault("edge ", a, "-", b, " of face ", f, " not listed");
-      if (va.vface_count < kMaxAdjacent && std::find(va.vface, va.vface + va.vface_count, f) == va.vface + va.vface_count)
+      if (a != b && !Lists(va, b) && va.nb_count < kMaxAdjacent)
+        r.Fault("edge ", a, "-", b, " of face ", f, " not listed");
+      if (va.vface_count < kMaxAdjacent &&
+          std::find(va.vface, va.vface + va.vface_count, f) == va.vface + va.vface_count)
         r.Fault("vertex ", a, " does not list its face ", f);
     }
 }
@@ -101,7 +103,8 @@ void CheckStrips(const TMesh& m, Report& r) {
     }
     i = j + 1;
   }
-  if (i >= m.strip_len || m.strips[i] != 2147483646 || i + 1 != m.strip_len) r.Fault("strip stream lacks its end marker");
+  if (i >= m.strip_len || m.strips[i] != 2147483646 || i + 1 != m.strip_len)
+    r.Fault("strip stream lacks its end marker");
   for (const auto& [t, n] : want)
     if (n > 0) r.Fault("face ", t[0], " ", t[1], " ", t[2], " is in no strip");
 }

@@ -48,9 +48,9 @@ void AddEquations(TFit& fit, const TFrame& fr, const TVertex& vn) {
 bool InList(const int32_t* list, int n, int32_t x) { return std::find(list, list + n, x) != list + n; }
 
 // Second ring: neighbours of neighbours that are not neighbours themselves, in
-// slot order, at most 150 (the centre vertex passes the test once). Adds their
-// equations and returns their number.
-int AddSecondRing(TFit& fit, const TMesh& mesh, const TFrame& fr, const TVertex& c) {
+// slot order, at most 150 (the centre vertex passes the test once). Stores
+// them in fit.ring and returns their number.
+int CollectSecondRing(TFit& fit, const TMesh& mesh, const TVertex& c) {
   int count = 0;
   for (int32_t s = 0; s < c.nb_count; ++s) {
     const TVertex& n = mesh.vertices[c.nb[s]];
@@ -59,7 +59,6 @@ int AddSecondRing(TFit& fit, const TMesh& mesh, const TFrame& fr, const TVertex&
       if (!InList(c.nb, c.nb_count, e) && !InList(fit.ring, count, e)) fit.ring[count++] = e;
     }
   }
-  for (int k = 0; k < count; ++k) AddEquations(fit, fr, mesh.vertices[fit.ring[k]]);
   return count;
 }
 
@@ -175,12 +174,13 @@ struct TPointNormal {
   TVec3 pos, normal;
 };
 
-// Normal equations of the neighbours alone (no second ring): the same sums as
-// over the design table, accumulated per neighbour without storing the rows.
-void NeighbourNormalEquations(const std::vector<TPointNormal>& pn, const TFrame& fr, const TVertex& c,
-                              double m[kCoef][kCoef], double r[kCoef]) {
-  for (int32_t s = 0; s < c.nb_count; ++s) {
-    const TPointNormal& vn = pn[c.nb[s]];
+// Adds the equations of the vertices `list[0..n-1]` to the normal equations:
+// the same sums as over the design table while it has not overflowed,
+// accumulated per vertex without storing the rows.
+void AddNormalEquations(const std::vector<TPointNormal>& pn, const TFrame& fr, const int32_t* list, int n,
+                        double m[kCoef][kCoef], double r[kCoef]) {
+  for (int k = 0; k < n; ++k) {
+    const TPointNormal& vn = pn[list[k]];
     const double dx = double(vn.pos.x) - fr.p.x, dy = double(vn.pos.y) - fr.p.y, dz = double(vn.pos.z) - fr.p.z;
     const double u = dx * fr.e1.x + dy * fr.e1.y + dz * fr.e1.z;
     const double v = dx * fr.e2.x + dy * fr.e2.y + dz * fr.e2.z;
@@ -201,16 +201,19 @@ void NeighbourNormalEquations(const std::vector<TPointNormal>& pn, const TFrame&
 void FitVertex(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int32_t ci, bool use_neighbors) {
   TVertex& c = mesh.vertices[ci];
   const TFrame fr{c.pos, c.normal, c.e1, c.e2};
+  const int ring = use_neighbors ? CollectSecondRing(fit, mesh, c) : 0;
   double coef[kCoef];
-  if (use_neighbors) {
-    int rows = std::min(3 * c.nb_count, kRows);
+  if (3 * (c.nb_count + ring) > kRows) {
+    // The table overflows: its last three rows are overwritten in turn, so the
+    // rows are written out as they are kept.
     fit.next = 0;
     for (int32_t s = 0; s < c.nb_count; ++s) AddEquations(fit, fr, mesh.vertices[c.nb[s]]);
-    rows = std::min(rows + 3 * AddSecondRing(fit, mesh, fr, c), kRows);
-    SolveFit(fit, rows, coef);
+    for (int k = 0; k < ring; ++k) AddEquations(fit, fr, mesh.vertices[fit.ring[k]]);
+    SolveFit(fit, std::min(std::min(3 * c.nb_count, kRows) + 3 * ring, kRows), coef);
   } else {
     double m[kCoef][kCoef] = {}, r[kCoef] = {};
-    NeighbourNormalEquations(pn, fr, c, m, r);
+    AddNormalEquations(pn, fr, c.nb, c.nb_count, m, r);
+    AddNormalEquations(pn, fr, fit.ring, ring, m, r);
     for (int i = 0; i < kCoef; ++i)
       for (int j = 0; j < i; ++j) m[i][j] = m[j][i];
     SolveCholesky(m, r, coef);

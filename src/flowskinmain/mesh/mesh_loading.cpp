@@ -70,8 +70,7 @@ bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mes
   return true;
 }
 
-bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error,
-              TLoadReport* report) {
+bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error, TLoadReport* report) {
   std::string text;
   return ReadFileText(path, text, error) && LoadMeshFromText(text, opt, mesh, error, report);
 }

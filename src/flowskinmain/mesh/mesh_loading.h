@@ -11,13 +11,13 @@
 
 // Values of the loading controls, filled by the window.
 struct TLoadOptions {
-  bool swap = false;                 // cb_swap "Swap orientation"
-  bool subdivide = false;            // cb_subdiv "Subdivide when read:"
-  int subdiv_steps = 1;              // ud_subdiv, 1..20
-  bool crack_insert = false;         // cb_crack_insert "Insert cracks, at angle:" (hidden, off)
-  double crack_angle_convex = 45;    // ud_crack_angle_convex, degrees 0..180
-  double crack_angle_concave = 20;   // ud_crack_angle_concave, degrees 0..180
-  bool use_neighbors = false;        // cb_use_neighbors "Use more neighbors for curvature" (hidden, off)
+  bool swap = false;                // cb_swap "Swap orientation"
+  bool subdivide = false;           // cb_subdiv "Subdivide when read:"
+  int subdiv_steps = 1;             // ud_subdiv, 1..20
+  bool crack_insert = false;        // cb_crack_insert "Insert cracks, at angle:" (hidden, off)
+  double crack_angle_convex = 45;   // ud_crack_angle_convex, degrees 0..180
+  double crack_angle_concave = 20;  // ud_crack_angle_concave, degrees 0..180
+  bool use_neighbors = false;       // cb_use_neighbors "Use more neighbors for curvature" (hidden, off)
 };
 
 // What a load reports besides the mesh: the strip statistics (shown in the
