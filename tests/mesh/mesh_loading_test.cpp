@@ -152,3 +152,16 @@ TEST(LoadMesh, ReadsAFileFromDisk) {
   ASSERT_TRUE(LoadMesh(path, TLoadOptions{}, m, error)) << error;
   EXPECT_EQ(TriangleCountText(m), "8 triangles, 6 vertices");
 }
+
+TEST(LoadMeshBadInput, BadFileOnDiskReportsAndKeepsTheMesh) {
+  TMesh m = Loaded(fixtures::Octahedron());
+  const TMesh before = m;
+  const std::string path = fixtures::WriteTempFile("bad.ply",
+                                                   "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                                                   "property float y\nproperty float z\nelement face 1\n"
+                                                   "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n");
+  std::string error;
+  EXPECT_FALSE(LoadMesh(path, TLoadOptions{}, m, error));
+  EXPECT_EQ(error, "Face 0 refers to vertex 7; the file has 3 vertices");
+  EXPECT_TRUE(SameMesh(m, before));
+}
