@@ -17,6 +17,7 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QM
   dialogs_ = dialogs;
   OpenDialog1.filter = "PLY files (*.ply)|*.PLY|All files|*.*";
   BuildWindow();
+  InstallAdvectionPasses();
   FormCreate(this);
 }
 

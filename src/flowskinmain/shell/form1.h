@@ -23,6 +23,7 @@
 #include "shell/controls/control_swatch.h"
 #include "shell/controls/control_updown.h"
 #include "shell/dialogs.h"
+#include "shell/frame_gl.h"
 
 class QGridLayout;
 class QGroupBox;
@@ -151,6 +152,10 @@ class TForm1 : public QMainWindow {
   void RefreshRenderState(bool full);
   // The time step of one Run-loop frame for time-dependent data (handlers_data.cpp).
   void RunLoopTimeStep();
+  // Fills passes_ with the flow and advection passes of the frame (handlers_advection.cpp).
+  void InstallAdvectionPasses();
+  // The passes that ComposeFrame calls at their place in the frame; empty slots draw nothing.
+  TFramePasses passes_;
 
   // ---- number input of plain edit boxes (form1.cpp): on text that is not a
   // number, show "'<text>' is not a valid integer value" (or "... floating point
