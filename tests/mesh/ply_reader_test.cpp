@@ -172,4 +172,8 @@ TEST(PlyReaderBadInput, MissingFileIsFileNotFound) {
   std::string error;
   EXPECT_FALSE(ReadPlyFile("/nonexistent/dir/none.ply", false, mesh, error));
   EXPECT_EQ(error, "File not found");
+  // A folder opens like a file on some systems; it must not be read as one.
+  const std::string folder = fixtures::WriteTempFile("x.ply", "");
+  EXPECT_FALSE(ReadPlyFile(folder.substr(0, folder.rfind('/')), false, mesh, error));
+  EXPECT_EQ(error.rfind("Not a file", 0), 0u) << error;
 }

@@ -203,7 +203,7 @@ double SubdivisionMemoryEstimate(const TMesh& mesh, int steps) {
   return std::max(peak, v * per_vertex + f * (sizeof(TFace) + 16.0));
 }
 
-double SubdivisionMemoryLimit() {
+double MeshMemoryLimit() {
   double limit = 8.0 * 1024 * 1024 * 1024;
   const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
   if (pages > 0 && page > 0) limit = std::min(limit, 0.75 * static_cast<double>(pages) * page);
@@ -215,7 +215,7 @@ bool CheckSubdivisionBudget(const TMesh& mesh, int steps, std::string& error) {
   const double faces = mesh.face_count * std::pow(4.0, steps);
   const double verts = mesh.vertex_count + faces;  // generous: V + E stays below V + F_final
   const double int_max = std::numeric_limits<int32_t>::max();
-  if (bytes <= SubdivisionMemoryLimit() && faces <= int_max && verts <= int_max) return true;
+  if (bytes <= MeshMemoryLimit() && faces <= int_max && verts <= int_max) return true;
   char text[200];
   std::snprintf(text, sizeof text,
                 "Subdividing %d times would make %.4g triangles and need about %.0f MB of memory; "

@@ -26,9 +26,9 @@ void LoopSubdivide(TMesh& mesh);
 // (an upper estimate: every face has three edges of its own).
 double SubdivisionMemoryEstimate(const TMesh& mesh, int steps);
 
-// Largest number of bytes a subdivision may take: 8 GB, or three quarters of
-// the physical memory when that is less.
-double SubdivisionMemoryLimit();
+// Largest number of bytes a loaded or subdivided mesh may take: 8 GB, or three
+// quarters of the physical memory when that is less.
+double MeshMemoryLimit();
 
 // False, with a message for the user, when `steps` steps would exceed the
 // memory limit or the 32-bit face and vertex indices.

@@ -1,6 +1,7 @@
 #include "mesh/mesh_loading.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "data/data_channels.h"
@@ -60,14 +61,36 @@ bool PrepareLoadedMesh(TMesh& mesh, const TMesh& previous, const TLoadOptions& o
   return true;
 }
 
+namespace {
+
+// Bytes a loaded mesh of the header's size takes before any subdivision: the
+// vertex records, faces, strips, time vectors and the passes' working copies.
+double LoadMemoryEstimate(const TPlyHeader& h) {
+  const double v = static_cast<double>(h.vertex_count), f = static_cast<double>(h.face_count);
+  return v * (sizeof(TVertex) + 64 + 12.0 * static_cast<double>(h.time_count)) + f * (sizeof(TFace) + 32);
+}
+
+}  // namespace
+
 bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,
                       TLoadReport* report) {
   TPlyHeader header;
-  TMesh fresh;
-  if (!ReadPlyHeader(text, header, error) || !ReadPlyData(text, header, opt.swap, fresh, error)) return false;
-  if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
-  mesh = std::move(fresh);
-  return true;
+  if (!ReadPlyHeader(text, header, error)) return false;
+  if (LoadMemoryEstimate(header) > MeshMemoryLimit()) {
+    error = "Not enough memory for a mesh of " + std::to_string(header.vertex_count) + " vertices and " +
+            std::to_string(header.face_count) + " faces";
+    return false;
+  }
+  try {
+    TMesh fresh;
+    if (!ReadPlyData(text, header, opt.swap, fresh, error)) return false;
+    if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
+    mesh = std::move(fresh);
+    return true;
+  } catch (const std::bad_alloc&) {
+    error = "Not enough memory to load the mesh";
+    return false;
+  }
 }
 
 bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error, TLoadReport* report) {

@@ -5,7 +5,9 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -216,15 +218,21 @@ bool ReadPlyData(std::string_view text, const TPlyHeader& h, bool swap, TMesh& m
 }
 
 bool ReadFileText(const std::string& path, std::string& text, std::string& error) {
+  std::error_code ec;
+  const std::filesystem::file_status st = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(st)) return Fail(error, "File not found");
+  if (!std::filesystem::is_regular_file(st)) return Fail(error, "Not a file: " + path);
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return Fail(error, errno == ENOENT ? "File not found" : "Cannot open the file: " + path);
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(file) : -1;
-  ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-  if (ok) {
-    text.resize(static_cast<size_t>(size));
-    ok = std::fread(text.data(), 1, text.size(), file) == text.size();
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  bool ok = !ec;
+  try {
+    if (ok) text.resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    std::fclose(file);
+    return Fail(error, "The file is too large to read: " + path);
   }
+  ok = ok && std::fread(text.data(), 1, text.size(), file) == text.size();
   std::fclose(file);
   return ok || Fail(error, "Read error in file: " + path);
 }
