@@ -31,12 +31,16 @@ class QLabel;
 class QTabWidget;
 class QVBoxLayout;
 class TGLPanel;
+struct TLoadOptions;
+struct TRenderStateControls;
 
 // Counters for tests and diagnostics; nothing in the program reads them.
 struct TFormDiagnostics {
   int64_t redraw_requests = 0;              // RequestRedraw calls that were not suspended
   int64_t frames_drawn = 0;                 // GLPanel1Redraw calls
   std::function<void()> on_redraw_request;  // runs inside RequestRedraw before the frame
+  TFrameReport last_frame;                  // what the last GLPanel1Redraw did
+  TListCompileCounts list_compiles;         // display-list compilations over all frames
 };
 
 class TForm1 : public QMainWindow {
@@ -150,8 +154,16 @@ class TForm1 : public QMainWindow {
   // also refills the range edits and rebuilds the colour map. Sets scene_dirty
   // (handlers_data.cpp).
   void RefreshRenderState(bool full);
-  // The time step of one Run-loop frame for time-dependent data (handlers_data.cpp).
+  // Applies view.time, just advanced by a Run-loop frame, to the vertex data and
+  // the time controls of time-dependent meshes (handlers_data.cpp).
   void RunLoopTimeStep();
+  // Adds the current shading to the auxiliary field (handlers_data.cpp).
+  void AddShadeToAux();
+  // Control values read by a frame, by the render-state refresh and by a mesh
+  // load (form_controls_gather.cpp).
+  TFrameControls FrameCtl() const;
+  TRenderStateControls RenderCtl() const;
+  TLoadOptions LoadOptions() const;
   // Fills passes_ with the flow and advection passes of the frame (handlers_advection.cpp).
   void InstallAdvectionPasses();
   // The passes that ComposeFrame calls at their place in the frame; empty slots draw nothing.

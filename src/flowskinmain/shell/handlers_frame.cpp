@@ -1,41 +1,57 @@
 // Frame driver: one frame per GL panel redraw, and the "Run" loop.
-#include <GL/gl.h>
-
 #include <QCoreApplication>
+#include <QLabel>
+#include <chrono>
 
-#include "colorconversion/colorconversion.h"
 #include "glpanel/glpanel.h"
 #include "shell/form1.h"
+#include "shell/frame_gl.h"
+#include "shell/frame_math.h"
 
-// One frame. For now: viewport over the whole panel, cleared to the
-// "Background" colour; the frame's passes are composed here as they arrive.
-// Ends with scene_dirty and view_changed consumed.
-void TForm1::GLPanel1Redraw(QObject*) {
-  ++diag.frames_drawn;
-  glViewport(0, 0, GLPanel1->Width(), GLPanel1->Height());
-  const TRGBInt bg = SplitColor(sh_background->Color());
-  glClearColor(bg.red / 255.0f, bg.green / 255.0f, bg.blue / 255.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glColor3f(1, 1, 1);
-  state.frame.scene_dirty = false;
-  state.frame.view_changed = false;
+namespace {
+
+// The millisecond tick counter of the frame-rate label.
+int64_t TickMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// The "Run" loop: while sb_animate is down, draw frame after frame, turn the view
-// by the "Rotate" step (0.1 degree units), advance time-dependent data, and let
-// pending window messages run between frames. A click that raises the button
-// (or closing the window) ends the loop at its next test; the nested click
-// handler finds the button up and returns at once.
+}  // namespace
+
+// One frame, in this order: shade into Aux when the view changed and "Add shade
+// to data" is checked; frame-rate label every tenth frame; the selected flow
+// source takes the editing controls; then clear, camera and light, the
+// composition of lists 1, 6 and 2, and scene_dirty / view_changed consumed.
+// The noise textures are rebuilt (noise_dirty) by the texture code once it
+// supplies them; until then noise_dirty stays set and changes nothing here.
+void TForm1::GLPanel1Redraw(QObject*) {
+  ++diag.frames_drawn;
+  const int w = GLPanel1->Width();
+  const int h = GLPanel1->Height();
+  if (state.frame.view_changed && cb_add_shade_to_data->Checked()) AddShadeToAux();
+  std::string caption;
+  if (CountFrameForRate(state.frame, TickMs(), w, h, caption)) lab_fps->setText(QString::fromStdString(caption));
+  StoreFlowControls();
+  diag.last_frame = DrawFrame(state, FrameCtl(), passes_, w, h);
+  diag.list_compiles.Add(diag.last_frame);
+}
+
+// The "Run" loop: while sb_animate is down, draw a frame, turn the view by the
+// "Rotate" step (0.1 degree units) and, for time-dependent data with "Animate"
+// checked, advance the time (then the vertex data follow the new time, the
+// channel values are re-evaluated and the scene is marked dirty); then let
+// pending window messages run. A click that raises the button, or closing the
+// window (FormClose raises it), ends the loop at its next test; the nested
+// click handler finds the button up and returns at once.
 void TForm1::sb_animateClick(QObject*) {
-  while (sb_animate->Down()) {
+  while (sb_animate->Down() && !QCoreApplication::closingDown()) {
     ++state.frame.frame_counter;
     GLPanel1->Redraw();
-    const int rotate = ud_rotate->Position();
-    if (rotate != 0) {
-      state.view.rot_y += rotate / 10.0;
-      state.frame.view_changed = true;
+    if (RunLoopStep(state, {ud_rotate->Position(), cb_time_animate->Checked()})) {
+      RunLoopTimeStep();
+      RefreshRenderState(false);
+      state.frame.scene_dirty = true;
     }
-    RunLoopTimeStep();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
 }
