@@ -165,3 +165,44 @@ TEST(LoadMeshBadInput, BadFileOnDiskReportsAndKeepsTheMesh) {
   EXPECT_EQ(error, "Face 0 refers to vertex 7; the file has 3 vertices");
   EXPECT_TRUE(SameMesh(m, before));
 }
+
+TEST(LoadMeshBadInput, MutatedFilesLoadValidMeshesOrFailCleanly) {
+  // Small random edits of a cube file (digits changed, characters dropped or
+  // inserted) give broken topology, odd counts and malformed numbers. Every
+  // load must either give a mesh that passes the validator or fail with a
+  // message and keep the previous mesh.
+  const std::string good = FormatPly(fixtures::Cube());
+  const size_t body = good.find("end_header");
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  TMesh m = Loaded(fixtures::Tetrahedron());
+  int loaded = 0, failed = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::string text = good;
+    for (int k = 0, edits = 1 + next(3); k < edits; ++k) {
+      const size_t at = body > 40 && next(4) == 0 ? 20 + next(body - 20) : body + 11 + next(good.size() - body - 12);
+      const uint32_t kind = next(5);
+      if (kind < 2 && text[at] >= '0' && text[at] <= '9') text[at] = static_cast<char>('0' + next(8));
+      if (kind == 2) text.erase(at, 1);
+      if (kind == 3) text.insert(at, 1, " -x\n"[next(4)]);
+    }
+    TLoadOptions opt;
+    opt.crack_insert = next(2) == 0;
+    opt.subdivide = next(3) == 0;
+    const TMesh before = m;
+    std::string error;
+    if (LoadMeshFromText(text, opt, m, error)) {
+      ++loaded;
+      EXPECT_EQ(ValidateMesh(m, kCheckAdjacency | kCheckStripCover), "") << text;
+    } else {
+      ++failed;
+      EXPECT_FALSE(error.empty());
+      EXPECT_TRUE(SameMesh(m, before)) << error;
+    }
+  }
+  EXPECT_GT(loaded, 50);
+  EXPECT_GT(failed, 50);
+}

@@ -76,3 +76,13 @@ TEST(BuildStrips, StatisticsText) {
   EXPECT_EQ(StripStatisticsText(TStripStats{2, 10}), "2 strips; length avg: 5 vtx send 10");
   EXPECT_EQ(StripStatisticsText(TStripStats{0, 0}), "0 strips; length avg: - vtx send 0");
 }
+
+TEST(BuildStrips, FaceThatRepeatsAVertexIsCoveredWithoutInventingTriangles) {
+  TMesh m = fixtures::Grid(2, 1);  // faces (0,1,4), (0,4,3), (1,2,5), (1,5,4)
+  m.faces[2].v[1] = 1;             // (1,1,5): its collapsed edge (1,1) has no face across
+  int32_t x = -1;
+  BuildAdjacency(m);
+  EXPECT_EQ(FindFaceAcross(m, 2, 1, 1, x), -1);
+  BuildStrips(m);
+  EXPECT_EQ(ValidateMesh(m, kCheckStrips), "");
+}

@@ -49,7 +49,10 @@ void CheckVertexLists(const TMesh& m, int32_t i, Report& r) {
   for (int s = 0; s < v.vface_count; ++s) {
     const int32_t f = v.vface[s];
     if (f < 0 || f >= m.face_count || !FaceUses(m.faces[f], i)) r.Fault("vertex ", i, " lists face ", f, " wrongly");
-    if (std::count(v.vface, v.vface + v.vface_count, f) > 1) r.Fault("vertex ", i, " lists face ", f, " twice");
+    // A face that repeats the vertex is listed once per corner.
+    if (f >= 0 && f < m.face_count &&
+        std::count(v.vface, v.vface + v.vface_count, f) > std::count(m.faces[f].v, m.faces[f].v + 3, i))
+      r.Fault("vertex ", i, " lists face ", f, " twice");
   }
   for (int s = 0; s < v.nb_count; ++s) {
     const int32_t b = v.nb[s];
@@ -84,13 +87,21 @@ void CheckUnit(const TVec3& v, const char* what, int32_t i, Report& r) {
   if (len != 0 && std::fabs(len - 1) > 1e-5) r.Fault(what, " ", i, " has length ", len);
 }
 
-void CheckStrips(const TMesh& m, Report& r) {
-  std::map<std::array<int32_t, 3>, int> want;  // each face in its rotation starting at the smallest index
-  auto canon = [](int32_t a, int32_t b, int32_t c) {
-    std::array<int32_t, 3> t{a, b, c};
-    std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+// Each face as a key: its smallest rotation when the winding counts, its
+// sorted corners when it does not.
+std::array<int32_t, 3> FaceKey(int32_t a, int32_t b, int32_t c, bool winding) {
+  std::array<int32_t, 3> t{a, b, c};
+  if (!winding) {
+    std::sort(t.begin(), t.end());
     return t;
-  };
+  }
+  const std::array<int32_t, 3> r1{b, c, a}, r2{c, a, b};
+  return std::min({t, r1, r2});
+}
+
+void CheckStrips(const TMesh& m, bool winding, Report& r) {
+  std::map<std::array<int32_t, 3>, int> want;
+  auto canon = [winding](int32_t a, int32_t b, int32_t c) { return FaceKey(a, b, c, winding); };
   for (const TFace& f : m.faces) ++want[canon(f.v[0], f.v[1], f.v[2])];
   int32_t i = 0;
   while (i < m.strip_len && m.strips[i] != 2147483646) {
@@ -123,6 +134,10 @@ std::string ValidateMesh(const TMesh& mesh, unsigned checks) {
     for (int32_t i = 0; i < mesh.vertex_count; ++i) CheckUnit(mesh.vertices[i].normal, "normal of vertex", i, r);
     for (int32_t f = 0; f < mesh.face_count; ++f) CheckUnit(mesh.faces[f].fnormal, "fnormal of face", f, r);
   }
-  if (checks & kCheckStrips) CheckStrips(mesh, r);
+  if (checks & kCheckStrips) {
+    CheckStrips(mesh, true, r);
+  } else if (checks & kCheckStripCover) {
+    CheckStrips(mesh, false, r);
+  }
   return r.Text();
 }

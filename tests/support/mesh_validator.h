@@ -11,12 +11,15 @@
 #include "mesh/mesh_model.h"
 
 enum MeshCheck : unsigned {
-  kCheckIndices = 0,    // counts agree with the arrays; face indices in 0..vertex_count-1
-  kCheckAdjacency = 1,  // nb / vface: counts 0..15, entries in range, no duplicate, the
-                        // incident faces use the vertex, neighbours share a face with it,
-                        // adjacency symmetric unless one side's list is full
-  kCheckNormals = 2,    // normal and fnormal unit length or zero
-  kCheckStrips = 4,     // strips cover every face once with its own winding
+  kCheckIndices = 0,     // counts agree with the arrays; face indices in 0..vertex_count-1
+  kCheckAdjacency = 1,   // nb / vface: counts 0..15, entries in range, no duplicate (a face that
+                         // repeats a vertex is listed once per corner), listed faces use the vertex,
+                         // every face edge and face listed at its corners unless the list is full,
+                         // adjacency symmetric unless one side's list is full
+  kCheckNormals = 2,     // normal and fnormal unit length or zero
+  kCheckStrips = 4,      // strips cover every face once with its own winding
+  kCheckStripCover = 8,  // strips cover every face once, winding not checked (a mesh whose faces
+                         // are not consistently oriented cannot keep every winding)
 };
 
 std::string ValidateMesh(const TMesh& mesh, unsigned checks = kCheckIndices);

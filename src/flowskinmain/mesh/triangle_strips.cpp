@@ -22,6 +22,7 @@ class TStripGraph {
       faces_[f] = TCorners{{mesh.faces[f].v[0], mesh.faces[f].v[1], mesh.faces[f].v[2]}, 0};
   }
   int32_t Across(int32_t f, int32_t a, int32_t b, int32_t& x) const {
+    if (a == b) return -1;
     const TIncident& in = inc_[b];
     for (int32_t s = 0; s < in.count; ++s) {
       const int32_t g = in.face[s];

@@ -18,8 +18,11 @@ constexpr int32_t kStreamEnd = 2147483646;
 // The face g on the other side of the edge (a, b) of face f, or -1. Scans the
 // incident faces of b (vface order), skipping f; the first one that contains a
 // wins. `x` receives the vertex of g that is neither a nor b (untouched when
-// there is none).
+// there is none). An edge with a == b (a face that repeats a vertex) has no
+// face across: any face at b would match and the strip walks would emit
+// triangles that are not faces.
 inline int32_t FindFaceAcross(const TMesh& mesh, int32_t f, int32_t a, int32_t b, int32_t& x) {
+  if (a == b) return -1;  // the collapsed edge of a face that repeats a vertex has no other side
   const TVertex& vb = mesh.vertices[b];
   for (int32_t s = 0; s < vb.vface_count; ++s) {
     const int32_t g = vb.vface[s];
