@@ -63,13 +63,16 @@ int CollectSecondRing(TFit& fit, const TMesh& mesh, const TVertex& c) {
 }
 
 // Solves M x = r by Cholesky decomposition; a non-positive pivot is taken as 1.
+// A pivot that is positive only by rounding (at most 1e-12 of its diagonal
+// entry: the column depends on the previous ones) counts as non-positive too;
+// dividing by its root would blow the coefficients up.
 void SolveCholesky(const double m[kCoef][kCoef], const double r[kCoef], double x[kCoef]) {
   double l[kCoef][kCoef] = {}, inv[kCoef];  // inv[i] = 1 / l[i][i]
 #pragma GCC unroll 8
   for (int i = 0; i < kCoef; ++i) {
     double s = m[i][i];
     for (int k = 0; k < i; ++k) s -= l[i][k] * l[i][k];
-    l[i][i] = s > 0 ? std::sqrt(s) : 1;
+    l[i][i] = s > 1e-12 * m[i][i] ? std::sqrt(s) : 1;
     inv[i] = 1 / l[i][i];
     for (int j = i + 1; j < kCoef; ++j) {
       double t = m[i][j];
@@ -198,6 +201,15 @@ void AddNormalEquations(const std::vector<TPointNormal>& pn, const TFrame& fr, c
   }
 }
 
+// The fit is usable when every coefficient is finite and below 1e100 (a
+// curvature of 1e100 is far below the resolution of single-precision
+// positions); this bound also keeps the products below from overflowing.
+bool PlausibleFit(const double coef[kCoef]) {
+  for (int i = 0; i < kCoef; ++i)
+    if (!(std::fabs(coef[i]) <= 1e100)) return false;
+  return true;
+}
+
 void FitVertex(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int32_t ci, bool use_neighbors) {
   TVertex& c = mesh.vertices[ci];
   const TFrame fr{c.pos, c.normal, c.e1, c.e2};
@@ -217,6 +229,14 @@ void FitVertex(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int3
     for (int i = 0; i < kCoef; ++i)
       for (int j = 0; j < i; ++j) m[i][j] = m[j][i];
     SolveCholesky(m, r, coef);
+  }
+  if (!PlausibleFit(coef)) {
+    // A degenerate neighbourhood (points orders of magnitude apart, normals
+    // nearly in the tangent plane) can give coefficients that mean nothing
+    // and would turn into infinities below: no curvature at this vertex.
+    c.kmax = c.kmin = 0;
+    c.dir_max = c.dir_max0 = c.dir_min = c.dir_min0 = TVec3{};
+    return;
   }
   const double a = coef[0], b = coef[1], cc = coef[2];
   const double h = a + cc;
