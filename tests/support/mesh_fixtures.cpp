@@ -8,11 +8,9 @@
 #include <numbers>
 #include <vector>
 
-#include "mesh/curvature.h"
-#include "mesh/mesh_preparation.h"
+#include "mesh/mesh_loading.h"
 #include "mesh/mesh_shapes.h"
 #include "mesh/ply_writer.h"
-#include "mesh/triangle_strips.h"
 
 namespace fixtures {
 
@@ -82,12 +80,8 @@ TMesh Band(double r, double h, int n) {
 }
 
 void Prepare(TMesh& mesh) {
-  BuildAdjacency(mesh);
-  ComputeNormals(mesh);
-  ComputeBoundingBox(mesh);
-  BuildStrips(mesh);
-  GenerateTexCoords(mesh);
-  ComputeCurvature(mesh, TCurvatureOptions{});
+  std::string error;
+  PrepareLoadedMesh(mesh, TMesh{}, TLoadOptions{}, error);
 }
 
 std::string PlyText(const TMesh& mesh) { return FormatPly(mesh); }

@@ -8,7 +8,7 @@
 // Faces are counter-clockwise seen from outside, so normals point outwards.
 //
 //   TMesh m = fixtures::Octahedron();
-//   fixtures::Prepare(m);                       // adjacency, normals, box, strips, tex0, curvature
+//   fixtures::Prepare(m);                       // everything a load does after reading
 //   std::string path = fixtures::WriteTempFile("octa.ply", fixtures::PlyText(m));
 #include <string>
 
@@ -44,8 +44,9 @@ TMesh Fan(int n, bool closed = true);
 // around; a closed ring of 2n faces.
 TMesh Band(double r, double h, int n);
 
-// Runs BuildAdjacency, ComputeNormals, ComputeBoundingBox, BuildStrips,
-// GenerateTexCoords and ComputeCurvature on the mesh, in the order of a load.
+// Prepares the mesh as a first load with the default options does after
+// reading: adjacency, normals, bounding box, strips, tex0 (unless has_tex0),
+// curvature (not scaled by box_size), directions towards +y, data ranges.
 void Prepare(TMesh& mesh);
 
 // ASCII PLY text of the mesh (header declares vx/tx/ntime as the mesh has them).
