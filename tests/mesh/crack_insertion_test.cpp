@@ -92,6 +92,16 @@ TEST(InsertCracks, NoThresholdReachedMeansNoChange) {
   EXPECT_EQ(s.vertex_count, n);
 }
 
+TEST(InsertCracks, ZeroThresholdsCutEveryFaceFree) {
+  // Every edge of the octahedron is sharp at 0 degrees: each face gets three
+  // corners of its own.
+  TMesh m = fixtures::Octahedron();
+  Crack(m, 0, 0);
+  EXPECT_EQ(m.vertex_count, 24);
+  EXPECT_EQ(ValidateMesh(m, kCheckAdjacency | kCheckNormals), "");
+  for (int i = 0; i < m.vertex_count; ++i) EXPECT_EQ(m.vertices[i].vface_count, 1) << i;
+}
+
 TEST(InsertCracks, SingleSharpEdgeInAClosedFanIsNotCut) {
   // A closed fan folded along one spoke only: the centre has one sharp edge.
   TMesh m = fixtures::Fan(8);

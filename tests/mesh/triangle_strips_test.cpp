@@ -75,6 +75,11 @@ TEST(BuildStrips, StatisticsText) {
   EXPECT_EQ(StripStatisticsText(TStripStats{412, 2000}), "412 strips; length avg: 4.854 vtx send 2000");
   EXPECT_EQ(StripStatisticsText(TStripStats{2, 10}), "2 strips; length avg: 5 vtx send 10");
   EXPECT_EQ(StripStatisticsText(TStripStats{0, 0}), "0 strips; length avg: - vtx send 0");
+  TMesh none;  // no faces: only the end marker
+  const TStripStats st = BuildStrips(none);
+  EXPECT_EQ(st.strips, 0);
+  EXPECT_EQ(none.strip_len, 1);
+  EXPECT_EQ(none.strips[0], kStreamEnd);
 }
 
 TEST(BuildStrips, FaceThatRepeatsAVertexIsCoveredWithoutInventingTriangles) {
