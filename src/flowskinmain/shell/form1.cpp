@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QLabel>
 #include <QLocale>
 
 #include "colorconversion/colorconversion.h"
@@ -17,6 +18,11 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QM
   dialogs_ = dialogs;
   OpenDialog1.filter = "PLY files (*.ply)|*.PLY|All files|*.*";
   BuildWindow();
+  // The counts and the frame rate change while the program runs; their text
+  // must never widen the window, which would resize the drawing area (and
+  // restart the frame count) in the middle of a Run.
+  lab_ntri->setMinimumWidth(1);
+  lab_fps->setMinimumWidth(1);
   InstallAdvectionPasses();
   FormCreate(this);
 }
