@@ -62,53 +62,74 @@ int CollectSecondRing(TFit& fit, const TMesh& mesh, const TVertex& c) {
   return count;
 }
 
-// Solves M x = r by Cholesky decomposition; a non-positive pivot is taken as 1.
-// A pivot that is positive only by rounding (at most 1e-12 of its diagonal
-// entry: the column depends on the previous ones) counts as non-positive too;
-// dividing by its root would blow the coefficients up.
-void SolveCholesky(const double m[kCoef][kCoef], const double r[kCoef], double x[kCoef]) {
-  double l[kCoef][kCoef] = {}, inv[kCoef];  // inv[i] = 1 / l[i][i]
+// Normal equations of one vertex (upper and lower triangle filled).
+struct TSystem {
+  double m[kCoef][kCoef];
+  double r[kCoef];
+  int32_t vertex;
+};
+
+// Solves M x = r of N systems by Cholesky decomposition; a non-positive pivot
+// is taken as 1. A pivot that is positive only by rounding (at most 1e-12 of
+// its diagonal entry: the column depends on the previous ones) counts as
+// non-positive too; dividing by its root would blow the coefficients up.
+// The N solves run side by side (lane index innermost), so that the long
+// chains of dependent operations of one solve overlap with the other's; each
+// lane computes exactly what a single solve does.
+template <int N>
+void SolveCholesky(const TSystem* sys, double (*x)[kCoef]) {
+  double l[kCoef][kCoef][N] = {}, inv[kCoef][N];  // inv = 1 / l[i][i]
 #pragma GCC unroll 8
   for (int i = 0; i < kCoef; ++i) {
-    double s = m[i][i];
-    for (int k = 0; k < i; ++k) s -= l[i][k] * l[i][k];
-    l[i][i] = s > 1e-12 * m[i][i] ? std::sqrt(s) : 1;
-    inv[i] = 1 / l[i][i];
+    double s[N];
+    for (int n = 0; n < N; ++n) s[n] = sys[n].m[i][i];
+    for (int k = 0; k < i; ++k)
+      for (int n = 0; n < N; ++n) s[n] -= l[i][k][n] * l[i][k][n];
+    for (int n = 0; n < N; ++n) {
+      l[i][i][n] = s[n] > 1e-12 * sys[n].m[i][i] ? std::sqrt(s[n]) : 1;
+      inv[i][n] = 1 / l[i][i][n];
+    }
     for (int j = i + 1; j < kCoef; ++j) {
-      double t = m[i][j];
-      for (int k = 0; k < i; ++k) t -= l[i][k] * l[j][k];
-      l[j][i] = t * inv[i];
+      double t[N];
+      for (int n = 0; n < N; ++n) t[n] = sys[n].m[i][j];
+      for (int k = 0; k < i; ++k)
+        for (int n = 0; n < N; ++n) t[n] -= l[i][k][n] * l[j][k][n];
+      for (int n = 0; n < N; ++n) l[j][i][n] = t[n] * inv[i][n];
     }
   }
-  double y[kCoef];
+  double y[kCoef][N];
 #pragma GCC unroll 8
   for (int i = 0; i < kCoef; ++i) {
-    double t = r[i];
-    for (int k = 0; k < i; ++k) t -= l[i][k] * y[k];
-    y[i] = t * inv[i];
+    double t[N];
+    for (int n = 0; n < N; ++n) t[n] = sys[n].r[i];
+    for (int k = 0; k < i; ++k)
+      for (int n = 0; n < N; ++n) t[n] -= l[i][k][n] * y[k][n];
+    for (int n = 0; n < N; ++n) y[i][n] = t[n] * inv[i][n];
   }
 #pragma GCC unroll 8
   for (int i = kCoef - 1; i >= 0; --i) {
-    double t = y[i];
-    for (int k = i + 1; k < kCoef; ++k) t -= l[k][i] * x[k];
-    x[i] = t * inv[i];
+    double t[N];
+    for (int n = 0; n < N; ++n) t[n] = y[i][n];
+    for (int k = i + 1; k < kCoef; ++k)
+      for (int n = 0; n < N; ++n) t[n] -= l[k][i][n] * x[n][k];
+    for (int n = 0; n < N; ++n) x[n][i] = t[n] * inv[i][n];
   }
 }
 
 // Solution of the normal equations over the first `rows` rows of the table.
-void SolveFit(const TFit& fit, int rows, double coef[kCoef]) {
-  double m[kCoef][kCoef] = {}, r[kCoef] = {};
+void SolveFit(const TFit& fit, int rows, double (*coef)[kCoef]) {
+  TSystem sys{};
   for (int row = 0; row < rows; ++row) {
     const double* d = fit.design[row];
     for (int i = 0; i < kCoef; ++i) {
       if (d[i] == 0) continue;
-      for (int j = i; j < kCoef; ++j) m[i][j] += d[i] * d[j];
-      r[i] += d[i] * fit.rhs[row];
+      for (int j = i; j < kCoef; ++j) sys.m[i][j] += d[i] * d[j];
+      sys.r[i] += d[i] * fit.rhs[row];
     }
   }
   for (int i = 0; i < kCoef; ++i)
-    for (int j = 0; j < i; ++j) m[i][j] = m[j][i];
-  SolveCholesky(m, r, coef);
+    for (int j = 0; j < i; ++j) sys.m[i][j] = sys.m[j][i];
+  SolveCholesky<1>(&sys, coef);
 }
 
 // Unit direction of the eigenvector (B, k - A), signed so that the cubic form
@@ -210,26 +231,8 @@ bool PlausibleFit(const double coef[kCoef]) {
   return true;
 }
 
-void FitVertex(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int32_t ci, bool use_neighbors) {
-  TVertex& c = mesh.vertices[ci];
-  const TFrame fr{c.pos, c.normal, c.e1, c.e2};
-  const int ring = use_neighbors ? CollectSecondRing(fit, mesh, c) : 0;
-  double coef[kCoef];
-  if (3 * (c.nb_count + ring) > kRows) {
-    // The table overflows: its last three rows are overwritten in turn, so the
-    // rows are written out as they are kept.
-    fit.next = 0;
-    for (int32_t s = 0; s < c.nb_count; ++s) AddEquations(fit, fr, mesh.vertices[c.nb[s]]);
-    for (int k = 0; k < ring; ++k) AddEquations(fit, fr, mesh.vertices[fit.ring[k]]);
-    SolveFit(fit, std::min(std::min(3 * c.nb_count, kRows) + 3 * ring, kRows), coef);
-  } else {
-    double m[kCoef][kCoef] = {}, r[kCoef] = {};
-    AddNormalEquations(pn, fr, c.nb, c.nb_count, m, r);
-    AddNormalEquations(pn, fr, fit.ring, ring, m, r);
-    for (int i = 0; i < kCoef; ++i)
-      for (int j = 0; j < i; ++j) m[i][j] = m[j][i];
-    SolveCholesky(m, r, coef);
-  }
+// Curvatures and directions of vertex c from the fitted coefficients.
+void FinishVertex(TVertex& c, const double coef[kCoef]) {
   if (!PlausibleFit(coef)) {
     // A degenerate neighbourhood (points orders of magnitude apart, normals
     // nearly in the tangent plane) can give coefficients that mean nothing
@@ -238,6 +241,7 @@ void FitVertex(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int3
     c.dir_max = c.dir_max0 = c.dir_min = c.dir_min0 = TVec3{};
     return;
   }
+  const TFrame fr{c.pos, c.normal, c.e1, c.e2};
   const double a = coef[0], b = coef[1], cc = coef[2];
   const double h = a + cc;
   const double l = std::sqrt(std::max(0.0, h * h - 4 * (a * cc - b * b)));
@@ -247,16 +251,56 @@ void FitVertex(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int3
   c.dir_min = c.dir_min0 = PrincipalDirection(coef, c.kmin, fr);
 }
 
+// Sets up the fit of vertex ci. Usually the normal equations go into `sys`
+// for a later solve and the result is true; when the second ring overflows the
+// row table the fit is solved and finished here and the result is false.
+bool SetUpFit(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int32_t ci, bool use_neighbors,
+              TSystem& sys) {
+  TVertex& c = mesh.vertices[ci];
+  const TFrame fr{c.pos, c.normal, c.e1, c.e2};
+  const int ring = use_neighbors ? CollectSecondRing(fit, mesh, c) : 0;
+  if (3 * (c.nb_count + ring) > kRows) {
+    // The table overflows: its last three rows are overwritten in turn, so the
+    // rows are written out as they are kept.
+    fit.next = 0;
+    for (int32_t s = 0; s < c.nb_count; ++s) AddEquations(fit, fr, mesh.vertices[c.nb[s]]);
+    for (int k = 0; k < ring; ++k) AddEquations(fit, fr, mesh.vertices[fit.ring[k]]);
+    double coef[1][kCoef];
+    SolveFit(fit, std::min(std::min(3 * c.nb_count, kRows) + 3 * ring, kRows), coef);
+    FinishVertex(c, coef[0]);
+    return false;
+  }
+  sys = TSystem{};
+  sys.vertex = ci;
+  AddNormalEquations(pn, fr, c.nb, c.nb_count, sys.m, sys.r);
+  AddNormalEquations(pn, fr, fit.ring, ring, sys.m, sys.r);
+  for (int i = 0; i < kCoef; ++i)
+    for (int j = 0; j < i; ++j) sys.m[i][j] = sys.m[j][i];
+  return true;
+}
+
 }  // namespace
 
 void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   TFit fit;
   std::vector<TPointNormal> pn(mesh.vertex_count);
   for (int32_t i = 0; i < mesh.vertex_count; ++i) pn[i] = TPointNormal{mesh.vertices[i].pos, mesh.vertices[i].normal};
+  TSystem pending[2];  // systems are solved two at a time
+  double coef[2][kCoef];
+  int count = 0;
   for (int32_t i = 0; i < mesh.vertex_count; ++i) {
     TVertex& v = mesh.vertices[i];
     SetFrame(v);
-    if (v.nb_count >= 3) FitVertex(fit, mesh, pn, i, opt.use_neighbors);
+    if (v.nb_count < 3 || !SetUpFit(fit, mesh, pn, i, opt.use_neighbors, pending[count])) continue;
+    if (++count < 2) continue;
+    SolveCholesky<2>(pending, coef);
+    FinishVertex(mesh.vertices[pending[0].vertex], coef[0]);
+    FinishVertex(mesh.vertices[pending[1].vertex], coef[1]);
+    count = 0;
+  }
+  if (count == 1) {
+    SolveCholesky<1>(pending, coef);
+    FinishVertex(mesh.vertices[pending[0].vertex], coef[0]);
   }
 }
 
