@@ -26,8 +26,8 @@ bool IsSharpEdge(const TMesh& mesh, const TCrackThresholds& th, int32_t f, int32
 // One entry of a vertex's fan: a face around the vertex (-1 for the open end of
 // a boundary fan), the other vertex of the edge between this face and the
 // previous entry's face, and that edge's type. `starts_walk` marks the first
-// entry of each connected group of faces around the vertex (a vertex may have
-// several once neighbouring vertices have been cut).
+// entry of each connected group of faces around the vertex (a vertex where
+// two sheets of the surface touch has several).
 enum FanEdge : int32_t { kFanSmooth = 0, kFanSharp = 1, kFanBoundary = 2 };
 struct TFanEntry {
   int32_t face, edge_vertex, edge_type;

@@ -15,7 +15,9 @@ struct TCurvatureOptions {
 // neighbours also kmax >= kmin (curvature in 1/length, object space; negative
 // where the surface bends away from the normal, so -1/R on a sphere with outward
 // normals) and their unit directions into dir_max / dir_max0 and dir_min /
-// dir_min0. Vertices with fewer neighbours keep their curvature fields.
+// dir_min0. Vertices with fewer neighbours keep their curvature fields. A fit
+// whose coefficients are not finite or beyond 1e100 (a degenerate
+// neighbourhood) gives kmax = kmin = 0 and zero directions.
 // Needs current normals and nb lists.
 void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt);
 
