@@ -150,6 +150,9 @@ class TForm1 : public QMainWindow {
   // ---- procedures shared by the handlers, filled by their subsystems
   // Copies the source-editing controls into the selected flow source (handlers_flow.cpp).
   void StoreFlowControls();
+  // Writes the selected flow source into the source-editing controls, holding
+  // flow_controls_busy; with no selection the controls keep their values (handlers_flow.cpp).
+  void ShowFlowSource();
   // Re-reads the data channel and recomputes per-vertex values; with full set it
   // also refills the range edits and rebuilds the colour map. Sets scene_dirty
   // (handlers_data.cpp).
