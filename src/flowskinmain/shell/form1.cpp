@@ -20,9 +20,14 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QM
   BuildWindow();
   // The counts and the frame rate change while the program runs; their text
   // must never widen the window, which would resize the drawing area (and
-  // restart the frame count) in the middle of a Run.
-  lab_ntri->setMinimumWidth(1);
-  lab_fps->setMinimumWidth(1);
+  // restart the frame count) in the middle of a Run. A condensed face keeps
+  // both in full beside "Run" under a 512-pixel drawing area.
+  for (QLabel* label : {lab_ntri, lab_fps}) {
+    QFont f = label->font();
+    f.setStretch(QFont::Condensed);
+    label->setFont(f);
+    label->setMinimumWidth(1);
+  }
   InstallAdvectionPasses();
   FormCreate(this);
 }
