@@ -329,3 +329,18 @@ TEST_F(FlowTabTest, VelocityIsRecomputedOnlyWhenTheSceneChanged) {
   EXPECT_EQ(m.vertices[10].velo.x, computed.x);
   EXPECT_EQ(m.vertices[10].velo.y, computed.y);
 }
+
+TEST_F(FlowTabTest, PickedPaintColourReachesTheSelectedSourceWithTheNextFrame) {
+  form->but_add_paint->Click();
+  dialogs.color_answers.push_back(0x00FF8000);
+  QTest::mouseClick(form->sh_flow_paint_col, Qt::LeftButton);
+  ASSERT_EQ(dialogs.Count("color"), 1);
+  EXPECT_EQ(dialogs.colors_shown[0], 255);  // the source's red
+  EXPECT_EQ(Source(*form, 1).paint_colour, 0x00FF8000);
+  form->but_add_paint->Click();  // the copy keeps it; a new default source is red again
+  EXPECT_EQ(Source(*form, 2).paint_colour, 0x00FF8000);
+  form->but_deselect->Click();
+  form->but_add_paint->Click();
+  EXPECT_EQ(Source(*form, 3).paint_colour, 255);
+  EXPECT_EQ(form->sh_flow_paint_col->Color(), 255);
+}
