@@ -5,21 +5,20 @@
 
 namespace {
 
-// Compact copy of what the strip walks read: per vertex its incident faces
-// (count and up to 15 faces in one 64-byte line) and per face its corners and
-// mark. The walks jump between distant vertices; reading these small records
-// instead of the full vertex records keeps them in cache. The query is the
-// same as FindFaceAcross on the mesh.
+// What the strip walks read: per vertex its incident faces, copied into one
+// 64-byte line each (count and up to 15 faces), and the faces themselves with
+// fmark as the walk mark. The walks jump between distant vertices; reading
+// these small records instead of the full vertex records keeps them in cache.
+// The query is the same as FindFaceAcross on the mesh.
 class TStripGraph {
  public:
-  explicit TStripGraph(const TMesh& mesh) : inc_(mesh.vertex_count), faces_(mesh.face_count) {
+  explicit TStripGraph(TMesh& mesh) : inc_(mesh.vertex_count), faces_(mesh.faces) {
     for (int32_t i = 0; i < mesh.vertex_count; ++i) {
       const TVertex& v = mesh.vertices[i];
       inc_[i].count = v.vface_count;
       for (int32_t s = 0; s < v.vface_count; ++s) inc_[i].face[s] = v.vface[s];
     }
-    for (int32_t f = 0; f < mesh.face_count; ++f)
-      faces_[f] = TCorners{{mesh.faces[f].v[0], mesh.faces[f].v[1], mesh.faces[f].v[2]}, 0};
+    for (TFace& face : faces_) face.fmark = 0;
   }
   int32_t Across(int32_t f, int32_t a, int32_t b, int32_t& x) const {
     if (a == b) return -1;
@@ -37,19 +36,15 @@ class TStripGraph {
     }
     return -1;
   }
-  int32_t& Mark(int32_t f) { return faces_[f].mark; }
+  int32_t& Mark(int32_t f) { return faces_[f].fmark; }
 
  private:
   struct alignas(64) TIncident {
     int32_t count;
     int32_t face[kMaxAdjacent];
   };
-  struct TCorners {
-    int32_t v[3];
-    int32_t mark;  // 0 free, 1 on a trial walk, 2 taken
-  };
   std::vector<TIncident> inc_;
-  std::vector<TCorners> faces_;
+  FaceArray& faces_;  // corners, and fmark: 0 free, 1 on a trial walk, 2 taken
 };
 
 // Number of faces a strip started at f across its edge (a, b) would take,
@@ -120,7 +115,6 @@ TStripStats BuildStrips(TMesh& mesh) {
       stats.faces += l3;
     }
   }
-  for (int32_t f = 0; f < mesh.face_count; ++f) mesh.faces[f].fmark = graph.Mark(f);
   mesh.strips[mesh.strip_len++] = kStreamEnd;
   return stats;
 }
