@@ -70,8 +70,9 @@ bool CheckBodySize(const TPlyHeader& h, size_t bytes, std::string& error) {
   const double numbers = static_cast<double>(h.vertex_count) * per_vertex + 4.0 * static_cast<double>(h.face_count) +
                          static_cast<double>(h.time_count) * (1.0 + 3.0 * static_cast<double>(h.vertex_count));
   if (numbers <= (static_cast<double>(bytes) + 1) / 2) return true;
-  error = Format("The header declares %lld vertices and %lld faces, more than the file's size can hold", h.vertex_count,
-                 h.face_count);
+  error =
+      Format("The header declares %lld vertices, %lld faces and %lld time steps, more than the file's size can hold",
+             h.vertex_count, h.face_count, h.time_count);
   return false;
 }
 
