@@ -31,27 +31,29 @@ void Widen(TRange& r, double value) {
   }
 }
 
-TRange ScanChannel(const TMesh& mesh, int c) {
-  TRange r;
-  r.min = r.max = ChannelValue(mesh.vertices[0], c);
-  for (int i = 1; i < mesh.vertex_count; ++i) Widen(r, ChannelValue(mesh.vertices[i], c));
-  if (c == kChanVelocity && mesh.time_count >= 2) {
+// All ten channels in one pass over the vertex records (they are large, so one
+// sweep instead of ten keeps the scan memory-bound only once).
+void ScanChannels(const TMesh& mesh, TRange (&r)[kDataChannelCount]) {
+  for (int c = 0; c < kDataChannelCount; ++c) r[c].min = r[c].max = ChannelValue(mesh.vertices[0], c);
+  for (int i = 1; i < mesh.vertex_count; ++i) {
+    const TVertex& v = mesh.vertices[i];
+    for (int c = 0; c < kDataChannelCount; ++c) Widen(r[c], ChannelValue(v, c));
+  }
+  if (mesh.time_count >= 2) {
     for (int t = 0; t < mesh.time_count; ++t)
-      for (int i = 0; i < mesh.vertex_count; ++i) Widen(r, vec_length(mesh.time_velo[t][i]));
+      for (int i = 0; i < mesh.vertex_count; ++i) Widen(r[kChanVelocity], vec_length(mesh.time_velo[t][i]));
   }
-  if (r.min == r.max) {
-    r.min = 0;
-    r.max = (c == kChanAux) ? 7 : 10;
-  }
-  return r;
 }
 
 }  // namespace
 
 void ComputeDataRanges(TMesh& mesh, bool copy_to_data_range) {
   if (mesh.vertex_count <= 0) return;
+  TRange scanned[kDataChannelCount];
+  ScanChannels(mesh, scanned);
   for (int c = 0; c < kDataChannelCount; ++c) {
-    TRange r = ScanChannel(mesh, c);
+    TRange r = scanned[c];
+    if (r.min == r.max) r = {0, c == kChanAux ? 7.0 : 10.0};
     if (c == kChanKMin) r = {-25, 15};
     if (c == kChanKMax) r = {-15, 25};
     if (c == kChanKAvg) r = {-20, 20};
