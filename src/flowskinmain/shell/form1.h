@@ -162,6 +162,9 @@ class TForm1 : public QMainWindow {
   void RunLoopTimeStep();
   // Adds the current shading to the auxiliary field (handlers_data.cpp).
   void AddShadeToAux();
+  // Writes the time controls from view.time and shows the time group only for
+  // meshes with at least two time steps (handlers_data.cpp).
+  void ShowTimeControls();
   // Control values read by a frame, by the render-state refresh and by a mesh
   // load (form_controls_gather.cpp).
   TFrameControls FrameCtl() const;

@@ -27,6 +27,9 @@ void TForm1::RunLoopTimeStep() {}
 // Adds the current shading to the auxiliary field.
 void TForm1::AddShadeToAux() {}
 
+// Time controls from view.time; the time group only for time-dependent meshes.
+void TForm1::ShowTimeControls() {}
+
 // Key up in "Min" or "Max": on Enter both texts are read; an increasing pair
 // becomes the selected channel's data_range, any other pair is ignored, and the
 // refresh writes the stored range back into both edits (so a rejected pair is

@@ -43,7 +43,7 @@ void TForm1::Open1Click(QObject*) {
 // the message is shown and the previous mesh stays as it was, with everything
 // that depends on it. On success: the reader's "Flow data" box and the counts,
 // dialog folders at the file's folder, the view aimed at the mesh when it is
-// the first one, curvature made dimensionless with "Norm. K", shade into Aux,
+// the first one, the time controls, curvature made dimensionless with "Norm. K", shade into Aux,
 // the render state, a frame, and with the speed channel a second refresh and
 // frame (speed is computed during the first frame). Also the start-up path for
 // a file named on the command line.
@@ -75,6 +75,7 @@ void TForm1::LoadMeshFile(const QString& path) {
   OpenDialog1.file_name = file.fileName();
   OpenPictureDialog1.initial_dir = file.absolutePath();
   if (first_load) ResetView(state.mesh, state.view);
+  ShowTimeControls();  // after the reset, so they show the time the view now has
   if (cb_normk->Checked()) NormalizeCurvature(state.mesh);
   AddShadeToAux();
   RefreshRenderState(true);
