@@ -32,7 +32,9 @@ QSurfaceFormat PanelFormat() {
   return f;
 }
 
-TShiftState ShiftOf(const QMouseEvent* e) {
+}  // namespace
+
+TShiftState ShiftOfMouse(const QMouseEvent* e) {
   TShiftState s;
   const Qt::KeyboardModifiers m = e->modifiers();
   s.shift = m.testFlag(Qt::ShiftModifier);
@@ -45,7 +47,7 @@ TShiftState ShiftOf(const QMouseEvent* e) {
   return s;
 }
 
-TMouseButton ButtonOf(const QMouseEvent* e) {
+TMouseButton ButtonOfMouse(const QMouseEvent* e) {
   switch (e->button()) {
     case Qt::RightButton:
       return TMouseButton::Right;
@@ -55,8 +57,6 @@ TMouseButton ButtonOf(const QMouseEvent* e) {
       return TMouseButton::Left;
   }
 }
-
-}  // namespace
 
 TGLPanel::TGLPanel(QWindow* parent) : QWindow(parent) {
   setSurfaceType(QSurface::OpenGLSurface);
@@ -146,15 +146,15 @@ void TGLPanel::DoRedraw() {
 void TGLPanel::mousePressEvent(QMouseEvent* e) {
   const qreal r = devicePixelRatio();
   if (OnMouseDown)
-    OnMouseDown(this, ButtonOf(e), ShiftOf(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+    OnMouseDown(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
 }
 
 void TGLPanel::mouseMoveEvent(QMouseEvent* e) {
   const qreal r = devicePixelRatio();
-  if (OnMouseMove) OnMouseMove(this, ShiftOf(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+  if (OnMouseMove) OnMouseMove(this, ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
 }
 
 void TGLPanel::mouseReleaseEvent(QMouseEvent* e) {
   const qreal r = devicePixelRatio();
-  if (OnMouseUp) OnMouseUp(this, ButtonOf(e), ShiftOf(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+  if (OnMouseUp) OnMouseUp(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
 }

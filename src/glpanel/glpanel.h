@@ -19,6 +19,12 @@ struct TShiftState {
   bool left = false, right = false, middle = false;
 };
 
+class QMouseEvent;
+// Buttons and modifier keys held during a mouse event, and the button that
+// changed; shared by the panel and the window's controls.
+TShiftState ShiftOfMouse(const QMouseEvent* e);
+TMouseButton ButtonOfMouse(const QMouseEvent* e);
+
 class TGLPanel : public QWindow {
   Q_OBJECT
  public:

@@ -21,20 +21,7 @@ class TStripGraph {
     for (TFace& face : faces_) face.fmark = 0;
   }
   int32_t Across(int32_t f, int32_t a, int32_t b, int32_t& x) const {
-    if (a == b) return -1;
-    const TIncident& in = inc_[b];
-    for (int32_t s = 0; s < in.count; ++s) {
-      const int32_t g = in.face[s];
-      if (g == f) continue;
-      const int32_t* v = faces_[g].v;
-      for (int j = 0; j < 3; ++j) {
-        if (v[j] != a) continue;
-        x = v[j == 2 ? 0 : j + 1];
-        if (x == b) x = v[j == 0 ? 2 : j - 1];
-        return g;
-      }
-    }
-    return -1;
+    return FindFaceAcrossIn(inc_[b].face, inc_[b].count, faces_.data(), f, a, b, x);
   }
   int32_t& Mark(int32_t f) { return faces_[f].fmark; }
 

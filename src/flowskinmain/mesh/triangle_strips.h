@@ -21,13 +21,15 @@ constexpr int32_t kStreamEnd = 2147483646;
 // there is none). An edge with a == b (a face that repeats a vertex) has no
 // face across: any face at b would match and the strip walks would emit
 // triangles that are not faces.
-inline int32_t FindFaceAcross(const TMesh& mesh, int32_t f, int32_t a, int32_t b, int32_t& x) {
+// The search behind FindFaceAcross, over any list of the faces incident to b
+// (the vertex record's vface, or a compact copy of it).
+inline int32_t FindFaceAcrossIn(const int32_t* faces_at_b, int32_t count, const TFace* faces, int32_t f, int32_t a,
+                                int32_t b, int32_t& x) {
   if (a == b) return -1;  // the collapsed edge of a face that repeats a vertex has no other side
-  const TVertex& vb = mesh.vertices[b];
-  for (int32_t s = 0; s < vb.vface_count; ++s) {
-    const int32_t g = vb.vface[s];
+  for (int32_t s = 0; s < count; ++s) {
+    const int32_t g = faces_at_b[s];
     if (g == f) continue;
-    const int32_t* v = mesh.faces[g].v;
+    const int32_t* v = faces[g].v;
     for (int j = 0; j < 3; ++j) {
       if (v[j] != a) continue;
       x = v[j == 2 ? 0 : j + 1];
@@ -36,6 +38,11 @@ inline int32_t FindFaceAcross(const TMesh& mesh, int32_t f, int32_t a, int32_t b
     }
   }
   return -1;
+}
+
+inline int32_t FindFaceAcross(const TMesh& mesh, int32_t f, int32_t a, int32_t b, int32_t& x) {
+  const TVertex& vb = mesh.vertices[b];
+  return FindFaceAcrossIn(vb.vface, vb.vface_count, mesh.faces.data(), f, a, b, x);
 }
 
 // Strip statistics: S strips, T faces in all strips together.

@@ -46,21 +46,3 @@ static TShiftState ModifiersToShift(Qt::KeyboardModifiers m) {
 
 TShiftState ShiftOfKey(const QKeyEvent* e) { return ModifiersToShift(e->modifiers()); }
 
-TShiftState ShiftOfMouse(const QMouseEvent* e) {
-  TShiftState s = ModifiersToShift(e->modifiers());
-  s.left = e->buttons().testFlag(Qt::LeftButton);
-  s.right = e->buttons().testFlag(Qt::RightButton);
-  s.middle = e->buttons().testFlag(Qt::MiddleButton);
-  return s;
-}
-
-TMouseButton ButtonOfMouse(const QMouseEvent* e) {
-  switch (e->button()) {
-    case Qt::RightButton:
-      return TMouseButton::Right;
-    case Qt::MiddleButton:
-      return TMouseButton::Middle;
-    default:
-      return TMouseButton::Left;
-  }
-}

@@ -22,5 +22,4 @@ class QMouseEvent;
 // Virtual key code of a Qt key event (Enter and Return both give 13).
 int VirtualKeyOf(const QKeyEvent* e);
 TShiftState ShiftOfKey(const QKeyEvent* e);
-TShiftState ShiftOfMouse(const QMouseEvent* e);
-TMouseButton ButtonOfMouse(const QMouseEvent* e);
+// ShiftOfMouse and ButtonOfMouse come with the GL panel.
