@@ -7,6 +7,17 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 bash scripts/check-layers.sh
 
+# First the plain-C++ tests, built with the address and undefined-behaviour
+# sanitizers (the GL and GUI binaries are left out: Mesa and X are not ours).
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFLOWSKIN_SANITIZE=ON -DFLOWSKIN_BUILD_BENCH=OFF >/dev/null
+built=()
+for d in tests/*/; do
+  d=$(basename "$d")
+  ls "tests/$d"/*_test.cpp >/dev/null 2>&1 && built+=("unit_$d")
+done
+cmake --build build-sanitize -j "$(nproc)" --target "${built[@]}"
+(cd build-sanitize && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j 2 -L unit </dev/null)
+
 xvfb_pid=""
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
@@ -27,3 +38,4 @@ export QT_QPA_PLATFORM=xcb
 export LIBGL_ALWAYS_SOFTWARE=1
 cd build
 ctest --output-on-failure -j 2 "$@" </dev/null
+
