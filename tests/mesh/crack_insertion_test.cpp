@@ -148,3 +148,26 @@ TEST(DuplicateVertex, DoublesAFullArrayAndCopiesTheRecord) {
   EXPECT_EQ(m.vertices[4].aux, 3.5);
   EXPECT_EQ(m.vertices[4].pos.x, m.vertices[2].pos.x);
 }
+
+TEST(InsertCracks, CopiesCarryTheTimeStepVectors) {
+  // Every time row must keep one vector per vertex in use, and a copy flows as
+  // the corner it was cut from: each face corner keeps its time vectors.
+  const TMesh orig = fixtures::Cube();
+  TMesh m = fixtures::Cube();
+  m.time_count = 2;
+  m.time_values = {0, 1};
+  m.time_velo.assign(2, std::vector<TVec3>(m.vertex_count));
+  for (int i = 0; i < m.vertex_count; ++i) {
+    m.time_velo[0][i] = TVec3{float(i), 1, 0};
+    m.time_velo[1][i] = TVec3{0, float(2 * i), 3};
+  }
+  Crack(m);
+  ASSERT_EQ(m.vertex_count, 24);
+  for (int t = 0; t < 2; ++t) ASSERT_GE(m.time_velo[t].size(), 24u) << t;
+  for (int f = 0; f < m.face_count; ++f)
+    for (int k = 0; k < 3; ++k) {
+      const int32_t now = m.faces[f].v[k], before = orig.faces[f].v[k];
+      EXPECT_EQ(m.time_velo[0][now].x, float(before)) << f << " " << k;
+      EXPECT_EQ(m.time_velo[1][now].y, float(2 * before)) << f << " " << k;
+    }
+}

@@ -145,9 +145,17 @@ bool FanNeedsCut(const std::vector<TFanEntry>& fan) {
 }
 
 int32_t DuplicateVertex(TMesh& mesh, int32_t c) {
-  if (static_cast<size_t>(mesh.vertex_count) >= mesh.vertices.size())
-    mesh.vertices.resize(std::max<size_t>(1, 2 * mesh.vertices.size()));
-  mesh.vertices[mesh.vertex_count] = mesh.vertices[c];
+  const size_t copy = static_cast<size_t>(mesh.vertex_count);
+  if (copy >= mesh.vertices.size()) mesh.vertices.resize(std::max<size_t>(1, 2 * mesh.vertices.size()));
+  mesh.vertices[copy] = mesh.vertices[c];
+  // The copy carries c's time-step vectors too: every time row must hold
+  // vertex_count vectors, and the copy's flow over time is c's.
+  for (int32_t t = 0; t < mesh.time_count && t < static_cast<int32_t>(mesh.time_velo.size()); ++t) {
+    std::vector<TVec3>& row = mesh.time_velo[t];
+    if (static_cast<size_t>(c) >= row.size()) continue;
+    if (copy >= row.size()) row.resize(std::max(copy + 1, 2 * row.size()));
+    row[copy] = row[c];
+  }
   return mesh.vertex_count++;
 }
 

@@ -43,7 +43,8 @@ std::vector<TFanEntry> WalkFan(TMesh& mesh, const TCrackThresholds& th, int32_t 
 bool FanNeedsCut(const std::vector<TFanEntry>& fan);
 
 // Appends a copy of vertex c's record at index vertex_count (doubling the
-// array first when it is full) and returns the new index.
+// array first when it is full), and of c's vector in every time_velo row, and
+// returns the new index.
 int32_t DuplicateVertex(TMesh& mesh, int32_t c);
 
 // Cuts c along the sharp entries of its fan: the region after each sharp edge
