@@ -171,3 +171,23 @@ TEST(InsertCracks, CopiesCarryTheTimeStepVectors) {
       EXPECT_EQ(m.time_velo[1][now].y, float(2 * before)) << f << " " << k;
     }
 }
+
+TEST(InsertCracks, OpenFanWalkedFromTheMiddleIsCutIntoOneCopyPerRegion) {
+  // An open fan of four faces around vertex 0, folded up and down so that its
+  // three inner edges are sharp, with the faces listed from the middle: the
+  // first face's forward edge is sharp, not the boundary. Vertex 0 must become
+  // four copies, one per face, ring vertices 2..4 two each (one sharp edge
+  // and the boundary), and every copy must be used by a face.
+  const std::vector<TVec3> pos = {{0, 0, 0}, {1, 0, 0}, {0.7f, 0.7f, -1}, {0, 1, 0}, {-0.7f, 0.7f, -1}, {-1, 0, 0}};
+  TMesh m = MakeMeshFromArrays(pos, {0, 3, 4, 0, 4, 5, 0, 1, 2, 0, 2, 3});
+  Crack(m);
+  EXPECT_EQ(m.vertex_count, 12);
+  std::set<int32_t> used;
+  for (const TFace& f : m.faces) used.insert(f.v, f.v + 3);
+  EXPECT_EQ(used.size(), 12u);
+  for (int f = 0; f < m.face_count; ++f)  // no corner shared between two faces
+    for (int g = f + 1; g < m.face_count; ++g)
+      for (int32_t a : m.faces[f].v)
+        for (int32_t b : m.faces[g].v) EXPECT_NE(a, b) << f << " " << g;
+  EXPECT_EQ(ValidateMesh(m, kCheckAdjacency | kCheckNormals), "");
+}
