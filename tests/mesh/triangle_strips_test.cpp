@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "mesh/mesh_preparation.h"
 #include "support/mesh_fixtures.h"
 #include "support/mesh_validator.h"
@@ -50,6 +52,22 @@ TEST(BuildStrips, SingleTriangleAndTwoTriangles) {
   EXPECT_EQ(s2.strips, 1);
   EXPECT_EQ(s2.faces, 2);
   EXPECT_EQ(ValidateMesh(two, kCheckStrips), "");
+  // Exact streams. One triangle: all three trial walks have length 1, so the
+  // tie goes to the third rotation (v2, v0, v1). Two triangles (0,1,3), (0,3,2):
+  // only the walk across (v2, v0) = (3, 0) reaches face 1, so rotation 2
+  // (1, 3, 0) starts the strip and face 1 adds its off-edge vertex 2.
+  const std::vector<int32_t> want1 = {2, 0, 1, kStripEnd, kStreamEnd};
+  EXPECT_EQ(std::vector<int32_t>(one.strips.begin(), one.strips.begin() + one.strip_len), want1);
+  const std::vector<int32_t> want2 = {1, 3, 0, 2, kStripEnd, kStreamEnd};
+  EXPECT_EQ(std::vector<int32_t>(two.strips.begin(), two.strips.begin() + two.strip_len), want2);
+  // The same strip whichever corner face 0 lists first: the walk across the
+  // shared edge (3, 0) wins as the first, second or third rotation.
+  for (const auto& corners : {std::vector<int32_t>{1, 3, 0}, std::vector<int32_t>{3, 0, 1}}) {
+    TMesh turned = fixtures::TwoTriangles();
+    for (int k = 0; k < 3; ++k) turned.faces[0].v[k] = corners[k];
+    Strips(turned);
+    EXPECT_EQ(std::vector<int32_t>(turned.strips.begin(), turned.strips.begin() + turned.strip_len), want2);
+  }
 }
 
 TEST(BuildStrips, CoverEveryFaceOnceWithItsWinding) {
