@@ -76,3 +76,39 @@ TEST_F(FormTest, ClosingTheWindowReleasesRun) {
   form->close();
   EXPECT_FALSE(form->sb_animate->Down());
 }
+
+// "Modulate": only the trio (label, edit, up-down) of the selected pulse style
+// shows, at start ("Puls") and after every choice; each choice marks the noise
+// for rebuilding.
+TEST_F(FormTest, PulseStyleShowsOnlyItsOwnParameterTrio) {
+  form->PageControl1->setCurrentIndex(1);
+  TUpDown* const trios[] = {form->ud_cospow, form->ud_decay, form->ud_thalf, form->ud_saw};
+  QLabel* const labels[] = {form->lab_cospow, form->lab_decay, form->lab_thalf, form->lab_saw};
+  const char* captions[] = {"cos power", "exp. Decay", "Puls length", "Saw pos."};
+  auto expect_only = [&](int style) {
+    for (int i = 0; i < 4; ++i) {
+      SCOPED_TRACE(captions[i]);
+      EXPECT_EQ(labels[i]->text(), captions[i]);
+      EXPECT_EQ(trios[i]->Label(), labels[i]);
+      EXPECT_EQ(Shown(trios[i]), i == style);
+      EXPECT_EQ(Shown(trios[i]->Associate()), i == style);
+      EXPECT_EQ(Shown(labels[i]), i == style);
+    }
+  };
+  expect_only(2);
+  form->cb_lut_style->setFocus();
+  // Arrow keys on the list, as a user chooses: 2 -> 3, 3 -> 1, 1 -> 0.
+  const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Down, 1}, {Qt::Key_Up, 2}, {Qt::Key_Up, 1}};
+  for (int n = 0; n < 3; ++n) {
+    const int style = n == 0 ? 3 : n == 1 ? 1 : 0;
+    SCOPED_TRACE(style);
+    form->state.frame.noise_dirty = false;
+    for (int k = 0; k < steps[n].second; ++k) QTest::keyClick(form->cb_lut_style, steps[n].first);
+    ASSERT_EQ(form->cb_lut_style->ItemIndex(), style);
+    EXPECT_TRUE(form->state.frame.noise_dirty);
+    expect_only(style);
+  }
+  form->cb_lut_style->SetItemIndex(-1);  // no style: all four hidden
+  form->cb_lut_styleChange(form->cb_lut_style);
+  expect_only(-1);
+}

@@ -7,8 +7,15 @@ void TForm1::but_bc1MouseDown(QObject*, TMouseButton, TShiftState, int, int) {}
 // "long": hue path between the noise colours.
 void TForm1::cb_tex_longClick(QObject*) {}
 
-// "Modulate": shows the parameter trio of the selected pulse style.
-void TForm1::cb_lut_styleChange(QObject*) {}
+// "Modulate": shows the parameter trio (label, edit, up-down) of the selected
+// pulse style and hides the other three (all four with no style selected);
+// the noise textures are rebuilt before the next frame.
+void TForm1::cb_lut_styleChange(QObject*) {
+  TUpDown* const trios[] = {ud_cospow, ud_decay, ud_thalf, ud_saw};  // by item index
+  const int style = cb_lut_style->ItemIndex();
+  for (int i = 0; i < 4; ++i) trios[i]->ShowTrio(i == style);
+  state.frame.noise_dirty = true;
+}
 
 // A pulse parameter changed.
 void TForm1::ed_thalfChange(QObject*) {}
