@@ -39,6 +39,8 @@ struct TFormDiagnostics {
   int64_t redraw_requests = 0;              // RequestRedraw calls that were not suspended
   int64_t frames_drawn = 0;                 // GLPanel1Redraw calls
   std::function<void()> on_redraw_request;  // runs inside RequestRedraw before the frame
+  // Runs before every event handler wired to a control, with the handler's name.
+  std::function<void(const char* handler, QObject* sender)> on_event;
   TFrameReport last_frame;                  // what the last GLPanel1Redraw did
   TListCompileCounts list_compiles;         // display-list compilations over all frames
 };

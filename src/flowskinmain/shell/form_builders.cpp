@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "shell/form1.h"
+
 QGroupBox* NewGroup(const QString& name, const QString& caption, QVBoxLayout*& rows) {
   auto* g = new QGroupBox(caption);
   g->setObjectName(name);
@@ -60,4 +62,49 @@ QWidget* AddUpDownRow(QVBoxLayout* rows, const QString& caption, TUpDown* ud, in
 QWidget* Narrow(QWidget* button, int width) {
   button->setFixedWidth(width);
   return button;
+}
+
+namespace {
+
+void Report(TForm1* form, const char* name, QObject* sender) {
+  if (form->diag.on_event) form->diag.on_event(name, sender);
+}
+
+}  // namespace
+
+TNotifyEvent Bind(TForm1* form, const char* name, void (TForm1::*handler)(QObject*)) {
+  return [form, name, handler](QObject* s) {
+    Report(form, name, s);
+    (form->*handler)(s);
+  };
+}
+
+TMouseEvent Bind(TForm1* form, const char* name,
+                 void (TForm1::*handler)(QObject*, TMouseButton, TShiftState, int, int)) {
+  return [form, name, handler](QObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    Report(form, name, s);
+    (form->*handler)(s, b, sh, x, y);
+  };
+}
+
+TKeyEvent Bind(TForm1* form, const char* name, void (TForm1::*handler)(QObject*, int&, TShiftState)) {
+  return [form, name, handler](QObject* s, int& key, TShiftState sh) {
+    Report(form, name, s);
+    (form->*handler)(s, key, sh);
+  };
+}
+
+std::function<void(QObject*, TShiftState, int, int)> Bind(TForm1* form, const char* name,
+                                                          void (TForm1::*handler)(QObject*, TShiftState, int, int)) {
+  return [form, name, handler](QObject* s, TShiftState sh, int x, int y) {
+    Report(form, name, s);
+    (form->*handler)(s, sh, x, y);
+  };
+}
+
+TUDClickEvent BindClick(TForm1* form, const char* name, void (TForm1::*handler)(QObject*)) {
+  return [form, name, handler](QObject* s, TUDBtnType) {
+    Report(form, name, s);
+    (form->*handler)(s);
+  };
 }

@@ -3,8 +3,10 @@
 #include <QString>
 #include <initializer_list>
 
+#include "shell/controls/control_events.h"
 #include "shell/controls/control_updown.h"
 
+class TForm1;
 class QBoxLayout;
 class QGroupBox;
 class QLabel;
@@ -27,3 +29,19 @@ QWidget* AddUpDownRow(QVBoxLayout* rows, const QString& caption, TUpDown* ud, in
                       const QString& label_name = QString(), QLabel** label_out = nullptr);
 // Narrows a button to its caption.
 QWidget* Narrow(QWidget* button, int width);
+
+// Event wiring. Each event of a control calls one handler of the window; the
+// handler's name goes to form->diag.on_event (when set) before the handler runs,
+// so that the wiring of every control can be checked by name.
+TNotifyEvent Bind(TForm1* form, const char* name, void (TForm1::*handler)(QObject*));
+TMouseEvent Bind(TForm1* form, const char* name,
+                 void (TForm1::*handler)(QObject*, TMouseButton, TShiftState, int, int));
+TKeyEvent Bind(TForm1* form, const char* name, void (TForm1::*handler)(QObject*, int&, TShiftState));
+std::function<void(QObject*, TShiftState, int, int)> Bind(TForm1* form, const char* name,
+                                                          void (TForm1::*handler)(QObject*, TShiftState, int, int));
+// An up-down's arrow click that runs a notify handler (the up-down is the sender).
+TUDClickEvent BindClick(TForm1* form, const char* name, void (TForm1::*handler)(QObject*));
+
+// The window's handler h, bound under its own name (inside TForm1 members).
+#define FORM_HANDLER(h) Bind(this, #h, &TForm1::h)
+#define FORM_CLICK_HANDLER(h) BindClick(this, #h, &TForm1::h)

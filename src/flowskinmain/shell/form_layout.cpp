@@ -7,6 +7,7 @@
 
 #include "glpanel/glpanel.h"
 #include "shell/form1.h"
+#include "shell/form_builders.h"
 
 namespace {
 
@@ -62,16 +63,12 @@ QWidget* TForm1::BuildDrawingArea() {
   GLPanel1 = new TGLPanel;
   GLPanel1->setObjectName("GLPanel1");
   GLPanel1->SwapBB = true;
-  GLPanel1->OnResize = [this](TGLPanel* p) { GLPanel1Resize(p); };
-  GLPanel1->OnGLInit = [this](TGLPanel* p) { GLPanel1GLInit(p); };
-  GLPanel1->OnRedraw = [this](TGLPanel* p) { GLPanel1Redraw(p); };
-  GLPanel1->OnMouseDown = [this](TGLPanel* p, TMouseButton b, TShiftState s, int x, int y) {
-    GLPanel1MouseDown(p, b, s, x, y);
-  };
-  GLPanel1->OnMouseMove = [this](TGLPanel* p, TShiftState s, int x, int y) { GLPanel1MouseMove(p, s, x, y); };
-  GLPanel1->OnMouseUp = [this](TGLPanel* p, TMouseButton b, TShiftState s, int x, int y) {
-    GLPanel1MouseUp(p, b, s, x, y);
-  };
+  GLPanel1->OnResize = FORM_HANDLER(GLPanel1Resize);
+  GLPanel1->OnGLInit = FORM_HANDLER(GLPanel1GLInit);
+  GLPanel1->OnRedraw = FORM_HANDLER(GLPanel1Redraw);
+  GLPanel1->OnMouseDown = FORM_HANDLER(GLPanel1MouseDown);
+  GLPanel1->OnMouseMove = FORM_HANDLER(GLPanel1MouseMove);
+  GLPanel1->OnMouseUp = FORM_HANDLER(GLPanel1MouseUp);
   GLPanel1Container = QWidget::createWindowContainer(GLPanel1, Panel2);
   GLPanel1Container->setObjectName("GLPanel1Container");
   GLPanel1Container->setMinimumSize(16, 16);
@@ -83,7 +80,7 @@ QWidget* TForm1::BuildDrawingArea() {
   Button15 = new TButton("Button15", "X", Panel2);
   Button15->setAttribute(Qt::WA_NativeWindow);
   Button15->setGeometry(8, 8, 25, 25);
-  Button15->OnClick = [this](QObject* s) { Button15Click(s); };
+  Button15->OnClick = FORM_HANDLER(Button15Click);
   Button15->hide();
   return Panel2;
 }
@@ -102,7 +99,7 @@ QWidget* TForm1::BuildMessagePanel() {
   lab_fps->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   sb_animate = new TSpeedButton("sb_animate", "Run");
   sb_animate->setFixedSize(60, 30);
-  sb_animate->OnClick = [this](QObject* s) { sb_animateClick(s); };
+  sb_animate->OnClick = FORM_HANDLER(sb_animateClick);
   h->addWidget(lab_ntri);
   h->addWidget(lab_time);
   h->addStretch(1);

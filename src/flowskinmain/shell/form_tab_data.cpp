@@ -15,11 +15,9 @@ QWidget* TForm1::BuildTabData() {
   auto* v = new QVBoxLayout(page);
   v->setContentsMargins(1, 2, 1, 2);
   v->setSpacing(4);
-  const TNotifyEvent refresh = [this](QObject* s) { rbkmaxClick(s); };
-  const TMouseEvent pick = [this](QObject* o, TMouseButton b, TShiftState sh, int x, int y) {
-    sh_dataminMouseDown(o, b, sh, x, y);
-  };
-  const TKeyEvent range_keys = [this](QObject* s, int& k, TShiftState sh) { eddmaxKeyUp(s, k, sh); };
+  const TNotifyEvent refresh = FORM_HANDLER(rbkmaxClick);
+  const TMouseEvent pick = FORM_HANDLER(sh_dataminMouseDown);
+  const TKeyEvent range_keys = FORM_HANDLER(eddmaxKeyUp);
 
   QVBoxLayout* rows = nullptr;
   QGroupBox* data_group = NewGroup("gb_data", "Data", rows);
@@ -41,7 +39,7 @@ QWidget* TForm1::BuildTabData() {
   AddRow(rows, {NewLabel("Min", 28), eddmin, sh_datamin});
   AddRow(rows, {NewLabel("Max", 28), eddmax, sh_datamax});
   Button5 = new TButton("Button5", "Reset");
-  Button5->OnClick = [this](QObject* s) { Button5Click(s); };
+  Button5->OnClick = FORM_HANDLER(Button5Click);
   cblong = new TCheckBox("cblong", "Long", false);
   cblong->OnClick = refresh;
   but_dup = new TButton("but_dup", ">");
@@ -49,7 +47,7 @@ QWidget* TForm1::BuildTabData() {
   but_dwide = new TButton("but_dwide", "<>");
   but_dsmall = new TButton("but_dsmall", "><");
   for (TButton* b : {but_dup, but_ddown, but_dwide, but_dsmall}) {
-    b->OnClick = [this](QObject* s) { but_dupClick(s); };
+    b->OnClick = FORM_HANDLER(but_dupClick);
     b->setFixedWidth(26);
   }
   AddRow(rows, {Narrow(Button5, 46), cblong, but_ddown, but_dup, but_dwide, but_dsmall});
@@ -63,7 +61,7 @@ QWidget* TForm1::BuildTabData() {
 
 // The data-channel radio buttons; they share one parent widget: one group.
 QWidget* TForm1::BuildChannelRadios() {
-  const TNotifyEvent refresh = [this](QObject* s) { rbkmaxClick(s); };
+  const TNotifyEvent refresh = FORM_HANDLER(rbkmaxClick);
   auto* channels = new QWidget;
   auto* grid = new QGridLayout(channels);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -100,29 +98,29 @@ QGroupBox* TForm1::BuildGroupAux() {
   QVBoxLayout* rows = nullptr;
   QGroupBox* aux = NewGroup("gb_aux", "Aux", rows);
   butcopyaux = new TButton("butcopyaux", "Cur -> Aux");
-  butcopyaux->OnClick = [this](QObject* s) { butcopyauxClick(s); };
+  butcopyaux->OnClick = FORM_HANDLER(butcopyauxClick);
   but_clear_aux = new TButton("but_clear_aux", "Clear Aux");
-  but_clear_aux->OnClick = [this](QObject* s) { but_clear_auxClick(s); };
+  but_clear_aux->OnClick = FORM_HANDLER(but_clear_auxClick);
   AddRow(rows, {butcopyaux, but_clear_aux});
   but_add_shade = new TButton("but_add_shade", "Add shade to Aux");
-  but_add_shade->OnClick = [this](QObject* s) { but_add_shadeClick(s); };
+  but_add_shade->OnClick = FORM_HANDLER(but_add_shadeClick);
   ed_sh_min = new TEdit("ed_sh_min", "10");
   ed_sh_max = new TEdit("ed_sh_max", "0");
   ed_sh_min->setFixedWidth(34);
   ed_sh_max->setFixedWidth(34);
   AddRow(rows, {but_add_shade, ed_sh_min, ed_sh_max});
   cb_add_shade_to_data = new TCheckBox("cb_add_shade_to_data", "Add shade to Aux on view change", false);
-  cb_add_shade_to_data->OnClick = [this](QObject* s) { cb_add_shade_to_dataClick(s); };
+  cb_add_shade_to_data->OnClick = FORM_HANDLER(cb_add_shade_to_dataClick);
   AddRow(rows, {cb_add_shade_to_data});
   but_smooth = new TButton("but_smooth", "Smooth Aux");
-  but_smooth->OnClick = [this](QObject* s) { but_smoothClick(s); };
+  but_smooth->OnClick = FORM_HANDLER(but_smoothClick);
   udnsmooth = NewUpDown("udnsmooth", "ednsmooth", ednsmooth, 0, 100, 10);
   ud_asmooth = NewUpDown("ud_asmooth", "ed_asmooth", ed_asmooth, 0, 100, 25);
   ednsmooth->setFixedWidth(32);
   ed_asmooth->setFixedWidth(32);
   AddRow(rows, {but_smooth, NewLabel("N"), PairOf(udnsmooth), NewLabel("A"), PairOf(ud_asmooth)});
   but_feature_lines = new TButton("but_feature_lines", "F lines");
-  but_feature_lines->OnClick = [this](QObject* s) { but_feature_linesClick(s); };
+  but_feature_lines->OnClick = FORM_HANDLER(but_feature_linesClick);
   AddRow(rows, {but_feature_lines})->hide();
   but_feature_lines->hide();
   return aux;
@@ -134,15 +132,15 @@ QGroupBox* TForm1::BuildGroupTime() {
   gb_time = NewGroup("gb_time", "Time dependent data", rows);
   ed_time = new TEdit("ed_time");
   ed_time->setFixedWidth(90);
-  ed_time->OnKeyUp = [this](QObject* s, int& k, TShiftState sh) { ed_timeKeyUp(s, k, sh); };
+  ed_time->OnKeyUp = FORM_HANDLER(ed_timeKeyUp);
   AddRow(rows, {NewLabel("Time", 28), ed_time});
   ed_dtime = new TEdit("ed_dtime", "0");
   ed_dtime->setFixedWidth(90);
-  ed_dtime->OnKeyUp = [this](QObject* s, int& k, TShiftState sh) { ed_dtimeKeyUp(s, k, sh); };
+  ed_dtime->OnKeyUp = FORM_HANDLER(ed_dtimeKeyUp);
   cb_time_animate = new TCheckBox("cb_time_animate", "animate", false);
   AddRow(rows, {NewLabel("dt", 28), ed_dtime, cb_time_animate});
   tb_time = new TTrackBar("tb_time", 0, 100, 10, 0);
-  tb_time->OnChange = [this](QObject* s) { tb_timeChange(s); };
+  tb_time->OnChange = FORM_HANDLER(tb_timeChange);
   rows->addWidget(tb_time);
   gb_time->hide();
   return gb_time;

@@ -14,9 +14,9 @@ QWidget* TForm1::BuildTabFlow() {
   auto* v = new QVBoxLayout(page);
   v->setContentsMargins(1, 2, 1, 2);
   v->setSpacing(4);
-  const TNotifyEvent redraw = [this](QObject* s) { cbshlineClick(s); };
-  const TNotifyEvent refresh = [this](QObject* s) { rbkmaxClick(s); };
-  const TUDClickEvent redraw_click = [this](QObject* s, TUDBtnType) { cbshlineClick(s); };
+  const TNotifyEvent redraw = FORM_HANDLER(cbshlineClick);
+  const TNotifyEvent refresh = FORM_HANDLER(rbkmaxClick);
+  const TUDClickEvent redraw_click = FORM_CLICK_HANDLER(cbshlineClick);
   constexpr int kLabel = 60;
 
   QVBoxLayout* rows = nullptr;
@@ -34,21 +34,21 @@ QWidget* TForm1::BuildTabFlow() {
   cb_sortmaxabs = new TCheckBox("cb_sortmaxabs", "sort max abs", false);
   cb_sortmaxabs->OnClick = refresh;
   Button1 = new TButton("Button1", "Align neighbor");
-  Button1->OnClick = [this](QObject* s) { Button1Click(s); };
+  Button1->OnClick = FORM_HANDLER(Button1Click);
   AddRow(rows, {cb_sortmaxabs, Button1})->hide();
   cb_sortmaxabs->hide();
   Button1->hide();
   Button3 = new TButton("Button3", "X");
-  Button3->OnClick = [this](QObject* s) { Button3Click(s); };
+  Button3->OnClick = FORM_HANDLER(Button3Click);
   Button2 = new TButton("Button2", "Y");
-  Button2->OnClick = [this](QObject* s) { Button2Click(s); };
+  Button2->OnClick = FORM_HANDLER(Button2Click);
   Button4 = new TButton("Button4", "Z");
-  Button4->OnClick = [this](QObject* s) { Button4Click(s); };
+  Button4->OnClick = FORM_HANDLER(Button4Click);
   Button9 = new TButton("Button9", "Max val");
-  Button9->OnClick = [this](QObject* s) { Button9Click(s); };
+  Button9->OnClick = FORM_HANDLER(Button9Click);
   AddRow(rows, {NewLabel("Align:"), Narrow(Button3, 28), Narrow(Button2, 28), Narrow(Button4, 28), Button9});
   Button10 = new TButton("Button10", "Replace with Grad Aux");
-  Button10->OnClick = [this](QObject* s) { Button10Click(s); };
+  Button10->OnClick = FORM_HANDLER(Button10Click);
   AddRow(rows, {Button10});
   cb_shpotflow = new TCheckBox("cb_shpotflow", "Potential flow", true);
   cb_shpotflow->OnClick = refresh;
@@ -81,7 +81,7 @@ QWidget* TForm1::BuildTabFlow() {
 // Group "Flow sources": kind, strengths and paint of the selected source, and
 // the buttons that add, delete and select sources.
 QWidget* TForm1::BuildFlowSourceEditing() {
-  const TNotifyEvent refresh = [this](QObject* s) { rbkmaxClick(s); };
+  const TNotifyEvent refresh = FORM_HANDLER(rbkmaxClick);
   constexpr int kLabel = 70;
   QVBoxLayout* rows = nullptr;
   QGroupBox* group = NewGroup("gb_flow_sources", "Flow sources", rows);
@@ -91,7 +91,7 @@ QWidget* TForm1::BuildFlowSourceEditing() {
   rb_sphereflow = new TRadioButton("rb_sphereflow", "Point source", false, kind);
   rb_cylflow = new TRadioButton("rb_cylflow", "Line source", true, kind);
   for (TRadioButton* rb : {rb_sphereflow, rb_cylflow}) {
-    rb->OnClick = [this](QObject* s) { rb_cylflowClick(s); };
+    rb->OnClick = FORM_HANDLER(rb_cylflowClick);
     kind_row->addWidget(rb);
   }
   kind_row->addStretch(1);
@@ -105,9 +105,7 @@ QWidget* TForm1::BuildFlowSourceEditing() {
   cb_emit = new TCheckBox("cb_emit", "Paint", false);
   cb_emit->OnClick = refresh;
   sh_flow_paint_col = new TColorSwatch("sh_flow_paint_col", MakeColor(255, 0, 0));
-  sh_flow_paint_col->OnMouseDown = [this](QObject* o, TMouseButton b, TShiftState sh, int x, int y) {
-    sh_dataminMouseDown(o, b, sh, x, y);
-  };
+  sh_flow_paint_col->OnMouseDown = FORM_HANDLER(sh_dataminMouseDown);
   AddRow(rows, {cb_emit, sh_flow_paint_col});
   ud_paint_on = NewUpDown("ud_paint_on", "Edit5", Edit5, 1, 1000, 1);
   AddUpDownRow(rows, "Paint on", ud_paint_on, kLabel);
@@ -117,14 +115,14 @@ QWidget* TForm1::BuildFlowSourceEditing() {
 
   but_add_flow = new TButton("but_add_flow", "Add flow");
   but_add_paint = new TButton("but_add_paint", "Add paint");
-  for (TButton* b : {but_add_flow, but_add_paint}) b->OnClick = [this](QObject* s) { but_add_flowClick(s); };
+  for (TButton* b : {but_add_flow, but_add_paint}) b->OnClick = FORM_HANDLER(but_add_flowClick);
   Button6 = new TButton("Button6", "Delete");
-  Button6->OnClick = [this](QObject* s) { Button6Click(s); };
+  Button6->OnClick = FORM_HANDLER(Button6Click);
   AddRow(rows, {but_add_flow, but_add_paint, Button6});
   but_nextf = new TButton("but_nextf", "Next");
   but_prevf = new TButton("but_prevf", "Prev");
   but_deselect = new TButton("but_deselect", "Deselect");
-  for (TButton* b : {but_nextf, but_prevf, but_deselect}) b->OnClick = [this](QObject* s) { but_prevfClick(s); };
+  for (TButton* b : {but_nextf, but_prevf, but_deselect}) b->OnClick = FORM_HANDLER(but_prevfClick);
   AddRow(rows, {but_nextf, but_prevf, but_deselect});
   return group;
 }

@@ -12,14 +12,14 @@ QWidget* TForm1::BuildTabGeneral() {
   auto* v = new QVBoxLayout(page);
   v->setContentsMargins(1, 2, 1, 2);
   v->setSpacing(4);
-  const TNotifyEvent redraw = [this](QObject* s) { cbshlineClick(s); };
+  const TNotifyEvent redraw = FORM_HANDLER(cbshlineClick);
 
   QVBoxLayout* rows = nullptr;
   QGroupBox* mesh = NewGroup("gb_mesh_input", "Mesh input", rows);
   but_load_mesh = new TButton("but_load_mesh", "Load mesh...");
-  but_load_mesh->OnClick = [this](QObject* s) { Open1Click(s); };
+  but_load_mesh->OnClick = FORM_HANDLER(Open1Click);
   Button18 = new TButton("Button18", "Reset View");
-  Button18->OnClick = [this](QObject* s) { Button8Click(s); };
+  Button18->OnClick = FORM_HANDLER(Button8Click);
   AddRow(rows, {but_load_mesh, Button18});
   cb_subdiv = new TCheckBox("cb_subdiv", "Subdivide when read:", false);
   ud_subdiv = NewUpDown("ud_subdiv", "Edit15", Edit15, 1, 20, 1);
@@ -48,18 +48,18 @@ QWidget* TForm1::BuildTabGeneral() {
 
   QGroupBox* images = NewGroup("gb_images", "Images", rows);
   Button7 = new TButton("Button7", "Load image...");
-  Button7->OnClick = [this](QObject* s) { Button7Click(s); };
+  Button7->OnClick = FORM_HANDLER(Button7Click);
   cb_sh_image = new TCheckBox("cb_sh_image", "Show mapped image", false);
   cb_sh_image->OnClick = redraw;
   AddRow(rows, {Button7});
   AddRow(rows, {cb_sh_image});
   but_save_pic = new TButton("but_save_pic", "Save image...");
-  but_save_pic->OnClick = [this](QObject* s) { but_save_picClick(s); };
+  but_save_pic->OnClick = FORM_HANDLER(but_save_picClick);
   but_copyclipboard = new TButton("but_copyclipboard", "Copy image");
-  but_copyclipboard->OnClick = [this](QObject* s) { but_copyclipboardClick(s); };
+  but_copyclipboard->OnClick = FORM_HANDLER(but_copyclipboardClick);
   AddRow(rows, {but_save_pic, but_copyclipboard});
   butsaveseq = new TButton("butsaveseq", "Save seq. ...");
-  butsaveseq->OnClick = [this](QObject* s) { butsaveseqClick(s); };
+  butsaveseq->OnClick = FORM_HANDLER(butsaveseqClick);
   ednframe = new TEdit("ednframe", "64");
   ednframe->setFixedWidth(44);
   AddRow(rows, {butsaveseq, NewLabel("#frames:"), ednframe});
@@ -81,8 +81,8 @@ QWidget* TForm1::BuildPresets() {
     b->setMinimumWidth(0);
     return b;
   };
-  const TNotifyEvent flow = [this](QObject* s) { but_flow_cxyClick(s); };
-  const TNotifyEvent curv = [this](QObject* s) { but_flow_kmaxClick(s); };
+  const TNotifyEvent flow = FORM_HANDLER(but_flow_cxyClick);
+  const TNotifyEvent curv = FORM_HANDLER(but_flow_kmaxClick);
   constexpr int kRowLabel = 94;
   AddRow(rows, {NewLabel("Contour flow:", kRowLabel), Narrow(button(but_flow_cxy, "but_flow_cxy", "XY", flow), 40),
                 Narrow(button(but_flow_cxz, "but_flow_cxz", "XZ", flow), 40),
@@ -94,23 +94,23 @@ QWidget* TForm1::BuildPresets() {
          {NewLabel("Curvature flow:", kRowLabel), Narrow(button(but_flow_kmin, "but_flow_kmin", "Kmin", curv), 60),
           Narrow(button(but_flow_kmax, "but_flow_kmax", "Kmax", curv), 60)});
   rows->addWidget(NewLabel("Color:"));
-  AddRow(rows, {button(but_bronze_col, "but_bronze_col", "Bronze", [this](QObject* s) { but_bronze_colClick(s); }),
-                button(but_steel_col, "but_steel_col", "Steel", [this](QObject* s) { but_steel_colClick(s); }),
-                button(Button19, "Button19", "Ivory", [this](QObject* s) { Button19Click(s); }),
-                button(but_rainbow, "but_rainbow", "Rainbow", [this](QObject* s) { but_rainbowClick(s); })});
+  AddRow(rows, {button(but_bronze_col, "but_bronze_col", "Bronze", FORM_HANDLER(but_bronze_colClick)),
+                button(but_steel_col, "but_steel_col", "Steel", FORM_HANDLER(but_steel_colClick)),
+                button(Button19, "Button19", "Ivory", FORM_HANDLER(Button19Click)),
+                button(but_rainbow, "but_rainbow", "Rainbow", FORM_HANDLER(but_rainbowClick))});
   rows->addWidget(NewLabel("Style:"));
-  const TNotifyEvent pencil = [this](QObject* s) { but_pencil1Click(s); };
-  const TNotifyEvent fine = [this](QObject* s) { Button13Click(s); };
+  const TNotifyEvent pencil = FORM_HANDLER(but_pencil1Click);
+  const TNotifyEvent fine = FORM_HANDLER(Button13Click);
   AddRow(rows,
-         {button(Button11, "Button11", "Dirty", [this](QObject* s) { Button11Click(s); }),
+         {button(Button11, "Button11", "Dirty", FORM_HANDLER(Button11Click)),
           button(but_pencil1, "but_pencil1", "F. Pencil", pencil), button(Button13, "Button13", "Fine txt", fine)});
   AddRow(rows,
-         {button(Button12, "Button12", "Kavg", [this](QObject* s) { Button12Click(s); }),
+         {button(Button12, "Button12", "Kavg", FORM_HANDLER(Button12Click)),
           button(but_pencil2, "but_pencil2", "C. Pencil", pencil), button(Button17, "Button17", "Coarse txt", fine)});
-  AddRow(rows, {button(but_erode, "but_erode", "Eroded", [this](QObject* s) { but_erodeClick(s); }),
-                button(Button16, "Button16", "Particles", [this](QObject* s) { Button16Click(s); }),
-                button(but_shaded, "but_shaded", "Shaded", [this](QObject* s) { but_shadedClick(s); })});
-  const TNotifyEvent data_row = [this](QObject* s) { but_d_kminClick(s); };
+  AddRow(rows, {button(but_erode, "but_erode", "Eroded", FORM_HANDLER(but_erodeClick)),
+                button(Button16, "Button16", "Particles", FORM_HANDLER(Button16Click)),
+                button(but_shaded, "but_shaded", "Shaded", FORM_HANDLER(but_shadedClick))});
+  const TNotifyEvent data_row = FORM_HANDLER(but_d_kminClick);
   row_presets_data = AddRow(
       rows, {NewLabel("Data:"), button(but_d_kmin, "but_d_kmin", "Kmin", data_row),
              button(but_d_kmax, "but_d_kmax", "Kmax", data_row), button(but_d_velo, "but_d_velo", "velo", data_row),

@@ -21,10 +21,8 @@ QWidget* TForm1::BuildTabShade() {
 }
 
 QGroupBox* TForm1::BuildGroupShadeAndShow() {
-  const TNotifyEvent redraw = [this](QObject* s) { cbshlineClick(s); };
-  const TMouseEvent pick = [this](QObject* o, TMouseButton b, TShiftState sh, int x, int y) {
-    sh_dataminMouseDown(o, b, sh, x, y);
-  };
+  const TNotifyEvent redraw = FORM_HANDLER(cbshlineClick);
+  const TMouseEvent pick = FORM_HANDLER(sh_dataminMouseDown);
   auto check = [&](TCheckBox*& cb, const char* name, const char* caption, bool on) {
     cb = new TCheckBox(name, caption, on);
     cb->OnClick = redraw;
@@ -48,12 +46,12 @@ QGroupBox* TForm1::BuildGroupShadeAndShow() {
                 swatch(sh_mesh_specular, "sh_mesh_specular", MakeColor(128, 128, 128))});
   AddRow(rows, {check(cbsmooth, "cbsmooth", "Smooth shading", true), check(cb_lighting, "cb_lighting", "Light", true)});
   but_save_text = new TButton("but_save_text", "-> image map");
-  but_save_text->OnClick = [this](QObject* s) { but_save_textClick(s); };
+  but_save_text->OnClick = FORM_HANDLER(but_save_textClick);
   but_save_text->hide();
   AddRow(rows, {NewLabel("Background"), swatch(sh_background, "sh_background", MakeColor(192, 192, 192)),
                 check(cbshtexture, "cbshtexture", "Texture", true), but_save_text});
   but_kavg = new TButton("but_kavg", "Kavg");
-  but_kavg->OnClick = [this](QObject* s) { but_erodeClick(s); };
+  but_kavg->OnClick = FORM_HANDLER(but_erodeClick);
   but_kavg->hide();
   AddRow(rows, {check(cbshbox, "cbshbox", "Box", false),
                 check(cbshmaxcurv, "cbshmaxcurv", "Max curvature vector", false), but_kavg});
@@ -65,8 +63,8 @@ QGroupBox* TForm1::BuildGroupShadeAndShow() {
 }
 
 QGroupBox* TForm1::BuildGroupView() {
-  const TNotifyEvent redraw = [this](QObject* s) { cbshlineClick(s); };
-  const TKeyEvent margin_keys = [this](QObject* s, int& k, TShiftState sh) { ed_marginKeyDown(s, k, sh); };
+  const TNotifyEvent redraw = FORM_HANDLER(cbshlineClick);
+  const TKeyEvent margin_keys = FORM_HANDLER(ed_marginKeyDown);
   constexpr int kLabel = 76;
   QVBoxLayout* rows = nullptr;
   QGroupBox* group = NewGroup("gb_view", "View", rows);
@@ -81,7 +79,7 @@ QGroupBox* TForm1::BuildGroupView() {
     axes_row->addWidget(rb);
   }
   Button8 = new TButton("Button8", "Reset");
-  Button8->OnClick = [this](QObject* s) { Button8Click(s); };
+  Button8->OnClick = FORM_HANDLER(Button8Click);
   AddRow(rows, {NewLabel("Up axis"), axes, Narrow(Button8, 50)});
   ud_rotate = NewUpDown("ud_rotate", "Edit4", Edit4, -100, 100, 0);
   Edit4->OnChange = redraw;
@@ -91,14 +89,14 @@ QGroupBox* TForm1::BuildGroupView() {
   ed_winh = new TEdit("ed_winh", "512");
   for (TEdit* e : {ed_winw, ed_winh}) {
     e->setFixedWidth(44);
-    e->OnKeyDown = [this](QObject* s, int& k, TShiftState sh) { ed_winwKeyDown(s, k, sh); };
+    e->OnKeyDown = FORM_HANDLER(ed_winwKeyDown);
   }
   AddRow(rows, {NewLabel("Window", kLabel), ed_winw, NewLabel("X"), ed_winh});
   ud_margin = NewUpDown("ud_margin", "ed_margin", ed_margin, 0, 100, 0);
   ed_margin->OnChange = redraw;
   ed_margin->OnKeyDown = margin_keys;
   Button14 = new TButton("Button14", "Full window");
-  Button14->OnClick = [this](QObject* s) { Button14Click(s); };
+  Button14->OnClick = FORM_HANDLER(Button14Click);
   QWidget* margin_row = AddUpDownRow(rows, "Margin", ud_margin, kLabel);
   static_cast<QBoxLayout*>(margin_row->layout())->insertWidget(2, Button14);
   ud_foc_length = NewUpDown("ud_foc_length", "Edit12", Edit12, 5, 1000, 50);
@@ -112,10 +110,8 @@ QGroupBox* TForm1::BuildGroupView() {
 }
 
 QGroupBox* TForm1::BuildGroupLight() {
-  const TNotifyEvent light = [this](QObject* s) { ed_llight_lrChange(s); };
-  const TMouseEvent pick = [this](QObject* o, TMouseButton b, TShiftState sh, int x, int y) {
-    sh_dataminMouseDown(o, b, sh, x, y);
-  };
+  const TNotifyEvent light = FORM_HANDLER(ed_llight_lrChange);
+  const TMouseEvent pick = FORM_HANDLER(sh_dataminMouseDown);
   constexpr int kLabel = 70;
   QVBoxLayout* rows = nullptr;
   QGroupBox* group = NewGroup("gb_light", "Light", rows);

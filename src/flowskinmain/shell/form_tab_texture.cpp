@@ -16,18 +16,16 @@ QWidget* TForm1::BuildTabTexture() {
   QGroupBox* group = NewGroup("gb_texture", "Texture", rows);
   v->addWidget(group);
   v->addStretch(1);
-  const TNotifyEvent redraw = [this](QObject* s) { cbshlineClick(s); };
-  const TNotifyEvent pulse = [this](QObject* s) { ed_thalfChange(s); };
+  const TNotifyEvent redraw = FORM_HANDLER(cbshlineClick);
+  const TNotifyEvent pulse = FORM_HANDLER(ed_thalfChange);
   constexpr int kLabel = 82;
 
   but_bc1 = new TColorSwatch("but_bc1", MakeColor(0, 0, 0));
   but_bc2 = new TColorSwatch("but_bc2", MakeColor(255, 255, 255));
   for (TColorSwatch* s : {but_bc1, but_bc2})
-    s->OnMouseDown = [this](QObject* o, TMouseButton b, TShiftState sh, int x, int y) {
-      but_bc1MouseDown(o, b, sh, x, y);
-    };
+    s->OnMouseDown = FORM_HANDLER(but_bc1MouseDown);
   cb_tex_long = new TCheckBox("cb_tex_long", "long", true);
-  cb_tex_long->OnClick = [this](QObject* s) { cb_tex_longClick(s); };
+  cb_tex_long->OnClick = FORM_HANDLER(cb_tex_longClick);
   AddRow(rows, {NewLabel("Color"), but_bc1, NewLabel("Color"), but_bc2, cb_tex_long});
 
   ud_scale = NewUpDown("ud_scale", "Edit2", Edit2, 1, 1000, 25);
@@ -38,7 +36,7 @@ QWidget* TForm1::BuildTabTexture() {
   AddUpDownRow(rows, "Speed", ud_modspeed, kLabel);
 
   cb_lut_style = new TComboBox("cb_lut_style", {"Cosine", "Exponential decay", "Puls", "Saw tooth"});
-  cb_lut_style->OnChange = [this](QObject* s) { cb_lut_styleChange(s); };
+  cb_lut_style->OnChange = FORM_HANDLER(cb_lut_styleChange);
   AddRow(rows, {NewLabel("Modulate", kLabel), cb_lut_style});
   // The four pulse parameters; cb_lut_styleChange shows the trio of the style.
   ud_cospow = NewUpDown("ud_cospow", "ed_cospow", ed_cospow, 1, 10, 4);
@@ -57,7 +55,7 @@ QWidget* TForm1::BuildTabTexture() {
   QPalette pal = pb_puls_lut->palette();
   pal.setColor(QPalette::Window, Qt::red);
   pb_puls_lut->setPalette(pal);
-  pb_puls_lut->OnPaint = [this](QObject* s) { pb_puls_lutPaint(s); };
+  pb_puls_lut->OnPaint = FORM_HANDLER(pb_puls_lutPaint);
   AddRow(rows, {pb_puls_lut});
   BuildTextureBlending(rows);
   return page;
@@ -65,8 +63,8 @@ QWidget* TForm1::BuildTabTexture() {
 
 // Blending weights, displacement and the texture lock, below the pulse plot.
 void TForm1::BuildTextureBlending(QVBoxLayout* rows) {
-  const TNotifyEvent redraw = [this](QObject* s) { cbshlineClick(s); };
-  const TNotifyEvent refresh = [this](QObject* s) { rbkmaxClick(s); };
+  const TNotifyEvent redraw = FORM_HANDLER(cbshlineClick);
+  const TNotifyEvent refresh = FORM_HANDLER(rbkmaxClick);
   constexpr int kLabel = 82;
   ud_alpha_text = NewUpDown("ud_alpha_text", "Edit37", Edit37, 0, 100, 10);
   Edit37->OnChange = redraw;
@@ -76,19 +74,19 @@ void TForm1::BuildTextureBlending(QVBoxLayout* rows) {
   ud_alpha_shade = NewUpDown("ud_alpha_shade", "Edit1", Edit1, 1, 100, 60);
   Edit1->OnChange = redraw;
   but_col_flash = new TButton("but_col_flash", "Flash");
-  but_col_flash->OnClick = [this](QObject* s) { but_col_flashClick(s); };
+  but_col_flash->OnClick = FORM_HANDLER(but_col_flashClick);
   QWidget* shade_row = AddUpDownRow(rows, "Alpha shade", ud_alpha_shade, kLabel);
   static_cast<QBoxLayout*>(shade_row->layout())->insertWidget(2, Narrow(but_col_flash, 50));
   ud_dispmax = NewUpDown("ud_dispmax", "ed_dispmax", ed_dispmax, 1, 100, 30);
   ed_dispmax->OnChange = redraw;
   but_topo = new TButton("but_topo", "Topology");
-  but_topo->OnClick = [this](QObject* s) { but_topoClick(s); };
+  but_topo->OnClick = FORM_HANDLER(but_topoClick);
   QWidget* disp_row = AddUpDownRow(rows, "Disp max", ud_dispmax, kLabel);
   static_cast<QBoxLayout*>(disp_row->layout())->insertWidget(2, Narrow(but_topo, 70));
   ud_flow_scale = NewUpDown("ud_flow_scale", "Edit9", Edit9, 1, 100, 10);  // read by the advection pass
   but_times2 = new TButton("but_times2", "* 2");
   but_div2 = new TButton("but_div2", "* 0.5");
-  for (TButton* b : {but_times2, but_div2}) b->OnClick = [this](QObject* s) { but_div2Click(s); };
+  for (TButton* b : {but_times2, but_div2}) b->OnClick = FORM_HANDLER(but_div2Click);
   QWidget* dt_row = AddUpDownRow(rows, "Delta t", ud_flow_scale, kLabel);
   static_cast<QBoxLayout*>(dt_row->layout())->insertWidget(2, Narrow(but_times2, 36));
   static_cast<QBoxLayout*>(dt_row->layout())->insertWidget(3, Narrow(but_div2, 40));
@@ -109,7 +107,7 @@ void TForm1::BuildTextureBlending(QVBoxLayout* rows) {
   AddRow(rows, {cb_warp_texture})->hide();
   cb_warp_texture->hide();
   cb_tex_lock = new TCheckBox("cb_tex_lock", "Lock texture", false);
-  cb_tex_lock->OnClick = [this](QObject* s) { cb_tex_lockClick(s); };
+  cb_tex_lock->OnClick = FORM_HANDLER(cb_tex_lockClick);
   AddRow(rows, {cb_tex_lock});
   cb_tex_lock_drag = new TCheckBox("cb_tex_lock_drag", "Lock texture when changing view", false);
   AddRow(rows, {cb_tex_lock_drag});
