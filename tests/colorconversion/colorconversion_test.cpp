@@ -137,3 +137,42 @@ TEST(InterpolateHLS, TiesRoundToEven) {
   EXPECT_EQ(n.lightness, 2);   // 2.5 -> 2
   EXPECT_EQ(n.saturation, 2);  // 2.5 -> 2
 }
+
+TEST(InterpolateHLS, HueWayBoundariesAndHueTiesToEven) {
+  auto hue = [](int ha, int hb, bool long_way, double t) {
+    return InterpolateHLS(THLSInt{ha, 128, 256}, THLSInt{hb, 128, 256}, long_way, t).hue;
+  };
+  // d = 127 < 128 is the short gap: 0..127 direct, the long way from 256 down.
+  EXPECT_EQ(hue(0, 127, false, 0.5), 64);   // 63.5 -> 64
+  EXPECT_EQ(hue(0, 127, true, 0.5), 192);   // (256 + 127) / 2 = 191.5 -> 192
+  // d = 128 already counts as the long gap: the short way goes round from 256.
+  EXPECT_EQ(hue(0, 128, false, 0.5), 192);  // (256 + 128) / 2
+  EXPECT_EQ(hue(0, 128, true, 0.5), 64);
+  // Exact halves of the hue go to the even neighbour.
+  EXPECT_EQ(hue(251, 254, false, 0.5), 252);  // 252.5
+  EXPECT_EQ(hue(0, 1, false, 0.5), 0);        // 0.5
+  EXPECT_EQ(hue(0, 1, true, 0.5), 128);       // (256 + 1) / 2 = 128.5
+  // Equal hues: B is lifted by a full turn (A >= B), so the short way stays put
+  // and the long way runs once round the circle.
+  for (double t : {0.0, 0.3, 0.5, 1.0}) EXPECT_EQ(hue(100, 100, false, t), 100);
+  EXPECT_EQ(hue(100, 100, true, 0.5), 228);
+  EXPECT_EQ(hue(100, 100, true, 1.0), 100);  // 356 mod 256
+  // A >= B lifts B: 200 -> 10 short is 200 .. 266, through 0.
+  EXPECT_EQ(hue(200, 10, false, 0.5), 233);
+  EXPECT_EQ(hue(200, 10, false, 1.0), 10);
+}
+
+TEST(InterpolateHLS, NegativeHueKeepsItsSignThroughTheRemainder) {
+  // A red-dominant end with blue above green has a negative hue (-21); on the
+  // short way to hue 10 the rounded value stays negative near t = 0 and the
+  // remainder keeps its sign.
+  const THLSInt a = RGBToHLS({255, 0, 128});
+  ASSERT_EQ(a.hue, -21);
+  const THLSInt b{10, 128, 256};
+  EXPECT_EQ(InterpolateHLS(a, b, false, 0).hue, -21);
+  EXPECT_EQ(InterpolateHLS(a, b, false, 1).hue, 10);
+  EXPECT_EQ(InterpolateHLS(a, b, true, 0).hue, 235);  // d = 31 < 128: the long way lifts A
+  // HLSToRGB brings the negative hue back into the circle (blue at hue
+  // -21/255 - 1/3 + 1): the channels are 255.498, 0.502 and 126.500023.
+  ExpectRGB(HLSToRGB(InterpolateHLS(a, b, false, 0)), 255, 1, 127);
+}
