@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -67,6 +68,14 @@ TEST(CameraMath, MarginViewportIsEmptyWhenTheMarginEatsThePanel) {
   EXPECT_TRUE(MarginViewport(512, 300, 150).Empty());  // height exactly 0
   EXPECT_TRUE(MarginViewport(512, 300, 400).Empty());  // negative size
   EXPECT_TRUE(MarginViewport(0, 0, 0).Empty());
+  // Any typed 32-bit margin: no overflow, and no viewport from huge values either way.
+  EXPECT_TRUE(MarginViewport(512, 300, 2000000000).Empty());
+  EXPECT_TRUE(MarginViewport(512, 300, INT32_MAX).Empty());
+  EXPECT_TRUE(MarginViewport(512, 300, INT32_MIN).Empty());
+  const TViewportRect grown = MarginViewport(512, 300, -10);  // a negative margin enlarges the viewport
+  EXPECT_EQ(grown.x, -10);
+  EXPECT_EQ(grown.width, 532);
+  EXPECT_EQ(grown.height, 320);
 }
 
 TEST(CameraMath, ResetViewAimsAtTheBoxAndTakesTheFirstTime) {

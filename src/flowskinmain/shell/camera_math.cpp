@@ -1,14 +1,20 @@
 #include "shell/camera_math.h"
 
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 TViewportRect MarginViewport(int32_t panel_w, int32_t panel_h, int32_t margin) {
   TViewportRect r;
   r.x = margin;
   r.y = margin;
-  r.width = panel_w - 2 * margin;
-  r.height = panel_h - 2 * margin;
+  // A typed margin can be any 32-bit integer: the sizes are computed in 64 bits,
+  // and a size that does not fit a viewport counts as none.
+  const int64_t w = int64_t{panel_w} - 2 * int64_t{margin};
+  const int64_t h = int64_t{panel_h} - 2 * int64_t{margin};
+  const bool fits = w <= INT32_MAX && h <= INT32_MAX;
+  r.width = fits && w > 0 ? static_cast<int32_t>(w) : 0;
+  r.height = fits && h > 0 ? static_cast<int32_t>(h) : 0;
   return r;
 }
 

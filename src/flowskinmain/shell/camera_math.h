@@ -25,6 +25,8 @@ struct TCameraControls {
 };
 
 // Viewport of a frame in window pixels: the panel minus `margin` on every side.
+// Width and height are 0 when the margin leaves no area (or an area too large
+// for a viewport, from a huge negative margin).
 struct TViewportRect {
   int32_t x = 0, y = 0, width = 0, height = 0;
   bool Empty() const { return width <= 0 || height <= 0; }
