@@ -344,3 +344,41 @@ TEST_F(FlowTabTest, PickedPaintColourReachesTheSelectedSourceWithTheNextFrame) {
   EXPECT_EQ(Source(*form, 3).paint_colour, 255);
   EXPECT_EQ(form->sh_flow_paint_col->Color(), 255);
 }
+
+// Each command writes the controls before it asks for frames, and asks for as
+// many as its finishing sequence names: "Add"/"Delete" two (one before and one
+// after the render-state refresh), "Next"/"Prev"/"Deselect" and the point/line
+// switch one. Writing "Paint" while the controls show a source fires its own
+// notification (with the busy guard up, so nothing is stored); those frames too
+// already see the new source's strength.
+TEST_F(FlowTabTest, CommandsShowTheSelectionBeforeEachFrameRequest) {
+  AddWithStrength(20);
+  std::vector<int> own, nested;  // "Strength" position at each redraw request
+  form->diag.on_redraw_request = [&] {
+    (form->state.sources.flow_controls_busy > 0 ? nested : own).push_back(form->ud_fstrength->Position());
+  };
+  auto expect_requests = [&](const std::vector<int>& want, const char* what) {
+    EXPECT_EQ(own, want) << what;
+    for (int position : nested) EXPECT_EQ(position, want.front()) << what;
+    own.clear();
+    nested.clear();
+  };
+  form->but_add_paint->Click();  // paint copy: strengths 0
+  expect_requests({0, 0}, "Add paint");
+  form->but_prevf->Click();
+  expect_requests({20}, "Prev");
+  form->but_nextf->Click();
+  expect_requests({0}, "Next");
+  form->Button6->Click();  // the copy goes, source 1 (20) is the new last
+  expect_requests({20, 20}, "Delete");
+  form->rb_sphereflow->click();
+  expect_requests({20}, "Point source");
+  EXPECT_FALSE(Source(*form, 1).is_line);
+  form->but_deselect->Click();
+  expect_requests({20}, "Deselect");
+  form->Button6->Click();  // nothing selected: no frame
+  EXPECT_TRUE(own.empty() && nested.empty());
+  EXPECT_EQ(Source(*form, 1).strength, 20);
+  EXPECT_FALSE(Source(*form, 1).paint);
+  form->diag.on_redraw_request = nullptr;
+}
