@@ -1,5 +1,6 @@
 // The main window as built: frame, panels, tabs, start-up order and the
 // command-line mesh.
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QTabWidget>
@@ -111,4 +112,48 @@ TEST_F(FormTest, PulseStyleShowsOnlyItsOwnParameterTrio) {
   form->cb_lut_style->SetItemIndex(-1);  // no style: all four hidden
   form->cb_lut_styleChange(form->cb_lut_style);
   expect_only(-1);
+}
+
+// Window creation runs its steps in order: folders, pulse style, noise,
+// colour-map end and picture folders are set when the mesh dialog opens; the
+// pulse-style visibility comes after it.
+TEST(FormStart, MeshDialogOpensAfterTheDefaultsAndBeforeThePulseStyleVisibility) {
+  TScriptedDialogs dialogs;
+  TForm1* form = nullptr;
+  struct AtOpen {
+    bool seen = false;
+    QString open_dir, picture_dir, save_dir;
+    int style = -1;
+    bool noise_dirty = false;
+    int32_t datamax = 0;
+    bool cospow_hidden = true;
+  } at;
+  // The window is still in its constructor: find it among the top-level widgets.
+  dialogs.on_call = [&](const std::string& call) {
+    if (call != "open" || at.seen) return;
+    at.seen = true;
+    at.open_dir = dialogs.file_dialogs_shown.back().initial_dir;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* f = qobject_cast<TForm1*>(w)) form = f;
+    if (!form) return;
+    at.picture_dir = form->OpenPictureDialog1.initial_dir;
+    at.save_dir = form->SavePictureDialog1.initial_dir;
+    at.style = form->cb_lut_style->ItemIndex();
+    at.noise_dirty = form->state.frame.noise_dirty;
+    at.datamax = form->sh_datamax->Color();
+    at.cospow_hidden = form->ud_cospow->isHidden();
+  };
+  TForm1 created({"flowskin"}, &dialogs);
+  ASSERT_TRUE(at.seen);
+  ASSERT_EQ(form, &created);
+  EXPECT_EQ(at.open_dir, QDir::currentPath());
+  EXPECT_EQ(at.picture_dir, QDir::currentPath());
+  EXPECT_EQ(at.save_dir, QDir::currentPath());
+  EXPECT_EQ(at.style, 2);
+  EXPECT_TRUE(at.noise_dirty);
+  EXPECT_EQ(at.datamax, MakeColor(255, 128, 128));
+  EXPECT_FALSE(at.cospow_hidden);  // step 7 has not run yet
+  EXPECT_TRUE(created.ud_cospow->isHidden());
+  EXPECT_FALSE(created.ud_thalf->isHidden());
+  EXPECT_FALSE(created.GLPanel1->ContextReady());  // no context during window creation
 }

@@ -3,6 +3,7 @@
 // next queued answer; an empty queue answers "cancel".
 #include <QString>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ class TScriptedDialogs : public IDialogs {
   std::vector<QString> messages;
   std::vector<TFileDialogState> file_dialogs_shown;
   std::vector<int32_t> colors_shown;
+  std::function<void(const std::string& call)> on_call;  // runs as each dialog opens
 
   bool OpenFile(const TFileDialogState& d, QString& path) override { return File("open", d, path); }
   bool OpenPicture(const TFileDialogState& d, QString& path) override { return File("open_picture", d, path); }
@@ -24,6 +26,7 @@ class TScriptedDialogs : public IDialogs {
   bool PickColor(int32_t color, int32_t& chosen) override {
     calls.push_back("color");
     colors_shown.push_back(color);
+    if (on_call) on_call("color");
     std::optional<int32_t> a;
     if (!color_answers.empty()) {
       a = color_answers.front();
@@ -36,6 +39,7 @@ class TScriptedDialogs : public IDialogs {
   void ShowMessage(const QString& text) override {
     calls.push_back("message");
     messages.push_back(text);
+    if (on_call) on_call("message");
   }
   int Count(const std::string& call) const {
     int n = 0;
@@ -47,6 +51,7 @@ class TScriptedDialogs : public IDialogs {
   bool File(const char* what, const TFileDialogState& d, QString& path) {
     calls.push_back(what);
     file_dialogs_shown.push_back(d);
+    if (on_call) on_call(what);
     std::optional<QString> a;
     if (!file_answers.empty()) {
       a = file_answers.front();
