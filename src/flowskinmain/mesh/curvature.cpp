@@ -69,51 +69,49 @@ struct TSystem {
   int32_t vertex;
 };
 
-// Solves M x = r of N systems by Cholesky decomposition; a non-positive pivot
-// is taken as 1. A pivot that is positive only by rounding (at most 1e-12 of
-// its diagonal entry: the column depends on the previous ones) counts as
-// non-positive too; dividing by its root would blow the coefficients up.
-// The N solves run side by side (lane index innermost), so that the long
-// chains of dependent operations of one solve overlap with the other's; each
-// lane computes exactly what a single solve does.
-template <int N>
-void SolveCholesky(const TSystem* sys, double (*x)[kCoef]) {
-  double l[kCoef][kCoef][N] = {}, inv[kCoef][N];  // inv = 1 / l[i][i]
-#pragma GCC unroll 8
+// Two doubles processed side by side, one fit per lane. Every operation acts
+// on each lane exactly as the scalar operation would (same IEEE operations in
+// the same order), so each lane computes what a fit of its own would.
+typedef double TLanes __attribute__((vector_size(2 * sizeof(double))));
+
+inline TLanes Lanes(double a, double b) { return TLanes{a, b}; }
+
+// Solves M x = r of two systems by Cholesky decomposition, one per lane; a
+// non-positive pivot is taken as 1. A pivot that is positive only by rounding
+// (at most 1e-12 of its diagonal entry: the column depends on the previous
+// ones) counts as non-positive too; dividing by its root would blow the
+// coefficients up. The two solves run side by side so that the long chains of
+// dependent operations of one overlap with the other's.
+void SolveCholesky(const TSystem (&sys)[2], double (*x)[kCoef]) {
+  const TLanes one = {1, 1};
+  TLanes l[kCoef][kCoef], inv[kCoef];  // inv = 1 / l[i][i]
   for (int i = 0; i < kCoef; ++i) {
-    double s[N];
-    for (int n = 0; n < N; ++n) s[n] = sys[n].m[i][i];
-    for (int k = 0; k < i; ++k)
-      for (int n = 0; n < N; ++n) s[n] -= l[i][k][n] * l[i][k][n];
-    for (int n = 0; n < N; ++n) {
-      l[i][i][n] = s[n] > 1e-12 * sys[n].m[i][i] ? std::sqrt(s[n]) : 1;
-      inv[i][n] = 1 / l[i][i][n];
-    }
+    TLanes s = Lanes(sys[0].m[i][i], sys[1].m[i][i]);
+    for (int k = 0; k < i; ++k) s -= l[i][k] * l[i][k];
+    double pivot[2];
+    for (int n = 0; n < 2; ++n) pivot[n] = s[n] > 1e-12 * sys[n].m[i][i] ? std::sqrt(s[n]) : 1;
+    l[i][i] = Lanes(pivot[0], pivot[1]);
+    inv[i] = one / l[i][i];
     for (int j = i + 1; j < kCoef; ++j) {
-      double t[N];
-      for (int n = 0; n < N; ++n) t[n] = sys[n].m[i][j];
-      for (int k = 0; k < i; ++k)
-        for (int n = 0; n < N; ++n) t[n] -= l[i][k][n] * l[j][k][n];
-      for (int n = 0; n < N; ++n) l[j][i][n] = t[n] * inv[i][n];
+      TLanes t = Lanes(sys[0].m[i][j], sys[1].m[i][j]);
+      for (int k = 0; k < i; ++k) t -= l[i][k] * l[j][k];
+      l[j][i] = t * inv[i];
     }
   }
-  double y[kCoef][N];
-#pragma GCC unroll 8
+  TLanes y[kCoef];
   for (int i = 0; i < kCoef; ++i) {
-    double t[N];
-    for (int n = 0; n < N; ++n) t[n] = sys[n].r[i];
-    for (int k = 0; k < i; ++k)
-      for (int n = 0; n < N; ++n) t[n] -= l[i][k][n] * y[k][n];
-    for (int n = 0; n < N; ++n) y[i][n] = t[n] * inv[i][n];
+    TLanes t = Lanes(sys[0].r[i], sys[1].r[i]);
+    for (int k = 0; k < i; ++k) t -= l[i][k] * y[k];
+    y[i] = t * inv[i];
   }
-#pragma GCC unroll 8
+  TLanes sol[kCoef];
   for (int i = kCoef - 1; i >= 0; --i) {
-    double t[N];
-    for (int n = 0; n < N; ++n) t[n] = y[i][n];
-    for (int k = i + 1; k < kCoef; ++k)
-      for (int n = 0; n < N; ++n) t[n] -= l[k][i][n] * x[n][k];
-    for (int n = 0; n < N; ++n) x[n][i] = t[n] * inv[i][n];
+    TLanes t = y[i];
+    for (int k = i + 1; k < kCoef; ++k) t -= l[k][i] * sol[k];
+    sol[i] = t * inv[i];
   }
+  for (int n = 0; n < 2; ++n)
+    for (int i = 0; i < kCoef; ++i) x[n][i] = sol[i][n];
 }
 
 // Solution of the normal equations over the first `rows` rows of the table.
@@ -129,7 +127,10 @@ void SolveFit(const TFit& fit, int rows, double (*coef)[kCoef]) {
   }
   for (int i = 0; i < kCoef; ++i)
     for (int j = 0; j < i; ++j) sys.m[i][j] = sys.m[j][i];
-  SolveCholesky<1>(&sys, coef);
+  const TSystem both[2] = {sys, sys};  // both lanes solve the same system
+  double solution[2][kCoef];
+  SolveCholesky(both, solution);
+  std::copy(solution[0], solution[0] + kCoef, coef[0]);
 }
 
 // Unit direction of the eigenvector (B, k - A), signed so that the cubic form
@@ -173,18 +174,19 @@ constexpr bool kUsed2[kCoef] = {false, true, true, false, true, true, true};
 // Adds the three equation rows of one vertex (right-hand sides w0, w1, w2) to
 // the upper triangle of the normal equations, skipping the products with the
 // rows' fixed zeros.
-inline void Accumulate(double m[kCoef][kCoef], double r[kCoef], const double r0[kCoef], const double r1[kCoef],
-                       const double r2[kCoef], double w0, double w1, double w2) {
+template <typename T>
+inline void Accumulate(T m[kCoef][kCoef], T r[kCoef], const T r0[kCoef], const T r1[kCoef], const T r2[kCoef], T w0,
+                       T w1, T w2) {
 #pragma GCC unroll 8
   for (int i = 0; i < kCoef; ++i) {
 #pragma GCC unroll 8
     for (int j = i; j < kCoef; ++j) {
-      double t = r0[i] * r0[j];
+      T t = r0[i] * r0[j];
       if (kUsed1[i] && kUsed1[j]) t += r1[i] * r1[j];
       if (kUsed2[i] && kUsed2[j]) t += r2[i] * r2[j];
       m[i][j] += t;
     }
-    double t = r0[i] * w0;
+    T t = r0[i] * w0;
     if (kUsed1[i]) t += r1[i] * w1;
     if (kUsed2[i]) t += r2[i] * w2;
     r[i] += t;
@@ -198,27 +200,60 @@ struct TPointNormal {
   TVec3 pos, normal;
 };
 
-// Adds the equations of the vertices `list[0..n-1]` to the normal equations:
-// the same sums as over the design table while it has not overflowed,
-// accumulated per vertex without storing the rows.
-void AddNormalEquations(const std::vector<TPointNormal>& pn, const TFrame& fr, const int32_t* list, int n,
-                        double m[kCoef][kCoef], double r[kCoef]) {
+// Normal equations of two vertices set up together. `list` holds the vertices
+// whose equations enter the fit (neighbours, then the second ring), `frame` the
+// local frame of the vertex; the results go into `sys[lane]`. The shorter list
+// is padded with its centre vertex, whose rows are all zero (d = 0) and leave
+// the sums unchanged.
+struct TPendingFit {
+  TFrame frame;
+  int32_t vertex;
+  int count;
+  int32_t list[kRows / 3];
+};
+
+void AddNormalEquations2(const std::vector<TPointNormal>& pn, const TPendingFit (&fit)[2], TSystem (&sys)[2]) {
+  const TFrame& f0 = fit[0].frame;
+  const TFrame& f1 = fit[1].frame;
+  const TLanes px = Lanes(f0.p.x, f1.p.x), py = Lanes(f0.p.y, f1.p.y), pz = Lanes(f0.p.z, f1.p.z);
+  const TLanes e1x = Lanes(f0.e1.x, f1.e1.x), e1y = Lanes(f0.e1.y, f1.e1.y), e1z = Lanes(f0.e1.z, f1.e1.z);
+  const TLanes e2x = Lanes(f0.e2.x, f1.e2.x), e2y = Lanes(f0.e2.y, f1.e2.y), e2z = Lanes(f0.e2.z, f1.e2.z);
+  const TLanes nx0 = Lanes(f0.n.x, f1.n.x), ny0 = Lanes(f0.n.y, f1.n.y), nz0 = Lanes(f0.n.z, f1.n.z);
+  const TLanes zero = {0, 0}, one = {1, 1};
+  TLanes m[kCoef][kCoef], r[kCoef];
+  for (int i = 0; i < kCoef; ++i) {
+    r[i] = zero;
+    for (int j = i; j < kCoef; ++j) m[i][j] = zero;
+  }
+  const int n = std::max(fit[0].count, fit[1].count);
   for (int k = 0; k < n; ++k) {
-    const TPointNormal& vn = pn[list[k]];
-    const double dx = double(vn.pos.x) - fr.p.x, dy = double(vn.pos.y) - fr.p.y, dz = double(vn.pos.z) - fr.p.z;
-    const double u = dx * fr.e1.x + dy * fr.e1.y + dz * fr.e1.z;
-    const double v = dx * fr.e2.x + dy * fr.e2.y + dz * fr.e2.z;
-    const double w = dx * fr.n.x + dy * fr.n.y + dz * fr.n.z;
-    const double nx = vn.normal.x, ny = vn.normal.y, nz = vn.normal.z;
-    const double a = nx * fr.e1.x + ny * fr.e1.y + nz * fr.e1.z;
-    const double b = nx * fr.e2.x + ny * fr.e2.y + nz * fr.e2.z;
-    double g = nx * fr.n.x + ny * fr.n.y + nz * fr.n.z;
-    if (a == 0 && b == 0 && g == 0) g = 1;
-    const double row0[kCoef] = {u * u / 2, u * v, v * v / 2, u * u * u, u * u * v, u * v * v, v * v * v};
-    const double row1[kCoef] = {u, v, 0, 3 * u * u, 2 * u * v, v * v, 0};
-    const double row2[kCoef] = {0, u, v, 0, u * u, 2 * u * v, 3 * v * v};
-    const double minus_inv_g = g == 0 ? 0 : -1 / g;
+    const TPointNormal& q0 = pn[k < fit[0].count ? fit[0].list[k] : fit[0].vertex];
+    const TPointNormal& q1 = pn[k < fit[1].count ? fit[1].list[k] : fit[1].vertex];
+    const TLanes dx = Lanes(q0.pos.x, q1.pos.x) - px, dy = Lanes(q0.pos.y, q1.pos.y) - py,
+                 dz = Lanes(q0.pos.z, q1.pos.z) - pz;
+    const TLanes u = dx * e1x + dy * e1y + dz * e1z;
+    const TLanes v = dx * e2x + dy * e2y + dz * e2z;
+    const TLanes w = dx * nx0 + dy * ny0 + dz * nz0;
+    const TLanes nx = Lanes(q0.normal.x, q1.normal.x), ny = Lanes(q0.normal.y, q1.normal.y),
+                 nz = Lanes(q0.normal.z, q1.normal.z);
+    const TLanes a = nx * e1x + ny * e1y + nz * e1z;
+    const TLanes b = nx * e2x + ny * e2y + nz * e2z;
+    TLanes g = nx * nx0 + ny * ny0 + nz * nz0;
+    g = ((a == zero) & (b == zero) & (g == zero)) ? one : g;
+    // -1 / g, or 0 where g is exactly 0 (no division by zero in either lane)
+    const TLanes minus_inv_g = g == zero ? zero : -one / (g == zero ? one : g);
+    const TLanes row0[kCoef] = {u * u / 2, u * v, v * v / 2, u * u * u, u * u * v, u * v * v, v * v * v};
+    const TLanes row1[kCoef] = {u, v, zero, 3 * u * u, 2 * u * v, v * v, zero};
+    const TLanes row2[kCoef] = {zero, u, v, zero, u * u, 2 * u * v, 3 * v * v};
     Accumulate(m, r, row0, row1, row2, w, a * minus_inv_g, b * minus_inv_g);
+  }
+  for (int lane = 0; lane < 2; ++lane) {
+    TSystem& s = sys[lane];
+    s.vertex = fit[lane].vertex;
+    for (int i = 0; i < kCoef; ++i) {
+      s.r[i] = r[i][lane];
+      for (int j = i; j < kCoef; ++j) s.m[i][j] = s.m[j][i] = m[i][j][lane];
+    }
   }
 }
 
@@ -251,11 +286,11 @@ void FinishVertex(TVertex& c, const double coef[kCoef]) {
   c.dir_min = c.dir_min0 = PrincipalDirection(coef, c.kmin, fr);
 }
 
-// Sets up the fit of vertex ci. Usually the normal equations go into `sys`
-// for a later solve and the result is true; when the second ring overflows the
-// row table the fit is solved and finished here and the result is false.
-bool SetUpFit(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int32_t ci, bool use_neighbors,
-              TSystem& sys) {
+// Sets up the fit of vertex ci. Usually the frame and the list of vertices
+// whose equations enter the fit go into `pending` for a later solve and the
+// result is true; when the second ring overflows the row table the fit is
+// solved and finished here and the result is false.
+bool SetUpFit(TFit& fit, TMesh& mesh, int32_t ci, bool use_neighbors, TPendingFit& pending) {
   TVertex& c = mesh.vertices[ci];
   const TFrame fr{c.pos, c.normal, c.e1, c.e2};
   const int ring = use_neighbors ? CollectSecondRing(fit, mesh, c) : 0;
@@ -270,13 +305,21 @@ bool SetUpFit(TFit& fit, TMesh& mesh, const std::vector<TPointNormal>& pn, int32
     FinishVertex(c, coef[0]);
     return false;
   }
-  sys = TSystem{};
-  sys.vertex = ci;
-  AddNormalEquations(pn, fr, c.nb, c.nb_count, sys.m, sys.r);
-  AddNormalEquations(pn, fr, fit.ring, ring, sys.m, sys.r);
-  for (int i = 0; i < kCoef; ++i)
-    for (int j = 0; j < i; ++j) sys.m[i][j] = sys.m[j][i];
+  pending.frame = fr;
+  pending.vertex = ci;
+  pending.count = c.nb_count + ring;
+  std::copy(c.nb, c.nb + c.nb_count, pending.list);
+  std::copy(fit.ring, fit.ring + ring, pending.list + c.nb_count);
   return true;
+}
+
+// Normal equations, solution and results of two pending fits.
+void SolvePair(TMesh& mesh, const std::vector<TPointNormal>& pn, const TPendingFit (&pending)[2], int used) {
+  TSystem sys[2];
+  double coef[2][kCoef];
+  AddNormalEquations2(pn, pending, sys);
+  SolveCholesky(sys, coef);
+  for (int lane = 0; lane < used; ++lane) FinishVertex(mesh.vertices[sys[lane].vertex], coef[lane]);
 }
 
 }  // namespace
@@ -285,22 +328,19 @@ void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   TFit fit;
   std::vector<TPointNormal> pn(mesh.vertex_count);
   for (int32_t i = 0; i < mesh.vertex_count; ++i) pn[i] = TPointNormal{mesh.vertices[i].pos, mesh.vertices[i].normal};
-  TSystem pending[2];  // systems are solved two at a time
-  double coef[2][kCoef];
+  TPendingFit pending[2];  // fits are set up and solved two at a time, one per lane
   int count = 0;
   for (int32_t i = 0; i < mesh.vertex_count; ++i) {
     TVertex& v = mesh.vertices[i];
     SetFrame(v);
-    if (v.nb_count < 3 || !SetUpFit(fit, mesh, pn, i, opt.use_neighbors, pending[count])) continue;
+    if (v.nb_count < 3 || !SetUpFit(fit, mesh, i, opt.use_neighbors, pending[count])) continue;
     if (++count < 2) continue;
-    SolveCholesky<2>(pending, coef);
-    FinishVertex(mesh.vertices[pending[0].vertex], coef[0]);
-    FinishVertex(mesh.vertices[pending[1].vertex], coef[1]);
+    SolvePair(mesh, pn, pending, 2);
     count = 0;
   }
   if (count == 1) {
-    SolveCholesky<1>(pending, coef);
-    FinishVertex(mesh.vertices[pending[0].vertex], coef[0]);
+    pending[1] = pending[0];  // the second lane repeats the first; only the first is stored
+    SolvePair(mesh, pn, pending, 1);
   }
 }
 
