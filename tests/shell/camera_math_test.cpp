@@ -78,6 +78,14 @@ TEST(CameraMath, MarginViewportIsEmptyWhenTheMarginEatsThePanel) {
   EXPECT_EQ(grown.height, 320);
 }
 
+TEST(CameraMath, WindowExtentMakesTheDrawingAreaTheTypedSizeWithinWindowLimits) {
+  EXPECT_EQ(WindowExtentFor(800, 1100, 512), 1388);  // the rest of the window keeps its 588 pixels
+  EXPECT_EQ(WindowExtentFor(300, 700, 512), 488);
+  EXPECT_EQ(WindowExtentFor(-5000, 700, 512), 0);
+  EXPECT_EQ(WindowExtentFor(INT32_MAX, 1100, 512), 16777215);  // no overflow from any typed integer
+  EXPECT_EQ(WindowExtentFor(INT32_MIN, 1100, 512), 0);
+}
+
 TEST(CameraMath, ResetViewAimsAtTheBoxAndTakesTheFirstTime) {
   TMesh m;
   m.box_center = {1, -2, 3};

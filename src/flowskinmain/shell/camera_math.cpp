@@ -18,6 +18,12 @@ TViewportRect MarginViewport(int32_t panel_w, int32_t panel_h, int32_t margin) {
   return r;
 }
 
+int32_t WindowExtentFor(int32_t area, int32_t window, int32_t panel) {
+  constexpr int64_t kMaxExtent = 16777215;
+  const int64_t e = int64_t{area} + window - panel;
+  return static_cast<int32_t>(e < 0 ? 0 : e > kMaxExtent ? kMaxExtent : e);
+}
+
 void ComputeProjection(TView& view, const TCameraControls& c, int32_t vp_w, int32_t vp_h) {
   view.isometric = c.iso;
   view.distance = view.size * c.foc_length / 35.0;

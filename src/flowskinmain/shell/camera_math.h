@@ -34,6 +34,12 @@ struct TViewportRect {
 
 TViewportRect MarginViewport(int32_t panel_w, int32_t panel_h, int32_t margin);
 
+// Main-window extent (width or height) that makes the drawing area `area`
+// pixels: area + window - panel, the other two being the current extents of the
+// window and of the drawing area. Computed in 64 bits from whatever integer was
+// typed and kept within 0 .. 16777215, the largest extent a window can be given.
+int32_t WindowExtentFor(int32_t area, int32_t window, int32_t panel);
+
 // Writes view.isometric, view.distance and the six frustum fields for a
 // viewport of vp_w x vp_h pixels (both > 0). distance = size * foc_length / 35;
 // the volume is k * size wide at the near plane (k = 1 orthographic, 0.05

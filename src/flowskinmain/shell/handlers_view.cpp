@@ -36,7 +36,10 @@ void TForm1::ed_winwKeyDown(QObject*, int& key, TShiftState) {
   if (key != 13) return;
   int32_t w = 0, h = 0;
   if (!ReadIntegerEdit(ed_winw, w) || !ReadIntegerEdit(ed_winh, h)) return;
-  resize(w + width() - GLPanel1Container->width(), h + height() - GLPanel1Container->height());
+  // The edits hold device pixels (as GLPanel1Resize writes them); the window is sized in logical ones.
+  const double dpr = GLPanel1->devicePixelRatio();
+  resize(WindowExtentFor(qRound(w / dpr), width(), GLPanel1Container->width()),
+         WindowExtentFor(qRound(h / dpr), height(), GLPanel1Container->height()));
   RefreshRenderState(true);
   RequestRedraw();
 }
