@@ -17,6 +17,9 @@ TEST(ColourMapGL, RefreshLoadsTheTexelsWithClampAndNearestOnlyWhenAsked) {
   c.long_way = true;
   RefreshRenderState(app, c, true);
   ASSERT_EQ(TakeGLErrors(), "");
+  GLint unpack = 0;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+  EXPECT_EQ(unpack, 4);  // the upload leaves the global default for other uploads
   std::vector<uint8_t> got(256 * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glGetTexImage(GL_TEXTURE_1D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());

@@ -11,7 +11,8 @@ void SetColourMapParameters() {
 
 void BuildColourMap(int32_t min_colour, int32_t max_colour, bool long_way) {
   const TColourMapTexels texels = ColourMapTexels(min_colour, max_colour, long_way);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // One row of 768 bytes: the unpack alignment does not matter, so the global
+  // setting that later image uploads rely on is left alone.
   glTexImage1D(GL_TEXTURE_1D, 0, 3, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
 }
 
