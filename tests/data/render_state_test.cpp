@@ -111,6 +111,17 @@ TEST(RangeFormat, GeneralFormatWithSixDigitsAndThreeDigitExponent) {
   EXPECT_EQ(FormatRangeValue(999999.7), "1E006");  // rounds to 7 digits
   EXPECT_EQ(FormatRangeValue(2.5e123), "2.5E123");
   EXPECT_EQ(FormatRangeValue(1e-300), "1E-300");
+  // Fixed notation from 0.00001 up to six integer digits, judged after rounding;
+  // positive exponents carry no sign.
+  EXPECT_EQ(FormatRangeValue(1e6), "1E006");
+  EXPECT_EQ(FormatRangeValue(-1234567), "-1.23457E006");
+  EXPECT_EQ(FormatRangeValue(999999.4), "999999");
+  EXPECT_EQ(FormatRangeValue(0.0001), "0.0001");
+  EXPECT_EQ(FormatRangeValue(-0.00001), "-0.00001");
+  EXPECT_EQ(FormatRangeValue(0.0000099999996), "0.00001");  // rounds up into fixed notation
+  EXPECT_EQ(FormatRangeValue(0.0000099999), "9.9999E-006");
+  EXPECT_EQ(FormatRangeValue(100), "100");
+  EXPECT_EQ(FormatRangeValue(100000), "100000");
 }
 
 TEST(ColourMap, EndsAreTheMinAndMaxColoursAndTheShortWayPassesGreen) {
