@@ -123,6 +123,15 @@ TEST(FrameRate, CaptionFormat) {
   EXPECT_EQ(FrameRateCaption(512, 512, 319), "512 x 512: 31.3 fps  ");
   EXPECT_EQ(FrameRateCaption(512, 512, 406), "512 x 512: 24.6 fps  ");
   EXPECT_EQ(FrameRateCaption(640, 480, 0), "640 x 480: INF fps  ");
+  // One decimal, ties rounded up: 156.25, 31.25 and 0.25 fps are exact halves.
+  EXPECT_EQ(FrameRateCaption(512, 512, 64), "512 x 512: 156.3 fps  ");
+  EXPECT_EQ(FrameRateCaption(512, 512, 320), "512 x 512: 31.3 fps  ");
+  EXPECT_EQ(FrameRateCaption(512, 512, 40000), "512 x 512: 0.3 fps  ");
+  EXPECT_EQ(FrameRateCaption(512, 512, 1), "512 x 512: 10000.0 fps  ");
+  EXPECT_EQ(FrameRateCaption(512, 512, 3), "512 x 512: 3333.3 fps  ");
+  EXPECT_EQ(FrameRateCaption(512, 512, 7), "512 x 512: 1428.6 fps  ");
+  EXPECT_EQ(FrameRateCaption(512, 512, 200000), "512 x 512: 0.1 fps  ");  // 0.05 rounds up
+  EXPECT_EQ(FrameRateCaption(512, 512, 300000), "512 x 512: 0.0 fps  ");
 }
 
 TEST(FrameRate, CaptionEveryTenthFrameOverTheTicksSinceTheLast) {

@@ -37,7 +37,12 @@ std::string FrameRateCaption(int32_t panel_w, int32_t panel_h, int64_t elapsed_m
   if (elapsed_ms <= 0) {
     std::snprintf(rate, sizeof rate, "INF");
   } else {
-    std::snprintf(rate, sizeof rate, "%.1f", 10.0 / (static_cast<double>(elapsed_ms) / 1000.0));
+    // 10 frames over elapsed_ms milliseconds, in tenths of a frame per second,
+    // rounded exactly with ties upward as decimal formatting does (64 ms gives
+    // 156.25, shown 156.3). At most 10000.0: never more than 5 integer digits.
+    const int64_t tenths = (200000 + elapsed_ms) / (2 * elapsed_ms);
+    std::snprintf(rate, sizeof rate, "%lld.%lld", static_cast<long long>(tenths / 10),
+                  static_cast<long long>(tenths % 10));
   }
   return std::to_string(panel_w) + " x " + std::to_string(panel_h) + ": " + rate + " fps  ";
 }

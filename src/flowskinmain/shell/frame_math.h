@@ -33,7 +33,8 @@ struct TFramePlan {
 TFramePlan PlanFrame(const TFrameState& frame, bool cbshtexture);
 
 // Caption of lab_fps after ten frames that took `elapsed_ms` milliseconds:
-// "<w> x <h>: <rate> fps  " with the rate in fixed notation, one decimal.
+// "<w> x <h>: <rate> fps  " with the rate in fixed notation, one decimal
+// (exact halves rounded up).
 // Ten frames within one tick give an infinite rate, shown as "INF".
 std::string FrameRateCaption(int32_t panel_w, int32_t panel_h, int64_t elapsed_ms);
 
