@@ -2,6 +2,7 @@
 // positions, and which writes raise events.
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QTest>
 #include <memory>
 
@@ -98,6 +99,22 @@ TEST(Edit, ProgramWriteClearsTheFlagAndKeysReportVirtualCodes) {
   QTest::keyClick(&edit, Qt::Key_Enter);
   EXPECT_EQ(down, (std::vector<int>{'A', '1', 13, 13}));
   EXPECT_EQ(up, down);
+}
+
+TEST(Edit, SpecialKeysHaveTheirOwnCodesAndKeysWithoutOneStillType) {
+  TEdit edit("e");
+  std::vector<int> down;
+  edit.OnKeyDown = [&](QObject*, int& k, TShiftState) { down.push_back(k); };
+  for (Qt::Key k : {Qt::Key_F1, Qt::Key_F12, Qt::Key_Shift, Qt::Key_Control, Qt::Key_Home, Qt::Key_End,
+                    Qt::Key_PageUp, Qt::Key_Escape, Qt::Key_Launch0})
+    QTest::keyClick(&edit, k);
+  // No function key reads as a digit, Shift is not Space, Home is not Shift.
+  EXPECT_EQ(down, (std::vector<int>{112, 123, 16, 17, 36, 35, 33, 27, 255}));
+  // A key event without a key code (composed input) is no swallowed key: its text goes in.
+  QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("\u00e9"));
+  QCoreApplication::sendEvent(&edit, &press);
+  EXPECT_EQ(down.back(), 255);
+  EXPECT_EQ(edit.Text(), QString::fromUtf8("\u00e9"));
 }
 
 TEST(Edit, HandlerCanSwallowAKey) {

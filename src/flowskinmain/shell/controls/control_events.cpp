@@ -4,7 +4,8 @@
 #include <QMouseEvent>
 
 int VirtualKeyOf(const QKeyEvent* e) {
-  switch (e->key()) {
+  const int k = e->key();
+  switch (k) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
       return 13;
@@ -13,7 +14,27 @@ int VirtualKeyOf(const QKeyEvent* e) {
     case Qt::Key_Backspace:
       return 8;
     case Qt::Key_Tab:
+    case Qt::Key_Backtab:
       return 9;
+    case Qt::Key_Shift:
+      return 16;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+      return 18;
+    case Qt::Key_Pause:
+      return 19;
+    case Qt::Key_CapsLock:
+      return 20;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
     case Qt::Key_Left:
       return 37;
     case Qt::Key_Up:
@@ -22,8 +43,15 @@ int VirtualKeyOf(const QKeyEvent* e) {
       return 39;
     case Qt::Key_Down:
       return 40;
+    case Qt::Key_Insert:
+      return 45;
     case Qt::Key_Delete:
       return 46;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      return 187;
+    case Qt::Key_Comma:
+      return 188;
     case Qt::Key_Minus:
       return 189;
     case Qt::Key_Period:
@@ -31,9 +59,12 @@ int VirtualKeyOf(const QKeyEvent* e) {
     default:
       break;
   }
-  const int k = e->key();
+  if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 112 + (k - Qt::Key_F1);
   if ((k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z') || k == ' ') return k;
-  return k & 0xFFFF;
+  // Other characters keep their code; keys without a code of their own (other
+  // function keys, or none at all) get 255, never 0, which would mean "swallowed".
+  if (k > 0 && k < Qt::Key_Escape) return k & 0xFFFF ? k & 0xFFFF : 255;
+  return 255;
 }
 
 static TShiftState ModifiersToShift(Qt::KeyboardModifiers m) {
