@@ -10,9 +10,11 @@ TFpGuard::TFpGuard() {
   std::feholdexcept(&saved_);
 }
 
+// Restores the saved control modes, then clears every pending flag, those raised
+// by the drawing and any left from before.
 TFpGuard::~TFpGuard() {
-  std::feclearexcept(FE_ALL_EXCEPT);
   std::fesetenv(&saved_);
+  std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 namespace {

@@ -73,7 +73,8 @@ class TGLPanel : public QWindow {
 };
 
 // Runs a scope with all floating-point exceptions masked: saves the environment,
-// masks everything, and on exit clears the pending flags and restores it.
+// masks everything, and on exit restores the saved control modes and clears
+// every pending flag.
 class TFpGuard {
  public:
   TFpGuard();

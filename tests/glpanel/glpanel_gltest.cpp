@@ -140,6 +140,36 @@ TEST(GLPanel, DrawingRunsWithExceptionsMaskedAndFlagsCleared) {
   EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO));  // no flag leaks out
 }
 
+TEST(GLPanel, GuardMasksEveryExceptionRestoresTheTrapsAndClearsAllFlags) {
+  TGLPanel panel;
+  panel.OnResize = [](TGLPanel*) {};
+  int raised = 0;
+  volatile double zero = 0, big = 1e308, tiny = 1e-308, three = 3;
+  panel.OnRedraw = [&](TGLPanel*) {
+    volatile double r = 1.0 / zero;  // division by zero
+    r = zero / zero;                 // invalid
+    r = big * big;                   // overflow (and inexact)
+    r = tiny / big;                  // underflow
+    r = 1.0 / three;                 // inexact
+    (void)r;
+    raised = std::fetestexcept(FE_ALL_EXCEPT);
+  };
+  panel.resize(16, 16);
+  panel.show();
+  ASSERT_TRUE(WaitFor([&] { return panel.ContextReady(); }));
+  std::feclearexcept(FE_ALL_EXCEPT);
+  std::feraiseexcept(FE_INEXACT);  // a flag pending before the drawing
+  const int traps = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW | FE_UNDERFLOW;
+  feenableexcept(traps);
+  panel.Redraw();
+  const int traps_after = fegetexcept();
+  const int flags_after = std::fetestexcept(FE_ALL_EXCEPT);
+  fedisableexcept(FE_ALL_EXCEPT);
+  EXPECT_EQ(raised, FE_ALL_EXCEPT);  // all five raised inside, none trapped
+  EXPECT_EQ(traps_after, traps);     // the caller's traps are back
+  EXPECT_EQ(flags_after, 0);         // no pending flag is left, the earlier one included
+}
+
 TEST(GLPanel, MouseEventsCarryButtonModifiersAndPosition) {
   TGLPanel panel;
   panel.resize(50, 40);
