@@ -176,7 +176,7 @@ void SynthesizeVelocity(TMesh& mesh, TFlowSourceTable& table, const TFlowParams&
   SetUpPass(mesh, table, params, pass);
   const int32_t count = std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
   TVertex* vertices = mesh.vertices.data();
-  TSourceBlock block;
+  TSourceBlock block{};  // sums stay zero (and are unused) without source flow
   TVecD velo[kSourceBlock];
   for (int32_t first = 0; first < count; first += kSourceBlock) {
     const int n = std::min<int32_t>(kSourceBlock, count - first);
