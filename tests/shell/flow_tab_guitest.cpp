@@ -382,3 +382,32 @@ TEST_F(FlowTabTest, CommandsShowTheSelectionBeforeEachFrameRequest) {
   EXPECT_FALSE(Source(*form, 1).paint);
   form->diag.on_redraw_request = nullptr;
 }
+
+// The copy's sideways step follows the matrices of the last frame: with the
+// view turned by 90 degrees about y (looking along x) a copy of the y-parallel
+// line moves along z, and seen from above (looking along -y, turned about x) a
+// copy of a z-parallel line moves along x.
+TEST_F(FlowTabTest, CopyMovesAlongTheAxisThatShowsBestInTheCurrentView) {
+  const TMesh& m = form->state.mesh;
+  const double step = 0.05 * m.box_size;
+  form->state.view.rot_y = 90;
+  form->RequestRedraw();
+  form->but_add_flow->Click();
+  form->but_add_flow->Click();
+  const TFlowSource& a = Source(*form, 1);
+  const TFlowSource& b = Source(*form, 2);
+  EXPECT_NEAR(b.p0.z - a.p0.z, step, 1e-5);
+  EXPECT_NEAR(b.p1.z - a.p1.z, step, 1e-5);
+  EXPECT_EQ(b.p0.x, a.p0.x);
+  EXPECT_EQ(b.p0.y, a.p0.y);
+
+  form->state.sources.flow_sources[2].p1 = {b.p0.x, b.p0.y, b.p0.z + 1};  // now along z
+  form->state.view.rot_y = 0;
+  form->state.view.rot_x = 89.99;
+  form->RequestRedraw();
+  form->but_add_flow->Click();
+  const TFlowSource& c = Source(*form, 3);
+  EXPECT_NEAR(c.p0.x - b.p0.x, step, 1e-5);
+  EXPECT_EQ(c.p0.y, b.p0.y);
+  EXPECT_EQ(c.p0.z, b.p0.z);
+}
