@@ -1,8 +1,8 @@
 // Times SynthesizeVelocity on a point cloud of 1,000,000 vertices on the unit
 // sphere (analytic normals and tangent frames) with 10 line sources, the case
 // of a source being dragged over a large mesh: the synthesis then runs once per
-// mouse move. Prints the best and the median of the repetitions, and which
-// path the source sums took on this processor.
+// mouse move. Prints the best and the median of the repetitions (wall and
+// processor time), and which path the source sums took on this processor.
 //
 // Usage: flow_synth_bench [vertex_count] [repetitions] [line_sources]
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <numbers>
 #include <vector>
 
@@ -59,6 +60,13 @@ void AddLineSources(TFlowSourceTable& table, int count) {
   table.selected_source = count > 0 ? 1 : 0;
 }
 
+// Processor time of this thread, milliseconds.
+double CpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec * 1e-6;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,19 +83,25 @@ int main(int argc, char** argv) {
   params.angle = 45;
   params.view_size = 3;
 
-  std::vector<double> ms;
+  std::vector<double> ms, cpu_ms;
   SynthesizeVelocity(mesh, table, params);  // warm-up: pages touched once
   for (int r = 0; r < reps; ++r) {
+    const double c0 = CpuMs();
     const auto t0 = std::chrono::steady_clock::now();
     SynthesizeVelocity(mesh, table, params);
     const auto t1 = std::chrono::steady_clock::now();
+    cpu_ms.push_back(CpuMs() - c0);
     ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
   }
   std::sort(ms.begin(), ms.end());
+  std::sort(cpu_ms.begin(), cpu_ms.end());
   double check = 0;
   for (int32_t i = 0; i < n; i += 997) check += mesh.vertices[i].speed;
   std::printf("SynthesizeVelocity: %d vertices, %d line sources, %d runs: best %.2f ms, median %.2f ms (check %.6g)\n",
               n, sources, reps, ms.front(), ms[ms.size() / 2], check);
-  std::printf("source sums: %s\n", SourceKernelIsVectorised() ? "four lanes (AVX2, FMA)" : "lane by lane (no AVX2/FMA)");
+  std::printf("processor time (the machine may be shared): best %.2f ms, median %.2f ms\n", cpu_ms.front(),
+              cpu_ms[cpu_ms.size() / 2]);
+  std::printf("source sums: %s\n",
+              SourceKernelIsVectorised() ? "four lanes (AVX2, FMA)" : "lane by lane (no AVX2/FMA)");
   return 0;
 }

@@ -99,11 +99,11 @@ TEST(SourceFlowKernel, VertexOnASourceGivesOnlyTheAxialPartOrNothing) {
       }
     };
     TSourceBlock b{};
-    SetLane(b, 0, 1, 2, 3);     // on p0
-    SetLane(b, 1, 1, 2.5, 3);   // on the y line, 0.5 above p0
-    SetLane(b, 2, 1, 2, 5);     // 2 away from p0 along z
-    SetLane(b, 3, 1, -7, 3);    // on the y line, below p0
-    SetLane(b, 5, 1.5, 2, 3);   // 0.5 away along x
+    SetLane(b, 0, 1, 2, 3);                                // on p0
+    SetLane(b, 1, 1, 2.5, 3);                              // on the y line, 0.5 above p0
+    SetLane(b, 2, 1, 2, 5);                                // 2 away from p0 along z
+    SetLane(b, 3, 1, -7, 3);                               // on the y line, below p0
+    SetLane(b, 5, 1.5, 2, 3);                              // 0.5 away along x
     run(Term({1, 2, 3}, {0, 1, 0}, 4, 0.5, 3, false), b);  // point source: only `radial` counts
     ExpectLane(b, 0, 0, 0, 0, 0);
     ExpectLane(b, 2, 0, 0, 4 * 2 / (0.001 + 4), 1e-12);
