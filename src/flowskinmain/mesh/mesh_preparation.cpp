@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <vector>
 
@@ -50,9 +51,20 @@ inline void AddScaled(TVec3& acc, const TVec3& v, double s) {
 
 void BuildAdjacency(TMesh& mesh) {
   TVertex* vs = mesh.vertices.data();
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) vs[i].nb_count = vs[i].vface_count = 0;
+  // A vertex's lists are emptied when the first face reaches it (its record
+  // is being written then anyway); vertices in no face are emptied at the end.
+  // This spares a separate sweep over the large records.
+  std::vector<uint8_t> reached(mesh.vertex_count, 0);
+  auto reach = [&](int32_t i) {
+    if (reached[i]) return;
+    reached[i] = 1;
+    vs[i].nb_count = vs[i].vface_count = 0;
+  };
   for (int32_t f = 0; f < mesh.face_count; ++f) {
     const int32_t p = mesh.faces[f].v[0], q = mesh.faces[f].v[1], r = mesh.faces[f].v[2];
+    reach(p);
+    reach(q);
+    reach(r);
     AddNeighbour(vs[p], q);
     AddNeighbour(vs[q], p);
     AddNeighbour(vs[p], r);
@@ -63,6 +75,8 @@ void BuildAdjacency(TMesh& mesh) {
     AddFace(vs[q], f);
     AddFace(vs[r], f);
   }
+  for (int32_t i = 0; i < mesh.vertex_count; ++i)
+    if (!reached[i]) vs[i].nb_count = vs[i].vface_count = 0;
 }
 
 void ComputeNormals(TMesh& mesh) {
