@@ -207,6 +207,15 @@ TEST(OverlayPass, BlendsOverTheSameSurfaceInTheDeeperProjectionAndRestoresIt) {
   GLdouble before[16], after[16];
   glGetDoublev(GL_PROJECTION_MATRIX, before);
   BeginOverlayProjection(s.app.view);
+  GLdouble overlay[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, overlay);
+  {  // the frame's frustum with the far plane moved out to 1.01 frustum_far (the GL keeps floats)
+    const double n = s.app.view.frustum_near, far_plane = 1.01 * s.app.view.frustum_far;
+    EXPECT_DOUBLE_EQ(overlay[0], before[0]);
+    EXPECT_NEAR(overlay[10], -(far_plane + n) / (far_plane - n), 1e-6);
+    EXPECT_NEAR(overlay[14], -2 * far_plane * n / (far_plane - n), 1e-6);
+    EXPECT_GT(std::fabs(overlay[10] - before[10]), 1e-4);
+  }
   TSurfaceControls blue = s.c.surface;
   blue.diffuse = MakeColor(0, 0, 255);
   blue.alpha_shade = 60;

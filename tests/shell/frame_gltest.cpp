@@ -260,3 +260,81 @@ TEST(Camera, StoredMatricesProjectTheCentreToTheViewportCentreAndUpAxisZPointsUp
   EXPECT_EQ(s.app.matrices.viewport_rect[2], kSize);
   EXPECT_FLOAT_EQ(s.app.matrices.light_position[3], 0);
 }
+
+TEST(Camera, GLInitSetsTheOneTimeStateAndMarksTheSceneDirty) {
+  TGLTestContext ctx(64, 48);
+  TFrameState f;
+  f.lighting_on = false;  // no frame has sampled "Lighting" yet: lighting is left off
+  InitGLState(f, 64, 48);
+  EXPECT_TRUE(f.gl_ready);
+  EXPECT_TRUE(f.scene_dirty);
+  EXPECT_EQ(TakeGLErrors(), "");
+  GLint vp[4], i = 0;
+  glGetIntegerv(GL_VIEWPORT, vp);
+  EXPECT_EQ(vp[2], 64);
+  EXPECT_EQ(vp[3], 48);
+  GLdouble p[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, p);  // glFrustum(-0.5, 0.5, -0.5, 0.5, 1, 100)
+  EXPECT_DOUBLE_EQ(p[0], 2.0);
+  EXPECT_DOUBLE_EQ(p[5], 2.0);
+  EXPECT_NEAR(p[10], -101.0 / 99, 1e-6);
+  EXPECT_NEAR(p[14], -200.0 / 99, 1e-6);
+  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+  EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+  glGetIntegerv(GL_DEPTH_FUNC, &i);
+  EXPECT_EQ(i, GL_LEQUAL);
+  glGetIntegerv(GL_CULL_FACE_MODE, &i);
+  EXPECT_EQ(i, GL_BACK);
+  glGetIntegerv(GL_COLOR_MATERIAL_FACE, &i);
+  EXPECT_EQ(i, GL_FRONT_AND_BACK);
+  glGetIntegerv(GL_COLOR_MATERIAL_PARAMETER, &i);
+  EXPECT_EQ(i, GL_AMBIENT_AND_DIFFUSE);
+  glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, &i);
+  EXPECT_EQ(i, GL_FASTEST);
+  glGetIntegerv(GL_MATRIX_MODE, &i);
+  EXPECT_EQ(i, GL_MODELVIEW);
+  for (GLenum name : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) {
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &i);
+    EXPECT_EQ(i, GL_REPEAT);
+  }
+  for (GLenum name : {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER}) {
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &i);
+    EXPECT_EQ(i, GL_LINEAR);
+  }
+  f.lighting_on = true;
+  InitGLState(f, 64, 48);
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+}
+
+TEST(Camera, IsometricLoadsTheOrthographicBoxAndUpAxisXPointsDown) {
+  TGLTestContext ctx(kSize, kSize);
+  TAppState app;
+  app.mesh = frame_meshes::Sphere(1, 16, 8);
+  ResetView(app.mesh, app.view);
+  TCameraControls c;
+  c.iso = true;
+  c.up_axis = UpAxis::X;
+  ASSERT_TRUE(SetupCamera(app.view, app.matrices, c, kSize, kSize));
+  ASSERT_EQ(TakeGLErrors(), "");
+  const TView& v = app.view;
+  EXPECT_NEAR(v.frustum_near, 0.01 * v.distance, 1e-12);
+  const double* pr = app.matrices.projection_matrix;  // glOrtho over size x size (the GL keeps floats)
+  EXPECT_NEAR(pr[0], 2 / v.size, 1e-6);
+  EXPECT_NEAR(pr[5], 2 / v.size, 1e-6);
+  EXPECT_NEAR(pr[10], -2 / (v.frustum_far - v.frustum_near), 1e-6);
+  EXPECT_DOUBLE_EQ(pr[15], 1.0);
+  // The light was placed while the model-view was the identity: GL holds it in eye space as given.
+  GLfloat lp[4];
+  glGetLightfv(GL_LIGHT0, GL_POSITION, lp);
+  for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(lp[k], app.matrices.light_position[k]);
+  // Up axis X: model +X maps to screen down, +Y to screen right (eye x, y of the model-view).
+  const double* mv = app.matrices.modelview_matrix;
+  EXPECT_NEAR(mv[0], 0, 1e-6);   // eye x of model +X
+  EXPECT_NEAR(mv[1], -1, 1e-6);  // eye y of model +X
+  EXPECT_NEAR(mv[4], 1, 1e-6);   // eye x of model +Y
+  EXPECT_NEAR(mv[5], 0, 1e-6);
+  EXPECT_NEAR(mv[14], -v.distance, 1e-5);
+}
