@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QToolButton>
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -512,4 +513,54 @@ TEST(ControlTableStart, FirstPaintRunsInitThenResizeThenAFrame) {
   EXPECT_EQ(*(init + 2), "GLPanel1Redraw");
   // Nothing was drawn before the context existed.
   EXPECT_EQ(std::find(calls.begin(), init, "GLPanel1Redraw"), init);
+}
+
+// Each of the ten colour-pick swatches: any button opens the dialog at the
+// swatch's colour; a confirmed colour is taken and one frame is requested.
+TEST_F(ControlTableTest, EachPickSwatchTakesAConfirmedColourWithAnyButton) {
+  const char* swatches[] = {"sh_datamin",  "sh_datamax",      "sh_flow_paint_col", "sh_ambient",       "sh_light",
+                            "sh_diffuse", "sh_specular", "sh_mesh_diffuse",   "sh_mesh_specular", "sh_background"};
+  const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
+  int n = 0;
+  for (const char* name : swatches) {
+    SCOPED_TRACE(name);
+    auto* sw = form->findChild<TColorSwatch*>(name);
+    ASSERT_NE(sw, nullptr);
+    const int32_t before = sw->Color();
+    const int32_t chosen = MakeColor(10 + n, 20, 30);
+    dialogs.color_answers.push_back(chosen);
+    const int64_t requests = form->diag.redraw_requests;
+    QTest::mouseClick(sw, buttons[n % 3]);
+    ASSERT_EQ(dialogs.Count("color"), n + 1);
+    EXPECT_EQ(dialogs.colors_shown.back(), before);
+    EXPECT_EQ(sw->Color(), chosen);
+    EXPECT_EQ(form->ColorDialog1, chosen);
+    EXPECT_EQ(form->diag.redraw_requests, requests + 1);
+    ++n;
+  }
+}
+
+// "Left/right" is a horizontal pair: its right arrow adds 5, its left arrow
+// takes 5, and each step reaches the light handler through the edit.
+TEST_F(ControlTableTest, HorizontalLightUpDownStepsByFiveWithItsArrows) {
+  QToolButton *left = nullptr, *right = nullptr;
+  for (QToolButton* b : form->ud_lr_light->findChildren<QToolButton*>()) {
+    if (b->arrowType() == Qt::LeftArrow) left = b;
+    if (b->arrowType() == Qt::RightArrow) right = b;
+  }
+  ASSERT_TRUE(left && right);
+  std::vector<std::string> handlers;
+  form->diag.on_event = [&](const char* h, QObject* s) {
+    if (s == form->ed_llight_lr) handlers.push_back(h);
+  };
+  right->click();
+  EXPECT_EQ(form->ud_lr_light->Position(), 15);
+  EXPECT_EQ(form->ed_llight_lr->Text(), "15");
+  left->click();
+  left->click();
+  EXPECT_EQ(form->ud_lr_light->Position(), 5);
+  form->diag.on_event = nullptr;
+  EXPECT_EQ(handlers, (std::vector<std::string>(3, "ed_llight_lrChange")));
+  for (int i = 0; i < 30; ++i) left->click();  // clamped at -90, no wrap
+  EXPECT_EQ(form->ud_lr_light->Position(), -90);
 }
