@@ -268,3 +268,42 @@ TEST(ShadedPass, ShininessBeyondWhatTheGLAcceptsKeepsThePreviousOneWithoutAnErro
   glGetMaterialfv(GL_FRONT, GL_SHININESS, &shine);
   EXPECT_EQ(shine, 100);
 }
+
+TEST(DataPass, AlphaModulationPerVertexWhenSmoothInvertedWithInverseAndOneAlphaWhenFlat) {
+  PassScene s(frame_meshes::Square(1, 8));
+  ComputeDataRanges(s.app.mesh, true);
+  TRenderStateControls rc;
+  rc.radios.px = true;  // norm_value runs from 0 at the left edge to 1 at the right
+  RefreshRenderState(s.app, rc, true);
+  const TColourMapTexels t = ColourMapTexels(rc.datamin, rc.datamax, rc.long_way);
+  const double half = kSize / 2.0 * 2 / s.app.mesh.box_size;
+  const int left = static_cast<int>(256 - half + 2), right = static_cast<int>(256 + half - 2);
+  // Over black with blending, a pixel is the map colour times its opacity: blue
+  // of the aqua end at the left, red of the light-red end at the right.
+  auto draw = [&](bool smooth, bool inverse, double& left_opacity, double& right_opacity) {
+    s.Begin();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    TSurfaceControls c = s.c.surface;
+    c.alpha_mod = true;
+    c.alpha_mod_inverse = inverse;
+    c.smooth = smooth;
+    DrawDataSurface(s.app.mesh, c, TSurfaceFrame(), false, 0.5);
+    glDisable(GL_BLEND);
+    ASSERT_EQ(TakeGLErrors(), "");
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_1D));
+    const std::vector<uint8_t> px = s.ctx.ReadRGB();
+    left_opacity = s.At(px, left, 256).b / static_cast<double>(t[2]);
+    right_opacity = s.At(px, right, 256).r / static_cast<double>(t[3 * 255]);
+  };
+  double l = 0, r = 0;
+  draw(true, false, l, r);
+  EXPECT_NEAR(l, 1.0, 0.02);
+  EXPECT_NEAR(r, 0.5, 0.02);
+  draw(true, true, l, r);
+  EXPECT_NEAR(l, 0.5, 0.02);
+  EXPECT_NEAR(r, 1.0, 0.02);
+  draw(false, false, l, r);  // flat: no per-vertex opacity, the pass alpha everywhere
+  EXPECT_NEAR(l, 0.5, 0.02);
+  EXPECT_NEAR(r, 0.5, 0.02);
+}
