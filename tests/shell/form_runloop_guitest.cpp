@@ -26,8 +26,17 @@ TEST_F(FormTest, ARequestDuringRunRestartsTheFrameCount) {
 }
 
 TEST_F(FormTest, ClosingTheWindowEndsTheRunLoop) {
-  QTimer::singleShot(200, form.get(), [&] { form->close(); });
+  int64_t frames_at_close = -1, requests_at_close = -1;
+  QTimer::singleShot(200, form.get(), [&] {
+    form->close();
+    frames_at_close = form->diag.frames_drawn;
+    requests_at_close = form->diag.redraw_requests;
+  });
   form->sb_animate->click();
   EXPECT_FALSE(form->sb_animate->Down());
   EXPECT_FALSE(form->isVisible());
+  // The loop ended at its next test: no frame was drawn or requested after the close.
+  ASSERT_GT(frames_at_close, 0);
+  EXPECT_EQ(form->diag.frames_drawn, frames_at_close);
+  EXPECT_EQ(form->diag.redraw_requests, requests_at_close);
 }
