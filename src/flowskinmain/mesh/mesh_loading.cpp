@@ -14,19 +14,9 @@
 
 namespace {
 
-// Fields the loader does not write keep the previous mesh's values in slots
-// that survive (the vertex array is resized, not rebuilt); the user's data
-// ranges are kept too.
+// The user's data ranges survive a load. (The vertex fields that survive are
+// taken over by the reader, see ReadPlyData.)
 void CarryOver(const TMesh& previous, TMesh& mesh) {
-  const size_t n = std::min(previous.vertices.size(), static_cast<size_t>(mesh.vertex_count));
-  for (size_t i = 0; i < n; ++i) {
-    const TVertex& old = previous.vertices[i];
-    TVertex& v = mesh.vertices[i];
-    v.aux = old.aux;
-    v.aux_base = old.aux_base;
-    v.align_mark = old.align_mark;
-    if (!mesh.has_user_velo) v.user_velo = old.user_velo;
-  }
   std::copy(std::begin(previous.data_range), std::end(previous.data_range), std::begin(mesh.data_range));
 }
 
@@ -83,7 +73,7 @@ bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mes
   }
   try {
     TMesh fresh;
-    if (!ReadPlyData(text, header, opt.swap, fresh, error)) return false;
+    if (!ReadPlyData(text, header, opt.swap, fresh, error, &mesh)) return false;
     if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
     mesh = std::move(fresh);
     return true;

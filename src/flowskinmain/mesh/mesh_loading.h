@@ -47,9 +47,11 @@ bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mes
                       TLoadReport* report = nullptr);
 
 // The preparation steps of a load on a mesh that has just been read, in their
-// order (adjacency ... data ranges). `previous` supplies the carried-over
-// vertex fields and data ranges. Fails only when the subdivision would need
-// more memory than the machine can give.
+// order (adjacency ... data ranges). `previous` (the mesh the load replaces)
+// supplies the data ranges that are kept and the first-load condition; the
+// carried-over vertex fields are taken by the reader (ReadPlyData with the
+// previous mesh). Fails only when the subdivision would need more memory than
+// the machine can give.
 bool PrepareLoadedMesh(TMesh& mesh, const TMesh& previous, const TLoadOptions& opt, std::string& error,
                        TLoadReport* report = nullptr);
 

@@ -151,16 +151,30 @@ class TBodyReader {
   std::string& error_;
 };
 
+// The fields a load carries over from the previous mesh's record in the same
+// slot: aux, aux_base, align_mark, and user_velo when the file has none.
+void CarryFields(const TVertex& old, bool has_user_velo, TVertex& v) {
+  v.aux = old.aux;
+  v.aux_base = old.aux_base;
+  v.align_mark = old.align_mark;
+  if (!has_user_velo) v.user_velo = old.user_velo;
+}
+
 // Fills vertices 0..vertex_count-1. Slots the array already has keep their
 // other fields; new slots are appended zeroed one at a time as they are read
-// (the record is still in cache when its values are stored).
-bool ReadVertices(TBodyReader& in, const TPlyHeader& h, TMesh& mesh) {
+// (the record is still in cache when its values are stored), with the carried
+// fields of `previous` when it has that slot.
+bool ReadVertices(TBodyReader& in, const TPlyHeader& h, const TMesh* previous, TMesh& mesh) {
   double skip = 0;
   const size_t kept = std::min(mesh.vertices.size(), static_cast<size_t>(h.vertex_count));
+  const size_t carried = previous ? previous->vertices.size() : 0;
   mesh.vertices.resize(kept);
   mesh.vertices.reserve(h.vertex_count);
   for (int64_t i = 0; i < h.vertex_count; ++i) {
-    if (static_cast<size_t>(i) == mesh.vertices.size()) mesh.vertices.emplace_back();
+    if (static_cast<size_t>(i) == mesh.vertices.size()) {
+      mesh.vertices.emplace_back();
+      if (static_cast<size_t>(i) < carried) CarryFields(previous->vertices[i], h.has_user_velo, mesh.vertices[i]);
+    }
     TVertex& v = mesh.vertices[i];
     if (!in.Vec(v.pos)) return false;
     if (h.has_user_velo && !in.Vec(v.user_velo)) return false;
@@ -205,12 +219,13 @@ bool ReadTimeSteps(TBodyReader& in, const TPlyHeader& h, TMesh& mesh) {
 
 }  // namespace
 
-bool ReadPlyData(std::string_view text, const TPlyHeader& h, bool swap, TMesh& mesh, std::string& error) {
+bool ReadPlyData(std::string_view text, const TPlyHeader& h, bool swap, TMesh& mesh, std::string& error,
+                 const TMesh* previous) {
   TBodyReader in(text, h.body_offset, error);
   mesh.has_user_velo = h.has_user_velo;
   mesh.has_tex0 = h.has_tex0;
   mesh.vertex_count = static_cast<int32_t>(h.vertex_count);
-  const bool ok = ReadVertices(in, h, mesh) && ReadFaces(in, h, swap, mesh.faces);
+  const bool ok = ReadVertices(in, h, previous, mesh) && ReadFaces(in, h, swap, mesh.faces);
   // Also after a failure the counts match the arrays and every index read is valid.
   if (mesh.vertices.size() < static_cast<size_t>(h.vertex_count)) mesh.vertices.resize(h.vertex_count);
   mesh.face_count = static_cast<int32_t>(mesh.faces.size());

@@ -43,7 +43,12 @@ bool ReadPlyHeader(std::string_view text, TPlyHeader& header, std::string& error
 // Fails on a malformed number, a value that is not finite or does not fit in
 // single precision, an index outside 0..vertex_count-1, a face with fewer than
 // three vertices, and a body that ends before all declared numbers.
-bool ReadPlyData(std::string_view text, const TPlyHeader& header, bool swap, TMesh& mesh, std::string& error);
+// Vertex slots that `mesh` does not have yet are appended zeroed; when
+// `previous` (the mesh this load replaces) has the slot, the new record takes
+// its aux, aux_base, align_mark, and user_velo when the file has no
+// velocities, as a resized vertex array would keep them.
+bool ReadPlyData(std::string_view text, const TPlyHeader& header, bool swap, TMesh& mesh, std::string& error,
+                 const TMesh* previous = nullptr);
 
 // Reads a whole file into `text` in one go; "File not found" when it does not
 // exist, another message when it cannot be read.
