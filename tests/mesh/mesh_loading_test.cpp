@@ -57,14 +57,34 @@ TEST(LoadMesh, SphereIsPreparedCompletely) {
 TEST(LoadMesh, SecondLoadKeepsDataRangesAndCarriesAuxIntoSurvivingSlots) {
   TMesh m = Loaded(fixtures::Octahedron());
   m.data_range[kChanX] = TRange{-100, 100};
-  for (TVertex& v : m.vertices) v.aux = v.aux_base = 4;
+  for (TVertex& v : m.vertices) {
+    v.aux = v.aux_base = 4;
+    v.align_mark = 2;
+    v.user_velo = TVec3{7, 8, 9};
+  }
   std::string error;
   ASSERT_TRUE(LoadMeshFromText(FormatPly(fixtures::Sphere(3, 1)), TLoadOptions{}, m, error)) << error;
   EXPECT_EQ(m.vertex_count, 18);
   EXPECT_DOUBLE_EQ(m.data_range[kChanX].min, -100);
   EXPECT_DOUBLE_EQ(m.auto_range[kChanX].min, -3);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(m.vertices[i].aux_base, 4);
-  for (int i = 6; i < 18; ++i) EXPECT_EQ(m.vertices[i].aux, 0);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(m.vertices[i].aux_base, 4);
+    EXPECT_EQ(m.vertices[i].align_mark, 2);
+    EXPECT_EQ(m.vertices[i].user_velo.y, 8);  // the file has no velocities
+  }
+  for (int i = 6; i < 18; ++i) {
+    EXPECT_EQ(m.vertices[i].aux, 0);
+    EXPECT_EQ(m.vertices[i].user_velo.x, 0);
+  }
+  // A file with velocities replaces them in the surviving slots too.
+  TMesh with_velo = fixtures::Octahedron();
+  with_velo.has_user_velo = true;
+  for (TVertex& v : with_velo.vertices) v.user_velo = TVec3{0, 0, -1};
+  ASSERT_TRUE(LoadMeshFromText(FormatPly(with_velo), TLoadOptions{}, m, error)) << error;
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(m.vertices[i].user_velo.z, -1);
+    EXPECT_EQ(m.vertices[i].aux_base, 4);
+  }
 }
 
 TEST(LoadMesh, SubdivisionStepsMultiplyTheFaces) {
