@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "mesh/double_lanes.h"
+
 namespace {
 
 constexpr int kRows = 150;  // rows of the design table
@@ -68,13 +70,6 @@ struct TSystem {
   double r[kCoef];
   int32_t vertex;
 };
-
-// Two doubles processed side by side, one fit per lane. Every operation acts
-// on each lane exactly as the scalar operation would (same IEEE operations in
-// the same order), so each lane computes what a fit of its own would.
-typedef double TLanes __attribute__((vector_size(2 * sizeof(double))));
-
-inline TLanes Lanes(double a, double b) { return TLanes{a, b}; }
 
 // Solves M x = r of two systems by Cholesky decomposition, one per lane; a
 // non-positive pivot is taken as 1. A pivot that is positive only by rounding

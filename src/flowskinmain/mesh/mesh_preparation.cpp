@@ -6,6 +6,8 @@
 #include <numbers>
 #include <vector>
 
+#include "mesh/double_lanes.h"
+
 namespace {
 
 void AddNeighbour(TVertex& v, int32_t b) {
@@ -18,17 +20,11 @@ void AddFace(TVertex& v, int32_t f) {
   if (v.vface_count < kMaxAdjacent) v.vface[v.vface_count++] = f;
 }
 
-// Three doubles for the sums of the normal pass.
+// Three doubles for the final normalisation of the normal sums.
 struct TD3 {
   double x, y, z;
 };
 
-inline TD3 Sub(const TVec3& to, const TVec3& from) {
-  return TD3{double(to.x) - from.x, double(to.y) - from.y, double(to.z) - from.z};
-}
-inline TD3 Cross(const TD3& a, const TD3& b) {
-  return TD3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 inline double Dot(const TD3& a, const TD3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline double Length(const TD3& a) { return std::sqrt(Dot(a, a)); }
 
@@ -38,8 +34,35 @@ inline TD3 Unit(const TD3& a) {
   return len > 0 ? TD3{a.x / len, a.y / len, a.z / len} : a;
 }
 
-// Angle between the unit (or zero) vectors u and w, 0..pi.
-inline double CornerAngle(const TD3& u, const TD3& w) { return std::atan2(Length(Cross(u, w)), Dot(u, w)); }
+// Edge vectors, normals and corner angles of two faces at once, one per lane.
+struct TL3 {
+  TLanes x, y, z;
+};
+
+inline TL3 Sub2(const TVec3& to0, const TVec3& from0, const TVec3& to1, const TVec3& from1) {
+  return TL3{Lanes(to0.x, to1.x) - Lanes(from0.x, from1.x), Lanes(to0.y, to1.y) - Lanes(from0.y, from1.y),
+             Lanes(to0.z, to1.z) - Lanes(from0.z, from1.z)};
+}
+inline TL3 Cross(const TL3& a, const TL3& b) {
+  return TL3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline TLanes Dot(const TL3& a, const TL3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// a / |a| per lane, or a where its length is 0 (no division by zero).
+inline TL3 Unit(const TL3& a) {
+  const TLanes zero = {0, 0}, one = {1, 1};
+  const TLanes len = LaneSqrt(Dot(a, a));
+  const auto nonzero = len > zero;
+  const TLanes d = nonzero ? len : one;
+  return TL3{nonzero ? a.x / d : a.x, nonzero ? a.y / d : a.y, nonzero ? a.z / d : a.z};
+}
+
+// Angle between the unit (or zero) vectors u and w, 0..pi, per lane.
+inline TLanes CornerAngle(const TL3& u, const TL3& w) {
+  const TL3 x = Cross(u, w);
+  const TLanes s = LaneSqrt(Dot(x, x)), c = Dot(u, w);
+  return Lanes(std::atan2(s[0], c[0]), std::atan2(s[1], c[1]));
+}
 
 inline void AddScaled(TVec3& acc, const TVec3& v, double s) {
   acc.x = static_cast<float>(acc.x + v.x * s);
@@ -85,22 +108,30 @@ void ComputeNormals(TMesh& mesh) {
   const int32_t n = mesh.vertex_count;
   std::vector<TVec3> pos(n), sum(n);
   for (int32_t i = 0; i < n; ++i) pos[i] = mesh.vertices[i].pos;
-  for (TFace& face : mesh.faces) {
-    const TVec3& p0 = pos[face.v[0]];
-    const TVec3& p1 = pos[face.v[1]];
-    const TVec3& p2 = pos[face.v[2]];
-    const TD3 a = Unit(Sub(p1, p0)), b = Unit(Sub(p2, p1)), c = Unit(Sub(p0, p2));
-    const TD3 fn = Unit(Cross(a, b));
-    face.fnormal = TVec3{static_cast<float>(fn.x), static_cast<float>(fn.y), static_cast<float>(fn.z)};
-    // A face with a zero normal (a zero edge, or collinear corners) adds nothing.
-    // Otherwise every edge is non-zero and the corner angles sum to pi.
-    if (fn.x == 0 && fn.y == 0 && fn.z == 0) continue;
-    const TD3 na{-a.x, -a.y, -a.z}, nc{-c.x, -c.y, -c.z};
-    const double angle0 = CornerAngle(nc, a), angle1 = CornerAngle(na, b);
-    const double angle2 = std::max(0.0, std::numbers::pi - angle0 - angle1);
-    AddScaled(sum[face.v[0]], face.fnormal, angle0);
-    AddScaled(sum[face.v[1]], face.fnormal, angle1);
-    AddScaled(sum[face.v[2]], face.fnormal, angle2);
+  // Two faces at a time, one per lane; their sums are added in face order.
+  const size_t face_count = mesh.faces.size();
+  for (size_t f = 0; f < face_count; f += 2) {
+    const int lanes = f + 1 < face_count ? 2 : 1;
+    TFace* face[2] = {&mesh.faces[f], &mesh.faces[f + lanes - 1]};
+    const int32_t* v0 = face[0]->v;
+    const int32_t* v1 = face[1]->v;
+    const TVec3 &p0 = pos[v0[0]], &p1 = pos[v0[1]], &p2 = pos[v0[2]];
+    const TVec3 &q0 = pos[v1[0]], &q1 = pos[v1[1]], &q2 = pos[v1[2]];
+    const TL3 a = Unit(Sub2(p1, p0, q1, q0)), b = Unit(Sub2(p2, p1, q2, q1)), c = Unit(Sub2(p0, p2, q0, q2));
+    const TL3 fn = Unit(Cross(a, b));
+    const TL3 na{-a.x, -a.y, -a.z}, nc{-c.x, -c.y, -c.z};
+    const TLanes angle0 = CornerAngle(nc, a), angle1 = CornerAngle(na, b);
+    for (int l = 0; l < lanes; ++l) {
+      TFace& fl = *face[l];
+      fl.fnormal = TVec3{static_cast<float>(fn.x[l]), static_cast<float>(fn.y[l]), static_cast<float>(fn.z[l])};
+      // A face with a zero normal (a zero edge, or collinear corners) adds nothing.
+      // Otherwise every edge is non-zero and the corner angles sum to pi.
+      if (fn.x[l] == 0 && fn.y[l] == 0 && fn.z[l] == 0) continue;
+      const double angle2 = std::max(0.0, std::numbers::pi - angle0[l] - angle1[l]);
+      AddScaled(sum[fl.v[0]], fl.fnormal, angle0[l]);
+      AddScaled(sum[fl.v[1]], fl.fnormal, angle1[l]);
+      AddScaled(sum[fl.v[2]], fl.fnormal, angle2);
+    }
   }
   for (int32_t i = 0; i < n; ++i) {
     const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});
