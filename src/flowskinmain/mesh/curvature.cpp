@@ -75,38 +75,47 @@ struct TSystem {
 // non-positive pivot is taken as 1. A pivot that is positive only by rounding
 // (at most 1e-12 of its diagonal entry: the column depends on the previous
 // ones) counts as non-positive too; dividing by its root would blow the
-// coefficients up. The two solves run side by side so that the long chains of
-// dependent operations of one overlap with the other's.
-void SolveCholesky(const TSystem (&sys)[2], double (*x)[kCoef]) {
+// coefficients up. The 2 G solves run side by side (G groups of two lanes)
+// so that the long chains of dependent operations of each overlap with the
+// others'; each lane computes exactly what a single solve does.
+template <int G>
+void SolveCholesky(const TSystem* sys, double (*x)[kCoef]) {
   const TLanes one = {1, 1};
-  TLanes l[kCoef][kCoef], inv[kCoef];  // inv = 1 / l[i][i]
+  TLanes l[kCoef][kCoef][G], inv[kCoef][G];  // inv = 1 / l[i][i]
   for (int i = 0; i < kCoef; ++i) {
-    TLanes s = Lanes(sys[0].m[i][i], sys[1].m[i][i]);
-    for (int k = 0; k < i; ++k) s -= l[i][k] * l[i][k];
-    double pivot[2];
-    for (int n = 0; n < 2; ++n) pivot[n] = s[n] > 1e-12 * sys[n].m[i][i] ? std::sqrt(s[n]) : 1;
-    l[i][i] = Lanes(pivot[0], pivot[1]);
-    inv[i] = one / l[i][i];
-    for (int j = i + 1; j < kCoef; ++j) {
-      TLanes t = Lanes(sys[0].m[i][j], sys[1].m[i][j]);
-      for (int k = 0; k < i; ++k) t -= l[i][k] * l[j][k];
-      l[j][i] = t * inv[i];
+    for (int g = 0; g < G; ++g) {
+      const TSystem* sg = sys + 2 * g;
+      TLanes s = Lanes(sg[0].m[i][i], sg[1].m[i][i]);
+      for (int k = 0; k < i; ++k) s -= l[i][k][g] * l[i][k][g];
+      double pivot[2];
+      for (int n = 0; n < 2; ++n) pivot[n] = s[n] > 1e-12 * sg[n].m[i][i] ? std::sqrt(s[n]) : 1;
+      l[i][i][g] = Lanes(pivot[0], pivot[1]);
+      inv[i][g] = one / l[i][i][g];
     }
+    for (int j = i + 1; j < kCoef; ++j)
+      for (int g = 0; g < G; ++g) {
+        TLanes t = Lanes(sys[2 * g].m[i][j], sys[2 * g + 1].m[i][j]);
+        for (int k = 0; k < i; ++k) t -= l[i][k][g] * l[j][k][g];
+        l[j][i][g] = t * inv[i][g];
+      }
   }
-  TLanes y[kCoef];
-  for (int i = 0; i < kCoef; ++i) {
-    TLanes t = Lanes(sys[0].r[i], sys[1].r[i]);
-    for (int k = 0; k < i; ++k) t -= l[i][k] * y[k];
-    y[i] = t * inv[i];
-  }
-  TLanes sol[kCoef];
-  for (int i = kCoef - 1; i >= 0; --i) {
-    TLanes t = y[i];
-    for (int k = i + 1; k < kCoef; ++k) t -= l[k][i] * sol[k];
-    sol[i] = t * inv[i];
-  }
-  for (int n = 0; n < 2; ++n)
-    for (int i = 0; i < kCoef; ++i) x[n][i] = sol[i][n];
+  TLanes y[kCoef][G];
+  for (int i = 0; i < kCoef; ++i)
+    for (int g = 0; g < G; ++g) {
+      TLanes t = Lanes(sys[2 * g].r[i], sys[2 * g + 1].r[i]);
+      for (int k = 0; k < i; ++k) t -= l[i][k][g] * y[k][g];
+      y[i][g] = t * inv[i][g];
+    }
+  TLanes sol[kCoef][G];
+  for (int i = kCoef - 1; i >= 0; --i)
+    for (int g = 0; g < G; ++g) {
+      TLanes t = y[i][g];
+      for (int k = i + 1; k < kCoef; ++k) t -= l[k][i][g] * sol[k][g];
+      sol[i][g] = t * inv[i][g];
+    }
+  for (int g = 0; g < G; ++g)
+    for (int n = 0; n < 2; ++n)
+      for (int i = 0; i < kCoef; ++i) x[2 * g + n][i] = sol[i][g][n];
 }
 
 // Solution of the normal equations over the first `rows` rows of the table.
@@ -124,7 +133,7 @@ void SolveFit(const TFit& fit, int rows, double (*coef)[kCoef]) {
     for (int j = 0; j < i; ++j) sys.m[i][j] = sys.m[j][i];
   const TSystem both[2] = {sys, sys};  // both lanes solve the same system
   double solution[2][kCoef];
-  SolveCholesky(both, solution);
+  SolveCholesky<1>(both, solution);
   std::copy(solution[0], solution[0] + kCoef, coef[0]);
 }
 
@@ -195,11 +204,9 @@ struct TPointNormal {
   TVec3 pos, normal;
 };
 
-// Normal equations of two vertices set up together. `list` holds the vertices
-// whose equations enter the fit (neighbours, then the second ring), `frame` the
-// local frame of the vertex; the results go into `sys[lane]`. The shorter list
-// is padded with its centre vertex, whose rows are all zero (d = 0) and leave
-// the sums unchanged.
+// A fit waiting for its solve: `list` holds the vertices whose equations
+// enter it (neighbours, then the second ring), `frame` the local frame of the
+// vertex.
 struct TPendingFit {
   TFrame frame;
   int32_t vertex;
@@ -207,9 +214,15 @@ struct TPendingFit {
   int32_t list[kRows / 3];
 };
 
-void AddNormalEquations2(const std::vector<TPointNormal>& pn, const TPendingFit (&fit)[2], TSystem (&sys)[2]) {
-  const TFrame& f0 = fit[0].frame;
-  const TFrame& f1 = fit[1].frame;
+// Normal equations of two fits set up together, one per lane, into sys0 and
+// sys1. The shorter list is padded with its centre vertex, whose rows are all
+// zero (d = 0) and leave the sums unchanged.
+void AddNormalEquations2(const std::vector<TPointNormal>& pn, const TPendingFit& fit0, const TPendingFit& fit1,
+                         TSystem& sys0, TSystem& sys1) {
+  const TPendingFit* fit[2] = {&fit0, &fit1};
+  TSystem* sys[2] = {&sys0, &sys1};
+  const TFrame& f0 = fit0.frame;
+  const TFrame& f1 = fit1.frame;
   const TLanes px = Lanes(f0.p.x, f1.p.x), py = Lanes(f0.p.y, f1.p.y), pz = Lanes(f0.p.z, f1.p.z);
   const TLanes e1x = Lanes(f0.e1.x, f1.e1.x), e1y = Lanes(f0.e1.y, f1.e1.y), e1z = Lanes(f0.e1.z, f1.e1.z);
   const TLanes e2x = Lanes(f0.e2.x, f1.e2.x), e2y = Lanes(f0.e2.y, f1.e2.y), e2z = Lanes(f0.e2.z, f1.e2.z);
@@ -220,10 +233,10 @@ void AddNormalEquations2(const std::vector<TPointNormal>& pn, const TPendingFit 
     r[i] = zero;
     for (int j = i; j < kCoef; ++j) m[i][j] = zero;
   }
-  const int n = std::max(fit[0].count, fit[1].count);
+  const int n = std::max(fit[0]->count, fit[1]->count);
   for (int k = 0; k < n; ++k) {
-    const TPointNormal& q0 = pn[k < fit[0].count ? fit[0].list[k] : fit[0].vertex];
-    const TPointNormal& q1 = pn[k < fit[1].count ? fit[1].list[k] : fit[1].vertex];
+    const TPointNormal& q0 = pn[k < fit[0]->count ? fit[0]->list[k] : fit[0]->vertex];
+    const TPointNormal& q1 = pn[k < fit[1]->count ? fit[1]->list[k] : fit[1]->vertex];
     const TLanes dx = Lanes(q0.pos.x, q1.pos.x) - px, dy = Lanes(q0.pos.y, q1.pos.y) - py,
                  dz = Lanes(q0.pos.z, q1.pos.z) - pz;
     const TLanes u = dx * e1x + dy * e1y + dz * e1z;
@@ -243,8 +256,8 @@ void AddNormalEquations2(const std::vector<TPointNormal>& pn, const TPendingFit 
     Accumulate(m, r, row0, row1, row2, w, a * minus_inv_g, b * minus_inv_g);
   }
   for (int lane = 0; lane < 2; ++lane) {
-    TSystem& s = sys[lane];
-    s.vertex = fit[lane].vertex;
+    TSystem& s = *sys[lane];
+    s.vertex = fit[lane]->vertex;
     for (int i = 0; i < kCoef; ++i) {
       s.r[i] = r[i][lane];
       for (int j = i; j < kCoef; ++j) s.m[i][j] = s.m[j][i] = m[i][j][lane];
@@ -308,13 +321,15 @@ bool SetUpFit(TFit& fit, TMesh& mesh, int32_t ci, bool use_neighbors, TPendingFi
   return true;
 }
 
-// Normal equations, solution and results of two pending fits.
-void SolvePair(TMesh& mesh, const std::vector<TPointNormal>& pn, const TPendingFit (&pending)[2], int used) {
-  TSystem sys[2];
-  double coef[2][kCoef];
-  AddNormalEquations2(pn, pending, sys);
-  SolveCholesky(sys, coef);
-  for (int lane = 0; lane < used; ++lane) FinishVertex(mesh.vertices[sys[lane].vertex], coef[lane]);
+// Normal equations, solution and results of four pending fits, of which the
+// first `used` are stored.
+void SolveFour(TMesh& mesh, const std::vector<TPointNormal>& pn, const TPendingFit (&pending)[4], int used) {
+  TSystem sys[4];
+  double coef[4][kCoef];
+  AddNormalEquations2(pn, pending[0], pending[1], sys[0], sys[1]);
+  AddNormalEquations2(pn, pending[2], pending[3], sys[2], sys[3]);
+  SolveCholesky<2>(sys, coef);
+  for (int k = 0; k < used; ++k) FinishVertex(mesh.vertices[sys[k].vertex], coef[k]);
 }
 
 }  // namespace
@@ -323,19 +338,20 @@ void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   TFit fit;
   std::vector<TPointNormal> pn(mesh.vertex_count);
   for (int32_t i = 0; i < mesh.vertex_count; ++i) pn[i] = TPointNormal{mesh.vertices[i].pos, mesh.vertices[i].normal};
-  TPendingFit pending[2];  // fits are set up and solved two at a time, one per lane
+  // Fits are set up four at a time and solved side by side, two per lane pair.
+  TPendingFit pending[4];
   int count = 0;
   for (int32_t i = 0; i < mesh.vertex_count; ++i) {
     TVertex& v = mesh.vertices[i];
     SetFrame(v);
     if (v.nb_count < 3 || !SetUpFit(fit, mesh, i, opt.use_neighbors, pending[count])) continue;
-    if (++count < 2) continue;
-    SolvePair(mesh, pn, pending, 2);
+    if (++count < 4) continue;
+    SolveFour(mesh, pn, pending, 4);
     count = 0;
   }
-  if (count == 1) {
-    pending[1] = pending[0];  // the second lane repeats the first; only the first is stored
-    SolvePair(mesh, pn, pending, 1);
+  if (count > 0) {
+    for (int k = count; k < 4; ++k) pending[k] = pending[0];  // repeats; only the first `count` are stored
+    SolveFour(mesh, pn, pending, count);
   }
 }
 
