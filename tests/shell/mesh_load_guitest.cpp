@@ -187,3 +187,21 @@ TEST(FormStartUp, CommandLineMeshLoadsThroughTheSamePathAndIsDrawnOnceShown) {
   const TRgb p = img.At(img.Width() / 2, highest);
   EXPECT_FALSE(p.r == 255 && p.g == 255 && p.b == 255);
 }
+
+TEST_F(FormTest, SpeedChannelShowsTheSpeedOfTheFirstFrameRightAfterLoading) {
+  // The speed is computed while the first frame after the load is drawn; with
+  // the velocity channel selected the load refreshes the render state again,
+  // so every vertex already carries that speed and its normalised value.
+  LoadThroughDialog(*form, dialogs, ExamplePath("sphere_swirl.ply"));
+  ASSERT_EQ(form->state.frame.data_channel, 4);
+  const TMesh& m = form->state.mesh;
+  const TRange r = m.data_range[4];
+  int moving = 0;
+  for (int i = 0; i < m.vertex_count; i += 97) {
+    const TVertex& v = m.vertices[i];
+    moving += v.speed > 0;
+    EXPECT_DOUBLE_EQ(v.cur_value, v.speed) << i;
+    EXPECT_DOUBLE_EQ(v.norm_value, (v.speed - r.min) / (r.max - r.min)) << i;
+  }
+  EXPECT_GT(moving, 0);
+}
