@@ -122,6 +122,16 @@ TEST(RangeFormat, GeneralFormatWithSixDigitsAndThreeDigitExponent) {
   EXPECT_EQ(FormatRangeValue(0.0000099999), "9.9999E-006");
   EXPECT_EQ(FormatRangeValue(100), "100");
   EXPECT_EQ(FormatRangeValue(100000), "100000");
+  // Exact halves at the seventh digit round away from zero; anything else to nearest.
+  EXPECT_EQ(FormatRangeValue(1234.125), "1234.13");
+  EXPECT_EQ(FormatRangeValue(-1234.125), "-1234.13");
+  EXPECT_EQ(FormatRangeValue(100000.5), "100001");
+  EXPECT_EQ(FormatRangeValue(999999.5), "1E006");
+  EXPECT_EQ(FormatRangeValue(2.000025), "2.00002");      // held as 2.0000249999...: below the half
+  EXPECT_EQ(FormatRangeValue(0.1234565), "0.123456");    // held as 0.12345649999...
+  EXPECT_EQ(FormatRangeValue(1.000005), "1.00001");      // held as 1.00000500...03: above the half
+  EXPECT_EQ(FormatRangeValue(1234.1250001), "1234.13");
+  EXPECT_EQ(FormatRangeValue(1234.1249999), "1234.12");
 }
 
 TEST(ColourMap, EndsAreTheMinAndMaxColoursAndTheShortWayPassesGreen) {

@@ -51,7 +51,14 @@ std::string FormatRangeValue(double x) {
   if (std::isinf(x)) return x > 0 ? "INF" : "-INF";
   if (x == 0) return "0";
   // Round to 6 significant digits first: the notation depends on the rounded value.
+  // A value exactly half way between two 6-digit numbers (1234.125) rounds away
+  // from zero, as decimal formatting does; the C library would round it to even.
   char buf[64];
+  std::snprintf(buf, sizeof buf, "%.40e", x);  // exact digits of a value with few significant digits
+  const char* seventh = buf + (x < 0 ? 8 : 7);  // "d.dddddd...": the 7th significant digit
+  if (*seventh == '5' && std::strspn(seventh + 1, "0") == 34) {
+    x = std::nextafter(x, x < 0 ? -HUGE_VAL : HUGE_VAL);
+  }
   std::snprintf(buf, sizeof buf, "%.5e", x);
   const char* e = std::strchr(buf, 'e');
   const int exp10 = std::atoi(e + 1);  // x = d.ddddd * 10^exp10

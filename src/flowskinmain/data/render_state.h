@@ -43,7 +43,7 @@ uint8_t ChannelCode(const TChannelRadios& r);
 void ComputeVertexData(TMesh& mesh, int code);
 
 // The general number format of the range edits: at most 6 significant
-// digits, trailing zeros dropped; fixed notation when the rounded value has a
+// digits (exact halves rounded away from zero), trailing zeros dropped; fixed notation when the rounded value has a
 // decimal exponent from -4 to 6 (0.00001 .. 999999), scientific otherwise
 // with an exponent of at least 3 digits ("1.5E-006", "1.23457E007").
 std::string FormatRangeValue(double x);
