@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mesh/double_lanes.h"
+#include "mesh/record_prefetch.h"
 
 namespace {
 
@@ -316,8 +317,8 @@ bool SetUpFit(TFit& fit, TMesh& mesh, int32_t ci, bool use_neighbors, TPendingFi
   pending.frame = fr;
   pending.vertex = ci;
   pending.count = c.nb_count + ring;
-  std::copy(c.nb, c.nb + c.nb_count, pending.list);
-  std::copy(fit.ring, fit.ring + ring, pending.list + c.nb_count);
+  for (int32_t s = 0; s < c.nb_count; ++s) pending.list[s] = c.nb[s];
+  for (int k = 0; k < ring; ++k) pending.list[c.nb_count + k] = fit.ring[k];
   return true;
 }
 
@@ -336,13 +337,30 @@ void SolveFour(TMesh& mesh, const std::vector<TPointNormal>& pn, const TPendingF
 
 void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   TFit fit;
-  std::vector<TPointNormal> pn(mesh.vertex_count);
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) pn[i] = TPointNormal{mesh.vertices[i].pos, mesh.vertices[i].normal};
+  const int32_t n = mesh.vertex_count;
+  TVertex* vs = mesh.vertices.data();
+  std::vector<TPointNormal> pn(n);
+  for (int32_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) {
+      PrefetchRead(&vs[i + kPrefetchAhead].pos);
+      PrefetchRead(&vs[i + kPrefetchAhead].normal.z);
+    }
+    pn[i] = TPointNormal{vs[i].pos, vs[i].normal};
+  }
   // Fits are set up four at a time and solved side by side, two per lane pair.
   TPendingFit pending[4];
   int count = 0;
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-    TVertex& v = mesh.vertices[i];
+  for (int32_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) {
+      // the fields read and written below: pos .. e2, nb, kmax .. dir_min0
+      TVertex& ahead = vs[i + kPrefetchAhead];
+      PrefetchWrite(&ahead.pos);
+      PrefetchWrite(&ahead.e2);
+      PrefetchRead(&ahead.nb[kMaxAdjacent - 1]);
+      PrefetchWrite(&ahead.kmax);
+      PrefetchWrite(&ahead.dir_min0);
+    }
+    TVertex& v = vs[i];
     SetFrame(v);
     if (v.nb_count < 3 || !SetUpFit(fit, mesh, i, opt.use_neighbors, pending[count])) continue;
     if (++count < 4) continue;

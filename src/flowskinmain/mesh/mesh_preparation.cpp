@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mesh/double_lanes.h"
+#include "mesh/record_prefetch.h"
 
 namespace {
 
@@ -107,7 +108,11 @@ void ComputeNormals(TMesh& mesh) {
   // sweep (the full vertex records are large and faces reach them out of order).
   const int32_t n = mesh.vertex_count;
   std::vector<TVec3> pos(n), sum(n);
-  for (int32_t i = 0; i < n; ++i) pos[i] = mesh.vertices[i].pos;
+  const TVertex* vs = mesh.vertices.data();
+  for (int32_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) PrefetchRead(&vs[i + kPrefetchAhead].pos);
+    pos[i] = vs[i].pos;
+  }
   // Two faces at a time, one per lane; their sums are added in face order.
   const size_t face_count = mesh.faces.size();
   for (size_t f = 0; f < face_count; f += 2) {
@@ -134,6 +139,7 @@ void ComputeNormals(TMesh& mesh) {
     }
   }
   for (int32_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) PrefetchWrite(&vs[i + kPrefetchAhead].normal);
     const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});
     mesh.vertices[i].normal = TVec3{static_cast<float>(u.x), static_cast<float>(u.y), static_cast<float>(u.z)};
   }
@@ -143,8 +149,10 @@ void ComputeBoundingBox(TMesh& mesh) {
   if (mesh.vertex_count <= 0) return;
   const TVec3& p0 = mesh.vertices[0].pos;
   double lo[3] = {p0.x, p0.y, p0.z}, hi[3] = {p0.x, p0.y, p0.z};
+  const TVertex* vs = mesh.vertices.data();
   for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-    const TVec3& p = mesh.vertices[i].pos;
+    if (i + kPrefetchAhead < mesh.vertex_count) PrefetchRead(&vs[i + kPrefetchAhead].pos);
+    const TVec3& p = vs[i].pos;
     const double c[3] = {p.x, p.y, p.z};
     for (int k = 0; k < 3; ++k) {
       if (c[k] < lo[k]) {
@@ -170,8 +178,13 @@ void GenerateTexCoords(TMesh& mesh) {
   double w = mesh.box_max[0] - mesh.box_min[0], h = mesh.box_max[1] - mesh.box_min[1];
   if (w == 0) w = 1;
   if (h == 0) h = 1;
+  TVertex* vs = mesh.vertices.data();
   for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-    TVertex& v = mesh.vertices[i];
+    if (i + kPrefetchAhead < mesh.vertex_count) {
+      PrefetchRead(&vs[i + kPrefetchAhead].pos);
+      PrefetchWrite(&vs[i + kPrefetchAhead].tex0);
+    }
+    TVertex& v = vs[i];
     v.tex0[0] = static_cast<float>((v.pos.x - mesh.box_min[0]) / w);
     v.tex0[1] = static_cast<float>(1 - (v.pos.y - mesh.box_min[1]) / h);
   }

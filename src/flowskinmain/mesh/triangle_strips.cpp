@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "mesh/record_prefetch.h"
+
 namespace {
 
 // What the strip walks read: per vertex its incident faces, copied into one
@@ -13,8 +15,13 @@ namespace {
 class TStripGraph {
  public:
   explicit TStripGraph(TMesh& mesh) : inc_(mesh.vertex_count), faces_(mesh.faces) {
+    const TVertex* vs = mesh.vertices.data();
     for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-      const TVertex& v = mesh.vertices[i];
+      if (i + kPrefetchAhead < mesh.vertex_count) {
+        PrefetchRead(&vs[i + kPrefetchAhead].vface[0]);
+        PrefetchRead(&vs[i + kPrefetchAhead].vface_count);
+      }
+      const TVertex& v = vs[i];
       inc_[i].count = v.vface_count;
       for (int32_t s = 0; s < v.vface_count; ++s) inc_[i].face[s] = v.vface[s];
     }
