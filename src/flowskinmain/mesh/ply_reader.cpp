@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "mesh/ply_scanner.h"
+#include "mesh/record_prefetch.h"
 
 namespace {
 
@@ -173,7 +174,15 @@ bool ReadVertices(TBodyReader& in, const TPlyHeader& h, const TMesh* previous, T
   for (int64_t i = 0; i < h.vertex_count; ++i) {
     if (static_cast<size_t>(i) == mesh.vertices.size()) {
       mesh.vertices.emplace_back();
-      if (static_cast<size_t>(i) < carried) CarryFields(previous->vertices[i], h.has_user_velo, mesh.vertices[i]);
+      if (static_cast<size_t>(i) < carried) {
+        if (static_cast<size_t>(i + kPrefetchAhead) < carried) {
+          const TVertex& ahead = previous->vertices[i + kPrefetchAhead];
+          PrefetchRead(&ahead.user_velo);
+          PrefetchRead(&ahead.aux);
+          PrefetchRead(&ahead.align_mark);
+        }
+        CarryFields(previous->vertices[i], h.has_user_velo, mesh.vertices[i]);
+      }
     }
     TVertex& v = mesh.vertices[i];
     if (!in.Vec(v.pos)) return false;
