@@ -73,6 +73,8 @@ inline void AddScaled(TVec3& acc, const TVec3& v, double s) {
 
 }  // namespace
 
+constexpr int32_t kFacesAhead = 8;
+
 void BuildAdjacency(TMesh& mesh) {
   TVertex* vs = mesh.vertices.data();
   // A vertex's lists are emptied when the first face reaches it (its record
@@ -85,6 +87,14 @@ void BuildAdjacency(TMesh& mesh) {
     vs[i].nb_count = vs[i].vface_count = 0;
   };
   for (int32_t f = 0; f < mesh.face_count; ++f) {
+    if (f + kFacesAhead < mesh.face_count) {
+      // the lists of the corners of a face further on
+      const int32_t* w = mesh.faces[f + kFacesAhead].v;
+      for (int k = 0; k < 3; ++k) {
+        PrefetchWrite(&vs[w[k]].nb[0]);
+        PrefetchWrite(&vs[w[k]].vface_count);
+      }
+    }
     const int32_t p = mesh.faces[f].v[0], q = mesh.faces[f].v[1], r = mesh.faces[f].v[2];
     reach(p);
     reach(q);
