@@ -138,18 +138,22 @@ void SolveFit(const TFit& fit, int rows, double (*coef)[kCoef]) {
   std::copy(solution[0], solution[0] + kCoef, coef[0]);
 }
 
-// Unit direction of the eigenvector (B, k - A), signed so that the cubic form
-// along it is not negative.
-TVec3 PrincipalDirection(const double c[kCoef], double k, const TFrame& fr) {
-  double p = c[1], q = k - c[0];
-  if (c[3] * p * p * p + c[4] * p * p * q + c[5] * p * q * q + c[6] * q * q * q < 0) {
-    p = -p;
-    q = -q;
-  }
-  const double x = fr.e1.x * p + fr.e2.x * q, y = fr.e1.y * p + fr.e2.y * q, z = fr.e1.z * p + fr.e2.z * q;
-  const double len = std::sqrt(x * x + y * y + z * z);
-  const double s = len > 0 ? 1 / len : 0;
-  return TVec3{static_cast<float>(x * s), static_cast<float>(y * s), static_cast<float>(z * s)};
+// Unit directions of the eigenvectors (B, k - A) for k = kmax and k = kmin,
+// each signed so that the cubic form along it is not negative; the two are
+// computed in the two lanes.
+void PrincipalDirections(const double c[kCoef], double kmax, double kmin, const TFrame& fr, TVec3& dir_max,
+                         TVec3& dir_min) {
+  const TLanes zero = {0, 0}, one = {1, 1};
+  TLanes p = Lanes(c[1], c[1]), q = Lanes(kmax - c[0], kmin - c[0]);
+  const auto negative = c[3] * p * p * p + c[4] * p * p * q + c[5] * p * q * q + c[6] * q * q * q < zero;
+  p = negative ? -p : p;
+  q = negative ? -q : q;
+  const TLanes x = fr.e1.x * p + fr.e2.x * q, y = fr.e1.y * p + fr.e2.y * q, z = fr.e1.z * p + fr.e2.z * q;
+  const TLanes len = LaneSqrt(x * x + y * y + z * z);
+  const auto nonzero = len > zero;
+  const TLanes s = nonzero ? one / (nonzero ? len : one) : zero;
+  dir_max = TVec3{static_cast<float>(x[0] * s[0]), static_cast<float>(y[0] * s[0]), static_cast<float>(z[0] * s[0])};
+  dir_min = TVec3{static_cast<float>(x[1] * s[1]), static_cast<float>(y[1] * s[1]), static_cast<float>(z[1] * s[1])};
 }
 
 // out := normalise(a x b), computed in double; a zero result stays zero.
@@ -291,8 +295,9 @@ void FinishVertex(TVertex& c, const double coef[kCoef]) {
   const double l = std::sqrt(std::max(0.0, h * h - 4 * (a * cc - b * b)));
   c.kmax = (h + l) / 2;
   c.kmin = (h - l) / 2;
-  c.dir_max = c.dir_max0 = PrincipalDirection(coef, c.kmax, fr);
-  c.dir_min = c.dir_min0 = PrincipalDirection(coef, c.kmin, fr);
+  PrincipalDirections(coef, c.kmax, c.kmin, fr, c.dir_max, c.dir_min);
+  c.dir_max0 = c.dir_max;
+  c.dir_min0 = c.dir_min;
 }
 
 // Sets up the fit of vertex ci. Usually the frame and the list of vertices
