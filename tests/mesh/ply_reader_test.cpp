@@ -177,3 +177,23 @@ TEST(PlyReaderBadInput, MissingFileIsFileNotFound) {
   EXPECT_FALSE(ReadPlyFile(folder.substr(0, folder.rfind('/')), false, mesh, error));
   EXPECT_EQ(error.rfind("Not a file", 0), 0u) << error;
 }
+
+TEST(PlyReader, HeaderWordsAreFoundWhereTheReaderLooksForThem) {
+  // The first word "vertex" anywhere counts (case matters, a tab belongs to the
+  // word); "ntime" counts only after the face count.
+  const std::string text =
+      "ply\ncomment Vertex 9 vertex\t5\ncomment vertex 3 first\nelement vertex 7\nproperty float x\n"
+      "property float y\nproperty float z\ncomment ntime 2\nelement face 1\nproperty list uchar int "
+      "vertex_indices\nend_header\n" +
+      std::string(kTri);
+  TPlyHeader h;
+  std::string error;
+  ASSERT_TRUE(ReadPlyHeader(text, h, error)) << error;
+  EXPECT_EQ(h.vertex_count, 3);
+  EXPECT_EQ(h.face_count, 1);
+  EXPECT_EQ(h.time_count, 0);
+  EXPECT_EQ(h.extra_count, 0);
+  const TMesh m = ReadOk(text);
+  EXPECT_FLOAT_EQ(m.vertices[1].pos.x, 1);
+  EXPECT_EQ(m.faces[0].v[2], 2);
+}
