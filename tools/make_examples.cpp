@@ -45,6 +45,7 @@ bool Write(const std::filesystem::path& path, const TMesh& mesh) {
   const std::string text = FormatPly(mesh);
   std::ofstream out(path, std::ios::binary);
   out << text;
+  out.close();  // a write that fails while the buffer is flushed must count as a failure
   std::printf("%s: %d vertices, %d triangles, %zu bytes\n", path.string().c_str(), mesh.vertex_count, mesh.face_count,
               text.size());
   return static_cast<bool>(out);
