@@ -38,28 +38,57 @@ class TStripGraph {
     int32_t face[kMaxAdjacent];
   };
   std::vector<TIncident> inc_;
-  FaceArray& faces_;  // corners, and fmark: 0 free, 1 on a trial walk, 2 taken
+  FaceArray& faces_;  // corners, and fmark: 0 free, 2 taken, 1 start of a strip being built, 4/8/16 trial walks
 };
 
-// Number of faces a strip started at f across its edge (a, b) would take,
-// counting only free faces. Faces are marked 1 during the walk so that a walk
-// around a closed ring stops at its start; the marks are cleared afterwards.
-int32_t TrialWalk(TStripGraph& graph, int32_t f, int32_t a, int32_t b, std::vector<int32_t>& visited) {
-  visited.clear();
-  int32_t length = 1, cur = f;
-  while (true) {
-    graph.Mark(cur) = 1;
-    visited.push_back(cur);
-    int32_t x = -1;
-    const int32_t g = graph.Across(cur, a, b, x);
-    if (g < 0 || graph.Mark(g) != 0) break;
-    ++length;
-    cur = g;
-    a = b;
-    b = x;
+// The three trial walks of a strip start at face f, across the edges given in
+// `start`: the number of free faces a strip across each edge would take. A
+// walk marks its faces so that a walk around a closed ring stops at its start;
+// the marks are cleared afterwards. The walks are stepped in turn so that
+// their memory accesses overlap: walk k marks with its own bit (4 << k) and
+// stops at a face taken by a strip (2) or carrying its own bit, so each walk
+// sees exactly what it would see walking alone.
+struct TTrial {
+  int32_t a, b, cur, length;
+  bool active;
+  std::vector<int32_t> visited;
+};
+
+void TrialWalks(TStripGraph& graph, int32_t f, const int32_t (&start)[3][2], int32_t (&length)[3],
+                TTrial (&walk)[3]) {
+  for (int k = 0; k < 3; ++k) {
+    TTrial& w = walk[k];
+    w.a = start[k][0];
+    w.b = start[k][1];
+    w.cur = f;
+    w.length = 1;
+    w.active = true;
+    w.visited.clear();
   }
-  for (int32_t v : visited) graph.Mark(v) = 0;
-  return length;
+  for (int active = 3; active > 0;) {
+    for (int k = 0; k < 3; ++k) {
+      TTrial& w = walk[k];
+      if (!w.active) continue;
+      const int32_t own = 4 << k;
+      graph.Mark(w.cur) |= own;
+      w.visited.push_back(w.cur);
+      int32_t x = -1;
+      const int32_t g = graph.Across(w.cur, w.a, w.b, x);
+      if (g < 0 || (graph.Mark(g) & (own | 3)) != 0) {
+        w.active = false;
+        --active;
+        continue;
+      }
+      ++w.length;
+      w.cur = g;
+      w.a = w.b;
+      w.b = x;
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    for (int32_t v : walk[k].visited) graph.Mark(v) &= ~(4 << k);
+    length[k] = walk[k].length;
+  }
 }
 
 // Appends the strip started at face f with its corners in the rotation (p, q, r).
@@ -90,13 +119,14 @@ TStripStats BuildStrips(TMesh& mesh) {
   if (mesh.strips.size() < need) mesh.strips.resize(need);
   mesh.strip_len = 0;
   TStripGraph graph(mesh);
-  std::vector<int32_t> visited;
+  TTrial walk[3];
   for (int32_t f = 0; f < mesh.face_count; ++f) {
     if (graph.Mark(f) != 0) continue;
     const int32_t v0 = mesh.faces[f].v[0], v1 = mesh.faces[f].v[1], v2 = mesh.faces[f].v[2];
-    const int32_t l1 = TrialWalk(graph, f, v1, v2, visited);
-    const int32_t l2 = TrialWalk(graph, f, v2, v0, visited);
-    const int32_t l3 = TrialWalk(graph, f, v0, v1, visited);
+    const int32_t start[3][2] = {{v1, v2}, {v2, v0}, {v0, v1}};
+    int32_t length[3];
+    TrialWalks(graph, f, start, length, walk);
+    const int32_t l1 = length[0], l2 = length[1], l3 = length[2];
     ++stats.strips;
     if (l1 > l2 && l1 > l3) {
       BuildStrip(graph, mesh, f, v0, v1, v2);

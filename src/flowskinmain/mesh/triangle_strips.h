@@ -52,7 +52,7 @@ struct TStripStats {
 };
 
 // Rebuilds strips / strip_len from the faces; needs current vface lists.
-// Uses fmark as scratch (0 free, 1 on a trial walk, 2 taken).
+// Uses fmark as scratch (0 free, trial-walk bits, 2 taken: every face ends with 2).
 TStripStats BuildStrips(TMesh& mesh);
 
 // The statistics line, e.g. "412 strips; length avg: 4.854 vtx send 2000"; with
