@@ -197,3 +197,11 @@ TEST(PlyReader, HeaderWordsAreFoundWhereTheReaderLooksForThem) {
   EXPECT_FLOAT_EQ(m.vertices[1].pos.x, 1);
   EXPECT_EQ(m.faces[0].v[2], 2);
 }
+
+TEST(PlyReader, FaceIntegersWithSignsLeadingZerosAndLongDigitRuns) {
+  const TMesh m = ReadOk(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n+3 0 0000000000000000001 +2\n"));
+  EXPECT_EQ(m.faces[0].v[1], 1);
+  EXPECT_EQ(m.faces[0].v[2], 2);
+  EXPECT_FALSE(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 99999999999999999999\n")).empty());
+  EXPECT_EQ(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2x\n")), "Invalid numeric input");
+}
