@@ -40,12 +40,12 @@ class TPlyScanner {
     const char* q = p_;
     int64_t v = 0;
     int digits = 0;
-    while (q < end_ && digits < 19 && static_cast<unsigned>(*q - '0') < 10) {
+    while (q < end_ && digits < 18 && static_cast<unsigned>(*q - '0') < 10) {
       v = v * 10 + (*q - '0');
       ++q;
       ++digits;
     }
-    if (digits > 0 && digits <= 18 && (q == end_ || IsBlank(*q))) {
+    if (digits > 0 && (q == end_ || IsBlank(*q))) {  // a 19th digit falls through
       out = v;
       p_ = q;
       return ScanStatus::kOk;
