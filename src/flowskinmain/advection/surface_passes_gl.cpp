@@ -28,8 +28,8 @@ void SetupMaterial(const TSurfaceControls& c, double a, float colour[4]) {
   colour[3] = static_cast<float>(a);
   glColor4fv(colour);
   const TRGBInt s = SplitColor(c.specular);
-  const float spec[4] = {s.red / 255.0f, s.green / 255.0f, s.blue / 255.0f, 1.0f};
-  glMaterialfv(GL_FRONT, GL_SPECULAR, spec);
+  const float specular[4] = {s.red / 255.0f, s.green / 255.0f, s.blue / 255.0f, 1.0f};
+  glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
   if (c.shininess >= 0 && c.shininess <= 128) glMaterialf(GL_FRONT, GL_SHININESS, static_cast<float>(c.shininess));
 }
 
