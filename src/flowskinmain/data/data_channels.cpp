@@ -5,19 +5,32 @@
 #include <charconv>
 #include <cmath>
 
+#include "mesh/record_prefetch.h"
+
 double ChannelValue(const TVertex& v, int channel) {
   switch (channel) {
-    case kChanKMin: return v.kmin;
-    case kChanKMax: return v.kmax;
-    case kChanKMaxAbs: return std::max(std::fabs(v.kmin), std::fabs(v.kmax));
-    case kChanKAvg: return (v.kmin + v.kmax) / 2;
-    case kChanVelocity: return v.speed;
-    case kChanAux: return v.aux;
-    case kChanX: return v.pos.x;
-    case kChanY: return v.pos.y;
-    case kChanZ: return v.pos.z;
-    case kChanKMinMax: return v.kmax * v.kmin;
-    default: return 0;
+    case kChanKMin:
+      return v.kmin;
+    case kChanKMax:
+      return v.kmax;
+    case kChanKMaxAbs:
+      return std::max(std::fabs(v.kmin), std::fabs(v.kmax));
+    case kChanKAvg:
+      return (v.kmin + v.kmax) / 2;
+    case kChanVelocity:
+      return v.speed;
+    case kChanAux:
+      return v.aux;
+    case kChanX:
+      return v.pos.x;
+    case kChanY:
+      return v.pos.y;
+    case kChanZ:
+      return v.pos.z;
+    case kChanKMinMax:
+      return v.kmax * v.kmin;
+    default:
+      return 0;
   }
 }
 
@@ -36,6 +49,13 @@ void Widen(TRange& r, double value) {
 void ScanChannels(const TMesh& mesh, TRange (&r)[kDataChannelCount]) {
   for (int c = 0; c < kDataChannelCount; ++c) r[c].min = r[c].max = ChannelValue(mesh.vertices[0], c);
   for (int i = 1; i < mesh.vertex_count; ++i) {
+    if (i + kPrefetchAhead < mesh.vertex_count) {
+      const TVertex& ahead = mesh.vertices[i + kPrefetchAhead];
+      PrefetchRead(&ahead.pos);
+      PrefetchRead(&ahead.kmax);  // with kmin
+      PrefetchRead(&ahead.aux);
+      PrefetchRead(&ahead.speed);
+    }
     const TVertex& v = mesh.vertices[i];
     for (int c = 0; c < kDataChannelCount; ++c) Widen(r[c], ChannelValue(v, c));
   }
@@ -65,10 +85,14 @@ void ComputeDataRanges(TMesh& mesh, bool copy_to_data_range) {
 TRange ApplyRangeCommand(TRange r, RangeCommand cmd) {
   const double d = r.max - r.min;
   switch (cmd) {
-    case RangeCommand::ShiftUp: return {r.min + d / 8, r.max + d / 8};
-    case RangeCommand::ShiftDown: return {r.min - d / 8, r.max - d / 8};
-    case RangeCommand::Widen: return {r.min - d / 2, r.max + d / 2};
-    case RangeCommand::Narrow: break;
+    case RangeCommand::ShiftUp:
+      return {r.min + d / 8, r.max + d / 8};
+    case RangeCommand::ShiftDown:
+      return {r.min - d / 8, r.max - d / 8};
+    case RangeCommand::Widen:
+      return {r.min - d / 2, r.max + d / 2};
+    case RangeCommand::Narrow:
+      break;
   }
   return {r.min + d / 4, r.max - d / 4};
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "mesh/record_prefetch.h"
+
 namespace {
 
 // Vertices in use that the array really holds.
@@ -31,6 +33,7 @@ void AlignWithAxis(TMesh& mesh, double x, double y, double z) {
   TVec3 a{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
   vec_normalize(a);
   for (int32_t i = 0, n = VerticesInUse(mesh); i < n; ++i) {
+    if (i + kPrefetchAhead < n) PrefetchWrite(&mesh.vertices[i + kPrefetchAhead].dir_max);
     TVertex& v = mesh.vertices[i];
     if (vec_dot(v.dir_max, a) < 0) vec_scale(v.dir_max, -1.0);
     if (vec_dot(v.dir_min, a) < 0) vec_scale(v.dir_min, -1.0);
