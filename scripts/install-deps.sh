@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do
