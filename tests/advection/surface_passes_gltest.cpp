@@ -16,32 +16,20 @@
 #include "shell/frame_gl.h"
 #include "support/frame_meshes.h"
 #include "support/gl_context_gl.h"
+#include "support/gl_scene_gl.h"
 #include "support/mesh_fixtures.h"
 
 namespace {
 
-constexpr int kSize = 512;
+constexpr int kSize = TGLTestScene::kSize;
 const int32_t kBlack = MakeColor(0, 0, 0);
 
-struct PassScene {
-  TGLTestContext ctx{kSize, kSize};
-  TAppState app;
-  TFrameControls c;
-
-  explicit PassScene(TMesh mesh) {
-    app.mesh = std::move(mesh);
-    ResetView(app.mesh, app.view);
-    c.background = kBlack;
-    c.lighting = false;
-    c.shtexture = false;
-    c.surface.diffuse = MakeColor(255, 255, 255);
-    InitGLState(app.frame, kSize, kSize);
-  }
-  // Clear and camera only; the test then draws one pass itself.
-  void Begin() { ASSERT_TRUE(BeginFrame(app, c, kSize, kSize)); }
-  TPixel At(const std::vector<uint8_t>& rgb, int x, int y) const { return TGLTestContext::At(rgb, kSize, x, y); }
+// The shared scene on a black background; Covered counts the non-black pixels.
+struct PassScene : TGLTestScene {
+  explicit PassScene(TMesh mesh) : TGLTestScene(std::move(mesh), kBlack) {}
+  void Begin() { ASSERT_TRUE(TGLTestScene::Begin()); }
   int64_t Covered() const {
-    const std::vector<uint8_t> px = ctx.ReadRGB();
+    const std::vector<uint8_t> px = Pixels();
     int64_t n = 0;
     for (size_t i = 0; i < px.size(); i += 3) n += (px[i] | px[i + 1] | px[i + 2]) != 0;
     return n;

@@ -13,10 +13,11 @@
 #include "shell/frame_math.h"
 #include "support/frame_meshes.h"
 #include "support/gl_context_gl.h"
+#include "support/gl_scene_gl.h"
 
 namespace {
 
-constexpr int kSize = 512;
+constexpr int kSize = TGLTestScene::kSize;
 const int32_t kBackground = MakeColor(20, 40, 90);
 
 bool Same(const TPixel& p, int32_t colour) {
@@ -24,25 +25,9 @@ bool Same(const TPixel& p, int32_t colour) {
   return p.r == c.red && p.g == c.green && p.b == c.blue;
 }
 
-// A loaded mesh in the default view, GL initialised, unlit white surface
-// without texture: every surface pixel is white, every other the background.
-struct Scene {
-  TGLTestContext ctx{kSize, kSize};
-  TAppState app;
-  TFrameControls c;
-
-  explicit Scene(TMesh mesh) {
-    app.mesh = std::move(mesh);
-    ResetView(app.mesh, app.view);
-    c.background = kBackground;
-    c.lighting = false;
-    c.shtexture = false;
-    c.surface.diffuse = MakeColor(255, 255, 255);
-    InitGLState(app.frame, kSize, kSize);
-  }
-  TFrameReport Frame(const TFramePasses& p = TFramePasses()) { return DrawFrame(app, c, p, kSize, kSize); }
-  std::vector<uint8_t> Pixels() const { return ctx.ReadRGB(); }
-  TPixel At(const std::vector<uint8_t>& rgb, int x, int y) const { return TGLTestContext::At(rgb, kSize, x, y); }
+// The shared scene on the test's background colour.
+struct Scene : TGLTestScene {
+  explicit Scene(TMesh mesh) : TGLTestScene(std::move(mesh), kBackground) {}
 };
 
 // Radius in pixels of the disc a sphere of radius r shows at `distance` with
