@@ -36,7 +36,13 @@ struct TMouseState {
 struct TNoiseState {
   uint32_t random_state = 0;  // linear congruential generator, never reseeded
   int32_t pulse_table[256] = {};
-  double noise_phase = 0;
+  double noise_phase = 0;     // time step of the noise, 0 .. 64.5, advanced by every injection
+  bool noise_flash = false;   // the next injection replaces the image by unfiltered noise
+};
+
+// The picture mapped onto the surface (display list 9).
+struct TImageState {
+  bool image_loaded = false;  // a map image is held in display list 9; never reset
 };
 
 struct TAppState {
@@ -48,4 +54,6 @@ struct TAppState {
   TFlowSourceTable sources;
   TMouseState mouse;
   TNoiseState noise;
+  TImageState image;
+  int32_t time_controls_busy = 0;  // > 0 while the time controls are written by the program
 };
