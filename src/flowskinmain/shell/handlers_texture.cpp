@@ -23,11 +23,25 @@ void TForm1::ed_thalfChange(QObject*) {}
 // Plot of the pulse table on pb_puls_lut (its Canvas() is valid here).
 void TForm1::pb_puls_lutPaint(QObject*) {}
 
-// "Flash".
-void TForm1::but_col_flashClick(QObject*) {}
+// "Flash": toggles a pending flash (two clicks before a frame injects noise
+// cancel each other), then requests a frame.
+void TForm1::but_col_flashClick(QObject*) {
+  state.noise.noise_flash = !state.noise.noise_flash;
+  RequestRedraw();
+}
 
-// "* 2" / "* 0.5" on "Delta t".
-void TForm1::but_div2Click(QObject*) {}
+// "* 2" doubles "Delta t" (the up-down clamps at 100), "* 0.5" halves it,
+// truncating (25 -> 12; 1 -> 0, which the up-down raises to its minimum 1).
+void TForm1::but_div2Click(QObject* sender) {
+  const int p = ud_flow_scale->Position();
+  ud_flow_scale->SetPosition(sender == but_div2 ? p / 2 : p * 2);
+  RefreshRenderState(false);
+  RequestRedraw();
+}
 
-// "Lock texture".
-void TForm1::cb_tex_lockClick(QObject*) {}
+// "Lock texture": two frames, so the lock state machine completes its step at
+// once (locking, or unlocking through the catch-up frame).
+void TForm1::cb_tex_lockClick(QObject*) {
+  RequestRedraw();
+  RequestRedraw();
+}
