@@ -47,17 +47,7 @@ struct FlowScene : TGLTestScene {
       Frame(passes);
     }
   }
-  // Grey level of every texel of the frame texture (object 8), rows from the bottom.
-  std::vector<double> Captured() const {
-    std::vector<uint8_t> rgb(static_cast<size_t>(kSize) * kSize * 3);
-    glBindTexture(GL_TEXTURE_2D, 8);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    std::vector<double> grey(static_cast<size_t>(kSize) * kSize);
-    for (size_t i = 0; i < grey.size(); ++i) grey[i] = (rgb[3 * i] + rgb[3 * i + 1] + rgb[3 * i + 2]) / 3.0;
-    return grey;
-  }
+  // The frame texture (object 8), RGB rows from the bottom.
   std::vector<uint8_t> CapturedRGB() const {
     std::vector<uint8_t> rgb(static_cast<size_t>(kSize) * kSize * 3);
     glBindTexture(GL_TEXTURE_2D, 8);
@@ -65,6 +55,12 @@ struct FlowScene : TGLTestScene {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     return rgb;
+  }
+  std::vector<double> Captured() const {  // its red channel (the noise is grey)
+    const std::vector<uint8_t> rgb = CapturedRGB();
+    std::vector<double> red(rgb.size() / 3);
+    for (size_t i = 0; i < red.size(); ++i) red[i] = rgb[3 * i];
+    return red;
   }
 };
 
