@@ -1,0 +1,25 @@
+#pragma once
+// Checks of a file's structure made before the import library reads it, for
+// the faults the library would otherwise meet only after allocating for the
+// declared counts, or would read past without a word (an OFF face with an
+// index out of range or too few indices becomes a wrong triangle there).
+// Each returns an empty string when the file passes, otherwise the reason in
+// words for the user, starting in lower case ("the binary STL file is
+// truncated: ...").
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Binary STL: an 80-byte header, a little-endian triangle count n and 50 bytes
+// per triangle. Fails on a file shorter than 84 + 50 n bytes (truncated) and
+// on n = 0. On success `used` is 84 + 50 n: bytes after the last triangle are
+// ignored.
+std::string CheckBinaryStl(std::string_view bytes, size_t& used);
+
+// OFF text: a header word ending in "OFF", the counts V F [E] (on the header
+// line or the next), V vertex lines of at least three finite numbers, F face
+// lines of a vertex count n >= 3 and n indices in 0..V-1 (further numbers on a
+// line, colours for example, are allowed). Blank lines and '#' comments are
+// skipped. The counts are checked against the file's size before any line is
+// read.
+std::string CheckOffText(std::string_view text);
