@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <cstring>
+
+#include "mesh/mesh_import_checks.h"
 
 namespace {
 
@@ -33,9 +34,7 @@ std::string_view FirstStatement(std::string_view s) {
 // Binary STL: an 80-byte header, a little-endian triangle count and 50 bytes
 // per triangle, exactly.
 bool IsExactBinaryStl(std::string_view b) {
-  if (b.size() < 84) return false;
-  const auto* p = reinterpret_cast<const unsigned char*>(b.data()) + 80;
-  const uint64_t count = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint64_t>(p[3]) << 24);
+  const uint64_t count = BinaryStlCount(b);
   return count > 0 && 84 + 50 * count == b.size();
 }
 

@@ -8,7 +8,6 @@
 
 #include <assimp/DefaultLogger.hpp>
 #include <assimp/Importer.hpp>
-#include <cfloat>
 #include <cmath>
 #include <filesystem>
 #include <new>

@@ -74,11 +74,16 @@ std::string CheckFaceLine(std::string_view line, int64_t index, int64_t vertex_c
 
 }  // namespace
 
+uint64_t BinaryStlCount(std::string_view bytes) {
+  if (bytes.size() < 84) return 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + 80;
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint64_t>(p[3]) << 24);
+}
+
 std::string CheckBinaryStl(std::string_view bytes, size_t& used) {
   if (bytes.size() < 84)
     return "the binary STL file is truncated: it has " + Num(bytes.size()) + " bytes, fewer than the 84 of its header";
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + 80;
-  const uint64_t count = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint64_t>(p[3]) << 24);
+  const uint64_t count = BinaryStlCount(bytes);
   if (count == 0) return "the file holds no triangles";
   const uint64_t need = 84 + 50 * count;
   if (need > bytes.size())

@@ -7,8 +7,13 @@
 // words for the user, starting in lower case ("the binary STL file is
 // truncated: ...").
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+// The triangle count of a binary STL: the little-endian 32-bit number after
+// its 80-byte header (0 when the bytes are shorter than 84).
+uint64_t BinaryStlCount(std::string_view bytes);
 
 // Binary STL: an 80-byte header, a little-endian triangle count n and 50 bytes
 // per triangle. Fails on a file shorter than 84 + 50 n bytes (truncated) and
