@@ -193,7 +193,8 @@ TEST(ImportMeshBadInput, BadFilesAreRefusedWithTheirNameAndReasonAndTheMeshStays
        "the binary STL file is truncated: its header declares 12 "
        "triangles (684 bytes) but the file has 664 bytes"},
       {"huge.stl", huge_stl, "its header declares 4294967295 triangles"},
-      {"cut_ascii.stl", fixtures::StlAsciiText(cube).substr(0, 300), "not a readable ASCII STL file"},
+      {"cut_ascii.stl", fixtures::StlAsciiText(cube).substr(0, 300),
+       "the ASCII STL file is truncated: it ends inside facet 2"},
       {"cut.off", off.substr(0, off.size() - 8), "the file ends after 11 of the 12 faces it declares"},
       {"count.off", "OFF\n8 900000 0\n" + off.substr(off.find(" 0\n") + 3), "more than the file's size"},
       {"index.off", std::string(off).replace(off.rfind("\n3 ") + 3, 1, "8"),

@@ -231,6 +231,8 @@ bool CheckStructure(std::string_view& bytes, TMeshFormat format, std::string& re
     size_t used = 0;
     reason = CheckBinaryStl(bytes, used);
     bytes = bytes.substr(0, used);
+  } else if (format == TMeshFormat::kStlAscii) {
+    reason = CheckAsciiStl(bytes);
   } else if (format == TMeshFormat::kOff) {
     reason = CheckOffText(bytes);
   }

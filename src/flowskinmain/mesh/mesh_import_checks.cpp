@@ -1,5 +1,6 @@
 #include "mesh/mesh_import_checks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -42,6 +43,14 @@ std::string ReadOffCounts(TPlyScanner& sc, int64_t& v, int64_t& f) {
   return "";
 }
 
+// A finite number that fits in single precision, alone in `word`.
+bool IsCoordinate(std::string_view word) {
+  TPlyScanner sc(word);
+  double d = 0;
+  return sc.Real(d) == ScanStatus::kOk && sc.AtEnd() && std::isfinite(d) &&
+         std::fabs(d) <= std::numeric_limits<float>::max();
+}
+
 std::string CheckVertexLine(std::string_view line, int64_t index) {
   TPlyScanner sc(line);
   for (int k = 0; k < 3; ++k) {
@@ -72,7 +81,61 @@ std::string CheckFaceLine(std::string_view line, int64_t index, int64_t vertex_c
   return "";
 }
 
+// Blank-separated words of a text.
+class TWordReader {
+ public:
+  explicit TWordReader(std::string_view text) : rest_(text) {}
+  std::string_view Next() {
+    const size_t start = std::min(rest_.find_first_not_of(" \t\r\n\f\v"), rest_.size());
+    rest_.remove_prefix(start);
+    const size_t end = std::min(rest_.find_first_of(" \t\r\n\f\v"), rest_.size());
+    const std::string_view word = rest_.substr(0, end);
+    rest_.remove_prefix(end);
+    return word;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+// One facet after its word "facet"; the reason when it is malformed (which
+// may be that the text ends in it).
+std::string CheckFacet(TWordReader& in, uint64_t index) {
+  const std::string where = "facet " + Num(index);
+  auto expect = [&](std::string_view word) { return in.Next() == word; };
+  if (!expect("normal")) return where + " has no normal";
+  for (int k = 0; k < 3; ++k) in.Next();  // normals are recomputed; their values do not matter
+  if (!expect("outer") || !expect("loop")) return where + " has no \"outer loop\"";
+  for (int corner = 0; corner < 3; ++corner) {
+    if (!expect("vertex")) return where + " does not have three vertices";
+    for (int k = 0; k < 3; ++k) {
+      if (!IsCoordinate(in.Next())) return where + " has a coordinate that is not a valid number";
+    }
+  }
+  if (!expect("endloop") || !expect("endfacet")) return where + " does not end with \"endloop endfacet\"";
+  return "";
+}
+
 }  // namespace
+
+std::string CheckAsciiStl(std::string_view text) {
+  TWordReader in(text);
+  uint64_t facets = 0;
+  std::string_view word = in.Next();
+  if (word != "solid") return "the file does not start with \"solid\"";
+  while (!word.empty()) {  // at "solid"
+    do word = in.Next();   // the solid's name
+    while (!word.empty() && word != "facet" && word != "endsolid");
+    for (; word == "facet"; word = in.Next(), ++facets)
+      if (std::string reason = CheckFacet(in, facets); !reason.empty())  // a fault at the end: cut short
+        return in.Next().empty() ? "the ASCII STL file is truncated: it ends inside facet " + Num(facets) : reason;
+    if (word != "endsolid")
+      return "the ASCII STL file is truncated: it ends after " + Num(facets) + " facets without \"endsolid\"";
+    do word = in.Next();  // the name after "endsolid", up to the next solid
+    while (!word.empty() && word != "solid");
+  }
+  return "";
+}
 
 uint64_t BinaryStlCount(std::string_view bytes) {
   if (bytes.size() < 84) return 0;

@@ -21,6 +21,12 @@ uint64_t BinaryStlCount(std::string_view bytes);
 // ignored.
 std::string CheckBinaryStl(std::string_view bytes, size_t& used);
 
+// ASCII STL text: "solid" and a name, then facets of the form "facet normal
+// nx ny nz outer loop", three "vertex x y z" with finite numbers, "endloop
+// endfacet", and "endsolid" (a file may hold several solids). A file that ends
+// before its last "endsolid" is truncated.
+std::string CheckAsciiStl(std::string_view text);
+
 // OFF text: a header word ending in "OFF", the counts V F [E] (on the header
 // line or the next), V vertex lines of at least three finite numbers, F face
 // lines of a vertex count n >= 3 and n indices in 0..V-1 (further numbers on a
