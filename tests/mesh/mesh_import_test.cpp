@@ -137,11 +137,18 @@ TEST(ImportMesh, MeshesOfOneFileMergeIntoOneSurfacePlacedByTheirNodes) {
   const TMesh merged = LoadFile("two_objects.obj", obj);
   EXPECT_EQ(TriangleCountText(merged), "12 triangles, 8 vertices");
   EXPECT_EQ(BoundaryEdges(merged), 0);
-  // One glTF mesh used by two nodes, one moved along x: two cubes.
-  const TMesh two = LoadFile("two_nodes.gltf", fixtures::GltfText(fixtures::Cube(), false, {{0, 0, 0}, {5, 0, 0}}));
+  // One glTF mesh used by two nodes, the second moved along x and mirrored:
+  // two closed cubes, both facing out.
+  const TMesh two = LoadFile("two_nodes.gltf", fixtures::GltfText(fixtures::Cube(), false,
+                                                                  {"", "\"translation\":[5,0,0],\"scale\":[-1,1,1]"}));
   EXPECT_EQ(TriangleCountText(two), "24 triangles, 16 vertices");
+  EXPECT_EQ(BoundaryEdges(two), 0);
   EXPECT_DOUBLE_EQ(two.box_max[0], 6);
   EXPECT_DOUBLE_EQ(two.box_min[0], -1);
+  for (const TVertex& v : two.vertices) {
+    const TVec3 out{v.pos.x > 2 ? v.pos.x - 5 : v.pos.x, v.pos.y, v.pos.z};  // from its cube's centre
+    EXPECT_GT(vec_dot(v.normal, out), 0) << v.pos.x << " " << v.pos.y << " " << v.pos.z;
+  }
 }
 
 TEST(ImportMesh, SoupJoinsCornersByPositionAndDropsDegenerateTriangles) {

@@ -34,8 +34,7 @@ std::string Base64(const std::string& in) {
 
 // The binary buffer (positions, optional uv, indices) and the JSON that
 // describes it; `uri` empty for a binary glTF's own chunk.
-std::string GltfJson(const TMesh& m, bool uv, const std::vector<std::array<float, 3>>& nodes, std::string& bin,
-                     bool embed) {
+std::string GltfJson(const TMesh& m, bool uv, const std::vector<std::string>& nodes, std::string& bin, bool embed) {
   TVec3 lo = m.vertices[0].pos, hi = lo;
   for (int32_t i = 0; i < m.vertex_count; ++i) {
     const TVec3& p = m.vertices[i].pos;
@@ -56,8 +55,7 @@ std::string GltfJson(const TMesh& m, bool uv, const std::vector<std::array<float
   for (size_t n = 0; n < nodes.size(); ++n) j += (n ? "," : "") + std::to_string(n);
   j += "]}],\"nodes\":[";
   for (size_t n = 0; n < nodes.size(); ++n)
-    j += std::string(n ? "," : "") + "{\"mesh\":0,\"translation\":[" + Num(nodes[n][0]) + "," + Num(nodes[n][1]) + "," +
-         Num(nodes[n][2]) + "]}";
+    j += std::string(n ? "," : "") + "{\"mesh\":0" + (nodes[n].empty() ? "" : "," + nodes[n]) + "}";
   j += "],\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":0" + std::string(uv ? ",\"TEXCOORD_0\":2" : "") +
        "},\"indices\":1}]}],\"buffers\":[{\"byteLength\":" + std::to_string(bin.size()) +
        (embed ? ",\"uri\":\"data:application/octet-stream;base64," + Base64(bin) + "\"" : std::string()) +
@@ -117,14 +115,14 @@ std::string OffText(const TMesh& m) {
   return out;
 }
 
-std::string GltfText(const TMesh& m, bool uv, const std::vector<std::array<float, 3>>& translations) {
+std::string GltfText(const TMesh& m, bool uv, const std::vector<std::string>& nodes) {
   std::string bin;
-  return GltfJson(m, uv, translations, bin, true);
+  return GltfJson(m, uv, nodes, bin, true);
 }
 
 std::string GlbBytes(const TMesh& m) {
   std::string bin;
-  std::string json = GltfJson(m, false, {{0, 0, 0}}, bin, false);
+  std::string json = GltfJson(m, false, {""}, bin, false);
   json.resize((json.size() + 3) / 4 * 4, ' ');
   bin.resize((bin.size() + 3) / 4 * 4, '\0');
   std::string out = "glTF";

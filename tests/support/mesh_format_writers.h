@@ -5,7 +5,6 @@
 // gives back the same surface; numbers are written in their shortest form that
 // reads back to the same single-precision value. With `uv` the texture
 // coordinates tex0 are written too, in the format's own convention.
-#include <array>
 #include <string>
 #include <vector>
 
@@ -22,10 +21,10 @@ std::string StlBinary(const TMesh& mesh);
 // "OFF", "V F 0", vertex lines, "3 a b c" face lines.
 std::string OffText(const TMesh& mesh);
 // glTF JSON with one buffer embedded as a base64 data URI (positions, uv with v
-// counted from the top, indices), one mesh, and one node per entry of
-// `translations` using that mesh.
-std::string GltfText(const TMesh& mesh, bool uv = false,
-                     const std::vector<std::array<float, 3>>& translations = {{0, 0, 0}});
+// counted from the top, indices), one mesh, and one node per entry of `nodes`
+// using that mesh; an entry holds the node's transform members, for example
+// "\"translation\":[5,0,0]" (empty: none).
+std::string GltfText(const TMesh& mesh, bool uv = false, const std::vector<std::string>& nodes = {""});
 // The same as binary glTF: JSON chunk and binary chunk.
 std::string GlbBytes(const TMesh& mesh);
 

@@ -146,17 +146,19 @@ size_t CountTriangles(const std::vector<TInstance>& instances) {
   return n;
 }
 
-// Appends the triangles of every instance, positions in object space.
-bool FillSoup(const std::vector<TInstance>& instances, TTriangleSoup& soup, std::string& reason) {
-  bool has_uv = true;
-  for (const TInstance& in : instances) has_uv = has_uv && in.mesh->HasTextureCoords(0);
+// Appends the triangles of every instance, positions in object space, and
+// their texture coordinates with `uv`. A mirroring transform (negative
+// determinant) turns the triangles over, so their corners are taken in the
+// opposite order to keep the surface facing out.
+bool FillSoup(const std::vector<TInstance>& instances, bool uv, TTriangleSoup& soup, std::string& reason) {
   for (const TInstance& in : instances) {
     const aiMesh& m = *in.mesh;
     const bool identity = in.transform.IsIdentity();
+    const bool mirrored = in.transform.Determinant() < 0;
     for (unsigned f = 0; f < m.mNumFaces; ++f) {
       if (m.mFaces[f].mNumIndices != 3) continue;
       for (int c = 0; c < 3; ++c) {
-        const unsigned i = m.mFaces[f].mIndices[c];
+        const unsigned i = m.mFaces[f].mIndices[mirrored ? (3 - c) % 3 : c];
         const aiVector3D p = identity ? m.mVertices[i] : in.transform * m.mVertices[i];
         const TVec3 v{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
         if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) {
@@ -164,7 +166,7 @@ bool FillSoup(const std::vector<TInstance>& instances, TTriangleSoup& soup, std:
           return false;
         }
         soup.corners.push_back(v);
-        if (has_uv) soup.uv.push_back({m.mTextureCoords[0][i].x, m.mTextureCoords[0][i].y});
+        if (uv) soup.uv.push_back({m.mTextureCoords[0][i].x, m.mTextureCoords[0][i].y});
       }
     }
   }
@@ -216,9 +218,11 @@ bool ReadWithLibrary(const std::string& path, std::string_view bytes, TMeshForma
     reason = "not enough memory for a mesh of " + std::to_string(triangles) + " triangles";
     return false;
   }
+  bool uv = true;  // only when every mesh has them
+  for (const TInstance& in : instances) uv = uv && in.mesh->HasTextureCoords(0);
   soup.corners.reserve(3 * triangles);
-  soup.uv.reserve(instances.front().mesh->HasTextureCoords(0) ? 3 * triangles : 0);
-  return FillSoup(instances, soup, reason);
+  soup.uv.reserve(uv ? 3 * triangles : 0);
+  return FillSoup(instances, uv, soup, reason);
 }
 
 // The bytes the library is given, after the checks of the format's structure.
