@@ -1,0 +1,157 @@
+// The preset buttons on the real window: one frame each, the values they
+// leave in the controls, and what their writes notify.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "colorconversion/colorconversion.h"
+#include "form_fixture.h"
+#include "form_frame_helpers.h"
+
+namespace {
+
+class PresetTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
+  }
+  // Every preset button of the window, the hidden ones included.
+  std::vector<TButton*> Presets() const {
+    TForm1& f = *form;
+    return {f.but_flow_cxy,  f.but_flow_cxz,  f.but_flow_cyz,   f.but_flow_dz,   f.but_flow_dy, f.but_flow_dx,
+            f.but_flow_kmin, f.but_flow_kmax, f.but_bronze_col, f.but_steel_col, f.Button19,    f.but_rainbow,
+            f.Button11,      f.but_pencil1,   f.Button13,       f.Button12,      f.but_pencil2, f.Button17,
+            f.but_erode,     f.Button16,      f.but_shaded,     f.but_kavg,      f.but_d_kmin,  f.but_d_kmax,
+            f.but_d_velo,    f.but_d_kavg,    f.but_topo};
+  }
+};
+
+}  // namespace
+
+// Each preset writes many controls but draws one frame at its end; writes to
+// swatches and to "Modulate" raise no event, writes to check boxes, radios and
+// up-downs raise theirs.
+TEST_F(PresetTest, EveryPresetDrawsExactlyOneFrame) {
+  std::vector<std::string> handlers;
+  for (TButton* b : Presets()) {
+    SCOPED_TRACE(b->objectName().toStdString());
+    handlers.clear();
+    form->diag.on_event = [&](const char* h, QObject*) { handlers.push_back(h); };
+    const int64_t frames = form->diag.frames_drawn, requests = form->diag.redraw_requests;
+    b->click();
+    form->diag.on_event = nullptr;
+    EXPECT_EQ(form->diag.frames_drawn - frames, 1);
+    EXPECT_EQ(form->diag.redraw_requests - requests, 1);
+    EXPECT_EQ(form->state.frame.redraw_suspended, 0);
+    for (const char* silent : {"sh_dataminMouseDown", "but_bc1MouseDown", "cb_lut_styleChange"})
+      EXPECT_EQ(std::count(handlers.begin(), handlers.end(), silent), 0) << silent;
+  }
+  // A style preset's check-box writes ran their notifications ("Light" and
+  // "Texture": redraw; "Overlay with data": refresh).
+  handlers.clear();
+  form->cb_lighting->SetChecked(false);
+  form->cbTexData->SetChecked(true);
+  form->diag.on_event = [&](const char* h, QObject*) { handlers.push_back(h); };
+  form->Button13->click();
+  form->diag.on_event = nullptr;
+  EXPECT_GE(std::count(handlers.begin(), handlers.end(), std::string("cbshlineClick")), 1);
+  EXPECT_GE(std::count(handlers.begin(), handlers.end(), std::string("rbkmaxClick")), 1);
+}
+
+TEST_F(PresetTest, TexturePresetsShowTheirScaleAndDisplacementLimit) {
+  struct Case {
+    TButton* button;
+    const char* scale;
+    const char* dispmax;
+  } cases[] = {{form->Button17, "40", "40"},    {form->Button13, "25", "25"}, {form->but_pencil1, "20", "20"},
+               {form->but_pencil2, "30", "30"}, {form->Button16, "40", "25"}, {form->but_steel_col, "30", "25"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button->text().toStdString());
+    c.button->click();
+    EXPECT_EQ(form->Edit2->Text(), c.scale);
+    EXPECT_EQ(form->ed_dispmax->Text(), c.dispmax);
+  }
+  // The pencils' 0 for "Alpha shade" is held at the control's minimum, and the
+  // edit shows what the overlay uses.
+  form->but_pencil1->click();
+  EXPECT_EQ(form->ud_alpha_shade->Position(), 1);
+  EXPECT_EQ(form->Edit1->Text(), "1");
+  EXPECT_TRUE(form->rbad->Checked());
+  EXPECT_FALSE(form->cb_lighting->Checked());
+}
+
+TEST_F(PresetTest, IvoryUsesTheDiffuseAndDataColoursForTheNoiseRamp) {
+  form->Button19->click();
+  const int32_t ivory = MakeColor(240, 237, 227), dark = MakeColor(119, 111, 91);
+  EXPECT_EQ(form->sh_diffuse->Color(), ivory);
+  EXPECT_EQ(form->sh_specular->Color(), MakeColor(0, 0, 0));
+  EXPECT_EQ(form->sh_datamin->Color(), ivory);
+  EXPECT_EQ(form->sh_datamax->Color(), dark);
+  EXPECT_EQ(form->but_bc1->Color(), ivory);
+  EXPECT_EQ(form->but_bc2->Color(), dark);
+  EXPECT_EQ(form->ud_shininess->Position(), 120);
+}
+
+TEST_F(PresetTest, FlowPresetsChooseTheirFieldAndCurvatureDirection) {
+  struct Case {
+    TButton* button;
+    int vx, vy, vz, angle;
+    bool curvature, use_kmax;
+  } cases[] = {{form->but_flow_cxz, 0, -10, 0, 90, false, true},
+               {form->but_flow_dx, -10, 0, 0, 0, false, true},
+               {form->but_flow_kmin, -10, 0, 0, 90, true, true},
+               {form->but_flow_kmax, -10, 0, 0, 90, true, false},
+               {form->but_flow_dz, 0, 0, -10, 0, false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button->objectName().toStdString());
+    c.button->click();
+    EXPECT_EQ(form->ud_vx->Position(), c.vx);
+    EXPECT_EQ(form->ud_vy->Position(), c.vy);
+    EXPECT_EQ(form->ud_vz->Position(), c.vz);
+    EXPECT_EQ(form->ed_angle->Text(), QString::number(c.angle));
+    EXPECT_EQ(form->cb_shcurvature->Checked(), c.curvature);
+    EXPECT_EQ(form->cb_shpotflow->Checked(), !c.curvature);
+    EXPECT_EQ(form->cb_curv_sh_max->Checked(), c.use_kmax);
+  }
+}
+
+TEST_F(PresetTest, TopologyIsRedSawToothAndTwiceLeavesTheFlashAsItWas) {
+  const bool flash = form->state.noise.noise_flash;
+  form->but_topo->click();
+  EXPECT_EQ(form->but_bc1->Color(), MakeColor(255, 0, 0));
+  EXPECT_EQ(form->but_bc2->Color(), MakeColor(255, 0, 0));
+  EXPECT_EQ(form->ud_alpha_text->Position(), 0);
+  EXPECT_EQ(form->cb_lut_style->ItemIndex(), 3);
+  // The parameters shown follow the style the preset selected.
+  EXPECT_TRUE(Shown(form->ed_saw));
+  EXPECT_FALSE(Shown(form->ed_thalf));
+  form->but_topo->click();
+  EXPECT_EQ(form->state.noise.noise_flash, flash);
+  form->Button13->click();  // back to "Puls"
+  EXPECT_EQ(form->cb_lut_style->ItemIndex(), 2);
+  EXPECT_TRUE(Shown(form->ed_thalf));
+  EXPECT_FALSE(Shown(form->ed_saw));
+}
+
+TEST_F(PresetTest, CurvatureStylesSelectTheirChannelOverBronze) {
+  struct Case {
+    TButton* button;
+    TRadioButton* channel;
+    int code;
+  } cases[] = {{form->Button11, form->rbkmax, 1},
+               {form->but_erode, form->rbkmin, 0},
+               {form->Button12, form->rbkavg, 3},
+               {form->but_kavg, form->rbkmin, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button->objectName().toStdString());
+    form->rbpz->SetChecked(true);
+    c.button->click();
+    EXPECT_TRUE(c.channel->Checked());
+    EXPECT_EQ(form->state.frame.data_channel, c.code);
+    EXPECT_TRUE(form->cbTexData->Checked());
+    EXPECT_TRUE(form->cb_alpha_mod->Checked());
+    EXPECT_EQ(form->sh_datamax->Color(), MakeColor(112, 100, 86));
+    EXPECT_EQ(form->Edit1->Text(), "40");
+  }
+}
