@@ -179,6 +179,9 @@ class TForm1 : public QMainWindow {
   TFrameControls FrameCtl() const;
   TRenderStateControls RenderCtl() const;
   TLoadOptions LoadOptions() const;
+  // Rebuilds the noise textures from the "Texture" tab's controls and clears
+  // noise_dirty; needs the panel's context current (handlers_texture.cpp).
+  void BuildNoiseTextures();
   // Fills passes_ with the flow and advection passes of the frame (handlers_advection.cpp).
   void InstallAdvectionPasses();
   // The passes that ComposeFrame calls at their place in the frame; empty slots draw nothing.
