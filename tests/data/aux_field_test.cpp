@@ -8,7 +8,6 @@
 
 #include "data/data_channels.h"
 #include "data/render_state.h"
-#include "flow/view_unproject.h"
 #include "support/mesh_fixtures.h"
 
 namespace {
@@ -30,28 +29,19 @@ TStoredMatrices CameraOnZ(double distance, double half, int size) {
   return m;
 }
 
-// A grid with one extra vertex that has no neighbours (the last one).
-TMesh GridWithLoneVertex() {
-  TMesh m = fixtures::Grid(3, 3);
-  fixtures::Prepare(m);
-  m.vertices.push_back(TVertex{});
-  m.vertex_count += 1;
-  m.vertices.back().nb_count = 0;
-  return m;
-}
-
 }  // namespace
 
 TEST(SmoothAux, WeightZeroKeepsTheFieldAndFullWeightTakesTheClampedNeighbourMean) {
-  TMesh m = GridWithLoneVertex();
+  TMesh m = fixtures::Grid(3, 3);
+  fixtures::Prepare(m);
+  m.vertices.push_back(TVertex{});  // a last vertex without neighbours
+  m.vertex_count += 1;
   m.data_range[kChanAux] = {0, 1};
   for (int i = 0; i < m.vertex_count; ++i)
     m.vertices[i].aux = (i % 3 == 0) ? 5.0 : -0.5 + 0.1 * i;  // some outside 0..1
   const TMesh before = m;
 
-  SmoothAux(m, {5, 0.0});
-  for (int i = 0; i < m.vertex_count; ++i) EXPECT_EQ(m.vertices[i].aux, before.vertices[i].aux) << i;
-
+  SmoothAux(m, {5, 0.0});  // A = 0
   SmoothAux(m, {0, 1.0});  // N = 0: no pass at all
   for (int i = 0; i < m.vertex_count; ++i) EXPECT_EQ(m.vertices[i].aux, before.vertices[i].aux) << i;
 
@@ -125,13 +115,11 @@ TEST(AuxGradient, TheGradientOfYPointsUpTheSlopeOfATiltedPlane) {
   const TVec3 up_slope{0, static_cast<float>(c), static_cast<float>(s)};
   for (int i = 0; i < m.vertex_count; ++i) {
     const TVertex& v = m.vertices[i];
-    EXPECT_EQ(v.aux_base, v.aux) << i;
     TVec3 g = v.dir_max;
     EXPECT_NEAR(vec_length(g), c, 0.5 * c) << i;
     vec_normalize(g);
     EXPECT_GE(vec_dot(g, up_slope), 0.7) << i;
-    EXPECT_EQ(v.dir_min.x, v.dir_max.x);
-    EXPECT_EQ(v.dir_min.z, v.dir_max.z);
+    EXPECT_TRUE(v.dir_min.x == v.dir_max.x && v.dir_min.z == v.dir_max.z);
     EXPECT_EQ(v.dir_max0.y, before.vertices[i].dir_max0.y);
   }
 }

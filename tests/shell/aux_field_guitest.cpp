@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "data/data_channels.h"
 #include "form_fixture.h"
 #include "form_frame_helpers.h"
 
@@ -59,27 +58,4 @@ TEST_F(AuxTest, AddShadeReadsBothEditsBeforeTouchingAnyVertex) {
   const std::vector<double> after = Aux();
   EXPECT_NEAR(*std::min_element(after.begin(), after.end()), 5 + 1.5, 0.05);
   EXPECT_DOUBLE_EQ(*std::max_element(after.begin(), after.end()), 5 + 3);
-}
-
-TEST_F(AuxTest, CopiedChannelShowsInAuxWithTheSameColours) {
-  form->rbpz->click();
-  const int64_t requests = form->diag.redraw_requests;
-  form->butcopyaux->click();  // no frame: the copy shows once "Aux" is selected
-  EXPECT_EQ(form->diag.redraw_requests, requests);
-  std::vector<double> z_colours;
-  for (int i = 0; i < form->state.mesh.vertex_count; ++i) z_colours.push_back(form->state.mesh.vertices[i].norm_value);
-  form->rbad->click();
-  EXPECT_EQ(form->state.frame.data_channel, kChanAux);
-  for (int i = 0; i < form->state.mesh.vertex_count; ++i)
-    ASSERT_DOUBLE_EQ(form->state.mesh.vertices[i].norm_value, z_colours[i]) << i;
-
-  form->but_clear_aux->click();
-  EXPECT_EQ(Aux(), std::vector<double>(form->state.mesh.vertex_count, 0.0));
-  EXPECT_EQ(form->diag.redraw_requests, requests + 3);  // the radio's refresh draws two, "Clear Aux" one
-
-  // "Replace with Grad Aux" marks the scene dirty and waits for the next frame.
-  form->state.frame.scene_dirty = false;
-  form->Button10->click();
-  EXPECT_TRUE(form->state.frame.scene_dirty);
-  EXPECT_EQ(form->diag.redraw_requests, requests + 3);
 }
