@@ -1,5 +1,5 @@
-// The "Aux" commands on the real window, and the two places that shade into
-// Aux without a click: the mesh loading and a frame after a view change.
+// Shading into Aux on the real window: from "Add shade to Aux", from a load and
+// from a frame after a view change.
 #include <algorithm>
 #include <vector>
 
@@ -8,54 +8,41 @@
 
 namespace {
 
-class AuxTest : public FormTest {
- protected:
-  void SetUp() override {
-    FormTest::SetUp();
-    LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
-  }
-  std::vector<double> Aux() const {
-    std::vector<double> out;
-    for (int i = 0; i < form->state.mesh.vertex_count; ++i) out.push_back(form->state.mesh.vertices[i].aux);
-    return out;
-  }
-};
+std::pair<double, double> AuxExtent(const TMesh& m) {
+  const auto [lo, hi] = std::minmax_element(m.vertices.begin(), m.vertices.begin() + m.vertex_count,
+                                            [](const TVertex& a, const TVertex& b) { return a.aux < b.aux; });
+  return {lo->aux, hi->aux};
+}
 
 }  // namespace
 
-TEST_F(AuxTest, LoadingAndViewChangesShadeIntoAux) {
-  // A load shades with the light of the last frame's camera set-up: the
-  // window's first load comes before any camera placed a light, so it is the
-  // second load that shows the defaults: +10 turned away from the light, 0
-  // facing it.
+TEST_F(FormTest, ShadeReachesAuxFromTheButtonALoadAndAViewChange) {
+  // A load shades with the light of the last frame's camera set-up; the
+  // window's first load comes before any camera placed a light, so the second
+  // shows the defaults: +10 turned away from the light, 0 facing it.
   LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
-  const std::vector<double> loaded = Aux();
-  EXPECT_NEAR(*std::min_element(loaded.begin(), loaded.end()), 0, 0.05);
-  EXPECT_DOUBLE_EQ(*std::max_element(loaded.begin(), loaded.end()), 10);
+  LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
+  TMesh& m = form->state.mesh;
+  EXPECT_NEAR(AuxExtent(m).first, 0, 0.05);
+  EXPECT_EQ(AuxExtent(m).second, 10);
 
-  TypeInto(form->ed_sh_min, "20");  // read when shading, no Enter needed
-  const int64_t frames = form->diag.frames_drawn;
-  form->cb_add_shade_to_data->click();  // the view counts as changed: the next frame shades
-  EXPECT_EQ(form->diag.frames_drawn, frames + 1);
-  const std::vector<double> shaded = Aux();
-  EXPECT_DOUBLE_EQ(*std::max_element(shaded.begin(), shaded.end()), 20);
-  EXPECT_FALSE(form->state.frame.view_changed);
-}
-
-TEST_F(AuxTest, AddShadeReadsBothEditsBeforeTouchingAnyVertex) {
-  for (int i = 0; i < form->state.mesh.vertex_count; ++i) form->state.mesh.vertices[i].aux_base = 5;
-  const std::vector<double> before = Aux();
+  // Both edits are read before any vertex changes.
+  for (int i = 0; i < m.vertex_count; ++i) m.vertices[i].aux_base = 5;
   TypeInto(form->ed_sh_min, "3");
   TypeInto(form->ed_sh_max, "1.5x");
   form->but_add_shade->click();
   EXPECT_EQ(dialogs.messages, std::vector<QString>{"'1.5x' is not a valid floating point value"});
-  EXPECT_EQ(Aux(), before);
-
+  EXPECT_EQ(AuxExtent(m).second, 10);
   TypeInto(form->ed_sh_max, "1.5");
-  const int64_t requests = form->diag.redraw_requests;
+  const int64_t frames = form->diag.frames_drawn;
   form->but_add_shade->click();
-  EXPECT_EQ(form->diag.redraw_requests, requests + 1);
-  const std::vector<double> after = Aux();
-  EXPECT_NEAR(*std::min_element(after.begin(), after.end()), 5 + 1.5, 0.05);
-  EXPECT_DOUBLE_EQ(*std::max_element(after.begin(), after.end()), 5 + 3);
+  EXPECT_NEAR(AuxExtent(m).first, 5 + 1.5, 0.05);
+  EXPECT_EQ(AuxExtent(m).second, 5 + 3);
+
+  // "Add shade to Aux on view change": the view counts as changed and the
+  // next frame shades before it draws.
+  TypeInto(form->ed_sh_min, "20");
+  form->cb_add_shade_to_data->click();
+  EXPECT_EQ(AuxExtent(m).second, 5 + 20);
+  EXPECT_EQ(form->diag.frames_drawn, frames + 2);
 }
