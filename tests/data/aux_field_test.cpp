@@ -124,8 +124,14 @@ TEST(AuxGradient, TheGradientOfYPointsUpTheSlopeOfATiltedPlane) {
   }
 }
 
+// A sphere stretched along y: on an exact sphere every point is umbilic and
+// the computed principal directions are arbitrary (they even coincide), so
+// the contour of the local cylinder would be too. At the silhouette only the
+// cylinders seen from the side have a contour; one whose axis points at the
+// eye has none.
 TEST(FeatureLines, SphereDistancesAreSmallAtTheSilhouetteAndLargeFacingTheEye) {
   TMesh m = fixtures::Sphere(1, 3);
+  for (int i = 0; i < m.vertex_count; ++i) m.vertices[i].pos.y *= 1.3f;
   fixtures::Prepare(m);
   for (int i = 0; i < m.vertex_count; ++i) m.vertices[i].aux_base = 7;
   EXPECT_FALSE(FeatureLineDistances(m, TStoredMatrices{}));  // no frame yet: empty viewport
@@ -144,7 +150,7 @@ TEST(FeatureLines, SphereDistancesAreSmallAtTheSilhouetteAndLargeFacingTheEye) {
     TVec3 to_eye{eye.x - v.pos.x, eye.y - v.pos.y, eye.z - v.pos.z};
     vec_normalize(to_eye);
     const double facing = vec_dot(v.normal, to_eye);
-    if (std::fabs(facing) < 0.1) {
+    if (std::fabs(facing) < 0.3 && std::fabs(vec_dot(v.dir_min0, to_eye)) < 0.5) {  // cylinder seen from the side
       ++rim;
       EXPECT_LT(v.aux, 8) << i;
     } else if (facing > 0.9) {
