@@ -17,14 +17,19 @@ std::pair<double, double> AuxExtent(const TMesh& m) {
 }  // namespace
 
 TEST_F(FormTest, ShadeReachesAuxFromTheButtonALoadAndAViewChange) {
-  // A load shades with the light of the last frame's camera set-up; the
-  // window's first load comes before any camera placed a light, so the second
-  // shows the defaults: +10 turned away from the light, 0 facing it.
-  LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
+  // A load shades with the light of the camera set-up, the first one too
+  // (before it, frames of the empty view placed no light): the defaults give
+  // +10 turned away from the light, 0 facing it.
   LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
   TMesh& m = form->state.mesh;
   EXPECT_NEAR(AuxExtent(m).first, 0, 0.05);
   EXPECT_EQ(AuxExtent(m).second, 10);
+  {
+    TScriptedDialogs quiet;  // a mesh named on the command line loads before any frame
+    TForm1 early({"flowskin", ExamplePath("sphere.ply")}, &quiet);
+    EXPECT_NEAR(AuxExtent(early.state.mesh).first, 0, 0.05);
+    EXPECT_EQ(AuxExtent(early.state.mesh).second, 10);
+  }
 
   // Both edits are read before any vertex changes.
   for (int i = 0; i < m.vertex_count; ++i) m.vertices[i].aux_base = 5;

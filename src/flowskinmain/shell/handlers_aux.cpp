@@ -1,6 +1,8 @@
 // The auxiliary field: "Cur -> Aux", "Smooth Aux", "Add shade to Aux", "Clear
 // Aux", the hidden "F lines" (Data tab) and "Replace with Grad Aux" (Flow tab).
 #include "data/aux_field.h"
+#include "glpanel/glpanel.h"
+#include "shell/camera_math.h"
 #include "shell/form1.h"
 
 // The shading step: sh_min and sh_max from the two edits beside "Add shade to
@@ -9,12 +11,18 @@
 // (state.matrices) with "Directional light", then aux := aux_base plus the
 // shade of every vertex and a full render-state refresh. Requests no frame:
 // the frame driver calls it at the start of a frame, the loading before its
-// own frame.
+// own frame. When no frame has placed a light yet (a mesh loaded at start-up,
+// or the first mesh after frames of the empty view, whose light sits at
+// distance 0) the camera and light that the next frame will set up are used.
 void TForm1::AddShadeToAux() {
   TAuxShade p;
   if (!ReadFloatEdit(ed_sh_min, p.sh_min) || !ReadFloatEdit(ed_sh_max, p.sh_max)) return;
   p.directional = cb_dir_light->Checked();
-  ShadeAux(state.mesh, state.matrices, p);
+  TStoredMatrices m = state.matrices;
+  const float* l = m.light_position;
+  if (l[0] == 0 && l[1] == 0 && l[2] == 0)
+    CameraMatricesOf(state.view, FrameCtl().camera, GLPanel1->Width(), GLPanel1->Height(), m);
+  ShadeAux(state.mesh, m, p);
   RefreshRenderState(true);
 }
 
