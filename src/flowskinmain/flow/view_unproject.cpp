@@ -68,6 +68,20 @@ bool UnprojectWindowPoint(double win_x, double win_y, double win_z, const TStore
   return true;
 }
 
+bool ProjectWindowPoint(const double obj[3], const TStoredMatrices& m, double out[3]) {
+  double pm[16];
+  MultiplyMatrices(m.projection_matrix, m.modelview_matrix, pm);
+  double clip[4];
+  for (int row = 0; row < 4; ++row)
+    clip[row] = pm[12 + row] + pm[row] * obj[0] + pm[4 + row] * obj[1] + pm[8 + row] * obj[2];
+  if (clip[3] == 0) return false;
+  const int32_t* vp = m.viewport_rect;
+  out[0] = vp[0] + vp[2] * (clip[0] / clip[3] + 1) / 2;
+  out[1] = vp[1] + vp[3] * (clip[1] / clip[3] + 1) / 2;
+  out[2] = (clip[2] / clip[3] + 1) / 2;
+  return true;
+}
+
 bool UnprojectViewRay(const TStoredMatrices& m, int32_t panel_height, int32_t x, int32_t y, TVec3& origin,
                       TVec3& direction) {
   vec_zero(origin);

@@ -13,6 +13,12 @@
 // at infinity.
 bool UnprojectWindowPoint(double win_x, double win_y, double win_z, const TStoredMatrices& m, double out[3]);
 
+// The window position (x, y counted upwards from the bottom of the viewport,
+// pixels) and depth (0 near plane, 1 far plane) of an object-space point:
+// the forward map of UnprojectWindowPoint. Returns false (out untouched) when
+// the point's clip w is 0.
+bool ProjectWindowPoint(const double obj[3], const TStoredMatrices& m, double out[3]);
+
 // An eye ray through the pixel (x, y) of a panel `panel_height` pixels high
 // (y counted downwards from the top): origin A at window depth 0.1, direction
 // B - A with B at depth 0.2, both object space, the direction not normalised.
