@@ -1,6 +1,8 @@
 // Writes the sample meshes of the examples/ folder:
 //   sphere.ply        geodesic sphere of radius 1, 8192 triangles
 //   torus.ply         ring torus around z (radii 1 and 0.35), 9216 triangles
+//   torus_flow.ply    the torus with a velocity per vertex winding helically
+//                     round the ring and the tube ("Flow data")
 //   sphere_swirl.ply  sphere of 2048 triangles with a velocity per vertex (a swirl
 //                     about z) and 8 time steps whose swirl axis tips over from z
 //                     towards x, for the time controls
@@ -41,6 +43,27 @@ TMesh SwirlSphere() {
   return m;
 }
 
+// Unit tangents along the ring (about z) and round the tube, mixed so the flow
+// winds one and a half turns round the tube per turn round the ring.
+TMesh HelixTorus() {
+  constexpr double kMajor = 1, kMinor = 0.35;
+  TMesh m = MakeTorusMesh(kMajor, kMinor, 96, 48);
+  m.has_user_velo = true;
+  for (int32_t i = 0; i < m.vertex_count; ++i) {
+    const TVec3& p = m.vertices[i].pos;
+    const double u = std::atan2(p.y, p.x);
+    TVec3 ring{static_cast<float>(-std::sin(u)), static_cast<float>(std::cos(u)), 0};
+    TVec3 out{static_cast<float>(p.x - kMajor * std::cos(u)), static_cast<float>(p.y - kMajor * std::sin(u)), p.z};
+    vec_normalize(out);
+    TVec3 tube;
+    vec_cross(ring, out, tube);
+    const double k = 1.5 * kMinor / kMajor;  // speed round the tube for 1.5 tube turns per ring turn
+    m.vertices[i].user_velo = TVec3{static_cast<float>(ring.x + k * tube.x), static_cast<float>(ring.y + k * tube.y),
+                                    static_cast<float>(ring.z + k * tube.z)};
+  }
+  return m;
+}
+
 bool Write(const std::filesystem::path& path, const TMesh& mesh) {
   const std::string text = FormatPly(mesh);
   std::ofstream out(path, std::ios::binary);
@@ -58,6 +81,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir);
   const bool ok = Write(dir / "sphere.ply", MakeGeodesicSphereMesh(1, 5)) &&
                   Write(dir / "torus.ply", MakeTorusMesh(1, 0.35, 96, 48)) &&
+                  Write(dir / "torus_flow.ply", HelixTorus()) &&
                   Write(dir / "sphere_swirl.ply", SwirlSphere());
   return ok ? 0 : 1;
 }

@@ -48,9 +48,10 @@ TEST_F(FormTest, StartUpAsksForTheMeshAndSetsDefaultsInOrder) {
   EXPECT_EQ(form->cb_lut_style->ItemIndex(), 2);
   EXPECT_EQ(form->cb_lut_style->currentText(), "Puls");
   EXPECT_EQ(form->sh_datamax->Color(), MakeColor(255, 128, 128));
-  EXPECT_TRUE(form->state.frame.noise_dirty);
-  // The first paint created the context and drew at least one frame.
+  // The first paint created the context and drew at least one frame, which
+  // built the noise textures that start-up asked for.
   EXPECT_GE(form->diag.frames_drawn, 1);
+  EXPECT_FALSE(form->state.frame.noise_dirty);
 }
 
 TEST(FormStart, MeshFileOnTheCommandLineSkipsTheDialog) {

@@ -181,6 +181,9 @@ class TForm1 : public QMainWindow {
   TFrameControls FrameCtl() const;
   TRenderStateControls RenderCtl() const;
   TLoadOptions LoadOptions() const;
+  // Rebuilds the noise textures from the "Texture" tab's controls and clears
+  // noise_dirty; needs the panel's context current (handlers_texture.cpp).
+  void BuildNoiseTextures();
   // Fills passes_ with the flow and advection passes of the frame (handlers_advection.cpp).
   void InstallAdvectionPasses();
   // Fills passes_ with the overlay passes of list 2 and the paint blobs (handlers_overlays.cpp).

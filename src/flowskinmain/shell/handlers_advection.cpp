@@ -1,6 +1,8 @@
 // The frame passes that move the texture along the flow: velocity synthesis
 // and the advection step, installed into the frame's pass table.
 #include "advection/advection_pass.h"
+#include "advection/noise_gl.h"
+#include "glpanel/glpanel.h"
 #include "flow/velocity_synthesis.h"
 #include "shell/form1.h"
 
@@ -34,12 +36,24 @@ TTexCoordParams TexCoordParamsOf(const TForm1& f) {
   return p;
 }
 
+// The noise blending controls of the "Texture" tab.
+TInjectControls InjectControlsOf(const TForm1& f) {
+  TInjectControls c;
+  c.alpha_text = f.ud_alpha_text->Position();
+  c.full_text = f.cb_full_text->Checked();
+  c.scale = f.ud_scale->Position();
+  c.modspeed = f.ud_modspeed->Position();
+  return c;
+}
+
 }  // namespace
 
 // advection_step (start of list 1, texture free): velocities recomputed only
 // when the scene changed, then every vertex displaced by "Delta t" / 1000 along
 // its velocity. compute_tex_coords (start of the textured pass): upstream
 // frame-texture coordinates through the matrices stored by this frame's camera.
+// inject_noise (texture free or catching up, before the capture): one noise
+// time step blended over the surface pixels of the whole panel.
 void TForm1::InstallAdvectionPasses() {
   passes_.advection_step = [this] {
     if (state.frame.scene_dirty) SynthesizeVelocity(state.mesh, state.sources, FlowParamsOf(*this));
@@ -47,5 +61,9 @@ void TForm1::InstallAdvectionPasses() {
   };
   passes_.compute_tex_coords = [this] {
     ComputeTexCoords(state.mesh, state.matrices, state.view, state.frame.texture_dragged, TexCoordParamsOf(*this));
+  };
+  passes_.inject_noise = [this] {
+    InjectNoise(state.view, state.noise, InjectControlsOf(*this), state.frame.lighting_on, GLPanel1->Width(),
+                GLPanel1->Height());
   };
 }

@@ -22,8 +22,7 @@ int64_t TickMs() {
 // to data" is checked; frame-rate label every tenth frame; the selected flow
 // source takes the editing controls; then clear, camera and light, the
 // composition of lists 1, 6 and 2, and scene_dirty / view_changed consumed.
-// The noise textures are rebuilt (noise_dirty) by the texture code once it
-// supplies them; until then noise_dirty stays set and changes nothing here.
+// The noise textures are rebuilt first when noise_dirty is set.
 void TForm1::GLPanel1Redraw(QObject*) {
   ++diag.frames_drawn;
   const int w = GLPanel1->Width();
@@ -31,6 +30,7 @@ void TForm1::GLPanel1Redraw(QObject*) {
   if (state.frame.view_changed && cb_add_shade_to_data->Checked()) AddShadeToAux();
   std::string caption;
   if (CountFrameForRate(state.frame, TickMs(), w, h, caption)) lab_fps->setText(QString::fromStdString(caption));
+  if (state.frame.noise_dirty) BuildNoiseTextures();
   StoreFlowControls();
   diag.last_frame = DrawFrame(state, FrameCtl(), passes_, w, h);
   diag.list_compiles.Add(diag.last_frame);

@@ -1,0 +1,224 @@
+// The animated frame at 512 x 512 offscreen (glFinish in place of the buffer
+// swap), on spheres of 10,000, 100,000 and 1,000,000 triangles:
+//  - the steady Run-loop frame (lists 1, 6 and 2 replayed, noise injected,
+//    frame captured), as a ratio to the least such a frame can cost: the same
+//    two surface passes replayed from plain display lists, one 64 x 64 noise
+//    upload, one screen quad and one glCopyTexImage2D;
+//  - the dirty frame (velocity synthesis, advection, texture coordinates and
+//    the recompilation of all three lists) on 100,000 and 1,000,000 vertices;
+//  - one rebuild of the 64 noise textures.
+// Run under an X display:  noise_frame_glbench [frames]
+#include <GL/gl.h>
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QSurfaceFormat>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "advection/advection_pass.h"
+#include "advection/capture_gl.h"
+#include "advection/noise_gl.h"
+#include "advection/surface_passes_gl.h"
+#include "flow/velocity_synthesis.h"
+#include "mesh/mesh_preparation.h"
+#include "mesh/mesh_shapes.h"
+#include "mesh/triangle_strips.h"
+#include "shell/camera_gl.h"
+#include "shell/frame_gl.h"
+
+namespace {
+
+constexpr int kSize = 512;
+constexpr unsigned kPlainTextured = 100;  // the textured surface pass once
+constexpr unsigned kPlainShading = 101;   // the shading overlay pass once
+constexpr int kRounds = 5;
+
+// A unit sphere of about `faces` triangles, prepared for drawing as a load would.
+TMesh BenchSphere(int slices, int stacks) {
+  TMesh m = MakeUvSphereMesh(1, slices, stacks);
+  BuildAdjacency(m);
+  ComputeNormals(m);
+  ComputeBoundingBox(m);
+  BuildStrips(m);
+  return m;
+}
+
+double MsOf(const std::function<void()>& frame, int n) {
+  frame();
+  glFinish();
+  const auto t0 = std::chrono::steady_clock::now();
+  for (int i = 0; i < n; ++i) {
+    frame();
+    glFinish();
+  }
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count() / n;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// Everything one mesh needs: state, controls with a uniform flow "Linear"
+// z = -10, and the frame's passes as the window installs them.
+struct Bench {
+  TAppState app;
+  TFrameControls controls;
+  TFlowParams flow;
+  TFramePasses passes;
+
+  explicit Bench(TMesh mesh) {
+    app.mesh = std::move(mesh);
+    ResetView(app.mesh, app.view);
+    flow.vz = -10;
+    flow.view_size = app.view.size;
+    passes.advection_step = [this] {
+      if (app.frame.scene_dirty) SynthesizeVelocity(app.mesh, app.sources, flow);
+      DisplaceVertices(app.mesh, 10 / 1000.0);
+    };
+    passes.compute_tex_coords = [this] {
+      ComputeTexCoords(app.mesh, app.matrices, app.view, app.frame.texture_dragged, TTexCoordParams());
+    };
+    passes.inject_noise = [this] {
+      InjectNoise(app.view, app.noise, TInjectControls(), app.frame.lighting_on, kSize, kSize);
+    };
+  }
+  void Frame() { DrawFrame(app, controls, passes, kSize, kSize); }
+  void DirtyFrame() {
+    app.frame.scene_dirty = true;
+    Frame();
+  }
+  // The least a steady frame can cost: both surface passes from plain lists,
+  // one noise upload, one quad, one copy of the frame.
+  void Floor(const TNoisePixels& noise) {
+    BeginFrame(app, controls, kSize, kSize);
+    glBindTexture(GL_TEXTURE_2D, kFrameTexture);
+    glCallList(kPlainTextured);
+    // The quad covers what the noise quad covers, textured and blended over
+    // the surface pixels only, as any injection must be.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDepthMask(GL_FALSE);
+    glDepthFunc(GL_GREATER);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1, 1, 1, 0.1f);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, kNoiseSize, kNoiseSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, noise.data());
+    const TNoiseQuad q = NoiseQuadFor(app.view, false, kSize, kSize, 25);
+    glBegin(GL_QUADS);
+    glTexCoord2d(q.s0, q.t0);
+    glVertex3d(q.x0, q.y0, q.z);
+    glTexCoord2d(q.s1, q.t0);
+    glVertex3d(q.x1, q.y0, q.z);
+    glTexCoord2d(q.s1, q.t1);
+    glVertex3d(q.x1, q.y1, q.z);
+    glTexCoord2d(q.s0, q.t1);
+    glVertex3d(q.x0, q.y1, q.z);
+    glEnd();
+    glPopMatrix();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glBindTexture(GL_TEXTURE_2D, kFrameTexture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kSize, kSize, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    BeginOverlayProjection(app.view);
+    glCallList(kPlainShading);
+    EndOverlayProjection();
+  }
+  void CompilePlainLists() {
+    TSurfaceFrame lit;
+    lit.lighting_on = true;
+    EnableSurfaceArrays(app.mesh);
+    glNewList(kPlainTextured, GL_COMPILE);
+    DrawTexturedSurface(app.mesh, controls.surface, lit, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glEndList();
+    DisableSurfaceArrays();
+    glNewList(kPlainShading, GL_COMPILE);
+    DrawOverlaySurface(app.mesh, controls.surface, lit);
+    glEndList();
+  }
+};
+
+void SteadyFrame(int slices, int stacks, int frames) {
+  Bench b(BenchSphere(slices, stacks));
+  InitGLState(b.app.frame, kSize, kSize);
+  BuildNoiseTextures(b.app.noise, TNoiseBuildParams());
+  b.DirtyFrame();  // synthesis, advection, lists compiled
+  b.CompilePlainLists();
+  TNoisePixels noise{};
+  std::vector<double> steady, floor;
+  for (int r = 0; r < kRounds; ++r) {
+    steady.push_back(MsOf([&] { b.Frame(); }, frames / kRounds));
+    floor.push_back(MsOf([&] { b.Floor(noise); }, frames / kRounds));
+  }
+  const double s = Median(steady), f = Median(floor);
+  std::printf("%9d triangles  steady frame %8.3f ms  floor %8.3f ms  ratio %.3f (goal <= 1.1)\n",
+              b.app.mesh.face_count, s, f, s / f);
+}
+
+void DirtyFrame(int slices, int stacks, int frames) {
+  Bench b(BenchSphere(slices, stacks));
+  InitGLState(b.app.frame, kSize, kSize);
+  BuildNoiseTextures(b.app.noise, TNoiseBuildParams());
+  std::vector<double> dirty;
+  for (int r = 0; r < kRounds; ++r) dirty.push_back(MsOf([&] { b.DirtyFrame(); }, std::max(1, frames / kRounds)));
+  std::printf("%9d vertices   dirty frame  %8.3f ms (synthesis, advection, lists 1, 6, 2 recompiled)\n",
+              b.app.mesh.vertex_count, Median(dirty));
+}
+
+void NoiseRebuild() {
+  TNoiseState noise;
+  std::vector<double> ms;
+  for (int r = 0; r < 20; ++r) {
+    const auto t0 = std::chrono::steady_clock::now();
+    BuildNoiseTextures(noise, TNoiseBuildParams());
+    glFinish();
+    ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+  }
+  std::printf("noise rebuild (64 steps of 64 x 64 into lists 11..74): %.3f ms median of 20 (goal < 20)\n",
+              Median(ms));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QGuiApplication app(argc, argv);
+  const int frames = argc > 1 ? std::atoi(argv[1]) : 100;
+  QSurfaceFormat format;
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  format.setVersion(2, 1);
+  format.setDepthBufferSize(24);
+  QOffscreenSurface surface;
+  surface.setFormat(format);
+  surface.create();
+  QOpenGLContext context;
+  context.setFormat(format);
+  if (!context.create() || !context.makeCurrent(&surface)) {
+    std::fprintf(stderr, "no GL context\n");
+    return 1;
+  }
+  QOpenGLFramebufferObject fbo(kSize, kSize, QOpenGLFramebufferObject::Depth);
+  fbo.bind();
+  std::printf("%d x %d, medians of %d rounds\n", kSize, kSize, kRounds);
+  SteadyFrame(100, 51, frames);    // 10,000 triangles
+  SteadyFrame(250, 201, frames);   // 100,000
+  SteadyFrame(1000, 501, frames / 4);  // 1,000,000
+  DirtyFrame(250, 401, frames / 4);    // 100,000 vertices
+  DirtyFrame(1000, 1001, frames / 10); // 1,000,000 vertices
+  NoiseRebuild();
+  fbo.release();
+  context.doneCurrent();
+  return 0;
+}

@@ -1,0 +1,89 @@
+#include "advection/noise_gl.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+void BuildNoiseTextures(TNoiseState& noise, const TNoiseBuildParams& p) {
+  TPhaseField phase;
+  BuildPhaseField(noise.random_state, phase);
+  glPixelTransferf(GL_ALPHA_SCALE, 1.0f);
+  TPulseTable pulse;
+  BuildPulseTable(p.pulse, pulse);
+  TNoiseRamp ramp;
+  BuildNoiseColours(p.colour1, p.colour2, p.long_way, ramp);
+  TNoisePixels pixels;
+  for (int k = 1; k <= kNoiseSteps; ++k) {
+    FillNoiseTexels(phase, pulse, ramp, k, pixels);
+    glNewList(kFirstNoiseList - 1 + k, GL_COMPILE);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, kNoiseSize, kNoiseSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glEndList();
+  }
+  std::copy(pulse.begin(), pulse.end(), noise.pulse_table);
+  noise.noise_phase = 0;
+}
+
+namespace {
+
+void SetNoiseFilters(GLint filter) {
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+}
+
+void DrawNoiseQuad(const TNoiseQuad& q) {
+  glBegin(GL_QUADS);
+  glTexCoord2d(q.s0, q.t0);
+  glVertex3d(q.x0, q.y0, q.z);
+  glTexCoord2d(q.s1, q.t0);
+  glVertex3d(q.x1, q.y0, q.z);
+  glTexCoord2d(q.s1, q.t1);
+  glVertex3d(q.x1, q.y1, q.z);
+  glTexCoord2d(q.s0, q.t1);
+  glVertex3d(q.x0, q.y1, q.z);
+  glEnd();
+}
+
+}  // namespace
+
+unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on,
+                     int32_t panel_w, int32_t panel_h) {
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glDepthMask(GL_FALSE);
+  glDepthFunc(GL_GREATER);
+  glDisable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glShadeModel(GL_FLAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  if (noise.noise_flash) {
+    SetNoiseFilters(GL_NEAREST);
+    glColor4f(1, 1, 1, 1);
+  } else {
+    SetNoiseFilters(GL_LINEAR);
+    glColor4f(1, 1, 1, static_cast<float>(c.alpha_text / 100.0));
+  }
+  glEnable(GL_BLEND);
+  if (c.full_text)
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  else
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  const unsigned list = NoiseListFor(noise.noise_phase);
+  glCallList(list);
+  noise.noise_phase = AdvanceNoisePhase(noise.noise_phase, c.modspeed);
+  DrawNoiseQuad(NoiseQuadFor(view, view.isometric, panel_w, panel_h, c.scale));
+  glPopMatrix();
+  glDepthFunc(GL_LEQUAL);
+  glDisable(GL_TEXTURE_2D);
+  if (lighting_on) glEnable(GL_LIGHTING);
+  glShadeModel(GL_SMOOTH);
+  glDisable(GL_BLEND);
+  glDepthMask(GL_TRUE);
+  if (noise.noise_flash) {
+    noise.noise_flash = false;
+    SetNoiseFilters(GL_LINEAR);
+  }
+  return list;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// GL half of the noise: the 64 noise time steps compiled as texture uploads
+// into display lists 11..74, and the injection that blends one of them over
+// the pixels the surface covers in the current frame. Both draw with the
+// current context.
+#include <cstdint>
+
+#include "advection/noise_tables.h"
+#include "app_state.h"
+
+// What a rebuild of the noise reads: the pulse style and its parameters, the
+// two noise colours and the hue path between them.
+struct TNoiseBuildParams {
+  TPulseParams pulse;
+  int32_t colour1 = 0x000000;  // but_bc1, colour value (red in the low byte)
+  int32_t colour2 = 0xFFFFFF;  // but_bc2
+  bool long_way = true;        // cb_tex_long "long"
+};
+
+// Rebuilds the noise: a new phase field from the program's generator (which
+// continues its sequence), GL_ALPHA_SCALE 1, the pulse table and colour ramp,
+// then for k = 1..64 list 10 + k holding one glTexImage2D (64 x 64 RGBA) of
+// time step k; no texture object is bound inside the lists, so replaying one
+// uploads into whatever 2-D texture is bound then. Copies the pulse table into
+// noise.pulse_table and restarts noise.noise_phase at 0.
+void BuildNoiseTextures(TNoiseState& noise, const TNoiseBuildParams& p);
+
+// Controls read by the injection (defaults as at start).
+struct TInjectControls {
+  int32_t alpha_text = 10;  // ud_alpha_text "Alpha texture": noise opacity, per cent
+  bool full_text = false;   // cb_full_text "full": noise added at full strength
+  int32_t scale = 25;       // ud_scale "Scale": noise texel size in tenths of a pixel
+  int32_t modspeed = 10;    // ud_modspeed "Speed": noise time steps per frame, in tenths
+};
+
+// Blends the current noise time step over the surface pixels of this frame:
+// the quad of NoiseQuadFor lies just in front of the far plane and is drawn
+// with depth writes off and GL_GREATER, so it lands only where the surface
+// wrote a depth; normal blending gives a N + (1 - a) I with a = alpha_text /
+// 100, "full" gives N + (1 - a) I, and a pending flash replaces the image by
+// unfiltered noise (then clears the flash). The noise is uploaded into the
+// 2-D texture bound at the call. Advances noise.noise_phase by modspeed / 10.
+// Restores depth (LEQUAL, writes on), smooth shading, blending off, texturing
+// off, lighting on when lighting_on. panel_w, panel_h: the whole panel in
+// device pixels. Returns the display list it replayed (11..74).
+unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on,
+                     int32_t panel_w, int32_t panel_h);
