@@ -74,83 +74,78 @@ bool Outside(int x, int y, double margin) { return std::hypot(x + 0.5 - 256, y +
 }  // namespace
 
 TEST(Overlays, EachShowOverlayDrawsItsColourWhereItsGeometryLies) {
-  struct Case {
+  enum Where { kOutsideDisc, kRightOfDisc, kOnDisc, kBoxEdge };
+  const struct {
     const char* name;
-    std::function<void(OverlayScene&)> show;
+    std::function<void(OverlayScene&, TVertex&)> show;  // check box and vertex fields
     TPixel colour;
-    std::function<bool(const OverlayScene&, int, int)> where;  // pixels that must show the colour
+    Where where;
     int at_least;
-  };
-  auto inside = [](const OverlayScene&, int x, int y) { return !Outside(x, y, -20); };
-  const Case cases[] = {
-      {"normals stick out of the silhouette",
-       [](OverlayScene& s) { s.c.overlays.shnormals = true; },
-       {255, 255, 0},
-       [](const OverlayScene&, int x, int y) { return Outside(x, y, 2); },
-       200},
-      {"velocity points along +x, right of the disc only",
-       [](OverlayScene& s) {
+  } cases[] = {
+      {"normals", [](OverlayScene& s, TVertex&) { s.c.overlays.shnormals = true; }, {255, 255, 0}, kOutsideDisc, 200},
+      {"velocity along +x",
+       [](OverlayScene& s, TVertex& v) {
          s.c.overlays.shvelo = true;
-         for (TVertex& v : s.app.mesh.vertices) v.adv_pos = {v.pos.x + 0.01f, v.pos.y, v.pos.z};
+         v.adv_pos = {v.pos.x + 0.01f, v.pos.y, v.pos.z};
        },
        {255, 0, 0},
-       [](const OverlayScene&, int x, int y) { return Outside(x, y, 2) && x > 256; },
+       kRightOfDisc,
        40},
-      {"box edge through the front corner (1, 0, 1)",
-       [](OverlayScene& s) { s.c.overlays.shbox = true; },
-       {0, 0, 0},
-       [](const OverlayScene& s, int x, int y) {
-         const auto [ex, ey] = s.PixelOf({1, 0, 1});
-         return std::abs(x - ex) <= 1 && std::abs(y - ey) <= 60;
-       },
-       100},
-      {"mesh lines in the Mesh colour",
-       [](OverlayScene& s) {
-         s.c.overlays.shline = true;
-         s.lines.diffuse = MakeColor(0, 200, 0);
-       },
+      {"box", [](OverlayScene& s, TVertex&) { s.c.overlays.shbox = true; }, {0, 0, 0}, kBoxEdge, 100},
+      {"mesh lines",
+       [](OverlayScene& s, TVertex&) { s.c.overlays.shline = true, s.lines.diffuse = MakeColor(0, 200, 0); },
        {0, 200, 0},
-       inside,
+       kOnDisc,
        2000},
       {"frames",
-       [](OverlayScene& s) {
-         s.c.overlays.shframes = true;
-         for (TVertex& v : s.app.mesh.vertices) v.e1 = {1, 0, 0}, v.e2 = {0, 1, 0};
+       [](OverlayScene& s, TVertex& v) {
+         s.c.overlays.shframes = true, v.e1 = {1, 0, 0}, v.e2 = {0, 1, 0};
        },
        {51, 77, 255},
-       inside,
+       kOnDisc,
        1000},
-      {"maximum curvature directions",
-       [](OverlayScene& s) {
-         s.c.overlays.shmaxcurv = true;
-         for (TVertex& v : s.app.mesh.vertices) v.dir_max = {1, 0, 0};
+      {"max curvature",
+       [](OverlayScene& s, TVertex& v) {
+         s.c.overlays.shmaxcurv = true, v.dir_max = {1, 0, 0};
        },
        {255, 26, 26},
-       inside,
+       kOnDisc,
        500},
-      {"minimum curvature directions",
-       [](OverlayScene& s) {
-         s.c.overlays.shmincurv = true;
-         for (TVertex& v : s.app.mesh.vertices) v.dir_min = {0, 1, 0};
+      {"min curvature",
+       [](OverlayScene& s, TVertex& v) {
+         s.c.overlays.shmincurv = true, v.dir_min = {0, 1, 0};
        },
        {255, 26, 26},
-       inside,
+       kOnDisc,
        500},
   };
-  for (const Case& k : cases) {
+  for (const auto& k : cases) {
     OverlayScene s(frame_meshes::Sphere(1, 48, 24));
     s.Frame(s.p);
     const std::vector<uint8_t> none = s.Pixels();
-    k.show(s);
+    for (TVertex& v : s.app.mesh.vertices) k.show(s, v);
     s.app.frame.scene_dirty = true;
     s.Frame(s.p);
     EXPECT_EQ(TakeGLErrors(), "") << k.name;
     const std::vector<uint8_t> px = s.Pixels();
-    auto where = [&](int x, int y) { return k.where(s, x, y); };
+    const auto [ex, ey] = s.PixelOf({1, 0, 1});  // on the box edge x = 1, z = 1
+    auto where = [&](int x, int y) {
+      switch (k.where) {
+        case kOutsideDisc:
+          return Outside(x, y, 2);
+        case kRightOfDisc:
+          return Outside(x, y, 2) && x > 256;
+        case kOnDisc:
+          return !Outside(x, y, -20);
+        case kBoxEdge:
+          return std::abs(x - ex) <= 1 && std::abs(y - ey) <= 60;
+      }
+      return false;
+    };
     EXPECT_GE(Count(s, px, k.colour, where), k.at_least) << k.name;
     EXPECT_EQ(Count(s, none, k.colour, [](int, int) { return true; }), 0) << k.name;
-    if (std::string(k.name).starts_with("velocity")) {
-      EXPECT_EQ(Count(s, px, k.colour, [](int x, int y) { return Outside(x, y, 2) && x < 256; }), 0);
+    if (k.where == kRightOfDisc) {  // and none left of the disc, upstream
+      EXPECT_EQ(Count(s, px, k.colour, [&](int x, int y) { return Outside(x, y, 2) && x < 256; }), 0);
     }
   }
 }
