@@ -132,7 +132,7 @@ void DragBench(int vertices, int moves) {
   const TVec3 p1 = s.sources.flow_sources[1].p1;
   const double end[3] = {p1.x, p1.y, p1.z};
   double win[3];
-  ProjectWindowPoint(end, s.matrices, win);
+  ProjectObjectPoint(end, s.matrices, win);
   int x = static_cast<int>(std::lround(win[0])), y = kSize - static_cast<int>(std::lround(win[1]));
   TRay ray;
   UnprojectRay(s.matrices, kSize, x, y, ray);

@@ -12,7 +12,7 @@ namespace {
 QPoint PixelOf(const TForm1& f, const TVec3& p) {
   const double obj[3] = {p.x, p.y, p.z};
   double win[3] = {0, 0, 0};
-  EXPECT_TRUE(ProjectWindowPoint(obj, f.state.matrices, win));
+  EXPECT_TRUE(ProjectObjectPoint(obj, f.state.matrices, win));
   return QPoint(int(std::lround(win[0])), f.GLPanel1->Height() - int(std::lround(win[1])));
 }
 

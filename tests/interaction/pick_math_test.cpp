@@ -121,12 +121,12 @@ TEST(PanView, ThePointUnderTheMouseAtTheCentresDepthFollowsIt) {
   const TStoredMatrices before = camera(v.center);
   const double c[3] = {v.center[0], v.center[1], v.center[2]};
   double wc[3], grabbed[3], moved[3];
-  ASSERT_TRUE(ProjectWindowPoint(c, before, wc));
+  ASSERT_TRUE(ProjectObjectPoint(c, before, wc));
   EXPECT_NEAR(wc[0], 220, 1e-9);
   ASSERT_TRUE(UnprojectWindowPoint(100, 300 - 40, wc[2], before, grabbed));  // y flipped by the viewport height
   PanView(v, before, 100, 40, 160, 10);
   EXPECT_NEAR(v.center[2], 1, 1e-6);
-  ASSERT_TRUE(ProjectWindowPoint(grabbed, camera(v.center), moved));
+  ASSERT_TRUE(ProjectObjectPoint(grabbed, camera(v.center), moved));
   EXPECT_NEAR(moved[0], 160, 1e-3);
   EXPECT_NEAR(moved[1], 300 - 10, 1e-3);
 }

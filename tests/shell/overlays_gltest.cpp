@@ -40,7 +40,7 @@ struct OverlayScene : TGLTestScene {
   std::pair<int, int> PixelOf(TVec3 q) const {
     const double obj[3] = {q.x, q.y, q.z};
     double win[3] = {0, 0, 0};
-    EXPECT_TRUE(ProjectWindowPoint(obj, app.matrices, win));
+    EXPECT_TRUE(ProjectObjectPoint(obj, app.matrices, win));
     return {int(std::lround(win[0] - 0.5)), int(std::lround(win[1] - 0.5))};
   }
   TFramePasses p;

@@ -68,17 +68,19 @@ bool UnprojectWindowPoint(double win_x, double win_y, double win_z, const TStore
   return true;
 }
 
-bool ProjectWindowPoint(const double obj[3], const TStoredMatrices& m, double out[3]) {
+bool ProjectObjectPoint(const double obj[3], const TStoredMatrices& m, double win[3]) {
   double pm[16];
   MultiplyMatrices(m.projection_matrix, m.modelview_matrix, pm);
   double clip[4];
-  for (int row = 0; row < 4; ++row)
-    clip[row] = pm[12 + row] + pm[row] * obj[0] + pm[4 + row] * obj[1] + pm[8 + row] * obj[2];
+  for (int row = 0; row < 4; ++row) {
+    clip[row] = pm[12 + row];
+    for (int k = 0; k < 3; ++k) clip[row] += pm[k * 4 + row] * obj[k];
+  }
   if (clip[3] == 0) return false;
   const int32_t* vp = m.viewport_rect;
-  out[0] = vp[0] + vp[2] * (clip[0] / clip[3] + 1) / 2;
-  out[1] = vp[1] + vp[3] * (clip[1] / clip[3] + 1) / 2;
-  out[2] = (clip[2] / clip[3] + 1) / 2;
+  win[0] = vp[0] + vp[2] * (clip[0] / clip[3] + 1) / 2;
+  win[1] = vp[1] + vp[3] * (clip[1] / clip[3] + 1) / 2;
+  win[2] = (clip[2] / clip[3] + 1) / 2;
   return true;
 }
 

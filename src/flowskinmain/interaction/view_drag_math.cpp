@@ -25,7 +25,7 @@ void ZoomView(TView& view, int32_t last_y, int32_t y, int32_t panel_h) {
 void PanView(TView& view, const TStoredMatrices& m, int32_t last_x, int32_t last_y, int32_t x, int32_t y) {
   const double centre[3] = {view.center[0], view.center[1], view.center[2]};
   double win[3], a[3], b[3];
-  if (!ProjectWindowPoint(centre, m, win)) return;
+  if (!ProjectObjectPoint(centre, m, win)) return;
   const double h = m.viewport_rect[3];
   if (!UnprojectWindowPoint(last_x, h - last_y, win[2], m, a)) return;
   if (!UnprojectWindowPoint(x, h - y, win[2], m, b)) return;

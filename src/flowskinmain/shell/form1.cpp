@@ -10,6 +10,7 @@
 
 #include "colorconversion/colorconversion.h"
 #include "glpanel/glpanel.h"
+#include "mesh/mesh_format.h"
 
 TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QMainWindow(parent), args_(args) {
   if (!dialogs) {
@@ -17,7 +18,7 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QM
     dialogs = own_dialogs_;
   }
   dialogs_ = dialogs;
-  OpenDialog1.filter = "PLY files (*.ply)|*.PLY|All files|*.*";
+  OpenDialog1.filter = QString::fromStdString(MeshFileFilter());
   BuildWindow();
   // The counts and the frame rate change while the program runs; their text
   // must never widen the window, which would resize the drawing area (and

@@ -110,7 +110,7 @@ class TForm1 : public QMainWindow {
   void Button4Click(QObject* sender);
   void Button9Click(QObject* sender);
 
-  // ---- data channels, auxiliary field, time (handlers_data.cpp)
+  // ---- data channels (handlers_data.cpp), auxiliary field (handlers_aux.cpp), time (handlers_time.cpp)
   void eddmaxKeyUp(QObject* sender, int& key, TShiftState shift);
   void Button5Click(QObject* sender);
   void but_dupClick(QObject* sender);
@@ -157,6 +157,12 @@ class TForm1 : public QMainWindow {
   void but_shadedClick(QObject* sender);
   void but_d_kminClick(QObject* sender);
   void but_topoClick(QObject* sender);
+  // Building blocks of the style presets (handlers_presets.cpp); they write
+  // controls only and expect redraws to be suspended by the caller.
+  void ApplyStyleDefaults();
+  void ApplyCurvatureStyle();
+  void SelectPulseStyle(int style);
+  void FinishColourPreset();
 
   // ---- procedures shared by the handlers, filled by their subsystems
   // Copies the source-editing controls into the selected flow source (handlers_flow.cpp).
@@ -168,13 +174,14 @@ class TForm1 : public QMainWindow {
   // also refills the range edits and rebuilds the colour map. Sets scene_dirty
   // (handlers_data.cpp).
   void RefreshRenderState(bool full);
-  // Applies view.time, just advanced by a Run-loop frame, to the vertex data and
-  // the time controls of time-dependent meshes (handlers_data.cpp).
+  // Shows view.time, just advanced by a Run-loop frame, in the time controls;
+  // the velocity follows at the next synthesis (handlers_time.cpp).
   void RunLoopTimeStep();
-  // Adds the current shading to the auxiliary field (handlers_data.cpp).
+  // Adds the current shading to the auxiliary field from aux_base and refreshes
+  // the render state; requests no frame (handlers_aux.cpp).
   void AddShadeToAux();
   // Writes the time controls from view.time and shows the time group only for
-  // meshes with at least two time steps (handlers_data.cpp).
+  // meshes with at least two time steps (handlers_time.cpp).
   void ShowTimeControls();
   // Control values read by a frame, by the render-state refresh and by a mesh
   // load (form_controls_gather.cpp).
