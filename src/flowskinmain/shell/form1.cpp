@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLocale>
+#include <QOpenGLContext>
 
 #include "colorconversion/colorconversion.h"
 #include "glpanel/glpanel.h"
@@ -30,11 +31,16 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QM
     label->setMinimumWidth(1);
   }
   InstallAdvectionPasses();
+  InstallOverlayPasses();
   FormCreate(this);
 }
 
 TForm1::~TForm1() {
   sb_animate->SetDown(false);
+  if (GLPanel1->ContextReady() && GLPanel1->RenderContext()->makeCurrent(GLPanel1)) {
+    glyph_quadric_.Release();
+    GLPanel1->RenderContext()->doneCurrent();
+  }
   delete own_dialogs_;
 }
 

@@ -10,6 +10,7 @@
 //   form_layout.cpp      the window's panels and the page control
 //   form_tab_*.cpp       one tab each: controls, defaults, event wiring
 //   handlers_*.cpp       handler bodies, one file per subsystem
+//   interaction/handlers_mouse.cpp  the view's mouse events
 //   mesh_loading_shell.cpp  Open1Click and LoadMeshFile
 #include <QMainWindow>
 #include <QStringList>
@@ -24,6 +25,7 @@
 #include "shell/controls/control_updown.h"
 #include "shell/dialogs.h"
 #include "shell/frame_gl.h"
+#include "shell/source_glyphs_gl.h"
 
 class QGridLayout;
 class QGroupBox;
@@ -32,6 +34,8 @@ class QTabWidget;
 class QVBoxLayout;
 class TGLPanel;
 struct TLoadOptions;
+struct TPick;
+struct TRay;
 struct TRenderStateControls;
 
 // Counters for tests and diagnostics; nothing in the program reads them.
@@ -80,10 +84,15 @@ class TForm1 : public QMainWindow {
   void Button14Click(QObject* sender);
   void Button15Click(QObject* sender);
 
-  // ---- mouse navigation and picking (handlers_mouse.cpp)
+  // ---- mouse navigation and picking (interaction/handlers_mouse.cpp)
   void GLPanel1MouseDown(QObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void GLPanel1MouseMove(QObject* sender, TShiftState shift, int x, int y);
   void GLPanel1MouseUp(QObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  // The eye ray through panel pixel (x, y) with the matrices of the last frame.
+  bool ViewRayAt(int x, int y, TRay& ray) const;
+  // The glyph under (x, y) while "Show flow sources" is checked; a hit also
+  // sets drag_point and drag_ray.
+  TPick PickSourceAt(int x, int y);
 
   // ---- mesh loading (mesh_loading_shell.cpp)
   void Open1Click(QObject* sender);
@@ -184,6 +193,8 @@ class TForm1 : public QMainWindow {
   void BuildNoiseTextures();
   // Fills passes_ with the flow and advection passes of the frame (handlers_advection.cpp).
   void InstallAdvectionPasses();
+  // Fills passes_ with the overlay passes of list 2 and the paint blobs (handlers_overlays.cpp).
+  void InstallOverlayPasses();
   // The passes that ComposeFrame calls at their place in the frame; empty slots draw nothing.
   TFramePasses passes_;
 
@@ -330,6 +341,7 @@ class TForm1 : public QMainWindow {
 
   IDialogs* dialogs_ = nullptr;
   IDialogs* own_dialogs_ = nullptr;
+  TGlyphQuadric glyph_quadric_;  // every sphere and cylinder of the glyphs and paint blobs
   QString mesh_path_;
   QStringList args_;
 };
