@@ -4,6 +4,8 @@
 //   sphere_swirl.ply  sphere of 2048 triangles with a velocity per vertex (a swirl
 //                     about z) and 8 time steps whose swirl axis tips over from z
 //                     towards x, for the time controls
+//   torus_binary.ply  the torus as little-endian binary PLY, with a velocity per
+//                     vertex that winds around the tube
 //
 //   make_examples [folder]      (default: examples)
 #include <cmath>
@@ -41,8 +43,28 @@ TMesh SwirlSphere() {
   return m;
 }
 
-bool Write(const std::filesystem::path& path, const TMesh& mesh) {
-  const std::string text = FormatPly(mesh);
+// The torus with a velocity along the tube's circles: at each vertex the
+// direction around the tube (about the tube's centre line), unit length.
+TMesh WindingTorus() {
+  const double major_r = 1;
+  TMesh m = MakeTorusMesh(major_r, 0.35, 96, 48);
+  m.has_user_velo = true;
+  for (int32_t i = 0; i < m.vertex_count; ++i) {
+    const TVec3& p = m.vertices[i].pos;
+    const double ring = std::hypot(p.x, p.y);
+    const TVec3 centre{static_cast<float>(p.x * major_r / ring), static_cast<float>(p.y * major_r / ring), 0};
+    const TVec3 around_z{static_cast<float>(-p.y / ring), static_cast<float>(p.x / ring), 0};
+    const TVec3 out{p.x - centre.x, p.y - centre.y, p.z - centre.z};
+    TVec3 v;
+    vec_cross(around_z, out, v);
+    vec_normalize(v);
+    m.vertices[i].user_velo = v;
+  }
+  return m;
+}
+
+bool Write(const std::filesystem::path& path, const TMesh& mesh, bool binary = false) {
+  const std::string text = binary ? FormatPlyBinary(mesh, false) : FormatPly(mesh);
   std::ofstream out(path, std::ios::binary);
   out << text;
   out.close();  // a write that fails while the buffer is flushed must count as a failure
@@ -58,6 +80,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir);
   const bool ok = Write(dir / "sphere.ply", MakeGeodesicSphereMesh(1, 5)) &&
                   Write(dir / "torus.ply", MakeTorusMesh(1, 0.35, 96, 48)) &&
-                  Write(dir / "sphere_swirl.ply", SwirlSphere());
+                  Write(dir / "sphere_swirl.ply", SwirlSphere()) &&
+                  Write(dir / "torus_binary.ply", WindingTorus(), true);
   return ok ? 0 : 1;
 }
