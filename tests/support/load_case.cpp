@@ -63,5 +63,6 @@ std::string CheckLoadCase(std::string_view input) {
     const std::string changed = MeshDifference(mesh, previous);
     return changed.empty() ? "" : "a failed load (" + error + ") changed the mesh: " + changed + "\n";
   }
-  return ValidateMesh(mesh, kCheckAdjacency | kCheckNormals | kCheckStripCover | kCheckFinite) + CheckTimeSteps(mesh);
+  return ValidateMesh(mesh, kCheckAdjacency | kCheckNormals | kCheckStripCover | kCheckFinite | kCheckCurvature) +
+         CheckTimeSteps(mesh);
 }

@@ -32,7 +32,8 @@ TLoadCase DecodeLoadCase(std::string_view input);
 // Loads the case's file into a copy of the previous mesh (prepared once) and
 // checks the outcome: a failed load has a message and leaves every byte of
 // the mesh as it was; a successful one passes the mesh validator (indices,
-// adjacency, unit or zero normals, strips covering the faces, finite fields)
+// adjacency, unit or zero normals and curvature directions, kmax >= kmin,
+// strips covering the faces, finite fields)
 // and has time-step arrays as long as time_count says. Returns "" when all
 // holds, else what failed.
 std::string CheckLoadCase(std::string_view input);

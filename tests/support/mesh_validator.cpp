@@ -150,6 +150,13 @@ std::string ValidateMesh(const TMesh& mesh, unsigned checks) {
     for (int32_t f = 0; f < mesh.face_count; ++f) CheckUnit(mesh.faces[f].fnormal, "fnormal of face", f, r);
   }
   if (checks & kCheckFinite) CheckFinite(mesh, r);
+  if (checks & kCheckCurvature)
+    for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+      const TVertex& v = mesh.vertices[i];
+      for (const TVec3* d : {&v.e1, &v.e2, &v.dir_max, &v.dir_min, &v.dir_max0, &v.dir_min0})
+        CheckUnit(*d, "frame or curvature direction of vertex", i, r);
+      if (!(v.kmax >= v.kmin)) r.Fault("vertex ", i, " has kmax ", v.kmax, " below kmin ", v.kmin);
+    }
   if (checks & kCheckStrips) {
     CheckStrips(mesh, true, r);
   } else if (checks & kCheckStripCover) {

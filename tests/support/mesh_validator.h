@@ -21,6 +21,7 @@ enum MeshCheck : unsigned {
   kCheckStripCover = 8,  // strips cover every face once, winding not checked (a mesh whose faces
                          // are not consistently oriented cannot keep every winding)
   kCheckFinite = 16,     // positions, normals, texture coordinates, curvatures and the box finite
+  kCheckCurvature = 32,  // e1, e2 and the four curvature directions unit length or zero; kmax >= kmin
 };
 
 std::string ValidateMesh(const TMesh& mesh, unsigned checks = kCheckIndices);
