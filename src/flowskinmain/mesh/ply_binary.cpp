@@ -17,7 +17,8 @@ namespace {
 using ply::Fail;
 
 // Reads numbers from the body bytes in the file's byte order. Every read is
-// preceded by a Has() check of the caller.
+// preceded by a Has() check of the caller. A list count is at most 2^32 - 1
+// and an item at most 8 bytes, so count * item size cannot overflow.
 class TBinaryCursor {
  public:
   TBinaryCursor(std::string_view text, size_t offset, bool big_endian)
@@ -82,7 +83,7 @@ bool SkipList(TBinaryCursor& in, const TPlyProperty& p, std::string& error) {
   if (!in.Has(PlyTypeSize(p.count_type))) return Fail(error, ply::kTruncated);
   const int64_t n = in.Int(p.count_type);
   if (n < 0) return Fail(error, "A list of " + p.name + " has a negative length");
-  if (static_cast<uint64_t>(n) > in.Left() / PlyTypeSize(p.type)) return Fail(error, ply::kTruncated);
+  if (!in.Has(static_cast<uint64_t>(n) * PlyTypeSize(p.type))) return Fail(error, ply::kTruncated);
   in.Skip(static_cast<uint64_t>(n) * PlyTypeSize(p.type));
   return true;
 }
@@ -165,7 +166,7 @@ bool ReadCorners(TBinaryCursor& in, const TPlyProperty& p, int64_t f, int64_t ve
   if (!in.Has(PlyTypeSize(p.count_type))) return Fail(error, ply::kTruncated);
   const int64_t n = in.Int(p.count_type);
   if (n < 3) return Fail(error, ply::ShortFaceMessage(f, n));
-  if (static_cast<uint64_t>(n) > in.Left() / PlyTypeSize(p.type)) return Fail(error, ply::kTruncated);
+  if (!in.Has(static_cast<uint64_t>(n) * PlyTypeSize(p.type))) return Fail(error, ply::kTruncated);
   int32_t corner[3];
   for (int64_t k = 0; k < n; ++k) {
     const int64_t i = in.Int(p.type);

@@ -39,6 +39,7 @@ std::vector<std::string_view> Words(std::string_view line) {
   return words;
 }
 
+// The type named by a header word (either spelling); false for an unknown word.
 bool ParseType(std::string_view w, PlyType& t) {
   struct TName {
     const char *short_name, *sized_name;
@@ -58,8 +59,10 @@ bool ParseType(std::string_view w, PlyType& t) {
   return false;
 }
 
+// True for the six integer types.
 bool IsInteger(PlyType t) { return t != PlyType::kFloat32 && t != PlyType::kFloat64; }
 
+// A header line in quotes for a message, cut after 80 characters.
 std::string Quoted(std::string_view line) {
   return "\"" + std::string(line.substr(0, 80)) + (line.size() > 80 ? "...\"" : "\"");
 }
@@ -132,6 +135,7 @@ bool FindElement(const TPlyLayout& layout, const std::string& name, const char* 
   return at != layout.elements.size() || Fail(error, missing);
 }
 
+// True for the vertex numbers the reader takes by name (x y z vx vy vz tx ty).
 bool IsTaken(const TPlyProperty& p) {
   static const char* const kTaken[] = {"x", "y", "z", "vx", "vy", "vz", "tx", "ty"};
   for (const char* n : kTaken)
@@ -139,6 +143,7 @@ bool IsTaken(const TPlyProperty& p) {
   return false;
 }
 
+// True when the element has a number (not a list) of that name.
 bool HasNumber(const TPlyElement& e, const char* name) {
   for (const TPlyProperty& p : e.properties)
     if (!p.is_list && p.name == name) return true;
