@@ -1,7 +1,11 @@
 // Times the loading of a large mesh: generates a ring torus of about 1,000,000
-// triangles as ASCII PLY in a temporary file, then measures
+// triangles as ASCII PLY and as little-endian binary PLY in temporary files,
+// then measures
 //   - a bare std::from_chars parse of the file's numbers (the floor for reading),
 //   - reading alone (file, header and body into a mesh),
+//   - reading the binary file, the binary file copied into memory, and the
+//     floor of a binary read: that copy plus every vertex and face record
+//     written once,
 //   - the whole LoadMesh (reading and every preparation step),
 //   - each preparation pass on its own,
 // and the peak resident memory of the process. Subdivision and crack insertion
@@ -17,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -96,6 +101,22 @@ double BareParse(const std::string& path, size_t reals) {
   return sum;
 }
 
+// The floor of a binary read: the file's bytes into memory, then every vertex
+// and face record written once from them (positions and corners copied as
+// they stand, without any check). The file is FormatPlyBinary's little-endian
+// layout: float x y z per vertex, a one-byte count and three ints per face.
+size_t CopyAndWriteRecords(const std::string& path, int32_t nv, int32_t nf) {
+  std::string text, error;
+  if (!ReadFileText(path, text, error)) std::exit(1);
+  const char* p = text.data() + text.find("end_header\n") + 11;
+  TMesh m;
+  m.vertices.reserve(nv);
+  for (int32_t i = 0; i < nv; ++i, p += 12) std::memcpy(&m.vertices.emplace_back().pos, p, 12);
+  m.faces.reserve(nf);
+  for (int32_t f = 0; f < nf; ++f, p += 13) std::memcpy(m.faces.emplace_back().v, p + 1, 12);
+  return m.vertices.size() + m.faces.size();
+}
+
 void Row(const char* name, TTime t) { std::printf("  %-34s %8.3f s wall %8.3f s cpu\n", name, t.wall, t.cpu); }
 
 // Each pass on the mesh as the previous passes left it; every pass is
@@ -127,19 +148,48 @@ void TimeOptionalPasses(int nu, int nv) {
   std::printf("  (%d triangles, %d vertices after both)\n", m.face_count, m.vertex_count);
 }
 
+// Binary read against ASCII read and against its floor, in one run.
+void TimeBinaryRead(const std::string& path, const std::string& binary_path, int32_t nv, int32_t nf) {
+  std::string error;
+  const TTime ascii = Best(5, [&] {
+    TMesh r;
+    if (!ReadPlyFile(path, false, r, error)) std::exit(1);
+  });
+  const TTime binary = Best(5, [&] {
+    TMesh r;
+    if (!ReadPlyFile(binary_path, false, r, error)) std::printf("binary read failed: %s\n", error.c_str());
+  });
+  const TTime copy = Best(5, [&] {
+    std::string text;
+    ReadFileText(binary_path, text, error);
+  });
+  const TTime floor = Best(5, [&] { CopyAndWriteRecords(binary_path, nv, nf); });
+  std::printf("binary against ASCII reading (best of 5):\n");
+  Row("ASCII read (ReadPlyFile)", ascii);
+  Row("binary read (ReadPlyFile)", binary);
+  Row("binary file copied into memory", copy);
+  Row("copy + every record written once", floor);
+  std::printf("  binary read / floor    %.2f wall %.2f cpu  (goal <= 1.5)\n", binary.wall / floor.wall,
+              binary.cpu / floor.cpu);
+  std::printf("  ASCII read / binary    %.1f wall %.1f cpu\n", ascii.wall / binary.wall, ascii.cpu / binary.cpu);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int nu = argc > 2 ? std::atoi(argv[1]) : 1000, nv = argc > 2 ? std::atoi(argv[2]) : 500;
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("flowskin_bench_torus_" + std::to_string(getpid()) + ".ply")).string();
+  const std::string stem =
+      (std::filesystem::temp_directory_path() / ("flowskin_bench_torus_" + std::to_string(getpid()))).string();
+  const std::string path = stem + ".ply", binary_path = stem + "_binary.ply";
   {
     const TMesh torus = MakeTorusMesh(4, 1, nu, nv);
-    const std::string text = FormatPly(torus);
+    const std::string text = FormatPly(torus), binary = FormatPlyBinary(torus, false);
     std::ofstream(path, std::ios::binary) << text;
-    std::printf("torus: %d vertices, %d triangles, %.1f MB of PLY text in %s\n", torus.vertex_count, torus.face_count,
-                text.size() / 1e6, path.c_str());
+    std::ofstream(binary_path, std::ios::binary) << binary;
+    std::printf("torus: %d vertices, %d triangles, %.1f MB of PLY text in %s, %.1f MB binary\n", torus.vertex_count,
+                torus.face_count, text.size() / 1e6, path.c_str(), binary.size() / 1e6);
   }
+  TimeBinaryRead(path, binary_path, nu * nv, 2 * nu * nv);
   const size_t reals = static_cast<size_t>(nu) * nv * 3;
   const TTime parse = Best(5, [&] { BareParse(path, reals); });
   TMesh m;
@@ -166,6 +216,7 @@ int main(int argc, char** argv) {
   m = TMesh{};
   TimePasses(path);
   std::filesystem::remove(path);
+  std::filesystem::remove(binary_path);
   TimeOptionalPasses(nu, nv);
   return 0;
 }

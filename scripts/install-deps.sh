@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Flowskin needs to build, run and test on Debian 12. Idempotent:
 # packages already present are left alone and nothing is downloaded again.
+# clang-14 with its runtime libraries (libFuzzer, sanitizers) and llvm-14 (the
+# symbolizer of sanitizer reports) build and run the fuzz target.
 set -euo pipefail
 packages=(
   cmake g++ make
@@ -9,6 +11,7 @@ packages=(
   libassimp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils fonts-dejavu-core
+  clang-14 libclang-rt-14-dev llvm-14
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,22 +1,17 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test. GL and GUI tests need an X display: when
-# none is set, a private Xvfb is started for the run and stopped afterwards.
+# Installs, builds and runs every test, three times over:
+#   1. the optimised build (build/, the one the benchmarks use),
+#   2. the whole suite again built with the address and undefined-behaviour
+#      sanitizers (build-sanitize/): unit, GL and GUI tests alike,
+#   3. the mesh-loader fuzz target for two minutes (scripts/fuzz.sh).
+# GL and GUI tests need an X display: when none is set, a private Xvfb is
+# started for the run and stopped afterwards. Arguments go to both ctest runs
+# (for example -L unit).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
 bash scripts/check-layers.sh
-
-# First the plain-C++ tests, built with the address and undefined-behaviour
-# sanitizers (the GL and GUI binaries are left out: Mesa and X are not ours).
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFLOWSKIN_SANITIZE=ON -DFLOWSKIN_BUILD_BENCH=OFF >/dev/null
-built=()
-for d in tests/*/; do
-  d=$(basename "$d")
-  ls "tests/$d"/*_test.cpp >/dev/null 2>&1 && built+=("unit_$d")
-done
-cmake --build build-sanitize -j "$(nproc)" --target "${built[@]}"
-(cd build-sanitize && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j 2 -L unit </dev/null)
 
 xvfb_pid=""
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
@@ -38,6 +33,15 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 export QT_QPA_PLATFORM=xcb
 export LIBGL_ALWAYS_SOFTWARE=1
-cd build
-ctest --output-on-failure -j 2 "$@" </dev/null
 
+echo "== optimised build"
+(cd build && ctest --output-on-failure -j 2 "$@" </dev/null)
+
+echo "== sanitizer build (address, undefined behaviour, leaks)"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFLOWSKIN_SANITIZE=ON -DFLOWSKIN_BUILD_BENCH=OFF >/dev/null
+cmake --build build-sanitize -j "$(nproc)"
+export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
+(cd build-sanitize && ctest --output-on-failure -j 2 "$@" </dev/null)
+
+echo "== fuzz run"
+bash scripts/fuzz.sh 120

@@ -6,6 +6,7 @@
 //   sphere_swirl.ply  sphere of 2048 triangles with a velocity per vertex (a swirl
 //                     about z) and 8 time steps whose swirl axis tips over from z
 //                     towards x, for the time controls
+//   torus_binary.ply  torus_flow.ply written as little-endian binary PLY
 //
 //   make_examples [folder]      (default: examples)
 #include <cmath>
@@ -64,8 +65,8 @@ TMesh HelixTorus() {
   return m;
 }
 
-bool Write(const std::filesystem::path& path, const TMesh& mesh) {
-  const std::string text = FormatPly(mesh);
+bool Write(const std::filesystem::path& path, const TMesh& mesh, bool binary = false) {
+  const std::string text = binary ? FormatPlyBinary(mesh, false) : FormatPly(mesh);
   std::ofstream out(path, std::ios::binary);
   out << text;
   out.close();  // a write that fails while the buffer is flushed must count as a failure
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
   const bool ok = Write(dir / "sphere.ply", MakeGeodesicSphereMesh(1, 5)) &&
                   Write(dir / "torus.ply", MakeTorusMesh(1, 0.35, 96, 48)) &&
                   Write(dir / "torus_flow.ply", HelixTorus()) &&
-                  Write(dir / "sphere_swirl.ply", SwirlSphere());
+                  Write(dir / "sphere_swirl.ply", SwirlSphere()) &&
+                  Write(dir / "torus_binary.ply", HelixTorus(), true);
   return ok ? 0 : 1;
 }

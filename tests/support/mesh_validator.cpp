@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -84,7 +85,21 @@ void CheckEdgesListed(const TMesh& m, Report& r) {
 
 void CheckUnit(const TVec3& v, const char* what, int32_t i, Report& r) {
   const double len = vec_length(v);
-  if (len != 0 && std::fabs(len - 1) > 1e-5) r.Fault(what, " ", i, " has length ", len);
+  if (len != 0 && !(std::fabs(len - 1) <= 1e-5)) r.Fault(what, " ", i, " has length ", len);  // NaN fails too
+}
+
+bool Finite(const TVec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+void CheckFinite(const TMesh& m, Report& r) {
+  for (int32_t i = 0; i < m.vertex_count; ++i) {
+    const TVertex& v = m.vertices[i];
+    if (!Finite(v.pos) || !Finite(v.normal) || !Finite(v.dir_max) || !Finite(v.dir_min) || !std::isfinite(v.tex0[0]) ||
+        !std::isfinite(v.tex0[1]) || !std::isfinite(v.kmax) || !std::isfinite(v.kmin))
+      r.Fault("vertex ", i, " has a field that is not finite");
+  }
+  for (int k = 0; k < 3; ++k)
+    if (!std::isfinite(m.box_min[k]) || !std::isfinite(m.box_max[k]) || !std::isfinite(m.box_size))
+      r.Fault("the bounding box is not finite");
 }
 
 // Each face as a key: its smallest rotation when the winding counts, its
@@ -134,10 +149,50 @@ std::string ValidateMesh(const TMesh& mesh, unsigned checks) {
     for (int32_t i = 0; i < mesh.vertex_count; ++i) CheckUnit(mesh.vertices[i].normal, "normal of vertex", i, r);
     for (int32_t f = 0; f < mesh.face_count; ++f) CheckUnit(mesh.faces[f].fnormal, "fnormal of face", f, r);
   }
+  if (checks & kCheckFinite) CheckFinite(mesh, r);
+  if (checks & kCheckCurvature)
+    for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+      const TVertex& v = mesh.vertices[i];
+      for (const TVec3* d : {&v.e1, &v.e2, &v.dir_max, &v.dir_min, &v.dir_max0, &v.dir_min0})
+        CheckUnit(*d, "frame or curvature direction of vertex", i, r);
+      if (!(v.kmax >= v.kmin)) r.Fault("vertex ", i, " has kmax ", v.kmax, " below kmin ", v.kmin);
+    }
   if (checks & kCheckStrips) {
     CheckStrips(mesh, true, r);
   } else if (checks & kCheckStripCover) {
     CheckStrips(mesh, false, r);
   }
   return r.Text();
+}
+
+namespace {
+
+template <typename T>
+bool SameBytes(const std::vector<T>& a, const std::vector<T>& b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
+template <typename T>
+bool SameBytes(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+}  // namespace
+
+std::string MeshDifference(const TMesh& a, const TMesh& b) {
+  if (a.vertex_count != b.vertex_count || a.face_count != b.face_count) return "counts";
+  if (a.has_user_velo != b.has_user_velo || a.has_tex0 != b.has_tex0) return "file flags";
+  if (!SameBytes(a.box_min, b.box_min) || !SameBytes(a.box_max, b.box_max) || !SameBytes(a.box_center, b.box_center) ||
+      !SameBytes(a.box_size, b.box_size))
+    return "bounding box";
+  if (!SameBytes(a.faces, b.faces)) return "faces";
+  if (!SameBytes(a.vertices, b.vertices)) return "vertices";
+  if (a.time_count != b.time_count || !SameBytes(a.time_values, b.time_values) ||
+      a.time_velo.size() != b.time_velo.size())
+    return "time steps";
+  for (size_t t = 0; t < a.time_velo.size(); ++t)
+    if (!SameBytes(a.time_velo[t], b.time_velo[t])) return "time step vectors";
+  if (a.strip_len != b.strip_len || !SameBytes(a.strips, b.strips)) return "strips";
+  if (!SameBytes(a.auto_range, b.auto_range) || !SameBytes(a.data_range, b.data_range)) return "data ranges";
+  return "";
 }

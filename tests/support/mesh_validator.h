@@ -20,6 +20,13 @@ enum MeshCheck : unsigned {
   kCheckStrips = 4,      // strips cover every face once with its own winding
   kCheckStripCover = 8,  // strips cover every face once, winding not checked (a mesh whose faces
                          // are not consistently oriented cannot keep every winding)
+  kCheckFinite = 16,     // positions, normals, texture coordinates, curvatures and the box finite
+  kCheckCurvature = 32,  // e1, e2 and the four curvature directions unit length or zero; kmax >= kmin
 };
 
 std::string ValidateMesh(const TMesh& mesh, unsigned checks = kCheckIndices);
+
+// Empty when the two meshes hold the same bytes in every field (counts, flags,
+// box, every vertex and face record, strips, time steps, ranges); otherwise
+// the first field that differs.
+std::string MeshDifference(const TMesh& a, const TMesh& b);

@@ -11,31 +11,22 @@
 #include <utility>
 #include <vector>
 
+#include "mesh/ply_messages.h"
 #include "mesh/ply_scanner.h"
-#include "mesh/record_prefetch.h"
+#include "mesh/ply_vertex_slots.h"
 
 namespace {
 
-constexpr int64_t kMaxCount = std::numeric_limits<int32_t>::max();
-
-const char* const kTruncated = "Unexpected end of file: the file holds fewer numbers than its header declares";
-
-bool Fail(std::string& error, const std::string& message) {
-  error = message;
-  return false;
-}
+using ply::Fail;
+using ply::Format;
+using ply::kMaxCount;
+using ply::kTruncated;
 
 // Message for a number that could not be read.
 std::string ScanError(ScanStatus st) {
   if (st == ScanStatus::kEnd) return kTruncated;
-  if (st == ScanStatus::kRange) return "Number out of range";
-  return "Invalid numeric input";
-}
-
-std::string Format(const char* fmt, long long a, long long b = 0, long long c = 0) {
-  char buf[256];
-  std::snprintf(buf, sizeof buf, fmt, a, b, c);
-  return buf;
+  if (st == ScanStatus::kRange) return ply::kOutOfRange;
+  return ply::kInvalidNumber;
 }
 
 void ClassifyProperty(std::string_view name, TPlyHeader& h) {
@@ -52,16 +43,9 @@ void ClassifyProperty(std::string_view name, TPlyHeader& h) {
 // Reads the count after "vertex", "face" or "ntime".
 bool ReadCount(TPlyScanner& sc, const char* what, int64_t& count, std::string& error) {
   const ScanStatus st = sc.Int(count);
-  if (st == ScanStatus::kOk && count < 0) {
-    error = std::string("Negative ") + what + " count in the header";
-    return false;
-  }
-  if (st == ScanStatus::kOk && count > kMaxCount) {
-    error = std::string("The ") + what + " count in the header is too large";
-    return false;
-  }
-  if (st != ScanStatus::kOk) error = st == ScanStatus::kEnd ? kTruncated : "Invalid numeric input";
-  return st == ScanStatus::kOk;
+  if (st == ScanStatus::kOk) return ply::CheckCount(count, what, error);
+  error = st == ScanStatus::kEnd ? kTruncated : ply::kInvalidNumber;
+  return false;
 }
 
 // Each body number takes at least one character and one blank, so a body of
@@ -81,11 +65,18 @@ bool CheckBodySize(const TPlyHeader& h, size_t bytes, std::string& error) {
 
 bool ReadPlyHeader(std::string_view text, TPlyHeader& h, std::string& error) {
   h = TPlyHeader{};
+  std::string format;
+  h.format = DetectPlyFormat(text, format);
+  if (h.format == PlyFormat::kUnsupported) return Fail(error, "Unsupported PLY format: " + format);
+  if (h.format != PlyFormat::kAscii) {
+    const bool big_endian = h.format == PlyFormat::kBinaryBigEndian;
+    return ReadBinaryPlyHeader(text, big_endian, h, error);
+  }
   TPlyScanner sc(text);
   std::string_view w;
   do w = sc.Word();
   while (!w.empty() && w != "vertex");
-  if (w.empty()) return Fail(error, "The file has no vertices");
+  if (w.empty()) return Fail(error, ply::kNoVertices);
   if (!ReadCount(sc, "vertex", h.vertex_count, error)) return false;
   sc.SkipLine();
   do {
@@ -97,17 +88,17 @@ bool ReadPlyHeader(std::string_view text, TPlyHeader& h, std::string& error) {
       w = sc.Word();
     }
   } while (!w.empty() && w != "face");
-  if (w.empty()) return Fail(error, "The file has no faces");
+  if (w.empty()) return Fail(error, ply::kNoFaces);
   if (!ReadCount(sc, "face", h.face_count, error)) return false;
   sc.SkipLine();
   do {
     w = sc.Word();
     if (w == "ntime" && !ReadCount(sc, "time step", h.time_count, error)) return false;
   } while (!w.empty() && w != "end_header");
-  if (w.empty()) return Fail(error, "The header has no end_header line");
+  if (w.empty()) return Fail(error, ply::kNoEndHeader);
   h.body_offset = sc.Offset();
-  if (h.vertex_count == 0) return Fail(error, "The file has no vertices");
-  if (h.face_count == 0) return Fail(error, "The file has no faces");
+  if (h.vertex_count == 0) return Fail(error, ply::kNoVertices);
+  if (h.face_count == 0) return Fail(error, ply::kNoFaces);
   return CheckBodySize(h, text.size() - h.body_offset, error);
 }
 
@@ -121,13 +112,13 @@ class TBodyReader {
   bool Real(double& out) {
     const ScanStatus st = sc_.Real(out);
     if (st != ScanStatus::kOk) return Fail(error_, ScanError(st));
-    if (!std::isfinite(out)) return Fail(error_, "The file holds a number that is not finite (nan or inf)");
+    if (!std::isfinite(out)) return Fail(error_, ply::kNotFinite);
     return true;
   }
   bool Float(float& out) {
     double d = 0;
     if (!Real(d)) return false;
-    if (std::fabs(d) > FLT_MAX) return Fail(error_, "Number out of range");
+    if (std::fabs(d) > FLT_MAX) return Fail(error_, ply::kOutOfRange);
     out = static_cast<float>(d);
     return true;
   }
@@ -140,8 +131,7 @@ class TBodyReader {
   bool Index(int64_t face, int64_t vertex_count, int32_t& out) {
     int64_t i = 0;
     if (!Int(i)) return false;
-    if (i < 0 || i >= vertex_count)
-      return Fail(error_, Format("Face %lld refers to vertex %lld; the file has %lld vertices", face, i, vertex_count));
+    if (i < 0 || i >= vertex_count) return Fail(error_, ply::IndexMessage(face, i, vertex_count));
     out = static_cast<int32_t>(i);
     return true;
   }
@@ -152,39 +142,12 @@ class TBodyReader {
   std::string& error_;
 };
 
-// The fields a load carries over from the previous mesh's record in the same
-// slot: aux, aux_base, align_mark, and user_velo when the file has none.
-void CarryFields(const TVertex& old, bool has_user_velo, TVertex& v) {
-  v.aux = old.aux;
-  v.aux_base = old.aux_base;
-  v.align_mark = old.align_mark;
-  if (!has_user_velo) v.user_velo = old.user_velo;
-}
-
-// Fills vertices 0..vertex_count-1. Slots the array already has keep their
-// other fields; new slots are appended zeroed one at a time as they are read
-// (the record is still in cache when its values are stored), with the carried
-// fields of `previous` when it has that slot.
+// Fills vertices 0..vertex_count-1 (see TVertexSlots for what a slot keeps).
 bool ReadVertices(TBodyReader& in, const TPlyHeader& h, const TMesh* previous, TMesh& mesh) {
   double skip = 0;
-  const size_t kept = std::min(mesh.vertices.size(), static_cast<size_t>(h.vertex_count));
-  const size_t carried = previous ? previous->vertices.size() : 0;
-  mesh.vertices.resize(kept);
-  mesh.vertices.reserve(h.vertex_count);
+  TVertexSlots slots(mesh, h.vertex_count, previous, h.has_user_velo);
   for (int64_t i = 0; i < h.vertex_count; ++i) {
-    if (static_cast<size_t>(i) == mesh.vertices.size()) {
-      mesh.vertices.emplace_back();
-      if (static_cast<size_t>(i) < carried) {
-        if (static_cast<size_t>(i + kPrefetchAhead) < carried) {
-          const TVertex& ahead = previous->vertices[i + kPrefetchAhead];
-          PrefetchRead(&ahead.user_velo);
-          PrefetchRead(&ahead.aux);
-          PrefetchRead(&ahead.align_mark);
-        }
-        CarryFields(previous->vertices[i], h.has_user_velo, mesh.vertices[i]);
-      }
-    }
-    TVertex& v = mesh.vertices[i];
+    TVertex& v = slots.Slot(static_cast<size_t>(i));
     if (!in.Vec(v.pos)) return false;
     if (h.has_user_velo && !in.Vec(v.user_velo)) return false;
     if (h.has_tex0 && !(in.Float(v.tex0[0]) && in.Float(v.tex0[1]))) return false;
@@ -201,12 +164,12 @@ bool ReadFaces(TBodyReader& in, const TPlyHeader& h, bool swap, FaceArray& faces
   for (int64_t f = 0; f < h.face_count; ++f) {
     int64_t n = 0;
     if (!in.Int(n)) return false;
-    if (n < 3) return Fail(in.Error(), Format("Face %lld has %lld vertices; a face needs at least 3", f, n));
+    if (n < 3) return Fail(in.Error(), ply::ShortFaceMessage(f, n));
     TFace t{};
     if (!in.Index(f, h.vertex_count, t.v[0]) || !in.Index(f, h.vertex_count, t.v[1])) return false;
     for (int64_t k = 2; k < n; ++k) {
       if (!in.Index(f, h.vertex_count, t.v[2])) return false;
-      if (faces.size() >= static_cast<size_t>(kMaxCount)) return Fail(in.Error(), "The file has too many faces");
+      if (faces.size() >= static_cast<size_t>(kMaxCount)) return Fail(in.Error(), ply::kTooManyFaces);
       faces.push_back(t);
       if (swap) std::swap(faces.back().v[0], faces.back().v[1]);
       t.v[1] = t.v[2];
@@ -230,6 +193,7 @@ bool ReadTimeSteps(TBodyReader& in, const TPlyHeader& h, TMesh& mesh) {
 
 bool ReadPlyData(std::string_view text, const TPlyHeader& h, bool swap, TMesh& mesh, std::string& error,
                  const TMesh* previous) {
+  if (h.format != PlyFormat::kAscii) return ReadBinaryPlyData(text, h, swap, mesh, error, previous);
   TBodyReader in(text, h.body_offset, error);
   mesh.has_user_velo = h.has_user_velo;
   mesh.has_tex0 = h.has_tex0;

@@ -1,5 +1,7 @@
 #pragma once
-// Reader of triangle meshes in the ASCII PLY layout.
+// Reader of triangle meshes in the ASCII PLY layout; files whose format line
+// names a binary layout go to the binary reader (ply_binary.h) from the same
+// two calls, ReadPlyHeader and ReadPlyData.
 //
 // Header: words separated by spaces and line ends (CR, LF or CR LF; a tab is
 // part of a word). The reader looks for "vertex" and its count, then the
@@ -20,6 +22,7 @@
 #include <string_view>
 
 #include "mesh/mesh_model.h"
+#include "mesh/ply_binary.h"
 
 struct TPlyHeader {
   int64_t vertex_count = 0;
@@ -29,17 +32,21 @@ struct TPlyHeader {
   bool has_tex0 = false;
   int64_t extra_count = 0;  // further values per vertex, discarded
   size_t body_offset = 0;   // offset of the first character after "end_header"
+  PlyFormat format = PlyFormat::kAscii;
+  TPlyLayout layout;  // binary files only
 };
 
-// Scans the header. Fails on a malformed or negative count, a missing
+// Scans the header (a binary one with ReadBinaryPlyHeader). Fails on an
+// unsupported binary format, a malformed or negative count, a missing
 // "end_header", no vertices or no faces, and on counts that the rest of the
 // text is too short to hold (checked before anything large is allocated).
 bool ReadPlyHeader(std::string_view text, TPlyHeader& header, std::string& error);
 
-// Reads the body into `mesh`: vertex_count, face_count (triangles after fan
-// splitting), has_user_velo, has_tex0, pos, user_velo, tex0, faces[].v,
-// time_count, time_values, time_velo; with `swap` ("Swap orientation") v[0]
-// and v[1] of every face are exchanged. Other fields are left as they are.
+// Reads the body into `mesh` (a binary one with ReadBinaryPlyData):
+// vertex_count, face_count (triangles after fan splitting), has_user_velo,
+// has_tex0, pos, user_velo, tex0, faces[].v, time_count, time_values,
+// time_velo; with `swap` ("Swap orientation") v[0] and v[1] of every face are
+// exchanged. Other fields are left as they are.
 // Fails on a malformed number, a value that is not finite or does not fit in
 // single precision, an index outside 0..vertex_count-1, a face with fewer than
 // three vertices, and a body that ends before all declared numbers.

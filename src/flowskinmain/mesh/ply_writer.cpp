@@ -1,6 +1,8 @@
 #include "mesh/ply_writer.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -32,8 +34,10 @@ void PutVec(std::string& out, const TVec3& v) {
   Put(out, v.z);
 }
 
-void PutHeader(std::string& out, const TMesh& mesh) {
-  out += "ply\nformat ascii 1.0\nelement vertex ";
+void PutHeader(std::string& out, const TMesh& mesh, const char* format = "ascii") {
+  out += "ply\nformat ";
+  out += format;
+  out += " 1.0\nelement vertex ";
   Put(out, int64_t{mesh.vertex_count});
   out += "\nproperty float x\nproperty float y\nproperty float z\n";
   if (mesh.has_user_velo) out += "property float vx\nproperty float vy\nproperty float vz\n";
@@ -41,7 +45,7 @@ void PutHeader(std::string& out, const TMesh& mesh) {
   out += "element face ";
   Put(out, int64_t{mesh.face_count});
   out += "\nproperty list uchar int vertex_indices\n";
-  if (mesh.time_count > 0) {
+  if (mesh.time_count > 0 && std::strcmp(format, "ascii") == 0) {
     out += "ntime ";
     Put(out, int64_t{mesh.time_count});
     out += '\n';
@@ -92,6 +96,39 @@ std::string FormatPly(const TMesh& mesh) {
       Put(out, w.z);
       out += '\n';
     }
+  }
+  return out;
+}
+
+namespace {
+
+// Appends the bytes of `value` in the chosen byte order.
+template <typename T>
+void PutBinary(std::string& out, T value, bool big_endian) {
+  char b[sizeof(T)];
+  std::memcpy(b, &value, sizeof(T));
+  if (big_endian) std::reverse(b, b + sizeof(T));
+  out.append(b, sizeof(T));
+}
+
+}  // namespace
+
+std::string FormatPlyBinary(const TMesh& mesh, bool big_endian) {
+  std::string out;
+  PutHeader(out, mesh, big_endian ? "binary_big_endian" : "binary_little_endian");
+  out.reserve(out.size() + static_cast<size_t>(mesh.vertex_count) * (12 + 12 * mesh.has_user_velo + 8 * mesh.has_tex0) +
+              static_cast<size_t>(mesh.face_count) * 13);
+  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+    const TVertex& v = mesh.vertices[i];
+    for (float x : {v.pos.x, v.pos.y, v.pos.z}) PutBinary(out, x, big_endian);
+    if (mesh.has_user_velo)
+      for (float x : {v.user_velo.x, v.user_velo.y, v.user_velo.z}) PutBinary(out, x, big_endian);
+    if (mesh.has_tex0)
+      for (float x : v.tex0) PutBinary(out, x, big_endian);
+  }
+  for (int32_t f = 0; f < mesh.face_count; ++f) {
+    out += '\3';
+    for (int32_t corner : mesh.faces[f].v) PutBinary(out, corner, big_endian);
   }
   return out;
 }

@@ -11,3 +11,9 @@
 #include "mesh/mesh_model.h"
 
 std::string FormatPly(const TMesh& mesh);
+
+// Binary PLY of the mesh in little- or big-endian byte order: the same header
+// with "format binary_little_endian 1.0" or "format binary_big_endian 1.0",
+// every vertex property a float, the face list a uchar count and int corners.
+// Time steps are not written (binary files carry none).
+std::string FormatPlyBinary(const TMesh& mesh, bool big_endian);
