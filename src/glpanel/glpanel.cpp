@@ -103,6 +103,7 @@ void TGLPanel::Paint() {
   if (!render_context_->makeCurrent(this)) return;
   DoRedraw();
   render_context_->swapBuffers(this);
+  last_frame_swapped_ = true;
 }
 
 void TGLPanel::Redraw() {
@@ -113,6 +114,7 @@ void TGLPanel::Redraw() {
   if (!render_context_->makeCurrent(this)) return;
   DoRedraw();
   if (SwapBB) render_context_->swapBuffers(this);
+  last_frame_swapped_ = SwapBB;
 }
 
 // Context creation is not checked for success: drawing into a panel whose
@@ -158,5 +160,6 @@ void TGLPanel::mouseMoveEvent(QMouseEvent* e) {
 
 void TGLPanel::mouseReleaseEvent(QMouseEvent* e) {
   const qreal r = devicePixelRatio();
-  if (OnMouseUp) OnMouseUp(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+  if (OnMouseUp)
+    OnMouseUp(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
 }

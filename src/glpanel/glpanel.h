@@ -48,6 +48,10 @@ class TGLPanel : public QWindow {
   void Redraw();
 
   bool ContextReady() const { return context_ready_; }
+  // Whether the frame last drawn was swapped to the front buffer (a paint, or
+  // a Redraw with SwapBB); otherwise it is still in the back buffer. Read-backs
+  // of the shown frame read the buffer this names.
+  bool LastFrameSwapped() const { return last_frame_swapped_; }
   QOpenGLContext* RenderContext() const { return render_context_; }
   // Drawing size in device pixels.
   int Width() const;
@@ -70,6 +74,7 @@ class TGLPanel : public QWindow {
 
   QOpenGLContext* render_context_ = nullptr;
   bool context_ready_ = false;
+  bool last_frame_swapped_ = true;
 };
 
 // Runs a scope with all floating-point exceptions masked: saves the environment,
