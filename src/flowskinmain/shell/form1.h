@@ -11,6 +11,7 @@
 //   form_tab_*.cpp       one tab each: controls, defaults, event wiring
 //   handlers_*.cpp       handler bodies, one file per subsystem
 //   mesh_loading_shell.cpp  Open1Click and LoadMeshFile
+#include <QImage>
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
@@ -41,8 +42,8 @@ struct TFormDiagnostics {
   std::function<void()> on_redraw_request;  // runs inside RequestRedraw before the frame
   // Runs before every event handler wired to a control, with the handler's name.
   std::function<void(const char* handler, QObject* sender)> on_event;
-  TFrameReport last_frame;                  // what the last GLPanel1Redraw did
-  TListCompileCounts list_compiles;         // display-list compilations over all frames
+  TFrameReport last_frame;           // what the last GLPanel1Redraw did
+  TListCompileCounts list_compiles;  // display-list compilations over all frames
 };
 
 class TForm1 : public QMainWindow {
@@ -69,6 +70,8 @@ class TForm1 : public QMainWindow {
   // ---- frame driver (handlers_frame.cpp)
   void GLPanel1Redraw(QObject* sender);
   void sb_animateClick(QObject* sender);
+  // One frame of the "Run" loop with its rotation and time step.
+  void RunLoopFrame();
 
   // ---- camera, projection, lights, window size (handlers_view.cpp)
   void GLPanel1GLInit(QObject* sender);
@@ -131,6 +134,10 @@ class TForm1 : public QMainWindow {
   void but_copyclipboardClick(QObject* sender);
   void butsaveseqClick(QObject* sender);
   void but_save_textClick(QObject* sender);
+  // The frame last drawn, the whole panel, as a 24-bit bitmap; draws nothing.
+  QImage GrabFrameBitmap();
+  // Checks "Show mapped image" without a frame, sets image_loaded, draws one frame.
+  void ShowMappedImage();
 
   // ---- presets (handlers_presets.cpp)
   void but_flow_cxyClick(QObject* sender);
