@@ -1,0 +1,150 @@
+#include "shell/batch_run.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QOpenGLContext>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "glpanel/glpanel.h"
+#include "shell/batch_controls.h"
+#include "shell/batch_options.h"
+#include "shell/form1.h"
+#include "shell/frame_writer.h"
+
+namespace {
+
+std::vector<std::string> ArgsOf(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+// Drops the platform's remark that an off-screen window has no size hints;
+// everything else goes to the standard error as usual.
+void BatchMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (text.contains("propagateSizeHints")) return;
+  std::fputs(qFormatLogMessage(type, context, text).toLocal8Bit().append('\n').constData(), stderr);
+}
+
+int Fail(int status, const QString& message) {
+  std::fprintf(stderr, "flowskin: %s\n", message.toLocal8Bit().constData());
+  return status;
+}
+
+// The output's folder must exist and take new files.
+bool CheckOutputFolder(const TBatchOptions& o, QString& error) {
+  const QFileInfo folder(QFileInfo(QString::fromStdString(o.output)).absolutePath());
+  if (!folder.isDir())
+    error = QString("output folder '%1' does not exist").arg(folder.filePath());
+  else if (!folder.isWritable())
+    error = QString("output folder '%1' is not writable").arg(folder.filePath());
+  return error.isEmpty();
+}
+
+// Shows the window off screen with a drawing area of the asked size, and
+// waits until the panel has its context. No frame is drawn meanwhile, so the
+// animation starts from the same state in every run, whatever events the
+// platform sends.
+bool ShowOffScreen(TForm1& form, const TBatchOptions& o, QString& error) {
+  form.Button14Click(&form);  // "Full window": the drawing area fills the window
+  const auto draw = form.GLPanel1->OnRedraw;
+  form.GLPanel1->OnRedraw = nullptr;
+  form.resize(o.width, o.height);
+  form.show();
+  QElapsedTimer timer;
+  timer.start();
+  auto ready = [&] {
+    return form.GLPanel1->ContextReady() && form.GLPanel1->Width() == o.width && form.GLPanel1->Height() == o.height;
+  };
+  while (!ready() && timer.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  QApplication::processEvents();
+  form.GLPanel1->OnRedraw = draw;
+  QOpenGLContext* context = form.GLPanel1->RenderContext();
+  if (!ready() || !context->isValid() || !context->makeCurrent(form.GLPanel1))
+    error = QString(
+                "no OpenGL drawing area of %1 x %2 could be made; batch runs draw through the X display "
+                "(DISPLAY=%3): run under Xvfb, for example xvfb-run flowskin ...")
+                .arg(o.width)
+                .arg(o.height)
+                .arg(qEnvironmentVariable("DISPLAY", "unset"));
+  return error.isEmpty();
+}
+
+// Applies the presets, control settings and pictures in command-line order.
+bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, QString& error) {
+  const std::vector<TBatchControl> presets = PresetButtons(form);
+  const std::vector<TBatchControl> controls = SettableControls(form);
+  for (const TBatchStep& step : o.steps) {
+    const QString name = QString::fromStdString(step.name);
+    if (step.kind == TBatchStep::Kind::Preset) {
+      const TBatchControl* p = FindPreset(presets, name, error);
+      if (!p) return false;
+      static_cast<TButton*>(p->widget)->Click();
+    } else if (step.kind == TBatchStep::Kind::Image) {
+      dialogs.next_picture = name;
+      form.Button7Click(form.Button7);
+    } else {
+      const TBatchControl* c = FindSettable(controls, name, error);
+      if (!c || !ApplySetting(form, dialogs, *c, QString::fromStdString(step.value), error)) return false;
+    }
+    if (!dialogs.messages.empty()) {
+      error = QString("%1: %2").arg(name, dialogs.messages.front());
+      return false;
+    }
+  }
+  return true;
+}
+
+// Draws warmup + frames steps of the "Run" loop and hands every frame after
+// the warm-up to the writer thread; progress on the standard output.
+bool RenderFrames(TForm1& form, const TBatchOptions& o, QString& error) {
+  TFrameWriter writer;
+  form.GLPanel1->SwapBB = false;  // nothing is shown: the frame stays in the back buffer
+  for (int32_t k = 1; k <= o.warmup + o.frames; ++k) {
+    form.RunLoopFrame();
+    if (k <= o.warmup) continue;
+    const int32_t i = k - o.warmup;
+    const QString path = QString::fromStdString(BatchFrameFileName(o, i));
+    const QImage frame = form.GrabFrameBitmap();
+    if (frame.isNull()) {
+      error = "the frame could not be read back";
+      return false;
+    }
+    writer.Push(frame, path);
+    if (writer.Failed(error)) return false;
+    std::printf("frame %d of %d: %s\n", i, o.frames, path.toLocal8Bit().constData());
+    std::fflush(stdout);
+  }
+  return writer.Finish(error);
+}
+
+}  // namespace
+
+bool IsBatchRun(int argc, char** argv) { return IsBatchInvocation(ArgsOf(argc, argv)); }
+
+int RunBatch(int argc, char** argv) {
+  TBatchOptions o;
+  std::string parse_error;
+  if (!ParseBatchOptions(ArgsOf(argc, argv), o, parse_error)) return Fail(2, QString::fromStdString(parse_error));
+  if (o.help) {
+    std::fputs(BatchUsage().c_str(), stdout);
+    return 0;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(BatchMessages);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Flowskin");
+  QString error;
+  if (!o.list && !CheckOutputFolder(o, error)) return Fail(1, error);
+  TBatchDialogs dialogs;
+  const QString mesh = QString::fromStdString(o.mesh);
+  TForm1 form(o.list ? QStringList{app.arguments().value(0)} : QStringList{app.arguments().value(0), mesh}, &dialogs);
+  if (o.list) {
+    std::fputs(ControlListing(form).toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+  if (!dialogs.messages.empty()) return Fail(1, QString("cannot load '%1': %2").arg(mesh, dialogs.messages.front()));
+  if (!ShowOffScreen(form, o, error) || !ApplySteps(form, dialogs, o, error)) return Fail(1, error);
+  if (!RenderFrames(form, o, error)) return Fail(1, error);
+  return 0;
+}
