@@ -1,5 +1,6 @@
 #include "glpanel/glpanel.h"
 
+#include <QDropEvent>
 #include <QExposeEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -79,6 +80,18 @@ void TGLPanel::exposeEvent(QExposeEvent*) {
 bool TGLPanel::event(QEvent* event) {
   if (event->type() == QEvent::UpdateRequest) {
     if (isExposed()) Paint();
+    return true;
+  }
+  if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+    auto* drag = static_cast<QDragMoveEvent*>(event);
+    drag->setAccepted(OnDragOver && OnDragOver(this, drag->mimeData()));
+    return true;
+  }
+  if (event->type() == QEvent::Drop) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    const bool take = OnDragOver && OnDragOver(this, drop->mimeData());
+    drop->setAccepted(take);
+    if (take && OnDrop) OnDrop(this, drop->mimeData());
     return true;
   }
   return QWindow::event(event);

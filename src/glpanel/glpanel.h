@@ -9,6 +9,7 @@
 #include <cfenv>
 #include <functional>
 
+class QMimeData;
 class QOpenGLContext;
 
 enum class TMouseButton { Left, Right, Middle };
@@ -39,6 +40,12 @@ class TGLPanel : public QWindow {
   std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseDown;
   std::function<void(TGLPanel*, TShiftState, int x, int y)> OnMouseMove;
   std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseUp;
+
+  // Drops on the panel: OnDragOver tells whether the dragged data would be
+  // taken (the drag is refused when it is unset or says no); OnDrop receives
+  // data that OnDragOver accepted.
+  std::function<bool(TGLPanel*, const QMimeData*)> OnDragOver;
+  std::function<void(TGLPanel*, const QMimeData*)> OnDrop;
 
   // Whether an explicit Redraw shows the back buffer; a paint always swaps.
   bool SwapBB = true;

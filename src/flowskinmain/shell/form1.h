@@ -29,6 +29,7 @@
 class QGridLayout;
 class QGroupBox;
 class QLabel;
+class QMimeData;
 class QTabWidget;
 class QVBoxLayout;
 class TGLPanel;
@@ -92,6 +93,11 @@ class TForm1 : public QMainWindow {
   void Open1Click(QObject* sender);
   void LoadMeshFile(const QString& path);
   QString MeshPath() const { return mesh_path_; }
+
+  // ---- mesh files dropped on the window (handlers_drop.cpp)
+  static QString DroppedMeshPath(const QMimeData* mime);
+  bool FormDragOver(QObject* sender, const QMimeData* mime);
+  void FormDragDrop(QObject* sender, const QMimeData* mime);
 
   // ---- flow sources and direction field (handlers_flow.cpp)
   void rb_cylflowClick(QObject* sender);
@@ -306,6 +312,9 @@ class TForm1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Layout (form_layout.cpp, form_tab_*.cpp).
