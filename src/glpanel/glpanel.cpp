@@ -1,9 +1,12 @@
 #include "glpanel/glpanel.h"
 
+#include <GL/gl.h>
+
 #include <QDropEvent>
 #include <QExposeEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
 
 TFpGuard::TFpGuard() {
@@ -115,8 +118,7 @@ void TGLPanel::Paint() {
   TFpGuard guard;
   if (!render_context_->makeCurrent(this)) return;
   DoRedraw();
-  render_context_->swapBuffers(this);
-  last_frame_swapped_ = true;
+  SwapAndKeep();
 }
 
 void TGLPanel::Redraw() {
@@ -126,8 +128,42 @@ void TGLPanel::Redraw() {
   // cheap and keeps drawing correct if the toolkit touched another context.
   if (!render_context_->makeCurrent(this)) return;
   DoRedraw();
-  if (SwapBB) render_context_->swapBuffers(this);
-  last_frame_swapped_ = SwapBB;
+  if (SwapBB) {
+    SwapAndKeep();
+  } else {
+    last_frame_swapped_ = false;
+  }
+}
+
+// Copies the back buffer into shown_frame_ (made anew when the panel's size
+// changed), then swaps. Without framebuffer blits nothing is kept.
+void TGLPanel::SwapAndKeep() {
+  const QSize size(Width(), Height());
+  if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
+    if (!shown_frame_ || shown_frame_->size() != size) {
+      delete shown_frame_;
+      shown_frame_ = new QOpenGLFramebufferObject(size);
+    }
+    const QRect all(QPoint(0, 0), size);
+    QOpenGLFramebufferObject::blitFramebuffer(shown_frame_, all, nullptr, all);
+    QOpenGLFramebufferObject::bindDefault();  // creation and blit may leave the copy bound
+  }
+  render_context_->swapBuffers(this);
+  last_frame_swapped_ = true;
+}
+
+bool TGLPanel::BeginReadLastFrame() {
+  if (!context_ready_ || !render_context_->makeCurrent(this)) return false;
+  if (!last_frame_swapped_) {
+    glReadBuffer(GL_BACK);
+    return true;
+  }
+  if (!shown_frame_ || shown_frame_->size() != QSize(Width(), Height())) return false;
+  return shown_frame_->bind();
+}
+
+void TGLPanel::EndReadLastFrame() {
+  if (context_ready_ && last_frame_swapped_) QOpenGLFramebufferObject::bindDefault();
 }
 
 // Context creation is not checked for success: drawing into a panel whose
@@ -143,7 +179,11 @@ void TGLPanel::CreateContext() {
 }
 
 void TGLPanel::DestroyContext() {
-  if (render_context_->makeCurrent(this)) render_context_->doneCurrent();
+  if (render_context_->makeCurrent(this)) {
+    delete shown_frame_;
+    render_context_->doneCurrent();
+  }
+  shown_frame_ = nullptr;
   delete render_context_;
   render_context_ = nullptr;
   context_ready_ = false;

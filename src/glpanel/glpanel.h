@@ -11,6 +11,7 @@
 
 class QMimeData;
 class QOpenGLContext;
+class QOpenGLFramebufferObject;
 
 enum class TMouseButton { Left, Right, Middle };
 
@@ -55,10 +56,14 @@ class TGLPanel : public QWindow {
   void Redraw();
 
   bool ContextReady() const { return context_ready_; }
-  // Whether the frame last drawn was swapped to the front buffer (a paint, or
-  // a Redraw with SwapBB); otherwise it is still in the back buffer. Read-backs
-  // of the shown frame read the buffer this names.
-  bool LastFrameSwapped() const { return last_frame_swapped_; }
+  // Makes the frame last drawn the source of pixel reads (glReadPixels) of the
+  // current context: the back buffer when that frame was not swapped, else a
+  // copy of it that the panel keeps from every swapped frame (after a swap the
+  // back buffer holds nothing defined, and the front buffer cannot be read on
+  // every platform). False when there is no such frame yet. Call
+  // EndReadLastFrame after the reads.
+  bool BeginReadLastFrame();
+  void EndReadLastFrame();
   QOpenGLContext* RenderContext() const { return render_context_; }
   // Drawing size in device pixels.
   int Width() const;
@@ -79,7 +84,10 @@ class TGLPanel : public QWindow {
   void DoGLInit();
   void DoRedraw();
 
+  void SwapAndKeep();
+
   QOpenGLContext* render_context_ = nullptr;
+  QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame
   bool context_ready_ = false;
   bool last_frame_swapped_ = true;
 };

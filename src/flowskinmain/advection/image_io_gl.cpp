@@ -76,16 +76,13 @@ std::vector<uint8_t> DrawAndReadFrameTexture(bool lighting_on) {
   return pixels;
 }
 
-std::vector<uint8_t> ReadFramePixels(int32_t w, int32_t h, bool front) {
+std::vector<uint8_t> ReadFramePixels(int32_t w, int32_t h) {
   std::vector<uint8_t> pixels(size_t(w) * h * 3, 0);
   if (w <= 0 || h <= 0) return pixels;
-  GLint pack = 4, read_buffer = GL_BACK;
+  GLint pack = 4;
   glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
-  glGetIntegerv(GL_READ_BUFFER, &read_buffer);
-  glReadBuffer(front ? GL_FRONT : GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
   glPixelStorei(GL_PACK_ALIGNMENT, pack);
-  glReadBuffer(static_cast<GLenum>(read_buffer));
   return pixels;
 }

@@ -22,7 +22,7 @@ void CompileMapImageList(int32_t tw, int32_t th, const uint8_t* rgba);
 // outside a smaller window are undefined.
 std::vector<uint8_t> DrawAndReadFrameTexture(bool lighting_on);
 
-// Reads w x h window pixels from (0, 0) as RGB, rows of exactly 3w bytes
-// (pack alignment 1), bottom row first, from the front buffer when `front`,
-// else from the back buffer. The pack alignment is restored afterwards.
-std::vector<uint8_t> ReadFramePixels(int32_t w, int32_t h, bool front);
+// Reads w x h pixels from (0, 0) of the current read buffer as RGB, rows of
+// exactly 3w bytes (pack alignment 1), bottom row first. The pack alignment
+// is restored afterwards.
+std::vector<uint8_t> ReadFramePixels(int32_t w, int32_t h);

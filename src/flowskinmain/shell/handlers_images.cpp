@@ -112,12 +112,14 @@ void TForm1::ShowMappedImage() {
 }
 
 // The frame last drawn, whole panel, as a 24-bit bitmap (panel pixels, top row
-// first). Read from the front buffer when the panel swapped it there, else from
-// the back buffer; no frame is drawn. Null before the panel has a context.
+// first), read where the panel keeps it (the back buffer, or its copy of the
+// shown frame); no frame is drawn. Null before the panel has drawn a frame.
 QImage TForm1::GrabFrameBitmap() {
-  if (!GLPanel1->ContextReady() || !GLPanel1->RenderContext()->makeCurrent(GLPanel1)) return QImage();
+  if (!GLPanel1->BeginReadLastFrame()) return QImage();
   const int32_t w = GLPanel1->Width(), h = GLPanel1->Height();
-  return BitmapOfFrame(ReadFramePixels(w, h, GLPanel1->LastFrameSwapped()), w, h);
+  const std::vector<uint8_t> pixels = ReadFramePixels(w, h);
+  GLPanel1->EndReadLastFrame();
+  return BitmapOfFrame(pixels, w, h);
 }
 
 // "Copy image": the frame on the clipboard.
