@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "colorconversion/colorconversion.h"
 #include "shell/form1.h"
@@ -27,7 +28,6 @@ QString LabelBefore(const QWidget* w) {
     if (at < 0) continue;
     for (int i = at - 1; i >= 0; --i)
       if (const auto* l = qobject_cast<const QLabel*>(row->itemAt(i)->widget())) return l->text();
-    return QString();
   }
   return QString();
 }
@@ -153,6 +153,12 @@ std::vector<TBatchControl> SettableControls(TForm1& form) {
       caption = LabelBefore(w);
     out.push_back({w, w->objectName(), TabOf(form, w), Stripped(caption), ValuesOf(w)});
   }
+  auto tab_index = [&](const TBatchControl& c) {
+    for (int i = 0; i < form.PageControl1->count(); ++i)
+      if (form.PageControl1->tabText(i) == c.tab) return i;
+    return form.PageControl1->count();
+  };
+  std::stable_sort(out.begin(), out.end(), [&](const auto& a, const auto& b) { return tab_index(a) < tab_index(b); });
   return out;
 }
 

@@ -50,6 +50,7 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TBatchOptions& 
   if (has_inline) opt = opt.substr(0, eq);
   if (opt == "-h" || opt == "--help") return o.help = true;
   if (opt == "--list") return o.list = true;
+  if (opt == "--dry-run") return o.dry_run = true;
   auto take = [&] { return TakeValue(args, i, inline_value, has_inline, value, error); };
   if (opt == "-o" || opt == "--output") {
     if (!take()) return false;
@@ -148,12 +149,15 @@ animation without showing a window and writes frames as pictures.
                          rbpy=1, sh_diffuse=#c0a080, cb_lut_style=1) or by
                          tab and caption ("Texture/Scale=40")
       --image FILE       map a 24-bit bitmap onto the surface ("Load image...")
+      --dry-run          draw the frames but write nothing (to time a setup)
       --list             list the presets and controls with their ranges
   -h, --help             this text
 
 Settings apply in the order given; each frame is one step of the "Run" loop
-(rotation by "Rotate", time steps of time-dependent data). The same command
-gives the same pictures. Exit status 0 on success, 1 when something failed,
+(rotation by "Rotate", time steps of time-dependent data); pictures are
+encoded and written while the next frame is drawn. The same command gives the
+same pictures. Batch runs draw through the X display without showing a
+window: without one, run under Xvfb (xvfb-run flowskin ...). Exit status 0 on success, 1 when something failed,
 2 for a bad command line; nothing is written unless every setting applied.
 )";
 }

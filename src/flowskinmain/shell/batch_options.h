@@ -16,8 +16,9 @@ struct TBatchStep {
 };
 
 struct TBatchOptions {
-  bool help = false;  // --help: print the usage and stop
-  bool list = false;  // --list: print what can be set and stop
+  bool help = false;     // --help: print the usage and stop
+  bool list = false;     // --list: print what can be set and stop
+  bool dry_run = false;  // --dry-run: draw the frames, read back and write nothing
   std::string mesh;
   std::string output;                 // picture file name, ".png" or ".bmp"; numbered when frames > 1
   int32_t frames = 1;                 // frames written

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QOpenGLContext>
 #include <cstdio>
 #include <string>
@@ -70,22 +71,34 @@ bool ShowOffScreen(TForm1& form, const TBatchOptions& o, QString& error) {
   return error.isEmpty();
 }
 
-// Applies the presets, control settings and pictures in command-line order.
-bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, QString& error) {
+// Whether control w is one of the "Mesh input" options, which a load reads.
+bool IsLoadOption(TForm1& form, const QWidget* w) {
+  const auto* group = form.findChild<QGroupBox*>("gb_mesh_input");
+  return group && group->isAncestorOf(w);
+}
+
+// Applies the presets, control settings and pictures in command-line order:
+// with load_options only the settings of the "Mesh input" options (before the
+// mesh is read), else all others.
+bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, bool load_options, QString& error) {
   const std::vector<TBatchControl> presets = PresetButtons(form);
   const std::vector<TBatchControl> controls = SettableControls(form);
   for (const TBatchStep& step : o.steps) {
     const QString name = QString::fromStdString(step.name);
-    if (step.kind == TBatchStep::Kind::Preset) {
+    if (step.kind == TBatchStep::Kind::Set) {
+      const TBatchControl* c = FindSettable(controls, name, error);
+      if (!c) return false;
+      if (IsLoadOption(form, c->widget) != load_options) continue;
+      if (!ApplySetting(form, dialogs, *c, QString::fromStdString(step.value), error)) return false;
+    } else if (load_options) {
+      continue;
+    } else if (step.kind == TBatchStep::Kind::Preset) {
       const TBatchControl* p = FindPreset(presets, name, error);
       if (!p) return false;
       static_cast<TButton*>(p->widget)->Click();
-    } else if (step.kind == TBatchStep::Kind::Image) {
+    } else {
       dialogs.next_picture = name;
       form.Button7Click(form.Button7);
-    } else {
-      const TBatchControl* c = FindSettable(controls, name, error);
-      if (!c || !ApplySetting(form, dialogs, *c, QString::fromStdString(step.value), error)) return false;
     }
     if (!dialogs.messages.empty()) {
       error = QString("%1: %2").arg(name, dialogs.messages.front());
@@ -96,13 +109,17 @@ bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, QS
 }
 
 // Draws warmup + frames steps of the "Run" loop and hands every frame after
-// the warm-up to the writer thread; progress on the standard output.
+// the warm-up to the writer thread (a dry run only draws); progress and the
+// time from the first frame written to the last file closed on the standard
+// output.
 bool RenderFrames(TForm1& form, const TBatchOptions& o, QString& error) {
   TFrameWriter writer;
   form.GLPanel1->SwapBB = false;  // nothing is shown: the frame stays in the back buffer
+  QElapsedTimer timer;
   for (int32_t k = 1; k <= o.warmup + o.frames; ++k) {
+    if (k == o.warmup + 1) timer.start();
     form.RunLoopFrame();
-    if (k <= o.warmup) continue;
+    if (k <= o.warmup || o.dry_run) continue;
     const int32_t i = k - o.warmup;
     const QString path = QString::fromStdString(BatchFrameFileName(o, i));
     const QImage frame = form.GrabFrameBitmap();
@@ -115,7 +132,9 @@ bool RenderFrames(TForm1& form, const TBatchOptions& o, QString& error) {
     std::printf("frame %d of %d: %s\n", i, o.frames, path.toLocal8Bit().constData());
     std::fflush(stdout);
   }
-  return writer.Finish(error);
+  if (!writer.Finish(error)) return false;
+  std::printf("%s %d frames in %.3f s\n", o.dry_run ? "drew" : "wrote", o.frames, timer.nsecsElapsed() * 1e-9);
+  return true;
 }
 
 }  // namespace
@@ -130,21 +149,24 @@ int RunBatch(int argc, char** argv) {
     std::fputs(BatchUsage().c_str(), stdout);
     return 0;
   }
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // No window on screen: the off-screen platform, which draws through the X display's GL.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(BatchMessages);
   QApplication app(argc, argv);
   QApplication::setApplicationName("Flowskin");
   QString error;
   if (!o.list && !CheckOutputFolder(o, error)) return Fail(1, error);
-  TBatchDialogs dialogs;
-  const QString mesh = QString::fromStdString(o.mesh);
-  TForm1 form(o.list ? QStringList{app.arguments().value(0)} : QStringList{app.arguments().value(0), mesh}, &dialogs);
+  TBatchDialogs dialogs;  // answers the mesh dialog of start-up with "cancel"
+  TForm1 form(QStringList{app.arguments().value(0)}, &dialogs);
   if (o.list) {
     std::fputs(ControlListing(form).toLocal8Bit().constData(), stdout);
     return 0;
   }
+  if (!ShowOffScreen(form, o, error) || !ApplySteps(form, dialogs, o, true, error)) return Fail(1, error);
+  const QString mesh = QString::fromStdString(o.mesh);
+  form.LoadMeshFile(mesh);
   if (!dialogs.messages.empty()) return Fail(1, QString("cannot load '%1': %2").arg(mesh, dialogs.messages.front()));
-  if (!ShowOffScreen(form, o, error) || !ApplySteps(form, dialogs, o, error)) return Fail(1, error);
+  if (!ApplySteps(form, dialogs, o, false, error)) return Fail(1, error);
   if (!RenderFrames(form, o, error)) return Fail(1, error);
   return 0;
 }

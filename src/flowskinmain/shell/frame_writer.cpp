@@ -48,7 +48,7 @@ void TFrameWriter::Work() {
       changed_.notify_all();
     }
     QString error;
-    if (!SavePicture(job.picture, job.path, error)) {
+    if (!SavePicture(job.picture, job.path, error, kStreamPngQuality)) {
       std::lock_guard lock(mutex_);
       error_ = error;
       queue_.clear();

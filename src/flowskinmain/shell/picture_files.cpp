@@ -18,11 +18,12 @@ QByteArray PictureFormatOf(const QString& path) {
   return path.endsWith(".png", Qt::CaseInsensitive) ? QByteArray("png") : QByteArray("bmp");
 }
 
-QByteArray EncodePicture(const QImage& picture, const QByteArray& format, QString& error) {
+QByteArray EncodePicture(const QImage& picture, const QByteArray& format, QString& error, int png_quality) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, format);
+  if (format == "png") writer.setQuality(png_quality);
   if (!writer.write(picture)) {
     error = writer.errorString();
     return QByteArray();
@@ -44,8 +45,8 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error
   return false;
 }
 
-bool SavePicture(const QImage& picture, const QString& path, QString& error) {
-  const QByteArray bytes = EncodePicture(picture, PictureFormatOf(path), error);
+bool SavePicture(const QImage& picture, const QString& path, QString& error, int png_quality) {
+  const QByteArray bytes = EncodePicture(picture, PictureFormatOf(path), error, png_quality);
   if (bytes.isEmpty()) {
     error = QString("Cannot write %1: %2").arg(path, error);
     return false;
