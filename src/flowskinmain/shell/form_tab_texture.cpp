@@ -22,7 +22,8 @@ QWidget* TForm1::BuildTabTexture() {
 
   but_bc1 = new TColorSwatch("but_bc1", MakeColor(0, 0, 0));
   but_bc2 = new TColorSwatch("but_bc2", MakeColor(255, 255, 255));
-  for (TColorSwatch* s : {but_bc1, but_bc2}) s->OnMouseDown = FORM_HANDLER(but_bc1MouseDown);
+  for (TColorSwatch* s : {but_bc1, but_bc2})
+    s->OnMouseDown = FORM_HANDLER(but_bc1MouseDown);
   cb_tex_long = new TCheckBox("cb_tex_long", "long", true);
   cb_tex_long->OnClick = FORM_HANDLER(cb_tex_longClick);
   AddRow(rows, {NewLabel("Color"), but_bc1, NewLabel("Color"), but_bc2, cb_tex_long});

@@ -2,8 +2,8 @@
 // and the advection step, installed into the frame's pass table.
 #include "advection/advection_pass.h"
 #include "advection/noise_gl.h"
-#include "flow/velocity_synthesis.h"
 #include "glpanel/glpanel.h"
+#include "flow/velocity_synthesis.h"
 #include "shell/form1.h"
 
 namespace {
