@@ -6,6 +6,7 @@ packages=(
   cmake g++ make
   qt6-base-dev libqt6opengl6-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libassimp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils fonts-dejavu-core
 )

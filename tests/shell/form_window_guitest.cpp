@@ -40,7 +40,11 @@ TEST_F(FormTest, MessagePanelAndTabsAtStart) {
 
 TEST_F(FormTest, StartUpAsksForTheMeshAndSetsDefaultsInOrder) {
   ASSERT_EQ(dialogs.Count("open"), 1);  // cancelled: the program runs without a mesh
-  EXPECT_EQ(dialogs.file_dialogs_shown[0].filter, "PLY files (*.ply)|*.PLY|All files|*.*");
+  // Every mesh format the loader reads, in both letter cases, PLY first and "All files" last.
+  EXPECT_EQ(QtFilterOf(dialogs.file_dialogs_shown[0].filter),
+            "Mesh files (*.PLY *.ply *.OBJ *.obj *.STL *.stl *.OFF *.off *.GLTF *.gltf *.GLB *.glb);;"
+            "PLY files (*.PLY *.ply);;OBJ files (*.OBJ *.obj);;STL files (*.STL *.stl);;OFF files (*.OFF *.off);;"
+            "glTF files (*.GLTF *.gltf *.GLB *.glb);;All files (*.*)");
   EXPECT_EQ(dialogs.file_dialogs_shown[0].initial_dir, QDir::currentPath());
   EXPECT_TRUE(form->MeshPath().isEmpty());
   EXPECT_EQ(form->OpenPictureDialog1.initial_dir, QDir::currentPath());

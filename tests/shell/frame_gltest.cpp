@@ -323,3 +323,25 @@ TEST(Camera, IsometricLoadsTheOrthographicBoxAndUpAxisXPointsDown) {
   EXPECT_NEAR(mv[5], 0, 1e-6);
   EXPECT_NEAR(mv[14], -v.distance, 1e-5);
 }
+
+// The camera matrices computed without GL (used to shade Aux before the first
+// frame) equal what a frame's camera set-up stores, for every up axis, turned
+// and tilted, perspective and isometric.
+TEST(Frame, CameraMatricesWithoutGLMatchTheFramesCameraSetUp) {
+  Scene s(frame_meshes::Sphere(1, 16, 8));
+  s.app.view.rot_x = 30;
+  s.app.view.rot_y = -125;
+  s.app.view.center[0] = 0.25f;
+  s.app.view.margin = 7;
+  for (UpAxis up : {UpAxis::X, UpAxis::Y, UpAxis::Z})
+    for (bool iso : {false, true}) {
+      s.c.camera.up_axis = up;
+      s.c.camera.iso = iso;
+      s.c.camera.lr_light = -35;
+      ASSERT_TRUE(s.Begin());
+      TStoredMatrices m;
+      CameraMatricesOf(s.app.view, s.c.camera, kSize, kSize, m);
+      for (int i = 0; i < 16; ++i) EXPECT_NEAR(m.modelview_matrix[i], s.app.matrices.modelview_matrix[i], 1e-5) << i;
+      for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(m.light_position[i], s.app.matrices.light_position[i]);
+    }
+}

@@ -135,11 +135,12 @@ TEST_F(FrameTest, LightControlsRedrawWithoutRecompilingAndPlaceTheLight) {
   form->cb_dir_light->SetChecked(false);  // point light
   EXPECT_EQ(form->diag.frames_drawn, frames + 3);
   EXPECT_FLOAT_EQ(form->state.matrices.light_position[3], 1.0f);
-  // With "Add shade to data" a light change counts as a view change.
+  // With "Add shade to data" a light change counts as a view change, and the
+  // frame shades Aux anew: the refreshed data reach every list.
   form->cb_add_shade_to_data->SetChecked(true);
   form->ud_lr_light->SetPosition(20);
   EXPECT_TRUE(form->diag.last_frame.compiled_surface);
-  EXPECT_FALSE(form->diag.last_frame.compiled_overlay);
+  EXPECT_TRUE(form->diag.last_frame.compiled_shading);
 }
 
 TEST_F(FrameTest, MarginThatLeavesNoViewportShowsOnlyTheBackground) {

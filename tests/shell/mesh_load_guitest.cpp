@@ -9,6 +9,7 @@
 #include "form_fixture.h"
 #include "form_frame_helpers.h"
 #include "support/mesh_fixtures.h"
+#include "support/mesh_format_writers.h"
 
 namespace {
 
@@ -135,6 +136,34 @@ TEST_F(FormTest, FailedLoadsKeepThePreviousMeshAndShowTheMessage) {
   EXPECT_EQ(form->diag.frames_drawn, frames);  // nothing redrawn for a failed load
   // Failed loads do not move the dialog to their folder.
   EXPECT_EQ(form->OpenDialog1.file_name, "sphere.ply");
+}
+
+TEST_F(FormTest, OtherFormatsLoadThroughTheSamePathAndBadOnesKeepTheMesh) {
+  LoadThroughDialog(*form, dialogs, ExamplePath("sphere_swirl.ply"));
+  ASSERT_TRUE(Shown(form->cb_usr_flow));
+  const QString counts = form->lab_ntri->text();
+  const auto frames = form->diag.frames_drawn;
+  const std::string stl = fixtures::StlBinary(fixtures::Cube());
+  const std::string cut = fixtures::WriteTempFile("cut.stl", stl.substr(0, stl.size() - 20));
+  LoadThroughDialog(*form, dialogs, QString::fromStdString(cut));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages.back(),
+            "Cannot load \"cut.stl\": the binary STL file is truncated: its header declares 12 triangles (684 bytes) "
+            "but the file has 664 bytes");
+  EXPECT_EQ(form->lab_ntri->text(), counts);
+  EXPECT_TRUE(form->state.mesh.has_user_velo);
+  EXPECT_EQ(form->diag.frames_drawn, frames);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // A good file: counts after joining the corners, no velocities ("Flow data"
+  // off and hidden), a frame drawn, the dialog at the file.
+  LoadThroughDialog(*form, dialogs, QString::fromStdString(fixtures::WriteTempFile("cube.stl", stl)));
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(form->lab_ntri->text(), "12 triangles, 8 vertices");
+  EXPECT_FALSE(form->cb_usr_flow->Checked());
+  EXPECT_FALSE(Shown(form->cb_usr_flow));
+  EXPECT_GT(form->diag.frames_drawn, frames);
+  EXPECT_EQ(form->OpenDialog1.file_name, "cube.stl");
 }
 
 TEST_F(FormTest, CancelledDialogLoadsNothing) {

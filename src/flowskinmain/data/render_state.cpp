@@ -46,24 +46,26 @@ std::string TrimFraction(std::string s) {
 
 }  // namespace
 
-std::string FormatRangeValue(double x) {
+std::string FormatGeneralNumber(double x, int digits) {
+  digits = std::clamp(digits, 1, 18);
   if (std::isnan(x)) return "NAN";
   if (std::isinf(x)) return x > 0 ? "INF" : "-INF";
   if (x == 0) return "0";
-  // Round to 6 significant digits first: the notation depends on the rounded value.
-  // A value exactly half way between two 6-digit numbers (1234.125) rounds away
-  // from zero, as decimal formatting does; the C library would round it to even.
+  // Round to `digits` significant digits first: the notation depends on the
+  // rounded value. A value exactly half way between two such numbers (1234.125
+  // at 6 digits) rounds away from zero, as decimal formatting does; the C
+  // library would round it to even.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.40e", x);  // exact digits of a value with few significant digits
-  const char* seventh = buf + (x < 0 ? 8 : 7);  // "d.dddddd...": the 7th significant digit
-  if (*seventh == '5' && std::strspn(seventh + 1, "0") == 34) {
+  std::snprintf(buf, sizeof buf, "%.40e", x);         // exact digits of a value with few significant digits
+  const char* next = buf + (x < 0 ? 2 : 1) + digits;  // "d.ddd...": the first digit dropped
+  if (*next == '5' && std::strspn(next + 1, "0") == static_cast<size_t>(40 - digits)) {
     x = std::nextafter(x, x < 0 ? -HUGE_VAL : HUGE_VAL);
   }
-  std::snprintf(buf, sizeof buf, "%.5e", x);
+  std::snprintf(buf, sizeof buf, "%.*e", digits - 1, x);
   const char* e = std::strchr(buf, 'e');
-  const int exp10 = std::atoi(e + 1);  // x = d.ddddd * 10^exp10
-  if (exp10 >= -5 && exp10 <= 5) {
-    std::snprintf(buf, sizeof buf, "%.*f", 5 - exp10, x);
+  const int exp10 = std::atoi(e + 1);  // x = d.ddd * 10^exp10
+  if (exp10 >= -5 && exp10 < digits) {
+    std::snprintf(buf, sizeof buf, "%.*f", std::max(digits - 1 - exp10, 0), x);
     return TrimFraction(buf);
   }
   std::string mantissa(buf, static_cast<size_t>(e - buf));
@@ -72,6 +74,8 @@ std::string FormatRangeValue(double x) {
   std::snprintf(exp_text, sizeof exp_text, "E%s%03d", exp10 < 0 ? "-" : "", std::abs(exp10));
   return mantissa + exp_text;
 }
+
+std::string FormatRangeValue(double x) { return FormatGeneralNumber(x, 6); }
 
 TColourMapTexels ColourMapTexels(int32_t min_colour, int32_t max_colour, bool long_way) {
   const THLSInt a = RGBToHLS(SplitColor(min_colour));

@@ -48,6 +48,12 @@ void ComputeVertexData(TMesh& mesh, int code);
 // with an exponent of at least 3 digits ("1.5E-006", "1.23457E007").
 std::string FormatRangeValue(double x);
 
+// The same general format with `digits` significant digits (1..18): fixed
+// notation for a rounded decimal exponent from -5 to digits - 1, scientific
+// otherwise. FormatRangeValue is FormatGeneralNumber(x, 6); the time edits use
+// 10 digits.
+std::string FormatGeneralNumber(double x, int digits);
+
 // The 256 RGB texels of the colour map from the "Min" to the "Max" colour,
 // interpolated in hue-lightness-saturation (the long way round with long_way).
 using TColourMapTexels = std::array<uint8_t, 256 * 3>;

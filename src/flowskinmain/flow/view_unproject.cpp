@@ -68,6 +68,22 @@ bool UnprojectWindowPoint(double win_x, double win_y, double win_z, const TStore
   return true;
 }
 
+bool ProjectObjectPoint(const double obj[3], const TStoredMatrices& m, double win[3]) {
+  double pm[16];
+  MultiplyMatrices(m.projection_matrix, m.modelview_matrix, pm);
+  double clip[4];
+  for (int row = 0; row < 4; ++row) {
+    clip[row] = pm[12 + row];
+    for (int k = 0; k < 3; ++k) clip[row] += pm[k * 4 + row] * obj[k];
+  }
+  if (clip[3] == 0) return false;
+  const int32_t* vp = m.viewport_rect;
+  win[0] = vp[0] + vp[2] * (clip[0] / clip[3] + 1) / 2;
+  win[1] = vp[1] + vp[3] * (clip[1] / clip[3] + 1) / 2;
+  win[2] = (clip[2] / clip[3] + 1) / 2;
+  return true;
+}
+
 bool UnprojectViewRay(const TStoredMatrices& m, int32_t panel_height, int32_t x, int32_t y, TVec3& origin,
                       TVec3& direction) {
   vec_zero(origin);

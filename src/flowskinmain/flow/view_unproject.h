@@ -13,6 +13,12 @@
 // at infinity.
 bool UnprojectWindowPoint(double win_x, double win_y, double win_z, const TStoredMatrices& m, double out[3]);
 
+// The window position of the object-space point `obj`: x, y in pixels of the
+// stored viewport (y upwards from the bottom), z the window depth (0 near
+// plane, 1 far plane). Returns false (win untouched) when the point maps to
+// infinity (clip w = 0, a point in the eye's plane).
+bool ProjectObjectPoint(const double obj[3], const TStoredMatrices& m, double win[3]);
+
 // An eye ray through the pixel (x, y) of a panel `panel_height` pixels high
 // (y counted downwards from the top): origin A at window depth 0.1, direction
 // B - A with B at depth 0.2, both object space, the direction not normalised.

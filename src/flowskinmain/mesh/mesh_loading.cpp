@@ -9,6 +9,7 @@
 #include "mesh/crack_insertion.h"
 #include "mesh/curvature.h"
 #include "mesh/loop_subdivision.h"
+#include "mesh/mesh_import.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/ply_reader.h"
 
@@ -85,7 +86,11 @@ bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mes
 
 bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error, TLoadReport* report) {
   std::string text;
-  return ReadFileText(path, text, error) && LoadMeshFromText(text, opt, mesh, error, report);
+  if (!ReadFileText(path, text, error)) return false;
+  // The file's format: PLY is read here, every other format by the importer.
+  const TMeshFormat format = DetectMeshFormat(path, text);
+  if (format != TMeshFormat::kPly) return ImportMesh(path, text, format, opt, mesh, error, report);
+  return LoadMeshFromText(text, opt, mesh, error, report);
 }
 
 std::string TriangleCountText(const TMesh& mesh) {

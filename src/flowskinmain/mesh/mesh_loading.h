@@ -27,7 +27,10 @@ struct TLoadReport {
   std::string strip_text;  // StripStatisticsText(strip_stats)
 };
 
-// Reads the PLY file `path` and prepares it: adjacency, optional Loop
+// Reads the mesh file `path` and prepares it. A PLY file (by its first line,
+// or by its extension when the contents tell no format) is read by the PLY
+// reader; OBJ, STL, OFF and glTF files by the importer (ImportMesh), which
+// names the file in its messages. Preparation: adjacency, optional Loop
 // subdivision (adjacency after each step), normals, optional crack insertion
 // (then adjacency and normals again), bounding box, strips, generated texture
 // coordinates, curvature (kmax / kmin in 1/length, not yet scaled by box_size:

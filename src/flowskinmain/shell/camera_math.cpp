@@ -61,3 +61,56 @@ void LightPosition(double a, double e, double d, bool directional, float out[4])
 }
 
 double DegToRad(double degrees) { return degrees * std::numbers::pi / 180.0; }
+
+namespace {
+
+// a := a * b for column-major 4 x 4 matrices.
+void MultiplyInto(double a[16], const double b[16]) {
+  double r[16];
+  for (int c = 0; c < 4; ++c)
+    for (int row = 0; row < 4; ++row) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += a[4 * k + row] * b[4 * c + k];
+      r[4 * c + row] = sum;
+    }
+  for (int i = 0; i < 16; ++i) a[i] = r[i];
+}
+
+void Translate(double m[16], double x, double y, double z) {
+  const double t[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
+  MultiplyInto(m, t);
+}
+
+// Rotation by `degrees` about the x (axis 0) or y (1) or z (2) axis, as glRotate.
+void Rotate(double m[16], double degrees, int axis) {
+  const double a = DegToRad(degrees), c = std::cos(a), s = std::sin(a);
+  double r[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  const int i = (axis + 1) % 3, j = (axis + 2) % 3;  // the plane turned: (y, z), (z, x) or (x, y)
+  r[4 * i + i] = c;
+  r[4 * i + j] = s;
+  r[4 * j + i] = -s;
+  r[4 * j + j] = c;
+  MultiplyInto(m, r);
+}
+
+}  // namespace
+
+void TurntableModelview(const TView& view, UpAxis up, double out[16]) {
+  const double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  for (int i = 0; i < 16; ++i) out[i] = identity[i];
+  Translate(out, 0, 0, -view.distance);
+  Rotate(out, -view.rot_x, 0);
+  Rotate(out, -view.rot_y, 1);
+  if (up == UpAxis::X) Rotate(out, -90, 2);
+  if (up == UpAxis::Z) Rotate(out, -90, 0);
+  Translate(out, -view.center[0], -view.center[1], -view.center[2]);
+}
+
+void CameraMatricesOf(const TView& view, const TCameraControls& c, int32_t panel_w, int32_t panel_h,
+                      TStoredMatrices& m) {
+  TView v = view;
+  const TViewportRect vp = MarginViewport(panel_w, panel_h, v.margin);
+  ComputeProjection(v, c, vp.Empty() ? 1 : vp.width, vp.Empty() ? 1 : vp.height);
+  TurntableModelview(v, c.up_axis, m.modelview_matrix);
+  LightPosition(DegToRad(c.lr_light), DegToRad(c.ud_light), v.distance, c.dir_light, m.light_position);
+}

@@ -59,5 +59,18 @@ int32_t TexSizeFor(int32_t pixels);
 // w = 0 for a directional light, 1 for a point light.
 void LightPosition(double a, double e, double d, bool directional, float out[4]);
 
+// The model-view matrix that the camera set-up of a frame loads, computed
+// without GL (column-major, element [col][row] at 4 col + row, as the GL
+// stores it): translate (0, 0, -distance), turn -rot_x degrees about x and
+// -rot_y about y, the up-axis turn (-90 degrees about z for X, about x for Z),
+// then translate by -center. view.distance must be current (ComputeProjection).
+void TurntableModelview(const TView& view, UpAxis up, double out[16]);
+
+// The matrices and light a frame of a panel_w x panel_h panel would store, for
+// use before any frame has stored them (a mesh loaded at start-up is shaded
+// into Aux before the panel has drawn). `view` is not changed.
+void CameraMatricesOf(const TView& view, const TCameraControls& c, int32_t panel_w, int32_t panel_h,
+                      TStoredMatrices& m);
+
 // Degrees to radians, as the light angles of the controls are given in degrees.
 double DegToRad(double degrees);

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QLocale>
+#include <QOpenGLContext>
 
 #include "colorconversion/colorconversion.h"
 #include "glpanel/glpanel.h"
+#include "mesh/mesh_format.h"
 
 TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QMainWindow(parent), args_(args) {
   if (!dialogs) {
@@ -16,7 +18,7 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QM
     dialogs = own_dialogs_;
   }
   dialogs_ = dialogs;
-  OpenDialog1.filter = "PLY files (*.ply)|*.PLY|All files|*.*";
+  OpenDialog1.filter = QString::fromStdString(MeshFileFilter());
   BuildWindow();
   // The counts and the frame rate change while the program runs; their text
   // must never widen the window, which would resize the drawing area (and
@@ -29,11 +31,16 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QM
     label->setMinimumWidth(1);
   }
   InstallAdvectionPasses();
+  InstallOverlayPasses();
   FormCreate(this);
 }
 
 TForm1::~TForm1() {
   sb_animate->SetDown(false);
+  if (GLPanel1->ContextReady() && GLPanel1->RenderContext()->makeCurrent(GLPanel1)) {
+    glyph_quadric_.Release();
+    GLPanel1->RenderContext()->doneCurrent();
+  }
   delete own_dialogs_;
 }
 

@@ -10,6 +10,7 @@
 //   form_layout.cpp      the window's panels and the page control
 //   form_tab_*.cpp       one tab each: controls, defaults, event wiring
 //   handlers_*.cpp       handler bodies, one file per subsystem
+//   interaction/handlers_mouse.cpp  the view's mouse events
 //   mesh_loading_shell.cpp  Open1Click and LoadMeshFile
 #include <QImage>
 #include <QMainWindow>
@@ -25,6 +26,7 @@
 #include "shell/controls/control_updown.h"
 #include "shell/dialogs.h"
 #include "shell/frame_gl.h"
+#include "shell/source_glyphs_gl.h"
 
 class QGridLayout;
 class QGroupBox;
@@ -34,6 +36,8 @@ class QTabWidget;
 class QVBoxLayout;
 class TGLPanel;
 struct TLoadOptions;
+struct TPick;
+struct TRay;
 struct TRenderStateControls;
 
 // Counters for tests and diagnostics; nothing in the program reads them.
@@ -84,10 +88,15 @@ class TForm1 : public QMainWindow {
   void Button14Click(QObject* sender);
   void Button15Click(QObject* sender);
 
-  // ---- mouse navigation and picking (handlers_mouse.cpp)
+  // ---- mouse navigation and picking (interaction/handlers_mouse.cpp)
   void GLPanel1MouseDown(QObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void GLPanel1MouseMove(QObject* sender, TShiftState shift, int x, int y);
   void GLPanel1MouseUp(QObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  // The eye ray through panel pixel (x, y) with the matrices of the last frame.
+  bool ViewRayAt(int x, int y, TRay& ray) const;
+  // The glyph under (x, y) while "Show flow sources" is checked; a hit also
+  // sets drag_point and drag_ray.
+  TPick PickSourceAt(int x, int y);
 
   // ---- mesh loading (mesh_loading_shell.cpp)
   void Open1Click(QObject* sender);
@@ -110,7 +119,7 @@ class TForm1 : public QMainWindow {
   void Button4Click(QObject* sender);
   void Button9Click(QObject* sender);
 
-  // ---- data channels, auxiliary field, time (handlers_data.cpp)
+  // ---- data channels (handlers_data.cpp), auxiliary field (handlers_aux.cpp), time (handlers_time.cpp)
   void eddmaxKeyUp(QObject* sender, int& key, TShiftState shift);
   void Button5Click(QObject* sender);
   void but_dupClick(QObject* sender);
@@ -161,6 +170,12 @@ class TForm1 : public QMainWindow {
   void but_shadedClick(QObject* sender);
   void but_d_kminClick(QObject* sender);
   void but_topoClick(QObject* sender);
+  // Building blocks of the style presets (handlers_presets.cpp); they write
+  // controls only and expect redraws to be suspended by the caller.
+  void ApplyStyleDefaults();
+  void ApplyCurvatureStyle();
+  void SelectPulseStyle(int style);
+  void FinishColourPreset();
 
   // ---- procedures shared by the handlers, filled by their subsystems
   // Copies the source-editing controls into the selected flow source (handlers_flow.cpp).
@@ -172,13 +187,14 @@ class TForm1 : public QMainWindow {
   // also refills the range edits and rebuilds the colour map. Sets scene_dirty
   // (handlers_data.cpp).
   void RefreshRenderState(bool full);
-  // Applies view.time, just advanced by a Run-loop frame, to the vertex data and
-  // the time controls of time-dependent meshes (handlers_data.cpp).
+  // Shows view.time, just advanced by a Run-loop frame, in the time controls;
+  // the velocity follows at the next synthesis (handlers_time.cpp).
   void RunLoopTimeStep();
-  // Adds the current shading to the auxiliary field (handlers_data.cpp).
+  // Adds the current shading to the auxiliary field from aux_base and refreshes
+  // the render state; requests no frame (handlers_aux.cpp).
   void AddShadeToAux();
   // Writes the time controls from view.time and shows the time group only for
-  // meshes with at least two time steps (handlers_data.cpp).
+  // meshes with at least two time steps (handlers_time.cpp).
   void ShowTimeControls();
   // Control values read by a frame, by the render-state refresh and by a mesh
   // load (form_controls_gather.cpp).
@@ -190,6 +206,8 @@ class TForm1 : public QMainWindow {
   void BuildNoiseTextures();
   // Fills passes_ with the flow and advection passes of the frame (handlers_advection.cpp).
   void InstallAdvectionPasses();
+  // Fills passes_ with the overlay passes of list 2 and the paint blobs (handlers_overlays.cpp).
+  void InstallOverlayPasses();
   // The passes that ComposeFrame calls at their place in the frame; empty slots draw nothing.
   TFramePasses passes_;
 
@@ -339,6 +357,7 @@ class TForm1 : public QMainWindow {
 
   IDialogs* dialogs_ = nullptr;
   IDialogs* own_dialogs_ = nullptr;
+  TGlyphQuadric glyph_quadric_;  // every sphere and cylinder of the glyphs and paint blobs
   QString mesh_path_;
   QStringList args_;
 };

@@ -1,4 +1,5 @@
-// Data channels and ranges, the auxiliary field and the time controls.
+// Data channels and their ranges (the auxiliary field: handlers_aux.cpp; the
+// time controls: handlers_time.cpp).
 #include <QOpenGLContext>
 
 #include "data/colour_map_gl.h"
@@ -19,16 +20,6 @@ void TForm1::RefreshRenderState(bool full) {
   eddmin->SetText(QString::fromStdString(t.min));
   eddmax->SetText(QString::fromStdString(t.max));
 }
-
-// Applies view.time, advanced by the Run loop, to time-dependent vertex data
-// and the time controls. Meshes without time steps have nothing to apply.
-void TForm1::RunLoopTimeStep() {}
-
-// Adds the current shading to the auxiliary field.
-void TForm1::AddShadeToAux() {}
-
-// Time controls from view.time; the time group only for time-dependent meshes.
-void TForm1::ShowTimeControls() {}
 
 // Key up in "Min" or "Max": on Enter both texts are read; an increasing pair
 // becomes the selected channel's data_range, any other pair is ignored, and the
@@ -67,30 +58,3 @@ void TForm1::but_dupClick(QObject* sender) {
   RefreshRenderState(true);
   RequestRedraw();
 }
-
-// "Cur -> Aux".
-void TForm1::butcopyauxClick(QObject*) {}
-
-// "Clear Aux".
-void TForm1::but_clear_auxClick(QObject*) {}
-
-// "Add shade to Aux".
-void TForm1::but_add_shadeClick(QObject*) {}
-
-// "Smooth Aux".
-void TForm1::but_smoothClick(QObject*) {}
-
-// "F lines" (hidden).
-void TForm1::but_feature_linesClick(QObject*) {}
-
-// "Replace with Grad Aux".
-void TForm1::Button10Click(QObject*) {}
-
-// Key up in "Time".
-void TForm1::ed_timeKeyUp(QObject*, int&, TShiftState) {}
-
-// Key up in "dt".
-void TForm1::ed_dtimeKeyUp(QObject*, int&, TShiftState) {}
-
-// Time slider moved.
-void TForm1::tb_timeChange(QObject*) {}

@@ -31,7 +31,8 @@ void ResetDisplacedPositions(TMesh& mesh) {
 
 }  // namespace
 
-// "Load mesh...": asks for a PLY file; a cancel changes nothing.
+// "Load mesh...": asks for a mesh file (PLY, OBJ, STL, OFF, glTF); a cancel
+// changes nothing.
 void TForm1::Open1Click(QObject*) {
   QString path;
   if (!dialogs_->OpenFile(OpenDialog1, path)) return;

@@ -1,0 +1,141 @@
+// Times the loading of a binary STL file against the same surface as ASCII
+// PLY, in one run: a ring torus of about 1,000,000 triangles is written in
+// both formats to temporary files, then measured (best of 3, from the page
+// cache)
+//   - reading the file into memory (the floor for both),
+//   - reading the STL through the import library, corners joined (ReadImportedMesh),
+//   - reading the PLY (ReadPlyFile),
+//   - the whole LoadMesh of each (reading and every preparation step),
+// and the peak resident memory of the process.
+//
+//   mesh_import_bench [nu nv] [--keep]   (default 1000 500: 500,000 vertices, 1,000,000 triangles)
+//
+// --keep leaves both files in the temporary folder and prints their paths.
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "mesh/mesh_import.h"
+#include "mesh/mesh_loading.h"
+#include "mesh/mesh_shapes.h"
+#include "mesh/ply_reader.h"
+#include "mesh/ply_writer.h"
+
+namespace {
+
+// Wall-clock and processor time of one run (the machine may be shared).
+struct TTime {
+  double wall = 1e30, cpu = 1e30;
+};
+
+double CpuNow() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+// Best of `reps` runs, wall and processor time taken separately.
+TTime Best(int reps, const std::function<void()>& fn) {
+  TTime best;
+  for (int r = 0; r < reps; ++r) {
+    const auto t0 = std::chrono::steady_clock::now();
+    const double c0 = CpuNow();
+    fn();
+    best.wall = std::min(best.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    best.cpu = std::min(best.cpu, CpuNow() - c0);
+  }
+  return best;
+}
+
+double PeakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024.0;  // kilobytes on Linux
+}
+
+// Binary STL: 80-byte header, triangle count, per triangle a zero normal, the
+// three corners and a zero attribute word (little-endian, as on this machine).
+std::string StlBinary(const TMesh& m) {
+  std::string out(80, ' ');
+  const uint32_t count = static_cast<uint32_t>(m.face_count);
+  out.append(reinterpret_cast<const char*>(&count), 4);
+  out.reserve(84 + 50 * m.faces.size());
+  char record[50] = {};
+  for (const TFace& f : m.faces) {
+    for (int k = 0; k < 3; ++k) std::memcpy(record + 12 + 12 * k, &m.vertices[f.v[k]].pos, 12);
+    out.append(record, sizeof record);
+  }
+  return out;
+}
+
+void Row(const char* name, TTime t) { std::printf("  %-44s %8.3f s wall %8.3f s cpu\n", name, t.wall, t.cpu); }
+
+void Fail(const char* what, const std::string& error) {
+  std::printf("%s failed: %s\n", what, error.c_str());
+  std::exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool keep = argc > 1 && std::strcmp(argv[argc - 1], "--keep") == 0;
+  const int args = argc - keep;
+  const int nu = args > 2 ? std::atoi(argv[1]) : 1000, nv = args > 2 ? std::atoi(argv[2]) : 500;
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::string stem = "flowskin_bench_torus_" + std::to_string(getpid());
+  const std::string ply = (dir / (stem + ".ply")).string(), stl = (dir / (stem + ".stl")).string();
+  {
+    const TMesh torus = MakeTorusMesh(4, 1, nu, nv);
+    const std::string ply_text = FormatPly(torus), stl_bytes = StlBinary(torus);
+    std::ofstream(ply, std::ios::binary) << ply_text;
+    std::ofstream(stl, std::ios::binary) << stl_bytes;
+    std::printf("torus: %d vertices, %d triangles; ASCII PLY %.1f MB, binary STL %.1f MB\n", torus.vertex_count,
+                torus.face_count, ply_text.size() / 1e6, stl_bytes.size() / 1e6);
+  }
+  std::string error, bytes;
+  const TTime file = Best(3, [&] {
+    if (!ReadFileText(stl, bytes, error)) Fail("reading", error);
+  });
+  const TTime stl_read = Best(3, [&] {
+    TMesh m;
+    if (!ReadImportedMesh(stl, bytes, TMeshFormat::kStlBinary, false, nullptr, m, error)) Fail("STL read", error);
+  });
+  const TTime ply_read = Best(3, [&] {
+    TMesh m;
+    if (!ReadPlyFile(ply, false, m, error)) Fail("PLY read", error);
+  });
+  TMesh stl_mesh, ply_mesh;
+  const TTime stl_load = Best(3, [&] {
+    if (!LoadMesh(stl, TLoadOptions{}, stl_mesh, error)) Fail("STL load", error);
+  });
+  const TTime ply_load = Best(3, [&] {
+    if (!LoadMesh(ply, TLoadOptions{}, ply_mesh, error)) Fail("PLY load", error);
+  });
+  std::printf("best of 3 (files from the page cache):\n");
+  Row("binary STL file into memory", file);
+  Row("binary STL read by the library, joined", stl_read);
+  Row("ASCII PLY read (ReadPlyFile)", ply_read);
+  Row("whole LoadMesh, binary STL", stl_load);
+  Row("whole LoadMesh, ASCII PLY", ply_load);
+  std::printf("  LoadMesh STL / PLY    %.2f wall %.2f cpu\n", stl_load.wall / ply_load.wall,
+              stl_load.cpu / ply_load.cpu);
+  std::printf("  peak memory           %.0f MB\n", PeakMegabytes());
+  std::printf("  STL: %s; PLY: %s\n", TriangleCountText(stl_mesh).c_str(), TriangleCountText(ply_mesh).c_str());
+  if (keep) {
+    std::printf("kept: %s\n      %s\n", stl.c_str(), ply.c_str());
+  } else {
+    std::filesystem::remove(ply);
+    std::filesystem::remove(stl);
+  }
+  return 0;
+}

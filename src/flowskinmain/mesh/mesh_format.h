@@ -1,0 +1,29 @@
+#pragma once
+// The mesh file formats the program opens and how a file's format is found:
+// from its first bytes where they tell, from its extension otherwise. PLY goes
+// to the program's own reader; the other formats go to the mesh importer.
+#include <string>
+#include <string_view>
+
+enum class TMeshFormat { kUnknown, kPly, kObj, kStlAscii, kStlBinary, kOff, kGltf, kGlb };
+
+// The format of the file `path` whose whole contents are `bytes`. The contents
+// decide when they are recognisable: "ply" on the first line, the binary glTF
+// magic "glTF", a binary STL whose size is exactly 84 + 50 x its triangle
+// count, "solid" followed by "facet"/"endsolid" text, an "OFF" header word, a
+// JSON object with an "asset" member, or a first line that is an OBJ
+// statement ("v ", "f ", "vt ", "o ", "mtllib ", ...). Otherwise the
+// extension decides, in any letter case (.ply .obj .stl .off .gltf .glb; an
+// .stl file that is not STL text counts as binary STL). kUnknown when neither
+// tells.
+TMeshFormat DetectMeshFormat(std::string_view path, std::string_view bytes);
+
+// The format's name for messages: "PLY", "OBJ", "ASCII STL", "binary STL",
+// "OFF", "glTF", "binary glTF"; "unknown" for kUnknown.
+const char* MeshFormatName(TMeshFormat format);
+
+// The filter of the mesh file dialog, in the dialog's "description|patterns|..."
+// form: every mesh file first (PLY leading), then each format alone (PLY
+// first), then "All files". Patterns are upper case; the dialog adds the
+// lower-case ones.
+std::string MeshFileFilter();

@@ -1,0 +1,31 @@
+#pragma once
+// Loading of the mesh formats other than PLY (OBJ, STL, OFF, glTF) through the
+// mesh-import library. The file becomes the same raw mesh a PLY load reads
+// (positions, triangles, texture coordinates when the file has them, no
+// velocities) and goes through the same preparation; like every load it
+// replaces the caller's mesh only when it succeeded.
+#include <string>
+#include <string_view>
+
+#include "mesh/mesh_format.h"
+#include "mesh/mesh_loading.h"
+
+// Reads the file `path`, whose whole contents are `bytes` and whose format
+// (not kPly) is `format` (see DetectMeshFormat), into the raw mesh `mesh`:
+// every triangle of every mesh of the file, placed by the transforms of the
+// nodes that use it, merged into one surface (see BuildMeshFromSoup for the
+// joining of corners by position and the dropping of degenerate triangles;
+// polygons are split into triangles, points and lines are left out).
+// Texture coordinates (the first set) are taken when every mesh has them.
+// `previous` supplies the carried vertex fields as in ReadPlyData. On failure
+// `reason` says why in words for the user ("the file is empty", "the binary
+// STL file is truncated: ...") and `mesh` may be partly written.
+bool ReadImportedMesh(const std::string& path, std::string_view bytes, TMeshFormat format, bool swap,
+                      const TMesh* previous, TMesh& mesh, std::string& reason);
+
+// The load of such a file: ReadImportedMesh into a new mesh, PrepareLoadedMesh
+// with `mesh` as the previous mesh, then `mesh` replaced. On failure `mesh` is
+// untouched and `error` names the file and the reason:
+// Cannot load "cube.stl": the binary STL file is truncated: ...
+bool ImportMesh(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
+                TMesh& mesh, std::string& error, TLoadReport* report = nullptr);
