@@ -20,9 +20,10 @@ QString TabOf(const TForm1& form, const QWidget* w) {
   return QString();
 }
 
-// The text of the last label before w (or before the pair holding w) in its row.
-QString LabelBefore(const QWidget* w) {
-  for (int level = 0; level < 2 && w && w->parentWidget(); ++level, w = w->parentWidget()) {
+// The text of the last label before w in its row, or (with levels 2) before
+// the pair or row holding w.
+QString LabelBefore(const QWidget* w, int levels = 2) {
+  for (int level = 0; level < levels && w && w->parentWidget(); ++level, w = w->parentWidget()) {
     const QLayout* row = w->parentWidget()->layout();
     const int at = row ? row->indexOf(w) : -1;
     if (at < 0) continue;
@@ -167,10 +168,19 @@ std::vector<TBatchControl> PresetButtons(TForm1& form) {
   auto* group = form.findChild<QGroupBox*>("gb_presets");
   if (!group) return out;
   for (TButton* b : group->findChildren<TButton*>()) {
-    const QString row = Stripped(LabelBefore(b));
+    const QString row = Stripped(LabelBefore(b, 1));
     const QString caption = Stripped(b->text());
     out.push_back({b, row.isEmpty() ? caption : row + " " + caption, TabOf(form, b), b->objectName(), "preset"});
   }
+  return out;
+}
+
+std::vector<TBatchControl> TabButtons(TForm1& form) {
+  std::vector<TBatchControl> out;
+  const auto* presets = form.findChild<QGroupBox*>("gb_presets");
+  for (TButton* b : form.PageControl1->findChildren<TButton*>())
+    if (!presets || !presets->isAncestorOf(b))
+      out.push_back({b, b->objectName(), TabOf(form, b), Stripped(b->text()), "button"});
   return out;
 }
 
@@ -278,6 +288,9 @@ QString ControlListing(TForm1& form) {
     out += QString("  %1%2\n")
                .arg(p.name, -24)
                .arg(p.caption + (p.widget->isVisibleTo(p.widget->window()) ? "" : " (hidden)"));
+  out += "\nButtons (--press NAME, or --press Tab/Caption):\n";
+  for (const TBatchControl& b : TabButtons(form))
+    out += QString("  %1 \"%2/%3\"\n").arg(b.name, -22).arg(b.tab, b.caption);
   out += "\nControls (--set NAME=VALUE, or --set Tab/Caption=VALUE):\n";
   QString tab;
   for (const TBatchControl& c : SettableControls(form)) {

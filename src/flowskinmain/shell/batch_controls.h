@@ -45,6 +45,8 @@ struct TBatchControl {
 std::vector<TBatchControl> SettableControls(TForm1& form);
 // The buttons of the "Presets" group.
 std::vector<TBatchControl> PresetButtons(TForm1& form);
+// Every other button on the tabs ("Add paint", "Reset View", ...).
+std::vector<TBatchControl> TabButtons(TForm1& form);
 
 // The control named `name` (an object name, or "Tab/Caption", any case; the
 // edit of an up-down stands for the up-down). Null with a message when no

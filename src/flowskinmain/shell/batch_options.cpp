@@ -71,9 +71,12 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TBatchOptions& 
     error = "option --size needs WIDTHxHEIGHT, each 16..4096, not '" + value + "'";
     return false;
   }
-  if (opt == "-p" || opt == "--preset" || opt == "--image") {
+  if (opt == "-p" || opt == "--preset" || opt == "--press" || opt == "--image") {
     if (!take()) return false;
-    o.steps.push_back({opt == "--image" ? TBatchStep::Kind::Image : TBatchStep::Kind::Preset, value, ""});
+    const TBatchStep::Kind kind = opt == "--image"   ? TBatchStep::Kind::Image
+                                  : opt == "--press" ? TBatchStep::Kind::Press
+                                                     : TBatchStep::Kind::Preset;
+    o.steps.push_back({kind, value, ""});
     return true;
   }
   if (opt == "-s" || opt == "--set") {
@@ -145,6 +148,8 @@ animation without showing a window and writes frames as pictures.
   -p, --preset NAME      press a preset: "Contour flow XY", "Axis flow Z",
                          "Curvature flow Kmin", "Dirty", "F. Pencil", "Rainbow",
                          ... or its button's name (but_flow_cxy)
+      --press NAME       press another button of the tabs by its name or tab
+                         and caption ("Flow/Add paint" places a paint source)
   -s, --set NAME=VALUE   set a control by its name (ud_vz=-10, cb_lighting=0,
                          rbpy=1, sh_diffuse=#c0a080, cb_lut_style=1) or by
                          tab and caption ("Texture/Scale=40")

@@ -9,9 +9,9 @@
 
 // One setting, applied in command-line order.
 struct TBatchStep {
-  enum class Kind { Preset, Set, Image };
+  enum class Kind { Preset, Press, Set, Image };
   Kind kind = Kind::Set;
-  std::string name;   // preset or control name (Set: left of '='); Image: the picture file
+  std::string name;   // preset, button or control name (Set: left of '='); Image: the picture file
   std::string value;  // Set: right of '='
 };
 

@@ -83,6 +83,7 @@ bool IsLoadOption(TForm1& form, const QWidget* w) {
 bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, bool load_options, QString& error) {
   const std::vector<TBatchControl> presets = PresetButtons(form);
   const std::vector<TBatchControl> controls = SettableControls(form);
+  const std::vector<TBatchControl> buttons = TabButtons(form);
   for (const TBatchStep& step : o.steps) {
     const QString name = QString::fromStdString(step.name);
     if (step.kind == TBatchStep::Kind::Set) {
@@ -92,10 +93,11 @@ bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, bo
       if (!ApplySetting(form, dialogs, *c, QString::fromStdString(step.value), error)) return false;
     } else if (load_options) {
       continue;
-    } else if (step.kind == TBatchStep::Kind::Preset) {
-      const TBatchControl* p = FindPreset(presets, name, error);
-      if (!p) return false;
-      static_cast<TButton*>(p->widget)->Click();
+    } else if (step.kind == TBatchStep::Kind::Preset || step.kind == TBatchStep::Kind::Press) {
+      const TBatchControl* b = step.kind == TBatchStep::Kind::Preset ? FindPreset(presets, name, error)
+                                                                     : FindSettable(buttons, name, error);
+      if (!b) return false;
+      static_cast<TButton*>(b->widget)->Click();
     } else {
       dialogs.next_picture = name;
       form.Button7Click(form.Button7);
@@ -133,7 +135,8 @@ bool RenderFrames(TForm1& form, const TBatchOptions& o, QString& error) {
     std::fflush(stdout);
   }
   if (!writer.Finish(error)) return false;
-  std::printf("%s %d frames in %.3f s\n", o.dry_run ? "drew" : "wrote", o.frames, timer.nsecsElapsed() * 1e-9);
+  std::printf("%s %d frame%s in %.3f s\n", o.dry_run ? "drew" : "wrote", o.frames, o.frames == 1 ? "" : "s",
+              timer.nsecsElapsed() * 1e-9);
   return true;
 }
 
