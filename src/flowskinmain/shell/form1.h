@@ -12,6 +12,7 @@
 //   handlers_*.cpp       handler bodies, one file per subsystem
 //   interaction/handlers_mouse.cpp  the view's mouse events
 //   mesh_loading_shell.cpp  Open1Click and LoadMeshFile
+//   picture_files.cpp    pictures to files; batch_*.cpp the command-line renderer
 #include <QImage>
 #include <QMainWindow>
 #include <QStringList>
