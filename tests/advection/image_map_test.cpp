@@ -115,6 +115,9 @@ TEST(ImageMap, TextureIsThePowersOfTwoOverTheCroppedPictureWithTheTopRowFirst) {
     EXPECT_EQ(t[1], uint8_t(y));
     EXPECT_EQ(t[2], uint8_t(x));
     EXPECT_EQ(t[3], 255);
+    if (c.used_w < c.tw) {
+      EXPECT_EQ(m.pixels[size_t(c.used_w) * 4], 255) << "texel right of the picture: white";
+    }
   }
 }
 

@@ -82,7 +82,7 @@ TMapImage MapImageFromBgr(const uint8_t* rows, size_t stride, int32_t w, int32_t
   m.height = std::clamp(h, 0, kMapImageMax);
   m.tex_width = PowerOfTwoAtLeast(m.width);
   m.tex_height = PowerOfTwoAtLeast(m.height);
-  m.pixels.assign(size_t(m.tex_width) * m.tex_height * 4, 0);
+  m.pixels.assign(size_t(m.tex_width) * m.tex_height * 4, 255);
   for (int32_t y = 0; y < m.height; ++y) {
     const uint8_t* src = rows + size_t(y) * stride;
     uint8_t* dst = m.pixels.data() + size_t(y) * m.tex_width * 4;

@@ -41,7 +41,8 @@ int32_t PowerOfTwoAtLeast(int32_t n);
 
 // A picture converted for display list 9: tw x th texels of 4 bytes (red,
 // green, blue, alpha), rows of tw * 4 bytes, texture row 0 the picture's top
-// row. Texels outside the picture are 0.
+// row. Texels outside the picture are opaque white, so that modulating by
+// them leaves the surface its own colour there.
 struct TMapImage {
   int32_t width = 0, height = 0;  // the part of the picture used, at most 512 each
   int32_t tex_width = 0, tex_height = 0;
