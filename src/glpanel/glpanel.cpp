@@ -6,6 +6,7 @@
 #include <QExposeEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
 
@@ -136,7 +137,9 @@ void TGLPanel::Redraw() {
 }
 
 // Copies the back buffer into shown_frame_ (made anew when the panel's size
-// changed), then swaps. Without framebuffer blits nothing is kept.
+// changed), then swaps. Without framebuffer blits nothing is kept. The blit is
+// spelled out: the toolkit's helper selects a colour attachment as the read
+// buffer of the window's own framebuffer, which leaves an error behind.
 void TGLPanel::SwapAndKeep() {
   const QSize size(Width(), Height());
   if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
@@ -144,9 +147,14 @@ void TGLPanel::SwapAndKeep() {
       delete shown_frame_;
       shown_frame_ = new QOpenGLFramebufferObject(size);
     }
-    const QRect all(QPoint(0, 0), size);
-    QOpenGLFramebufferObject::blitFramebuffer(shown_frame_, all, nullptr, all);
-    QOpenGLFramebufferObject::bindDefault();  // creation and blit may leave the copy bound
+    QOpenGLExtraFunctions* f = render_context_->extraFunctions();
+    const GLuint window_fbo = render_context_->defaultFramebufferObject();
+    f->glBindFramebuffer(GL_READ_FRAMEBUFFER, window_fbo);
+    f->glReadBuffer(GL_BACK);
+    f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shown_frame_->handle());
+    f->glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
+                         GL_NEAREST);
+    QOpenGLFramebufferObject::bindDefault();  // both read and draw back to the window
   }
   render_context_->swapBuffers(this);
   last_frame_swapped_ = true;
