@@ -142,6 +142,17 @@ TEST(ImageMap, ReadBackFrameBecomesTopDownBlueGreenRedRowsForAnyWidth) {
                                        3,  2,  1,  6,  5,  4,  9,  8,  7,  0xEE, 0xEE, 0xEE}));
 }
 
+TEST(ImageMap, BitmapFileOfTopDownRowsPassesTheCheckAndStoresRowsBottomFirst) {
+  const int32_t w = 3, h = 2;
+  const std::vector<uint8_t> rows = {1,  2,  3,  4,  5,  6,  7,  8,  9,  0,  // top row, one byte of padding
+                                     11, 12, 13, 14, 15, 16, 17, 18, 19, 0};
+  const std::vector<uint8_t> file = Bitmap24File(rows.data(), 10, w, h);
+  ASSERT_TRUE(IsBitmap24(file.data(), file.size()));
+  ASSERT_EQ(file.size(), 54u + 2 * 12);
+  EXPECT_EQ(std::vector<uint8_t>(file.begin() + 54, file.end()),
+            (std::vector<uint8_t>{11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}));
+}
+
 TEST(ImageMap, SequenceNumbersHaveAtLeastThreeDigits) {
   const std::pair<int32_t, const char*> cases[] = {{1, "001"},  {9, "009"},   {42, "042"},
                                                    {99, "099"}, {100, "100"}, {1234, "1234"}};

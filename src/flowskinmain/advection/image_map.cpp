@@ -123,6 +123,30 @@ void FrameToBitmapRows(const uint8_t* rgb_bottom_up, int32_t w, int32_t h, uint8
   }
 }
 
+std::vector<uint8_t> Bitmap24File(const uint8_t* bgr_rows, size_t stride, int32_t w, int32_t h) {
+  const uint32_t row = (uint32_t(w) * 3 + 3) / 4 * 4;
+  const uint32_t offset = kFileHeaderSize + 40;
+  std::vector<uint8_t> file(offset + size_t(row) * h, 0);
+  auto put = [&](size_t at, uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k) file[at + k] = uint8_t(v >> (8 * k));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put(2, uint32_t(file.size()), 4);
+  put(10, offset, 4);
+  put(14, 40, 4);
+  put(18, uint32_t(w), 4);
+  put(22, uint32_t(h), 4);
+  put(26, 1, 2);   // planes
+  put(28, 24, 2);  // bits per pixel; compression 0 and the rest stay 0
+  put(34, row * uint32_t(h), 4);
+  put(38, 2835, 4);  // 72 pixels per inch
+  put(42, 2835, 4);
+  for (int32_t y = 0; y < h; ++y)
+    std::memcpy(&file[offset + size_t(h - 1 - y) * row], bgr_rows + size_t(y) * stride, size_t(w) * 3);
+  return file;
+}
+
 std::string SequenceNumber(int32_t i) {
   std::string s = std::to_string(i);
   for (int64_t m = i; m < 100; m *= 10) {

@@ -70,6 +70,11 @@ void BlendWithDiffuse(std::vector<uint8_t>& rgba, const TRGBInt& diffuse, int32_
 // h * stride bytes; padding bytes are left alone.
 void FrameToBitmapRows(const uint8_t* rgb_bottom_up, int32_t w, int32_t h, uint8_t* out, size_t stride);
 
+// A complete uncompressed 24-bit bitmap file of w x h pixels (40-byte info
+// header, rows bottom first, padded to 4 bytes) from top-down rows of blue,
+// green, red bytes `stride` apart.
+std::vector<uint8_t> Bitmap24File(const uint8_t* bgr_rows, size_t stride, int32_t w, int32_t h);
+
 // Number part of the i-th file of a frame sequence: decimal i with leading
 // zeros up to three digits ("001", "042", "100", "1234").
 std::string SequenceNumber(int32_t i);

@@ -19,6 +19,12 @@ QByteArray PictureFormatOf(const QString& path) {
 }
 
 QByteArray EncodePicture(const QImage& picture, const QByteArray& format, QString& error, int png_quality) {
+  if (format == "bmp" && !picture.isNull()) {
+    const QImage bgr = picture.convertToFormat(QImage::Format_BGR888);
+    const std::vector<uint8_t> file =
+        Bitmap24File(bgr.constBits(), size_t(bgr.bytesPerLine()), bgr.width(), bgr.height());
+    return QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
+  }
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);

@@ -19,7 +19,8 @@ QByteArray PictureFormatOf(const QString& path);
 // larger than at the toolkit's default, in well under half its time.
 constexpr int kStreamPngQuality = 80;
 
-// The picture encoded in `format` ("bmp" or "png"); png_quality 0..100 trades
+// The picture encoded in `format`: "bmp" always as a 24-bit bitmap, "png"
+// through the toolkit's writer; png_quality 0..100 trades
 // time for size (-1: the toolkit's default). Empty on failure with the
 // encoder's message in `error`.
 QByteArray EncodePicture(const QImage& picture, const QByteArray& format, QString& error, int png_quality = -1);
