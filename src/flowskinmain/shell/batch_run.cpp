@@ -94,8 +94,8 @@ bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, bo
     } else if (load_options) {
       continue;
     } else if (step.kind == TBatchStep::Kind::Preset || step.kind == TBatchStep::Kind::Press) {
-      const TBatchControl* b = step.kind == TBatchStep::Kind::Preset ? FindPreset(presets, name, error)
-                                                                     : FindSettable(buttons, name, error);
+      const TBatchControl* b =
+          step.kind == TBatchStep::Kind::Preset ? FindPreset(presets, name, error) : FindSettable(buttons, name, error);
       if (!b) return false;
       static_cast<TButton*>(b->widget)->Click();
     } else {
