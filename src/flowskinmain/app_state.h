@@ -2,6 +2,7 @@
 // Program-wide state: one instance, owned by the main window and passed by
 // reference to whatever needs it. Field names are the program's shared names.
 #include <cstdint>
+#include <vector>
 
 #include "flow/flow_source.h"
 #include "mesh/mesh_model.h"
@@ -36,13 +37,16 @@ struct TMouseState {
 struct TNoiseState {
   uint32_t random_state = 0;  // linear congruential generator, never reseeded
   int32_t pulse_table[256] = {};
-  double noise_phase = 0;     // time step of the noise, 0 .. 64.5, advanced by every injection
-  bool noise_flash = false;   // the next injection replaces the image by unfiltered noise
+  double noise_phase = 0;    // time step of the noise, 0 .. 64.5, advanced by every injection
+  bool noise_flash = false;  // the next injection replaces the image by unfiltered noise
 };
 
 // The picture mapped onto the surface (display list 9).
 struct TImageState {
-  bool image_loaded = false;  // a map image is held in display list 9; never reset
+  bool image_loaded = false;              // a map image is held in display list 9; never reset
+  int32_t tex_width = 0, tex_height = 0;  // size of that map image, texels
+  std::vector<uint8_t> image_pixels;      // RGBA of the last loaded picture, rows of tex_width * 4 bytes
+  std::vector<uint8_t> map_pixels;        // RGBA of the last "-> image map", 512 rows of 2048 bytes
 };
 
 struct TAppState {

@@ -1,9 +1,12 @@
-// Program entry: application title, main window, message loop.
+// Program entry: a batch run when the command line has options, else the
+// application title, the main window and the message loop.
 #include <QApplication>
 
+#include "shell/batch_run.h"
 #include "shell/form1.h"
 
 int main(int argc, char** argv) {
+  if (IsBatchRun(argc, argv)) return RunBatch(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName("Flowskin");
   TForm1 form(QApplication::arguments());

@@ -1,8 +1,13 @@
 #include "glpanel/glpanel.h"
 
+#include <GL/gl.h>
+
+#include <QDropEvent>
 #include <QExposeEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+#include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
 
 TFpGuard::TFpGuard() {
@@ -81,6 +86,18 @@ bool TGLPanel::event(QEvent* event) {
     if (isExposed()) Paint();
     return true;
   }
+  if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+    auto* drag = static_cast<QDragMoveEvent*>(event);
+    drag->setAccepted(OnDragOver && OnDragOver(this, drag->mimeData()));
+    return true;
+  }
+  if (event->type() == QEvent::Drop) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    const bool take = OnDragOver && OnDragOver(this, drop->mimeData());
+    drop->setAccepted(take);
+    if (take && OnDrop) OnDrop(this, drop->mimeData());
+    return true;
+  }
   return QWindow::event(event);
 }
 
@@ -102,7 +119,7 @@ void TGLPanel::Paint() {
   TFpGuard guard;
   if (!render_context_->makeCurrent(this)) return;
   DoRedraw();
-  render_context_->swapBuffers(this);
+  SwapAndKeep();
 }
 
 void TGLPanel::Redraw() {
@@ -112,7 +129,49 @@ void TGLPanel::Redraw() {
   // cheap and keeps drawing correct if the toolkit touched another context.
   if (!render_context_->makeCurrent(this)) return;
   DoRedraw();
-  if (SwapBB) render_context_->swapBuffers(this);
+  if (SwapBB) {
+    SwapAndKeep();
+  } else {
+    last_frame_swapped_ = false;
+  }
+}
+
+// Copies the back buffer into shown_frame_ (made anew when the panel's size
+// changed), then swaps. Without framebuffer blits nothing is kept. The blit is
+// spelled out: the toolkit's helper selects a colour attachment as the read
+// buffer of the window's own framebuffer, which leaves an error behind.
+void TGLPanel::SwapAndKeep() {
+  const QSize size(Width(), Height());
+  if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
+    if (!shown_frame_ || shown_frame_->size() != size) {
+      delete shown_frame_;
+      shown_frame_ = new QOpenGLFramebufferObject(size);
+    }
+    QOpenGLExtraFunctions* f = render_context_->extraFunctions();
+    const GLuint window_fbo = render_context_->defaultFramebufferObject();
+    f->glBindFramebuffer(GL_READ_FRAMEBUFFER, window_fbo);
+    f->glReadBuffer(GL_BACK);
+    f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shown_frame_->handle());
+    f->glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
+                         GL_NEAREST);
+    QOpenGLFramebufferObject::bindDefault();  // both read and draw back to the window
+  }
+  render_context_->swapBuffers(this);
+  last_frame_swapped_ = true;
+}
+
+bool TGLPanel::BeginReadLastFrame() {
+  if (!context_ready_ || !render_context_->makeCurrent(this)) return false;
+  if (!last_frame_swapped_) {
+    glReadBuffer(GL_BACK);
+    return true;
+  }
+  if (!shown_frame_ || shown_frame_->size() != QSize(Width(), Height())) return false;
+  return shown_frame_->bind();
+}
+
+void TGLPanel::EndReadLastFrame() {
+  if (context_ready_ && last_frame_swapped_) QOpenGLFramebufferObject::bindDefault();
 }
 
 // Context creation is not checked for success: drawing into a panel whose
@@ -128,7 +187,11 @@ void TGLPanel::CreateContext() {
 }
 
 void TGLPanel::DestroyContext() {
-  if (render_context_->makeCurrent(this)) render_context_->doneCurrent();
+  if (render_context_->makeCurrent(this)) {
+    delete shown_frame_;
+    render_context_->doneCurrent();
+  }
+  shown_frame_ = nullptr;
   delete render_context_;
   render_context_ = nullptr;
   context_ready_ = false;
@@ -158,5 +221,6 @@ void TGLPanel::mouseMoveEvent(QMouseEvent* e) {
 
 void TGLPanel::mouseReleaseEvent(QMouseEvent* e) {
   const qreal r = devicePixelRatio();
-  if (OnMouseUp) OnMouseUp(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+  if (OnMouseUp)
+    OnMouseUp(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
 }

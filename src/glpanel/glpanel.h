@@ -9,7 +9,9 @@
 #include <cfenv>
 #include <functional>
 
+class QMimeData;
 class QOpenGLContext;
+class QOpenGLFramebufferObject;
 
 enum class TMouseButton { Left, Right, Middle };
 
@@ -40,6 +42,12 @@ class TGLPanel : public QWindow {
   std::function<void(TGLPanel*, TShiftState, int x, int y)> OnMouseMove;
   std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseUp;
 
+  // Drops on the panel: OnDragOver tells whether the dragged data would be
+  // taken (the drag is refused when it is unset or says no); OnDrop receives
+  // data that OnDragOver accepted.
+  std::function<bool(TGLPanel*, const QMimeData*)> OnDragOver;
+  std::function<void(TGLPanel*, const QMimeData*)> OnDrop;
+
   // Whether an explicit Redraw shows the back buffer; a paint always swaps.
   bool SwapBB = true;
 
@@ -48,6 +56,14 @@ class TGLPanel : public QWindow {
   void Redraw();
 
   bool ContextReady() const { return context_ready_; }
+  // Makes the frame last drawn the source of pixel reads (glReadPixels) of the
+  // current context: the back buffer when that frame was not swapped, else a
+  // copy of it that the panel keeps from every swapped frame (after a swap the
+  // back buffer holds nothing defined, and the front buffer cannot be read on
+  // every platform). False when there is no such frame yet. Call
+  // EndReadLastFrame after the reads.
+  bool BeginReadLastFrame();
+  void EndReadLastFrame();
   QOpenGLContext* RenderContext() const { return render_context_; }
   // Drawing size in device pixels.
   int Width() const;
@@ -68,8 +84,12 @@ class TGLPanel : public QWindow {
   void DoGLInit();
   void DoRedraw();
 
+  void SwapAndKeep();
+
   QOpenGLContext* render_context_ = nullptr;
+  QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame
   bool context_ready_ = false;
+  bool last_frame_swapped_ = true;
 };
 
 // Runs a scope with all floating-point exceptions masked: saves the environment,

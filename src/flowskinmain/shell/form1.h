@@ -12,6 +12,8 @@
 //   handlers_*.cpp       handler bodies, one file per subsystem
 //   interaction/handlers_mouse.cpp  the view's mouse events
 //   mesh_loading_shell.cpp  Open1Click and LoadMeshFile
+//   picture_files.cpp    pictures to files; batch_*.cpp the command-line renderer
+#include <QImage>
 #include <QMainWindow>
 #include <QStringList>
 #include <cstdint>
@@ -30,6 +32,7 @@
 class QGridLayout;
 class QGroupBox;
 class QLabel;
+class QMimeData;
 class QTabWidget;
 class QVBoxLayout;
 class TGLPanel;
@@ -45,8 +48,8 @@ struct TFormDiagnostics {
   std::function<void()> on_redraw_request;  // runs inside RequestRedraw before the frame
   // Runs before every event handler wired to a control, with the handler's name.
   std::function<void(const char* handler, QObject* sender)> on_event;
-  TFrameReport last_frame;                  // what the last GLPanel1Redraw did
-  TListCompileCounts list_compiles;         // display-list compilations over all frames
+  TFrameReport last_frame;           // what the last GLPanel1Redraw did
+  TListCompileCounts list_compiles;  // display-list compilations over all frames
 };
 
 class TForm1 : public QMainWindow {
@@ -73,6 +76,8 @@ class TForm1 : public QMainWindow {
   // ---- frame driver (handlers_frame.cpp)
   void GLPanel1Redraw(QObject* sender);
   void sb_animateClick(QObject* sender);
+  // One frame of the "Run" loop with its rotation and time step.
+  void RunLoopFrame();
 
   // ---- camera, projection, lights, window size (handlers_view.cpp)
   void GLPanel1GLInit(QObject* sender);
@@ -98,6 +103,11 @@ class TForm1 : public QMainWindow {
   void Open1Click(QObject* sender);
   void LoadMeshFile(const QString& path);
   QString MeshPath() const { return mesh_path_; }
+
+  // ---- mesh files dropped on the window (handlers_drop.cpp)
+  static QString DroppedMeshPath(const QMimeData* mime);
+  bool FormDragOver(QObject* sender, const QMimeData* mime);
+  void FormDragDrop(QObject* sender, const QMimeData* mime);
 
   // ---- flow sources and direction field (handlers_flow.cpp)
   void rb_cylflowClick(QObject* sender);
@@ -140,6 +150,10 @@ class TForm1 : public QMainWindow {
   void but_copyclipboardClick(QObject* sender);
   void butsaveseqClick(QObject* sender);
   void but_save_textClick(QObject* sender);
+  // The frame last drawn, the whole panel, as a 24-bit bitmap; draws nothing.
+  QImage GrabFrameBitmap();
+  // Checks "Show mapped image" without a frame, sets image_loaded, draws one frame.
+  void ShowMappedImage();
 
   // ---- presets (handlers_presets.cpp)
   void but_flow_cxyClick(QObject* sender);
@@ -317,6 +331,9 @@ class TForm1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Layout (form_layout.cpp, form_tab_*.cpp).

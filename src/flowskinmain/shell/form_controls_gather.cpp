@@ -31,7 +31,7 @@ TFrameControls TForm1::FrameCtl() const {
   s.sh_image = cb_sh_image->Checked();
   s.tex_data = cbTexData->Checked();
   s.alpha_shade = ud_alpha_shade->Position();
-  s.image_loaded = false;  // no image is mapped onto the surface yet
+  s.image_loaded = state.image.image_loaded;
   TCameraControls& cam = c.camera;
   cam.foc_length = ud_foc_length->Position();
   cam.iso = cb_iso->Checked();

@@ -52,6 +52,7 @@ void TForm1::BuildWindow() {
   h->addLayout(left, 1);
   h->addWidget(BuildControlPanel());
   setCentralWidget(central);
+  setAcceptDrops(true);
   // The client area is sized so that the drawing area is 512 x 512 at start.
   resize(kDrawingSize + kControlPanelWidth, kDrawingSize + kMessagePanelHeight);
   move(17, 10);
@@ -69,6 +70,8 @@ QWidget* TForm1::BuildDrawingArea() {
   GLPanel1->OnMouseDown = FORM_HANDLER(GLPanel1MouseDown);
   GLPanel1->OnMouseMove = FORM_HANDLER(GLPanel1MouseMove);
   GLPanel1->OnMouseUp = FORM_HANDLER(GLPanel1MouseUp);
+  GLPanel1->OnDragOver = [this](TGLPanel* panel, const QMimeData* mime) { return FormDragOver(panel, mime); };
+  GLPanel1->OnDrop = [this](TGLPanel* panel, const QMimeData* mime) { FormDragDrop(panel, mime); };
   GLPanel1Container = QWidget::createWindowContainer(GLPanel1, Panel2);
   GLPanel1Container->setObjectName("GLPanel1Container");
   GLPanel1Container->setMinimumSize(16, 16);

@@ -36,22 +36,27 @@ void TForm1::GLPanel1Redraw(QObject*) {
   diag.list_compiles.Add(diag.last_frame);
 }
 
-// The "Run" loop: while sb_animate is down, draw a frame, turn the view by the
-// "Rotate" step (0.1 degree units) and, for time-dependent data with "Animate"
+// One step of the "Run" loop: draw a frame, turn the view by the "Rotate"
+// step (0.1 degree units) and, for time-dependent data with "Animate"
 // checked, advance the time (then the vertex data follow the new time, the
-// channel values are re-evaluated and the scene is marked dirty); then let
-// pending window messages run. A click that raises the button, or closing the
-// window (FormClose raises it), ends the loop at its next test; the nested
-// click handler finds the button up and returns at once.
+// channel values are re-evaluated and the scene is marked dirty).
+void TForm1::RunLoopFrame() {
+  ++state.frame.frame_counter;
+  GLPanel1->Redraw();
+  if (RunLoopStep(state, {ud_rotate->Position(), cb_time_animate->Checked()})) {
+    RunLoopTimeStep();
+    RefreshRenderState(false);
+    state.frame.scene_dirty = true;
+  }
+}
+
+// The "Run" loop: while sb_animate is down, one RunLoopFrame, then pending
+// window messages run. A click that raises the button, or closing the window
+// (FormClose raises it), ends the loop at its next test; the nested click
+// handler finds the button up and returns at once.
 void TForm1::sb_animateClick(QObject*) {
   while (sb_animate->Down() && !QCoreApplication::closingDown()) {
-    ++state.frame.frame_counter;
-    GLPanel1->Redraw();
-    if (RunLoopStep(state, {ud_rotate->Position(), cb_time_animate->Checked()})) {
-      RunLoopTimeStep();
-      RefreshRenderState(false);
-      state.frame.scene_dirty = true;
-    }
+    RunLoopFrame();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
 }

@@ -1,0 +1,47 @@
+#pragma once
+// Command line of the batch renderer: `flowskin MESH.ply OPTIONS`, where any
+// option turns the run into a batch run that draws frames of the animation
+// without showing the window and writes them as pictures. Plain parsing: the
+// names of controls and presets are checked later, against the window.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One setting, applied in command-line order.
+struct TBatchStep {
+  enum class Kind { Preset, Press, Set, Image };
+  Kind kind = Kind::Set;
+  std::string name;   // preset, button or control name (Set: left of '='); Image: the picture file
+  std::string value;  // Set: right of '='
+};
+
+struct TBatchOptions {
+  bool help = false;     // --help: print the usage and stop
+  bool list = false;     // --list: print what can be set and stop
+  bool dry_run = false;  // --dry-run: draw the frames, read back and write nothing
+  std::string mesh;
+  std::string output;                 // picture file name, ".png" or ".bmp"; numbered when frames > 1
+  int32_t frames = 1;                 // frames written
+  int32_t warmup = 0;                 // frames drawn before the first one written
+  int32_t width = 512, height = 512;  // drawing area, pixels
+  std::vector<TBatchStep> steps;
+};
+
+// Whether the arguments (argv[0] first) ask for a batch run: any argument
+// after the program name that starts with '-'.
+bool IsBatchInvocation(const std::vector<std::string>& args);
+
+// Parses the arguments (argv[0] first). Returns false with a one-line message
+// for an unknown option, a missing or malformed value, a second mesh, a
+// missing mesh or output (unless --help or --list), an output name that does
+// not end in ".png" or ".bmp", frames < 1, warmup < 0 or a size outside
+// 16..4096.
+bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& options, std::string& error);
+
+// The file of written frame i (1-based): the output name itself for a single
+// frame; else the name with the sequence number before its extension
+// ("out/run.png" -> "out/run001.png").
+std::string BatchFrameFileName(const TBatchOptions& options, int32_t i);
+
+// The usage text of --help.
+std::string BatchUsage();
