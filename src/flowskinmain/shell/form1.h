@@ -218,6 +218,8 @@ class TForm1 : public QMainWindow {
   bool ReadIntegerEdit(const TEdit* edit, int32_t& value);
   bool ReadFloatEdit(const TEdit* edit, double& value);
   IDialogs& Dialogs() { return *dialogs_; }
+  // GLU quadrics the glyphs and paint blobs have made so far (for long-run checks).
+  int32_t GlyphQuadricsCreated() const { return glyph_quadric_.Created(); }
 
   // ---- non-visual dialog state
   int32_t ColorDialog1 = 0;  // last colour shown in the colour dialog

@@ -76,7 +76,10 @@ void GuideLines(const TVec3& p, const TMesh& mesh, int32_t drag_axis, float wide
 TGlyphQuadric::~TGlyphQuadric() { Release(); }
 
 GLUquadric* TGlyphQuadric::Get() {
-  if (!quadric_) quadric_ = gluNewQuadric();
+  if (!quadric_) {
+    quadric_ = gluNewQuadric();
+    ++created_;
+  }
   return quadric_;
 }
 

@@ -22,9 +22,12 @@ class TGlyphQuadric {
   TGlyphQuadric& operator=(const TGlyphQuadric&) = delete;
   GLUquadric* Get();
   void Release();
+  // Quadrics made so far (one per Get after a Release): stays 1 over a whole run.
+  int32_t Created() const { return created_; }
 
  private:
   GLUquadric* quadric_ = nullptr;
+  int32_t created_ = 0;
 };
 
 // glColor3f of a colour value; with `highlight` each of R, G, B is first
