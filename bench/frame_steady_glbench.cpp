@@ -9,10 +9,6 @@
 #include <GL/gl.h>
 
 #include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
-#include <QSurfaceFormat>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,6 +22,7 @@
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
 #include "mesh/triangle_strips.h"
+#include "offscreen_gl.h"
 #include "shell/camera_gl.h"
 #include "shell/frame_gl.h"
 
@@ -70,21 +67,8 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const int frames = argc > 1 ? std::atoi(argv[1]) : 200;
   if (argc > 2) kSize = std::atoi(argv[2]);
-  QSurfaceFormat format;
-  format.setProfile(QSurfaceFormat::CompatibilityProfile);
-  format.setVersion(2, 1);
-  format.setDepthBufferSize(24);
-  QOffscreenSurface surface;
-  surface.setFormat(format);
-  surface.create();
-  QOpenGLContext context;
-  context.setFormat(format);
-  if (!context.create() || !context.makeCurrent(&surface)) {
-    std::fprintf(stderr, "no GL context\n");
-    return 1;
-  }
-  QOpenGLFramebufferObject fbo(kSize, kSize, QOpenGLFramebufferObject::Depth);
-  fbo.bind();
+  TBenchGL gl(kSize);
+  if (!gl.Ok()) return 1;
 
   TAppState state;
   state.mesh = BenchSphere();
@@ -169,7 +153,5 @@ int main(int argc, char** argv) {
   std::printf("recompiles during the steady frames: surface %lld, shading %lld, overlay %lld; captures %lld\n",
               static_cast<long long>(counts.surface), static_cast<long long>(counts.shading),
               static_cast<long long>(counts.overlay), static_cast<long long>(counts.captures));
-  fbo.release();
-  context.doneCurrent();
   return 0;
 }

@@ -110,8 +110,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no window\n");
     return 1;
   }
-  TButton* const presets[] = {form.but_flow_cxy, form.Button11,   form.but_pencil1, form.Button16, form.but_rainbow,
-                              form.but_topo,     form.Button13,   form.but_flow_kmax, form.but_shaded, form.Button17};
+  TButton* const presets[] = {form.but_flow_cxy, form.Button11, form.but_pencil1,   form.Button16,   form.but_rainbow,
+                              form.but_topo,     form.Button13, form.but_flow_kmax, form.but_shaded, form.Button17};
   TSnapshot first;
   const auto t0 = std::chrono::steady_clock::now();
   for (int f = 1; f <= frames; ++f) {
@@ -133,12 +133,14 @@ int main(int argc, char** argv) {
                   std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), ResidentMb());
   }
   const TSnapshot last = Snapshot(form);
-  std::printf("after frame 1000:   %.1f MB resident (%.1f MB with free heap returned), %d display lists, "
-              "%d texture objects, %d quadrics\n",
-              first.rss_mb, first.rss_trimmed_mb, first.lists, first.textures, first.quadrics);
-  std::printf("after frame %5d:  %.1f MB resident (%.1f MB with free heap returned), %d display lists, "
-              "%d texture objects, %d quadrics\n",
-              frames, last.rss_mb, last.rss_trimmed_mb, last.lists, last.textures, last.quadrics);
+  std::printf(
+      "after frame 1000:   %.1f MB resident (%.1f MB with free heap returned), %d display lists, "
+      "%d texture objects, %d quadrics\n",
+      first.rss_mb, first.rss_trimmed_mb, first.lists, first.textures, first.quadrics);
+  std::printf(
+      "after frame %5d:  %.1f MB resident (%.1f MB with free heap returned), %d display lists, "
+      "%d texture objects, %d quadrics\n",
+      frames, last.rss_mb, last.rss_trimmed_mb, last.lists, last.textures, last.quadrics);
   std::printf("growth: %+.1f MB resident, %+.1f MB with free heap returned (goal within 2 MB); messages shown: %d\n",
               last.rss_mb - first.rss_mb, last.rss_trimmed_mb - first.rss_trimmed_mb, dialogs.messages);
   return 0;

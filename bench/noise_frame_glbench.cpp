@@ -11,10 +11,6 @@
 #include <GL/gl.h>
 
 #include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
-#include <QSurfaceFormat>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,6 +26,7 @@
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
 #include "mesh/triangle_strips.h"
+#include "offscreen_gl.h"
 #include "shell/camera_gl.h"
 #include "shell/frame_gl.h"
 
@@ -113,17 +110,7 @@ struct Bench {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1, 1, 1, 0.1f);
     glTexImage2D(GL_TEXTURE_2D, 0, 4, kNoiseSize, kNoiseSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, noise.data());
-    const TNoiseQuad q = NoiseQuadFor(app.view, false, kSize, kSize, 25);
-    glBegin(GL_QUADS);
-    glTexCoord2d(q.s0, q.t0);
-    glVertex3d(q.x0, q.y0, q.z);
-    glTexCoord2d(q.s1, q.t0);
-    glVertex3d(q.x1, q.y0, q.z);
-    glTexCoord2d(q.s1, q.t1);
-    glVertex3d(q.x1, q.y1, q.z);
-    glTexCoord2d(q.s0, q.t1);
-    glVertex3d(q.x0, q.y1, q.z);
-    glEnd();
+    DrawNoiseQuad(NoiseQuadFor(app.view, false, kSize, kSize, 25));
     glPopMatrix();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
@@ -164,8 +151,8 @@ void SteadyFrame(int slices, int stacks, int frames) {
     floor.push_back(MsOf([&] { b.Floor(noise); }, frames / kRounds));
   }
   const double s = Median(steady), f = Median(floor);
-  std::printf("%9d triangles  steady frame %8.3f ms  floor %8.3f ms  ratio %.3f (goal <= 1.1)\n",
-              b.app.mesh.face_count, s, f, s / f);
+  std::printf("%9d triangles  steady frame %8.3f ms  floor %8.3f ms  ratio %.3f (goal <= 1.1)\n", b.app.mesh.face_count,
+              s, f, s / f);
 }
 
 void DirtyFrame(int slices, int stacks, int frames) {
@@ -187,8 +174,7 @@ void NoiseRebuild() {
     glFinish();
     ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
   }
-  std::printf("noise rebuild (64 steps of 64 x 64 into lists 11..74): %.3f ms median of 20 (goal < 20)\n",
-              Median(ms));
+  std::printf("noise rebuild (64 steps of 64 x 64 into lists 11..74): %.3f ms median of 20 (goal < 20)\n", Median(ms));
 }
 
 }  // namespace
@@ -196,29 +182,14 @@ void NoiseRebuild() {
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const int frames = argc > 1 ? std::atoi(argv[1]) : 100;
-  QSurfaceFormat format;
-  format.setProfile(QSurfaceFormat::CompatibilityProfile);
-  format.setVersion(2, 1);
-  format.setDepthBufferSize(24);
-  QOffscreenSurface surface;
-  surface.setFormat(format);
-  surface.create();
-  QOpenGLContext context;
-  context.setFormat(format);
-  if (!context.create() || !context.makeCurrent(&surface)) {
-    std::fprintf(stderr, "no GL context\n");
-    return 1;
-  }
-  QOpenGLFramebufferObject fbo(kSize, kSize, QOpenGLFramebufferObject::Depth);
-  fbo.bind();
+  TBenchGL gl(kSize);
+  if (!gl.Ok()) return 1;
   std::printf("%d x %d, medians of %d rounds\n", kSize, kSize, kRounds);
-  SteadyFrame(100, 51, frames);    // 10,000 triangles
-  SteadyFrame(250, 201, frames);   // 100,000
-  SteadyFrame(1000, 501, frames / 4);  // 1,000,000
-  DirtyFrame(250, 401, frames / 4);    // 100,000 vertices
-  DirtyFrame(1000, 1001, frames / 10); // 1,000,000 vertices
+  SteadyFrame(100, 51, frames);         // 10,000 triangles
+  SteadyFrame(250, 201, frames);        // 100,000
+  SteadyFrame(1000, 501, frames / 4);   // 1,000,000
+  DirtyFrame(250, 401, frames / 4);     // 100,000 vertices
+  DirtyFrame(1000, 1001, frames / 10);  // 1,000,000 vertices
   NoiseRebuild();
-  fbo.release();
-  context.doneCurrent();
   return 0;
 }

@@ -13,10 +13,6 @@
 #include <GL/gl.h>
 
 #include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
-#include <QSurfaceFormat>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -35,6 +31,7 @@
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
 #include "mesh/triangle_strips.h"
+#include "offscreen_gl.h"
 #include "shell/camera_gl.h"
 #include "shell/frame_gl.h"
 #include "shell/overlays_gl.h"
@@ -257,24 +254,9 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const int moves = argc > 1 ? std::atoi(argv[1]) : 20;
   const int vertices = argc > 2 ? std::atoi(argv[2]) : 1000000;
-  QSurfaceFormat format;
-  format.setProfile(QSurfaceFormat::CompatibilityProfile);
-  format.setVersion(2, 1);
-  format.setDepthBufferSize(24);
-  QOffscreenSurface surface;
-  surface.setFormat(format);
-  surface.create();
-  QOpenGLContext context;
-  context.setFormat(format);
-  if (!context.create() || !context.makeCurrent(&surface)) {
-    std::fprintf(stderr, "no GL context\n");
-    return 1;
-  }
-  QOpenGLFramebufferObject fbo(kSize, kSize, QOpenGLFramebufferObject::Depth);
-  fbo.bind();
+  TBenchGL gl(kSize);
+  if (!gl.Ok()) return 1;
   DragBench(vertices, moves);
   OverlayBench(20);
-  fbo.release();
-  context.doneCurrent();
   return 0;
 }

@@ -30,6 +30,8 @@ void SetNoiseFilters(GLint filter) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
 }
 
+}  // namespace
+
 void DrawNoiseQuad(const TNoiseQuad& q) {
   glBegin(GL_QUADS);
   glTexCoord2d(q.s0, q.t0);
@@ -43,10 +45,8 @@ void DrawNoiseQuad(const TNoiseQuad& q) {
   glEnd();
 }
 
-}  // namespace
-
-unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on,
-                     int32_t panel_w, int32_t panel_h) {
+unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on, int32_t panel_w,
+                     int32_t panel_h) {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();

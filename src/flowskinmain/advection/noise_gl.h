@@ -25,6 +25,10 @@ struct TNoiseBuildParams {
 // noise.pulse_table and restarts noise.noise_phase at 0.
 void BuildNoiseTextures(TNoiseState& noise, const TNoiseBuildParams& p);
 
+// The noise quad as one GL_QUADS with its texture coordinates, in the
+// current model-view (the injection draws it in eye space).
+void DrawNoiseQuad(const TNoiseQuad& q);
+
 // Controls read by the injection (defaults as at start).
 struct TInjectControls {
   int32_t alpha_text = 10;  // ud_alpha_text "Alpha texture": noise opacity, per cent
@@ -43,5 +47,5 @@ struct TInjectControls {
 // Restores depth (LEQUAL, writes on), smooth shading, blending off, texturing
 // off, lighting on when lighting_on. panel_w, panel_h: the whole panel in
 // device pixels. Returns the display list it replayed (11..74).
-unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on,
-                     int32_t panel_w, int32_t panel_h);
+unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on, int32_t panel_w,
+                     int32_t panel_h);

@@ -79,16 +79,22 @@ void TForm1::rbkmaxClick(QObject* sender) {
   RequestRedraw();
 }
 
-// Colour pick of a swatch, any mouse button: the colour dialog starts at the
-// swatch's colour; a confirmed choice becomes the swatch's colour and refreshes.
-void TForm1::sh_dataminMouseDown(QObject* sender, TMouseButton, TShiftState, int, int) {
+// The colour dialog preset to the swatch's colour; a confirmed choice becomes
+// the swatch's colour and true is returned. Cancel changes nothing.
+bool TForm1::PickSwatchColour(QObject* sender) {
   auto* swatch = dynamic_cast<TColorSwatch*>(sender);
-  if (!swatch) return;
+  if (!swatch) return false;
   ColorDialog1 = swatch->Color();
   int32_t chosen = 0;
-  if (!dialogs_->PickColor(ColorDialog1, chosen)) return;
+  if (!dialogs_->PickColor(ColorDialog1, chosen)) return false;
   ColorDialog1 = chosen;
   swatch->SetColor(chosen);
+  return true;
+}
+
+// Colour pick of a swatch, any mouse button: a confirmed choice refreshes.
+void TForm1::sh_dataminMouseDown(QObject* sender, TMouseButton, TShiftState, int, int) {
+  if (!PickSwatchColour(sender)) return;
   RefreshRenderState(true);
   RequestRedraw();
 }

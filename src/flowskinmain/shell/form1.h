@@ -218,6 +218,9 @@ class TForm1 : public QMainWindow {
   bool ReadIntegerEdit(const TEdit* edit, int32_t& value);
   bool ReadFloatEdit(const TEdit* edit, double& value);
   IDialogs& Dialogs() { return *dialogs_; }
+  // The colour dialog for the swatch `sender`, preset to its colour; a
+  // confirmed choice becomes its colour (true). Cancel changes nothing.
+  bool PickSwatchColour(QObject* sender);
   // GLU quadrics the glyphs and paint blobs have made so far (for long-run checks).
   int32_t GlyphQuadricsCreated() const { return glyph_quadric_.Created(); }
 

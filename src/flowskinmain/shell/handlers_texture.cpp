@@ -8,13 +8,7 @@
 // swatch's colour; a confirmed choice becomes its colour, the noise is rebuilt
 // before the next frame, and a frame is drawn. Cancel changes nothing.
 void TForm1::but_bc1MouseDown(QObject* sender, TMouseButton, TShiftState, int, int) {
-  auto* swatch = dynamic_cast<TColorSwatch*>(sender);
-  if (!swatch) return;
-  ColorDialog1 = swatch->Color();
-  int32_t chosen = 0;
-  if (!dialogs_->PickColor(ColorDialog1, chosen)) return;
-  ColorDialog1 = chosen;
-  swatch->SetColor(chosen);
+  if (!PickSwatchColour(sender)) return;
   state.frame.noise_dirty = true;
   RefreshRenderState(false);
   RequestRedraw();
