@@ -8,6 +8,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
 #include <QOpenGLFramebufferObject>
+#include <QPlatformSurfaceEvent>
 #include <QSurfaceFormat>
 
 TFpGuard::TFpGuard() {
@@ -82,6 +83,12 @@ void TGLPanel::exposeEvent(QExposeEvent*) {
 }
 
 bool TGLPanel::event(QEvent* event) {
+  // The window's surface is about to go (the panel is being taken down):
+  // the last moment at which the context can still be made current on it.
+  if (event->type() == QEvent::PlatformSurface &&
+      static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+          QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+    ReleaseShownFrame();
   if (event->type() == QEvent::UpdateRequest) {
     if (isExposed()) Paint();
     return true;
@@ -186,12 +193,19 @@ void TGLPanel::CreateContext() {
   DoGLInit();
 }
 
-void TGLPanel::DestroyContext() {
-  if (render_context_->makeCurrent(this)) {
-    delete shown_frame_;
-    render_context_->doneCurrent();
-  }
+// The copy of the shown frame is released while its context is current when
+// the window still has its surface; otherwise its GL name is left to the
+// context's own release below, and its memory is freed all the same.
+void TGLPanel::ReleaseShownFrame() {
+  if (!shown_frame_) return;
+  const bool current = render_context_ && render_context_->makeCurrent(this);
+  delete shown_frame_;
   shown_frame_ = nullptr;
+  if (current) render_context_->doneCurrent();
+}
+
+void TGLPanel::DestroyContext() {
+  ReleaseShownFrame();
   delete render_context_;
   render_context_ = nullptr;
   context_ready_ = false;

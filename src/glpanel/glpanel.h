@@ -85,6 +85,7 @@ class TGLPanel : public QWindow {
   void DoRedraw();
 
   void SwapAndKeep();
+  void ReleaseShownFrame();
 
   QOpenGLContext* render_context_ = nullptr;
   QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame

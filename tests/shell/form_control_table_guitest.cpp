@@ -314,11 +314,11 @@ std::string ControlTableTest::Raise(const Ctl& c, QWidget* w, const std::string&
     } else if (c.kind == K::Radio) {
       auto* rb = static_cast<TRadioButton*>(w);
       // Start from an unchecked state so that the click checks it.
-      TRadioButton* other = nullptr;
-      for (auto* sibling : w->parentWidget()->findChildren<TRadioButton*>(Qt::FindDirectChildrenOnly))
+      QRadioButton* other = nullptr;
+      for (auto* sibling : w->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
         if (sibling != rb) other = sibling;
       Silent();
-      if (rb->Checked()) other->SetChecked(true);
+      if (rb->Checked()) other->setChecked(true);
       log.clear();
       Record();
       rb->click();

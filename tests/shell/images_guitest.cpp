@@ -82,7 +82,8 @@ QString Write32BitBitmap(const QTemporaryDir& dir) {
   };
   b[0] = 'B', b[1] = 'M';
   put(2, uint32_t(b.size()), 4), put(6, 0, 4), put(10, 54, 4), put(14, 40, 4), put(18, 4, 4), put(22, 4, 4);
-  put(26, 1, 2), put(28, 32, 2), put(30, 0, 4), put(34, 64, 4), put(38, 0, 16);
+  put(26, 1, 2), put(28, 32, 2), put(30, 0, 4), put(34, 64, 4);
+  for (int i = 38; i < 54; ++i) b[i] = 0;
   QFile f(dir.filePath("deep.bmp"));
   f.open(QIODevice::WriteOnly);
   f.write(b);

@@ -13,6 +13,17 @@
 
 namespace {
 
+// The controls of kind T below root. The control classes carry no meta-object
+// of their own, so the toolkit's typed child search would also return plain
+// widgets of their base class; every child is tested with dynamic_cast instead.
+template <typename T>
+std::vector<T*> ControlsOf(const QObject* root) {
+  std::vector<T*> out;
+  for (QWidget* w : root->findChildren<QWidget*>())
+    if (auto* c = dynamic_cast<T*>(w)) out.push_back(c);
+  return out;
+}
+
 // The tab page caption that holds w; empty outside the tabs.
 QString TabOf(const TForm1& form, const QWidget* w) {
   for (int i = 0; i < form.PageControl1->count(); ++i)
@@ -82,7 +93,7 @@ void TypeAndEnter(TEdit* edit, const QString& text) {
 
 // Whether an up-down of the form owns edit e.
 bool OwnedByUpDown(const TForm1& form, const TEdit* e) {
-  for (const TUpDown* ud : form.findChildren<TUpDown*>())
+  for (const TUpDown* ud : ControlsOf<TUpDown>(&form))
     if (ud->Associate() == e) return true;
   return false;
 }
@@ -167,7 +178,7 @@ std::vector<TBatchControl> PresetButtons(TForm1& form) {
   std::vector<TBatchControl> out;
   auto* group = form.findChild<QGroupBox*>("gb_presets");
   if (!group) return out;
-  for (TButton* b : group->findChildren<TButton*>()) {
+  for (TButton* b : ControlsOf<TButton>(group)) {
     const QString row = Stripped(LabelBefore(b, 1));
     const QString caption = Stripped(b->text());
     out.push_back({b, row.isEmpty() ? caption : row + " " + caption, TabOf(form, b), b->objectName(), "preset"});
@@ -178,7 +189,7 @@ std::vector<TBatchControl> PresetButtons(TForm1& form) {
 std::vector<TBatchControl> TabButtons(TForm1& form) {
   std::vector<TBatchControl> out;
   const auto* presets = form.findChild<QGroupBox*>("gb_presets");
-  for (TButton* b : form.PageControl1->findChildren<TButton*>())
+  for (TButton* b : ControlsOf<TButton>(form.PageControl1))
     if (!presets || !presets->isAncestorOf(b))
       out.push_back({b, b->objectName(), TabOf(form, b), Stripped(b->text()), "button"});
   return out;

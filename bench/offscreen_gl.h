@@ -1,0 +1,44 @@
+#pragma once
+// The GL benchmarks' drawing target: an offscreen compatibility-profile
+// context made current, with a size x size framebuffer object (24-bit depth)
+// bound for drawing and reading, so frames draw into it as into a panel's
+// back buffer. Needs a QGuiApplication and an X display.
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QSurfaceFormat>
+#include <cstdio>
+#include <memory>
+
+class TBenchGL {
+ public:
+  explicit TBenchGL(int size) {
+    QSurfaceFormat format;
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setVersion(2, 1);
+    format.setDepthBufferSize(24);
+    surface_.setFormat(format);
+    surface_.create();
+    context_.setFormat(format);
+    if (!context_.create() || !context_.makeCurrent(&surface_)) {
+      std::fprintf(stderr, "no GL context\n");
+      return;
+    }
+    fbo_ = std::make_unique<QOpenGLFramebufferObject>(size, size, QOpenGLFramebufferObject::Depth);
+    fbo_->bind();
+  }
+  ~TBenchGL() {
+    if (!fbo_) return;
+    fbo_->release();
+    fbo_.reset();
+    context_.doneCurrent();
+  }
+  TBenchGL(const TBenchGL&) = delete;
+  TBenchGL& operator=(const TBenchGL&) = delete;
+  bool Ok() const { return fbo_ != nullptr; }
+
+ private:
+  QOffscreenSurface surface_;
+  QOpenGLContext context_;
+  std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+};
