@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 f=build/flowskin
 out=docs/gallery
-$f examples/torus.ply --size 320x320 --preset "Contour flow XY" --preset Dirty --warmup 150 -o $out/torus_contour_dirty.png
-$f examples/sphere.ply --size 320x320 --preset "Axis flow Z" --preset "F. Pencil" --warmup 150 -o $out/sphere_pencil.png
+$f examples/torus.ply --size 320x320 --preset "Contour flow XY" --preset Bronze --warmup 150 -o $out/torus_contour_bronze.png
+$f examples/torus.ply --size 320x320 --preset Dirty --warmup 150 -o $out/torus_dirty.png
+$f examples/sphere.ply --size 320x320 --preset "F. Pencil" --warmup 150 -o $out/sphere_pencil.png
 $f examples/torus_flow.ply --size 320x320 --preset Particles --warmup 150 -o $out/torus_flow_particles.png
 $f examples/sphere_swirl.ply --size 320x320 --preset Rainbow --set rbpy=1 --set cbTexData=1 --set cb_time_animate=1 \
-  --warmup 150 -o $out/sphere_swirl_rainbow.png
+  --set ed_dtime=0.04 --warmup 150 -o $out/sphere_swirl_rainbow.png
 $f examples/sphere.ply --size 320x320 --set rb_z=1 --set ud_vz=10 --press "Flow/Add paint" --warmup 200 \
   -o $out/sphere_paint.png
