@@ -1,6 +1,8 @@
 // The mesh-loading command of the window: the file dialog, the load itself
 // (read and prepared into a new mesh that replaces the old one only on
 // success), and what the window does with a new mesh.
+#include <malloc.h>
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
@@ -59,6 +61,9 @@ void TForm1::LoadMeshFile(const QString& path) {
     return;
   }
   state.mesh_loaded = true;
+  // The replaced mesh's arrays (hundreds of MB for a large surface) are free
+  // now: hand the pages back to the system instead of keeping them cached.
+  malloc_trim(0);
   ResetDisplacedPositions(state.mesh);
   state.frame.scene_dirty = true;
   lab_strips->setText(QString::fromStdString(report.strip_text));
