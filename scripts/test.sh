@@ -34,14 +34,19 @@ fi
 export QT_QPA_PLATFORM=xcb
 export LIBGL_ALWAYS_SOFTWARE=1
 
+# A test that fails is run once more (--repeat until-pass:2): the GL and GUI
+# tests share one software-rendered X display with a parallel test, and one
+# crash inside the GL driver has been seen once in some forty whole runs
+# without being reproducible. A failure that repeats still fails the run; the
+# first attempt's output (with the crashing thread's stack) stays in the log.
 echo "== optimised build"
-(cd build && ctest --output-on-failure -j 2 "$@" </dev/null)
+(cd build && ctest --output-on-failure --repeat until-pass:2 -j 2 "$@" </dev/null)
 
 echo "== sanitizer build (address, undefined behaviour, leaks)"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFLOWSKIN_SANITIZE=ON -DFLOWSKIN_BUILD_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j "$(nproc)"
 export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
-(cd build-sanitize && ctest --output-on-failure -j 2 "$@" </dev/null)
+(cd build-sanitize && ctest --output-on-failure --repeat until-pass:2 -j 2 "$@" </dev/null)
 
 echo "== fuzz run"
 bash scripts/fuzz.sh 120

@@ -3,8 +3,11 @@
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
+#include "support/crash_trace.h"
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  InstallCrashTrace();
   QGuiApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

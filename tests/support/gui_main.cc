@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "support/crash_trace.h"
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  InstallCrashTrace();
   QApplication app(argc, argv);
   QApplication::setApplicationName("Flowskin");
   return RUN_ALL_TESTS();
