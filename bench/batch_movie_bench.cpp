@@ -15,6 +15,7 @@
 
 #include "mesh/mesh_shapes.h"
 #include "mesh/ply_writer.h"
+#include "bench_timing.h"
 
 namespace {
 
@@ -34,11 +35,6 @@ double FrameSeconds(const std::string& command) {
       seconds = t;
   }
   return pclose(p) == 0 ? seconds : -1;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

@@ -48,19 +48,6 @@ TMesh BenchSphere() {
   return m;
 }
 
-// Milliseconds per call of `frame` over n calls, each finished with glFinish.
-double MsPerFrame(int n, const std::function<void()>& frame) {
-  frame();
-  glFinish();
-  const auto t0 = std::chrono::steady_clock::now();
-  for (int i = 0; i < n; ++i) {
-    frame();
-    glFinish();
-  }
-  const std::chrono::duration<double, std::milli> dt = std::chrono::steady_clock::now() - t0;
-  return dt.count() / n;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -30,38 +30,9 @@
 #include "mesh/mesh_shapes.h"
 #include "mesh/ply_reader.h"
 #include "mesh/ply_writer.h"
+#include "bench_timing.h"
 
 namespace {
-
-// Wall-clock and processor time of one run (the machine may be shared).
-struct TTime {
-  double wall = 1e30, cpu = 1e30;
-};
-
-double CpuNow() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-// Best of `reps` runs, wall and processor time taken separately.
-TTime Best(int reps, const std::function<void()>& fn) {
-  TTime best;
-  for (int r = 0; r < reps; ++r) {
-    const auto t0 = std::chrono::steady_clock::now();
-    const double c0 = CpuNow();
-    fn();
-    best.wall = std::min(best.wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    best.cpu = std::min(best.cpu, CpuNow() - c0);
-  }
-  return best;
-}
-
-double PeakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024.0;  // kilobytes on Linux
-}
 
 // Binary STL: 80-byte header, triangle count, per triangle a zero normal, the
 // three corners and a zero attribute word (little-endian, as on this machine).

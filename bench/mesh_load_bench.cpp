@@ -38,44 +38,9 @@
 #include "mesh/ply_reader.h"
 #include "mesh/ply_writer.h"
 #include "mesh/triangle_strips.h"
+#include "bench_timing.h"
 
 namespace {
-
-// Wall-clock and processor time of one run. The machine may be shared, so
-// both are reported: processor time is what the work itself costs.
-struct TTime {
-  double wall = 1e30, cpu = 1e30;
-};
-
-double CpuNow() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-TTime Measure(const std::function<void()>& fn) {
-  const auto t0 = std::chrono::steady_clock::now();
-  const double c0 = CpuNow();
-  fn();
-  return TTime{std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), CpuNow() - c0};
-}
-
-// Best of `reps` runs, wall and processor time taken separately.
-TTime Best(int reps, const std::function<void()>& fn) {
-  TTime best;
-  for (int r = 0; r < reps; ++r) {
-    const TTime t = Measure(fn);
-    best.wall = std::min(best.wall, t.wall);
-    best.cpu = std::min(best.cpu, t.cpu);
-  }
-  return best;
-}
-
-double PeakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024.0;  // ru_maxrss is in kilobytes on Linux
-}
 
 // Reads the file and parses every number after "end_header" with from_chars:
 // the first `reals` as double, the rest as integers. Returns a checksum.

@@ -22,6 +22,7 @@
 #include "advection/capture_gl.h"
 #include "advection/noise_gl.h"
 #include "advection/surface_passes_gl.h"
+#include "bench_timing.h"
 #include "flow/velocity_synthesis.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
@@ -45,22 +46,6 @@ TMesh BenchSphere(int slices, int stacks) {
   ComputeBoundingBox(m);
   BuildStrips(m);
   return m;
-}
-
-double MsOf(const std::function<void()>& frame, int n) {
-  frame();
-  glFinish();
-  const auto t0 = std::chrono::steady_clock::now();
-  for (int i = 0; i < n; ++i) {
-    frame();
-    glFinish();
-  }
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count() / n;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 // Everything one mesh needs: state, controls with a uniform flow "Linear"
@@ -147,8 +132,8 @@ void SteadyFrame(int slices, int stacks, int frames) {
   TNoisePixels noise{};
   std::vector<double> steady, floor;
   for (int r = 0; r < kRounds; ++r) {
-    steady.push_back(MsOf([&] { b.Frame(); }, frames / kRounds));
-    floor.push_back(MsOf([&] { b.Floor(noise); }, frames / kRounds));
+    steady.push_back(MsPerFrame(frames / kRounds, [&] { b.Frame(); }));
+    floor.push_back(MsPerFrame(frames / kRounds, [&] { b.Floor(noise); }));
   }
   const double s = Median(steady), f = Median(floor);
   std::printf("%9d triangles  steady frame %8.3f ms  floor %8.3f ms  ratio %.3f (goal <= 1.1)\n", b.app.mesh.face_count,
@@ -160,7 +145,7 @@ void DirtyFrame(int slices, int stacks, int frames) {
   InitGLState(b.app.frame, kSize, kSize);
   BuildNoiseTextures(b.app.noise, TNoiseBuildParams());
   std::vector<double> dirty;
-  for (int r = 0; r < kRounds; ++r) dirty.push_back(MsOf([&] { b.DirtyFrame(); }, std::max(1, frames / kRounds)));
+  for (int r = 0; r < kRounds; ++r) dirty.push_back(MsPerFrame(std::max(1, frames / kRounds), [&] { b.DirtyFrame(); }));
   std::printf("%9d vertices   dirty frame  %8.3f ms (synthesis, advection, lists 1, 6, 2 recompiled)\n",
               b.app.mesh.vertex_count, Median(dirty));
 }

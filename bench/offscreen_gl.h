@@ -7,7 +7,9 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 class TBenchGL {
@@ -42,3 +44,17 @@ class TBenchGL {
   QOpenGLContext context_;
   std::unique_ptr<QOpenGLFramebufferObject> fbo_;
 };
+
+// Milliseconds per call of `frame` over n calls, after one call to warm up,
+// each finished with glFinish.
+inline double MsPerFrame(int n, const std::function<void()>& frame) {
+  frame();
+  glFinish();
+  const auto t0 = std::chrono::steady_clock::now();
+  for (int i = 0; i < n; ++i) {
+    frame();
+    glFinish();
+  }
+  const std::chrono::duration<double, std::milli> dt = std::chrono::steady_clock::now() - t0;
+  return dt.count() / n;
+}

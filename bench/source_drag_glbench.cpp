@@ -23,6 +23,7 @@
 
 #include "advection/advection_pass.h"
 #include "advection/surface_passes_gl.h"
+#include "bench_timing.h"
 #include "data/colour_map_gl.h"
 #include "flow/velocity_synthesis.h"
 #include "flow/view_unproject.h"
@@ -99,11 +100,6 @@ TFramePasses WindowPasses(TAppState& s, TGlyphQuadric& q, TStepTimes& t) {
   p.source_glyphs = [&] { DrawFlowSources(s.sources, s.mesh, s.mouse, q); };
   p.paint_blobs = [&] { DrawPaintSources(s.sources, s.frame.frame_counter, q); };
   return p;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 // Part 1: `moves` mouse moves dragging the p1 end of the line source.
