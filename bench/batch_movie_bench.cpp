@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "mesh/mesh_shapes.h"
-#include "mesh/ply_writer.h"
 #include "bench_timing.h"
+#include "formats/ply_writer.h"
+#include "mesh/mesh_shapes.h"
 
 namespace {
 

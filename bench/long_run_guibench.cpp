@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "flow/view_unproject.h"
+#include "formats/ply_writer.h"
 #include "glpanel/glpanel.h"
 #include "mesh/mesh_shapes.h"
-#include "mesh/ply_writer.h"
-#include "shell/form1.h"
+#include "window/form1.h"
 
 namespace {
 

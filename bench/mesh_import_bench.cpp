@@ -25,12 +25,12 @@
 #include <functional>
 #include <string>
 
-#include "mesh/mesh_import.h"
-#include "mesh/mesh_loading.h"
-#include "mesh/mesh_shapes.h"
-#include "mesh/ply_reader.h"
-#include "mesh/ply_writer.h"
 #include "bench_timing.h"
+#include "formats/mesh_import.h"
+#include "formats/ply_reader.h"
+#include "formats/ply_writer.h"
+#include "loading/mesh_loading.h"
+#include "mesh/mesh_shapes.h"
 
 namespace {
 

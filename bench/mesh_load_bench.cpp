@@ -27,18 +27,18 @@
 #include <functional>
 #include <string>
 
+#include "bench_timing.h"
 #include "data/data_channels.h"
 #include "flow/direction_alignment.h"
+#include "formats/ply_reader.h"
+#include "formats/ply_writer.h"
+#include "loading/mesh_loading.h"
 #include "mesh/crack_insertion.h"
 #include "mesh/curvature.h"
 #include "mesh/loop_subdivision.h"
-#include "mesh/mesh_loading.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
-#include "mesh/ply_reader.h"
-#include "mesh/ply_writer.h"
 #include "mesh/triangle_strips.h"
-#include "bench_timing.h"
 
 namespace {
 

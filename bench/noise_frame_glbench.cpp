@@ -28,8 +28,8 @@
 #include "mesh/mesh_shapes.h"
 #include "mesh/triangle_strips.h"
 #include "offscreen_gl.h"
-#include "shell/camera_gl.h"
-#include "shell/frame_gl.h"
+#include "render/camera_gl.h"
+#include "render/frame_gl.h"
 
 namespace {
 

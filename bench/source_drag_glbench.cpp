@@ -33,10 +33,10 @@
 #include "mesh/mesh_shapes.h"
 #include "mesh/triangle_strips.h"
 #include "offscreen_gl.h"
-#include "shell/camera_gl.h"
-#include "shell/frame_gl.h"
-#include "shell/overlays_gl.h"
-#include "shell/source_glyphs_gl.h"
+#include "render/camera_gl.h"
+#include "render/frame_gl.h"
+#include "render/overlays_gl.h"
+#include "render/source_glyphs_gl.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <numbers>
 #include <string>
 
+#include "formats/ply_writer.h"
 #include "mesh/mesh_shapes.h"
-#include "mesh/ply_writer.h"
 
 namespace {
 
@@ -82,8 +82,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir);
   const bool ok = Write(dir / "sphere.ply", MakeGeodesicSphereMesh(1, 5)) &&
                   Write(dir / "torus.ply", MakeTorusMesh(1, 0.35, 96, 48)) &&
-                  Write(dir / "torus_flow.ply", HelixTorus()) &&
-                  Write(dir / "sphere_swirl.ply", SwirlSphere()) &&
+                  Write(dir / "torus_flow.ply", HelixTorus()) && Write(dir / "sphere_swirl.ply", SwirlSphere()) &&
                   Write(dir / "torus_binary.ply", HelixTorus(), true);
   return ok ? 0 : 1;
 }

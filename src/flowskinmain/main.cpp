@@ -2,8 +2,8 @@
 // application title, the main window and the message loop.
 #include <QApplication>
 
-#include "shell/batch_run.h"
-#include "shell/form1.h"
+#include "batch/batch_run.h"
+#include "window/form1.h"
 
 int main(int argc, char** argv) {
   if (IsBatchRun(argc, argv)) return RunBatch(argc, argv);

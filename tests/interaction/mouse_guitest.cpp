@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "flow/view_unproject.h"
-#include "shell/form_fixture.h"
-#include "shell/form_frame_helpers.h"
+#include "support/form_fixture.h"
+#include "support/form_frame_helpers.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "colorconversion/colorconversion.h"
-#include "shell/camera_gl.h"
-#include "shell/frame_gl.h"
+#include "render/camera_gl.h"
+#include "render/frame_gl.h"
 #include "support/gl_context_gl.h"
 
 struct TGLTestScene {

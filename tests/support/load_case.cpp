@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "formats/ply_writer.h"
 #include "mesh/mesh_shapes.h"
-#include "mesh/ply_writer.h"
 #include "support/mesh_validator.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "mesh/mesh_loading.h"
+#include "loading/mesh_loading.h"
 
 constexpr size_t kLoadCaseOptionBytes = 3;
 constexpr size_t kMaxSubdividedBytes = 1024;

@@ -8,9 +8,9 @@
 #include <numbers>
 #include <vector>
 
-#include "mesh/mesh_loading.h"
+#include "formats/ply_writer.h"
+#include "loading/mesh_loading.h"
 #include "mesh/mesh_shapes.h"
-#include "mesh/ply_writer.h"
 
 namespace fixtures {
 

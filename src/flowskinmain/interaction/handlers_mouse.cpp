@@ -5,7 +5,7 @@
 #include "glpanel/glpanel.h"
 #include "interaction/pick_math.h"
 #include "interaction/view_drag_math.h"
-#include "shell/form1.h"
+#include "window/form1.h"
 
 namespace {
 

@@ -1,0 +1,168 @@
+#include "batch/batch_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "advection/image_map.h"
+
+namespace {
+
+bool EndsWithNoCase(const std::string& s, const std::string& tail) {
+  if (s.size() < tail.size()) return false;
+  return std::equal(tail.begin(), tail.end(), s.end() - tail.size(),
+                    [](char a, char b) { return std::tolower(uint8_t(a)) == std::tolower(uint8_t(b)); });
+}
+
+bool ParseInt(const std::string& text, int32_t& value) {
+  const char* end = text.data() + text.size();
+  const auto r = std::from_chars(text.data(), end, value);
+  return !text.empty() && r.ec == std::errc() && r.ptr == end;
+}
+
+// "WxH" with both sides in 16..4096.
+bool ParseSize(const std::string& text, int32_t& w, int32_t& h) {
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string::npos || !ParseInt(text.substr(0, x), w) || !ParseInt(text.substr(x + 1), h)) return false;
+  return w >= 16 && h >= 16 && w <= 4096 && h <= 4096;
+}
+
+// Takes the value of option args[i] ("--opt VALUE" or "--opt=VALUE").
+bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& inline_value, bool has_inline,
+               std::string& value, std::string& error) {
+  if (has_inline) {
+    value = inline_value;
+    return true;
+  }
+  if (i + 1 >= args.size()) {
+    error = "option " + args[i] + " needs a value";
+    return false;
+  }
+  value = args[++i];
+  return true;
+}
+
+bool TakeOption(const std::vector<std::string>& args, size_t& i, TBatchOptions& o, std::string& error) {
+  std::string opt = args[i], value;
+  const size_t eq = opt.find('=');
+  const bool has_inline = opt.rfind("--", 0) == 0 && eq != std::string::npos;
+  const std::string inline_value = has_inline ? opt.substr(eq + 1) : std::string();
+  if (has_inline) opt = opt.substr(0, eq);
+  if (opt == "-h" || opt == "--help") return o.help = true;
+  if (opt == "--list") return o.list = true;
+  if (opt == "--dry-run") return o.dry_run = true;
+  auto take = [&] { return TakeValue(args, i, inline_value, has_inline, value, error); };
+  if (opt == "-o" || opt == "--output") {
+    if (!take()) return false;
+    o.output = value;
+    return true;
+  }
+  if (opt == "-n" || opt == "--frames" || opt == "--warmup") {
+    if (!take()) return false;
+    int32_t& target = opt == "--warmup" ? o.warmup : o.frames;
+    const int32_t least = opt == "--warmup" ? 0 : 1;
+    if (ParseInt(value, target) && target >= least) return true;
+    error = "option " + opt + " needs a whole number of at least " + std::to_string(least) + ", not '" + value + "'";
+    return false;
+  }
+  if (opt == "--size") {
+    if (!take()) return false;
+    if (ParseSize(value, o.width, o.height)) return true;
+    error = "option --size needs WIDTHxHEIGHT, each 16..4096, not '" + value + "'";
+    return false;
+  }
+  if (opt == "-p" || opt == "--preset" || opt == "--press" || opt == "--image") {
+    if (!take()) return false;
+    const TBatchStep::Kind kind = opt == "--image"   ? TBatchStep::Kind::Image
+                                  : opt == "--press" ? TBatchStep::Kind::Press
+                                                     : TBatchStep::Kind::Preset;
+    o.steps.push_back({kind, value, ""});
+    return true;
+  }
+  if (opt == "-s" || opt == "--set") {
+    if (!take()) return false;
+    const size_t at = value.find('=');
+    if (at == std::string::npos || at == 0) {
+      error = "option --set needs NAME=VALUE, not '" + value + "'";
+      return false;
+    }
+    o.steps.push_back({TBatchStep::Kind::Set, value.substr(0, at), value.substr(at + 1)});
+    return true;
+  }
+  error = "unknown option '" + args[i] + "' (see --help)";
+  return false;
+}
+
+}  // namespace
+
+bool IsBatchInvocation(const std::vector<std::string>& args) {
+  for (size_t i = 1; i < args.size(); ++i)
+    if (args[i].size() > 1 && args[i][0] == '-') return true;
+  return false;
+}
+
+bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& o, std::string& error) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i].size() > 1 && args[i][0] == '-') {
+      if (!TakeOption(args, i, o, error)) return false;
+    } else if (o.mesh.empty()) {
+      o.mesh = args[i];
+    } else {
+      error = "one mesh file only: '" + o.mesh + "' and '" + args[i] + "'";
+      return false;
+    }
+  }
+  if (o.help || o.list) return true;
+  if (o.mesh.empty()) {
+    error = "no mesh file given (see --help)";
+    return false;
+  }
+  if (o.output.empty()) {
+    error = "no --output given: name the picture file to write (see --help)";
+    return false;
+  }
+  if (!EndsWithNoCase(o.output, ".png") && !EndsWithNoCase(o.output, ".bmp")) {
+    error = "the output '" + o.output + "' must end in .png or .bmp";
+    return false;
+  }
+  return true;
+}
+
+std::string BatchFrameFileName(const TBatchOptions& o, int32_t i) {
+  if (o.frames == 1) return o.output;
+  const size_t dot = o.output.size() - 4;  // ".png" or ".bmp", checked by the parser
+  return o.output.substr(0, dot) + SequenceNumber(i) + o.output.substr(dot);
+}
+
+std::string BatchUsage() {
+  return R"(Usage: flowskin MESH.ply [OPTIONS]
+Without options the window opens on MESH.ply. With options Flowskin draws the
+animation without showing a window and writes frames as pictures.
+
+  -o, --output FILE      picture to write, ending in .png or .bmp; with more than
+                         one frame the files are numbered: run.png gives
+                         run001.png, run002.png, ...
+  -n, --frames N         frames written (default 1)
+      --warmup K         frames drawn before the first one written (default 0)
+      --size WxH         drawing area in pixels (default 512x512)
+  -p, --preset NAME      press a preset: "Contour flow XY", "Axis flow Z",
+                         "Curvature flow Kmin", "Dirty", "F. Pencil", "Rainbow",
+                         ... or its button's name (but_flow_cxy)
+      --press NAME       press another button of the tabs by its name or tab
+                         and caption ("Flow/Add paint" places a paint source)
+  -s, --set NAME=VALUE   set a control by its name (ud_vz=-10, cb_lighting=0,
+                         rbpy=1, sh_diffuse=#c0a080, cb_lut_style=1) or by
+                         tab and caption ("Texture/Scale=40")
+      --image FILE       map a 24-bit bitmap onto the surface ("Load image...")
+      --dry-run          draw the frames but write nothing (to time a setup)
+      --list             list the presets and controls with their ranges
+  -h, --help             this text
+
+Settings apply in the order given; each frame is one step of the "Run" loop
+(rotation by "Rotate", time steps of time-dependent data); pictures are
+encoded and written while the next frame is drawn. The same command gives the
+same pictures. Batch runs draw through the X display without showing a
+window: without one, run under Xvfb (xvfb-run flowskin ...). Exit status 0 on success, 1 when something failed,
+2 for a bad command line; nothing is written unless every setting applied.
+)";
+}

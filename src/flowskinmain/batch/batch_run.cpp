@@ -1,0 +1,175 @@
+#include "batch/batch_run.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QOpenGLContext>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "batch/batch_controls.h"
+#include "batch/batch_options.h"
+#include "glpanel/glpanel.h"
+#include "output/frame_writer.h"
+#include "window/form1.h"
+
+namespace {
+
+std::vector<std::string> ArgsOf(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+// Drops the platform's remark that an off-screen window has no size hints;
+// everything else goes to the standard error as usual.
+void BatchMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (text.contains("propagateSizeHints")) return;
+  std::fputs(qFormatLogMessage(type, context, text).toLocal8Bit().append('\n').constData(), stderr);
+}
+
+int Fail(int status, const QString& message) {
+  std::fprintf(stderr, "flowskin: %s\n", message.toLocal8Bit().constData());
+  return status;
+}
+
+// The output's folder must exist and take new files.
+bool CheckOutputFolder(const TBatchOptions& o, QString& error) {
+  const QFileInfo folder(QFileInfo(QString::fromStdString(o.output)).absolutePath());
+  if (!folder.isDir())
+    error = QString("output folder '%1' does not exist").arg(folder.filePath());
+  else if (!folder.isWritable())
+    error = QString("output folder '%1' is not writable").arg(folder.filePath());
+  return error.isEmpty();
+}
+
+// Shows the window off screen with a drawing area of the asked size, and
+// waits until the panel has its context. No frame is drawn meanwhile, so the
+// animation starts from the same state in every run, whatever events the
+// platform sends.
+bool ShowOffScreen(TForm1& form, const TBatchOptions& o, QString& error) {
+  form.Button14Click(&form);  // "Full window": the drawing area fills the window
+  const auto draw = form.GLPanel1->OnRedraw;
+  form.GLPanel1->OnRedraw = nullptr;
+  form.resize(o.width, o.height);
+  form.show();
+  QElapsedTimer timer;
+  timer.start();
+  auto ready = [&] {
+    return form.GLPanel1->ContextReady() && form.GLPanel1->Width() == o.width && form.GLPanel1->Height() == o.height;
+  };
+  while (!ready() && timer.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  QApplication::processEvents();
+  form.GLPanel1->OnRedraw = draw;
+  QOpenGLContext* context = form.GLPanel1->RenderContext();
+  if (!ready() || !context->isValid() || !context->makeCurrent(form.GLPanel1))
+    error = QString(
+                "no OpenGL drawing area of %1 x %2 could be made; batch runs draw through the X display "
+                "(DISPLAY=%3): run under Xvfb, for example xvfb-run flowskin ...")
+                .arg(o.width)
+                .arg(o.height)
+                .arg(qEnvironmentVariable("DISPLAY", "unset"));
+  return error.isEmpty();
+}
+
+// Whether control w is one of the "Mesh input" options, which a load reads.
+bool IsLoadOption(TForm1& form, const QWidget* w) {
+  const auto* group = form.findChild<QGroupBox*>("gb_mesh_input");
+  return group && group->isAncestorOf(w);
+}
+
+// Applies the presets, control settings and pictures in command-line order:
+// with load_options only the settings of the "Mesh input" options (before the
+// mesh is read), else all others.
+bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, bool load_options, QString& error) {
+  const std::vector<TBatchControl> presets = PresetButtons(form);
+  const std::vector<TBatchControl> controls = SettableControls(form);
+  const std::vector<TBatchControl> buttons = TabButtons(form);
+  for (const TBatchStep& step : o.steps) {
+    const QString name = QString::fromStdString(step.name);
+    if (step.kind == TBatchStep::Kind::Set) {
+      const TBatchControl* c = FindSettable(controls, name, error);
+      if (!c) return false;
+      if (IsLoadOption(form, c->widget) != load_options) continue;
+      if (!ApplySetting(form, dialogs, *c, QString::fromStdString(step.value), error)) return false;
+    } else if (load_options) {
+      continue;
+    } else if (step.kind == TBatchStep::Kind::Preset || step.kind == TBatchStep::Kind::Press) {
+      const TBatchControl* b =
+          step.kind == TBatchStep::Kind::Preset ? FindPreset(presets, name, error) : FindSettable(buttons, name, error);
+      if (!b) return false;
+      static_cast<TButton*>(b->widget)->Click();
+    } else {
+      dialogs.next_picture = name;
+      form.Button7Click(form.Button7);
+    }
+    if (!dialogs.messages.empty()) {
+      error = QString("%1: %2").arg(name, dialogs.messages.front());
+      return false;
+    }
+  }
+  return true;
+}
+
+// Draws warmup + frames steps of the "Run" loop and hands every frame after
+// the warm-up to the writer thread (a dry run only draws); progress and the
+// time from the first frame written to the last file closed on the standard
+// output.
+bool RenderFrames(TForm1& form, const TBatchOptions& o, QString& error) {
+  TFrameWriter writer;
+  form.GLPanel1->SwapBB = false;  // nothing is shown: the frame stays in the back buffer
+  QElapsedTimer timer;
+  for (int32_t k = 1; k <= o.warmup + o.frames; ++k) {
+    if (k == o.warmup + 1) timer.start();
+    form.RunLoopFrame();
+    if (k <= o.warmup || o.dry_run) continue;
+    const int32_t i = k - o.warmup;
+    const QString path = QString::fromStdString(BatchFrameFileName(o, i));
+    const QImage frame = form.GrabFrameBitmap();
+    if (frame.isNull()) {
+      error = "the frame could not be read back";
+      return false;
+    }
+    writer.Push(frame, path);
+    if (writer.Failed(error)) return false;
+    std::printf("frame %d of %d: %s\n", i, o.frames, path.toLocal8Bit().constData());
+    std::fflush(stdout);
+  }
+  if (!writer.Finish(error)) return false;
+  std::printf("%s %d frame%s in %.3f s\n", o.dry_run ? "drew" : "wrote", o.frames, o.frames == 1 ? "" : "s",
+              timer.nsecsElapsed() * 1e-9);
+  return true;
+}
+
+}  // namespace
+
+bool IsBatchRun(int argc, char** argv) { return IsBatchInvocation(ArgsOf(argc, argv)); }
+
+int RunBatch(int argc, char** argv) {
+  TBatchOptions o;
+  std::string parse_error;
+  if (!ParseBatchOptions(ArgsOf(argc, argv), o, parse_error)) return Fail(2, QString::fromStdString(parse_error));
+  if (o.help) {
+    std::fputs(BatchUsage().c_str(), stdout);
+    return 0;
+  }
+  // No window on screen: the off-screen platform, which draws through the X display's GL.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(BatchMessages);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Flowskin");
+  QString error;
+  if (!o.list && !CheckOutputFolder(o, error)) return Fail(1, error);
+  TBatchDialogs dialogs;  // answers the mesh dialog of start-up with "cancel"
+  TForm1 form(QStringList{app.arguments().value(0)}, &dialogs);
+  if (o.list) {
+    std::fputs(ControlListing(form).toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+  if (!ShowOffScreen(form, o, error) || !ApplySteps(form, dialogs, o, true, error)) return Fail(1, error);
+  const QString mesh = QString::fromStdString(o.mesh);
+  form.LoadMeshFile(mesh);
+  if (!dialogs.messages.empty()) return Fail(1, QString("cannot load '%1': %2").arg(mesh, dialogs.messages.front()));
+  if (!ApplySteps(form, dialogs, o, false, error)) return Fail(1, error);
+  if (!RenderFrames(form, o, error)) return Fail(1, error);
+  return 0;
+}

@@ -1,0 +1,234 @@
+#include "formats/ply_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "formats/ply_messages.h"
+#include "formats/ply_scanner.h"
+#include "formats/ply_vertex_slots.h"
+
+namespace {
+
+using ply::Fail;
+using ply::Format;
+using ply::kMaxCount;
+using ply::kTruncated;
+
+// Message for a number that could not be read.
+std::string ScanError(ScanStatus st) {
+  if (st == ScanStatus::kEnd) return kTruncated;
+  if (st == ScanStatus::kRange) return ply::kOutOfRange;
+  return ply::kInvalidNumber;
+}
+
+void ClassifyProperty(std::string_view name, TPlyHeader& h) {
+  if (name == "x" || name == "y" || name == "z" || name == "vy" || name == "vz" || name == "ty") return;
+  if (name == "vx") {
+    h.has_user_velo = true;
+  } else if (name == "tx") {
+    h.has_tex0 = true;
+  } else {
+    ++h.extra_count;
+  }
+}
+
+// Reads the count after "vertex", "face" or "ntime".
+bool ReadCount(TPlyScanner& sc, const char* what, int64_t& count, std::string& error) {
+  const ScanStatus st = sc.Int(count);
+  if (st == ScanStatus::kOk) return ply::CheckCount(count, what, error);
+  error = st == ScanStatus::kEnd ? kTruncated : ply::kInvalidNumber;
+  return false;
+}
+
+// Each body number takes at least one character and one blank, so a body of
+// `bytes` characters holds at most (bytes + 1) / 2 numbers.
+bool CheckBodySize(const TPlyHeader& h, size_t bytes, std::string& error) {
+  const double per_vertex = 3.0 + 3.0 * h.has_user_velo + 2.0 * h.has_tex0 + static_cast<double>(h.extra_count);
+  const double numbers = static_cast<double>(h.vertex_count) * per_vertex + 4.0 * static_cast<double>(h.face_count) +
+                         static_cast<double>(h.time_count) * (1.0 + 3.0 * static_cast<double>(h.vertex_count));
+  if (numbers <= (static_cast<double>(bytes) + 1) / 2) return true;
+  error =
+      Format("The header declares %lld vertices, %lld faces and %lld time steps, more than the file's size can hold",
+             h.vertex_count, h.face_count, h.time_count);
+  return false;
+}
+
+}  // namespace
+
+bool ReadPlyHeader(std::string_view text, TPlyHeader& h, std::string& error) {
+  h = TPlyHeader{};
+  std::string format;
+  h.format = DetectPlyFormat(text, format);
+  if (h.format == PlyFormat::kUnsupported) return Fail(error, "Unsupported PLY format: " + format);
+  if (h.format != PlyFormat::kAscii) {
+    const bool big_endian = h.format == PlyFormat::kBinaryBigEndian;
+    return ReadBinaryPlyHeader(text, big_endian, h, error);
+  }
+  TPlyScanner sc(text);
+  std::string_view w;
+  do w = sc.Word();
+  while (!w.empty() && w != "vertex");
+  if (w.empty()) return Fail(error, ply::kNoVertices);
+  if (!ReadCount(sc, "vertex", h.vertex_count, error)) return false;
+  sc.SkipLine();
+  do {
+    if (w == "property") {
+      sc.Word();
+      w = sc.Word();
+      ClassifyProperty(w, h);
+    } else {
+      w = sc.Word();
+    }
+  } while (!w.empty() && w != "face");
+  if (w.empty()) return Fail(error, ply::kNoFaces);
+  if (!ReadCount(sc, "face", h.face_count, error)) return false;
+  sc.SkipLine();
+  do {
+    w = sc.Word();
+    if (w == "ntime" && !ReadCount(sc, "time step", h.time_count, error)) return false;
+  } while (!w.empty() && w != "end_header");
+  if (w.empty()) return Fail(error, ply::kNoEndHeader);
+  h.body_offset = sc.Offset();
+  if (h.vertex_count == 0) return Fail(error, ply::kNoVertices);
+  if (h.face_count == 0) return Fail(error, ply::kNoFaces);
+  return CheckBodySize(h, text.size() - h.body_offset, error);
+}
+
+namespace {
+
+// Body reader: one scanner over the text and the first error met.
+class TBodyReader {
+ public:
+  TBodyReader(std::string_view text, size_t offset, std::string& error) : sc_(text, offset), error_(error) {}
+
+  bool Real(double& out) {
+    const ScanStatus st = sc_.Real(out);
+    if (st != ScanStatus::kOk) return Fail(error_, ScanError(st));
+    if (!std::isfinite(out)) return Fail(error_, ply::kNotFinite);
+    return true;
+  }
+  bool Float(float& out) {
+    double d = 0;
+    if (!Real(d)) return false;
+    if (std::fabs(d) > FLT_MAX) return Fail(error_, ply::kOutOfRange);
+    out = static_cast<float>(d);
+    return true;
+  }
+  bool Vec(TVec3& v) { return Float(v.x) && Float(v.y) && Float(v.z); }
+  bool Int(int64_t& out) {
+    const ScanStatus st = sc_.Int(out);
+    return st == ScanStatus::kOk || Fail(error_, ScanError(st));
+  }
+  // A vertex index of face `face`, checked against 0..vertex_count-1.
+  bool Index(int64_t face, int64_t vertex_count, int32_t& out) {
+    int64_t i = 0;
+    if (!Int(i)) return false;
+    if (i < 0 || i >= vertex_count) return Fail(error_, ply::IndexMessage(face, i, vertex_count));
+    out = static_cast<int32_t>(i);
+    return true;
+  }
+  std::string& Error() { return error_; }
+
+ private:
+  TPlyScanner sc_;
+  std::string& error_;
+};
+
+// Fills vertices 0..vertex_count-1 (see TVertexSlots for what a slot keeps).
+bool ReadVertices(TBodyReader& in, const TPlyHeader& h, const TMesh* previous, TMesh& mesh) {
+  double skip = 0;
+  TVertexSlots slots(mesh, h.vertex_count, previous, h.has_user_velo);
+  for (int64_t i = 0; i < h.vertex_count; ++i) {
+    TVertex& v = slots.Slot(static_cast<size_t>(i));
+    if (!in.Vec(v.pos)) return false;
+    if (h.has_user_velo && !in.Vec(v.user_velo)) return false;
+    if (h.has_tex0 && !(in.Float(v.tex0[0]) && in.Float(v.tex0[1]))) return false;
+    for (int64_t k = 0; k < h.extra_count; ++k)
+      if (!in.Real(skip)) return false;
+  }
+  return true;
+}
+
+// Reads the faces; a polygon of n > 3 vertices becomes a fan of n - 2 triangles.
+bool ReadFaces(TBodyReader& in, const TPlyHeader& h, bool swap, FaceArray& faces) {
+  faces.clear();
+  faces.reserve(h.face_count);
+  for (int64_t f = 0; f < h.face_count; ++f) {
+    int64_t n = 0;
+    if (!in.Int(n)) return false;
+    if (n < 3) return Fail(in.Error(), ply::ShortFaceMessage(f, n));
+    TFace t{};
+    if (!in.Index(f, h.vertex_count, t.v[0]) || !in.Index(f, h.vertex_count, t.v[1])) return false;
+    for (int64_t k = 2; k < n; ++k) {
+      if (!in.Index(f, h.vertex_count, t.v[2])) return false;
+      if (faces.size() >= static_cast<size_t>(kMaxCount)) return Fail(in.Error(), ply::kTooManyFaces);
+      faces.push_back(t);
+      if (swap) std::swap(faces.back().v[0], faces.back().v[1]);
+      t.v[1] = t.v[2];
+    }
+  }
+  return true;
+}
+
+bool ReadTimeSteps(TBodyReader& in, const TPlyHeader& h, TMesh& mesh) {
+  mesh.time_values.assign(h.time_count, 0.0);
+  mesh.time_velo.assign(h.time_count, std::vector<TVec3>(h.vertex_count));
+  for (int64_t t = 0; t < h.time_count; ++t) {
+    if (!in.Real(mesh.time_values[t])) return false;
+    for (int64_t i = 0; i < h.vertex_count; ++i)
+      if (!in.Vec(mesh.time_velo[t][i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadPlyData(std::string_view text, const TPlyHeader& h, bool swap, TMesh& mesh, std::string& error,
+                 const TMesh* previous) {
+  if (h.format != PlyFormat::kAscii) return ReadBinaryPlyData(text, h, swap, mesh, error, previous);
+  TBodyReader in(text, h.body_offset, error);
+  mesh.has_user_velo = h.has_user_velo;
+  mesh.has_tex0 = h.has_tex0;
+  mesh.vertex_count = static_cast<int32_t>(h.vertex_count);
+  const bool ok = ReadVertices(in, h, previous, mesh) && ReadFaces(in, h, swap, mesh.faces);
+  // Also after a failure the counts match the arrays and every index read is valid.
+  if (mesh.vertices.size() < static_cast<size_t>(h.vertex_count)) mesh.vertices.resize(h.vertex_count);
+  mesh.face_count = static_cast<int32_t>(mesh.faces.size());
+  mesh.time_count = ok ? static_cast<int32_t>(h.time_count) : 0;
+  return ok && (h.time_count == 0 || ReadTimeSteps(in, h, mesh));
+}
+
+bool ReadFileText(const std::string& path, std::string& text, std::string& error) {
+  std::error_code ec;
+  const std::filesystem::file_status st = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(st)) return Fail(error, "File not found");
+  if (!std::filesystem::is_regular_file(st)) return Fail(error, "Not a file: " + path);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return Fail(error, errno == ENOENT ? "File not found" : "Cannot open the file: " + path);
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  bool ok = !ec;
+  try {
+    if (ok) text.resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    std::fclose(file);
+    return Fail(error, "The file is too large to read: " + path);
+  }
+  ok = ok && std::fread(text.data(), 1, text.size(), file) == text.size();
+  std::fclose(file);
+  return ok || Fail(error, "Read error in file: " + path);
+}
+
+bool ReadPlyFile(const std::string& path, bool swap, TMesh& mesh, std::string& error) {
+  std::string text;
+  TPlyHeader header;
+  return ReadFileText(path, text, error) && ReadPlyHeader(text, header, error) &&
+         ReadPlyData(text, header, swap, mesh, error);
+}

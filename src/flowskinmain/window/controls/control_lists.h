@@ -1,0 +1,43 @@
+#pragma once
+// Remaining control kinds:
+//  - TComboBox: a drop-down list; OnChange on a user selection only; SetItemIndex
+//    raises nothing (-1 selects nothing).
+//  - TTrackBar: a horizontal slider; OnChange on every position change.
+//  - TPaintBox: a drawing surface; OnPaint runs on every paint with Canvas() valid.
+#include <QComboBox>
+#include <QSlider>
+#include <QWidget>
+
+#include "window/controls/control_events.h"
+
+class QPainter;
+
+class TComboBox : public QComboBox {
+ public:
+  TComboBox(const QString& name, const QStringList& items, QWidget* parent = nullptr);
+  int ItemIndex() const { return currentIndex(); }
+  void SetItemIndex(int i);
+  TNotifyEvent OnChange;
+};
+
+class TTrackBar : public QSlider {
+ public:
+  TTrackBar(const QString& name, int min, int max, int frequency, int position, QWidget* parent = nullptr);
+  int Position() const { return value(); }
+  void SetPosition(int p) { setValue(p); }
+  TNotifyEvent OnChange;
+};
+
+class TPaintBox : public QWidget {
+ public:
+  TPaintBox(const QString& name, QWidget* parent = nullptr);
+  // The painter of the paint in progress; null outside OnPaint.
+  QPainter* Canvas() const { return canvas_; }
+  TNotifyEvent OnPaint;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+
+ private:
+  QPainter* canvas_ = nullptr;
+};

@@ -1,0 +1,69 @@
+// The frame passes that move the texture along the flow: velocity synthesis
+// and the advection step, installed into the frame's pass table.
+#include "advection/advection_pass.h"
+#include "advection/noise_gl.h"
+#include "flow/velocity_synthesis.h"
+#include "glpanel/glpanel.h"
+#include "window/form1.h"
+
+namespace {
+
+// The "Flow" tab's velocity-field controls and the view's size and time.
+TFlowParams FlowParamsOf(const TForm1& f) {
+  TFlowParams p;
+  p.usr_flow = f.cb_usr_flow->Checked();
+  p.shcurvature = f.cb_shcurvature->Checked();
+  p.curv_sh_max = f.cb_curv_sh_max->Checked();
+  p.shpotflow = f.cb_shpotflow->Checked();
+  p.project = f.cb_project->Checked();
+  p.vx = f.ud_vx->Position();
+  p.vy = f.ud_vy->Position();
+  p.vz = f.ud_vz->Position();
+  p.normal_flow = f.ud_normal_flow->Position();
+  p.angle = f.ud_angle->Position();
+  p.view_size = f.state.view.size;
+  p.view_time = f.state.view.time;
+  return p;
+}
+
+// The displacement limit and warp controls of the "Texture" tab.
+TTexCoordParams TexCoordParamsOf(const TForm1& f) {
+  TTexCoordParams p;
+  p.disp_max = f.ud_dispmax->Position();
+  p.scale_up = f.cb_scale_up->Checked();
+  p.warp_texture = f.cb_warp_texture->Checked();
+  p.drag_texture = f.cb_drag_texture->Checked();
+  return p;
+}
+
+// The noise blending controls of the "Texture" tab.
+TInjectControls InjectControlsOf(const TForm1& f) {
+  TInjectControls c;
+  c.alpha_text = f.ud_alpha_text->Position();
+  c.full_text = f.cb_full_text->Checked();
+  c.scale = f.ud_scale->Position();
+  c.modspeed = f.ud_modspeed->Position();
+  return c;
+}
+
+}  // namespace
+
+// advection_step (start of list 1, texture free): velocities recomputed only
+// when the scene changed, then every vertex displaced by "Delta t" / 1000 along
+// its velocity. compute_tex_coords (start of the textured pass): upstream
+// frame-texture coordinates through the matrices stored by this frame's camera.
+// inject_noise (texture free or catching up, before the capture): one noise
+// time step blended over the surface pixels of the whole panel.
+void TForm1::InstallAdvectionPasses() {
+  passes_.advection_step = [this] {
+    if (state.frame.scene_dirty) SynthesizeVelocity(state.mesh, state.sources, FlowParamsOf(*this));
+    DisplaceVertices(state.mesh, ud_flow_scale->Position() / 1000.0);
+  };
+  passes_.compute_tex_coords = [this] {
+    ComputeTexCoords(state.mesh, state.matrices, state.view, state.frame.texture_dragged, TexCoordParamsOf(*this));
+  };
+  passes_.inject_noise = [this] {
+    InjectNoise(state.view, state.noise, InjectControlsOf(*this), state.frame.lighting_on, GLPanel1->Width(),
+                GLPanel1->Height());
+  };
+}

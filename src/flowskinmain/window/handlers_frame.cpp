@@ -1,0 +1,62 @@
+// Frame driver: one frame per GL panel redraw, and the "Run" loop.
+#include <QCoreApplication>
+#include <QLabel>
+#include <chrono>
+
+#include "glpanel/glpanel.h"
+#include "render/frame_gl.h"
+#include "render/frame_math.h"
+#include "window/form1.h"
+
+namespace {
+
+// The millisecond tick counter of the frame-rate label.
+int64_t TickMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+// One frame, in this order: shade into Aux when the view changed and "Add shade
+// to data" is checked; frame-rate label every tenth frame; the selected flow
+// source takes the editing controls; then clear, camera and light, the
+// composition of lists 1, 6 and 2, and scene_dirty / view_changed consumed.
+// The noise textures are rebuilt first when noise_dirty is set.
+void TForm1::GLPanel1Redraw(QObject*) {
+  ++diag.frames_drawn;
+  const int w = GLPanel1->Width();
+  const int h = GLPanel1->Height();
+  if (state.frame.view_changed && cb_add_shade_to_data->Checked()) AddShadeToAux();
+  std::string caption;
+  if (CountFrameForRate(state.frame, TickMs(), w, h, caption)) lab_fps->setText(QString::fromStdString(caption));
+  if (state.frame.noise_dirty) BuildNoiseTextures();
+  StoreFlowControls();
+  diag.last_frame = DrawFrame(state, FrameCtl(), passes_, w, h);
+  diag.list_compiles.Add(diag.last_frame);
+}
+
+// One step of the "Run" loop: draw a frame, turn the view by the "Rotate"
+// step (0.1 degree units) and, for time-dependent data with "Animate"
+// checked, advance the time (then the vertex data follow the new time, the
+// channel values are re-evaluated and the scene is marked dirty).
+void TForm1::RunLoopFrame() {
+  ++state.frame.frame_counter;
+  GLPanel1->Redraw();
+  if (RunLoopStep(state, {ud_rotate->Position(), cb_time_animate->Checked()})) {
+    RunLoopTimeStep();
+    RefreshRenderState(false);
+    state.frame.scene_dirty = true;
+  }
+}
+
+// The "Run" loop: while sb_animate is down, one RunLoopFrame, then pending
+// window messages run. A click that raises the button, or closing the window
+// (FormClose raises it), ends the loop at its next test; the nested click
+// handler finds the button up and returns at once.
+void TForm1::sb_animateClick(QObject*) {
+  while (sb_animate->Down() && !QCoreApplication::closingDown()) {
+    RunLoopFrame();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  }
+}

@@ -1,0 +1,34 @@
+// The frame passes that draw the scene overlays and the paint-source blobs,
+// installed into the frame's pass table. Values read from the controls here
+// are frozen into the overlay list when it is compiled.
+#include "render/overlays_gl.h"
+#include "render/source_glyphs_gl.h"
+#include "window/form1.h"
+
+namespace {
+
+// The "Mesh" colour swatches and "Shine" of the "Shade" tab.
+TMeshLineMaterial MeshLineMaterialOf(const TForm1& f) {
+  TMeshLineMaterial m;
+  m.diffuse = f.sh_mesh_diffuse->Color();
+  m.specular = f.sh_mesh_specular->Color();
+  m.shininess = f.ud_shininess->Position();
+  return m;
+}
+
+}  // namespace
+
+// source_glyphs and the line overlays run while list 2 is compiled (the glyphs
+// write each source's radius and cyl_radius, which picking reads); paint_blobs
+// runs outside the lists after list 1 and again before the capture, blinking
+// with frame_counter.
+void TForm1::InstallOverlayPasses() {
+  passes_.source_glyphs = [this] { DrawFlowSources(state.sources, state.mesh, state.mouse, glyph_quadric_); };
+  passes_.mesh_lines = [this] { DrawMeshLines(state.mesh, MeshLineMaterialOf(*this), state.frame.lighting_on); };
+  passes_.normals = [this] { DrawNormals(state.mesh); };
+  passes_.velocity_vectors = [this] { DrawVelocityVectors(state.mesh); };
+  passes_.frames = [this] { DrawFrames(state.mesh); };
+  passes_.curvature_vectors = [this](int kind) { DrawCurvatureVectors(state.mesh, kind); };
+  passes_.box = [this] { DrawBox(state.mesh, state.view.center); };
+  passes_.paint_blobs = [this] { DrawPaintSources(state.sources, state.frame.frame_counter, glyph_quadric_); };
+}

@@ -1,0 +1,80 @@
+// Camera, projection, lights and the size of the drawing area.
+#include "data/colour_map_gl.h"
+#include "glpanel/glpanel.h"
+#include "render/camera_gl.h"
+#include "render/camera_math.h"
+#include "window/form1.h"
+
+// One-time GL state at the first paint (the panel's OnGLInit); sets gl_ready
+// and scene_dirty. The colour map is loaded here too, because a refresh that
+// ran before the context existed (a mesh named on the command line) could not.
+void TForm1::GLPanel1GLInit(QObject*) {
+  InitGLState(state.frame, GLPanel1->Width(), GLPanel1->Height());
+  InitColourMap(RenderCtl());
+}
+
+// The panel's OnResize: window-size edits follow the drawing area, then two
+// frames.
+void TForm1::GLPanel1Resize(QObject*) {
+  ed_winw->SetText(QString::number(GLPanel1->Width()));
+  ed_winh->SetText(QString::number(GLPanel1->Height()));
+  RequestRedraw();
+  RequestRedraw();
+}
+
+// "Reset" / "Reset View": centre, size and angles from the mesh's bounding
+// box, time to the first time value; then a frame.
+void TForm1::Button8Click(QObject*) {
+  ResetView(state.mesh, state.view);
+  RequestRedraw();
+}
+
+// Enter in ed_winw or ed_winh: the drawing area becomes w x h by resizing the
+// main window by the difference. Text that is not an integer is reported and
+// changes nothing.
+void TForm1::ed_winwKeyDown(QObject*, int& key, TShiftState) {
+  if (key != 13) return;
+  int32_t w = 0, h = 0;
+  if (!ReadIntegerEdit(ed_winw, w) || !ReadIntegerEdit(ed_winh, h)) return;
+  // The edits hold device pixels (as GLPanel1Resize writes them); the window is sized in logical ones.
+  const double dpr = GLPanel1->devicePixelRatio();
+  resize(WindowExtentFor(qRound(w / dpr), width(), GLPanel1Container->width()),
+         WindowExtentFor(qRound(h / dpr), height(), GLPanel1Container->height()));
+  RefreshRenderState(true);
+  RequestRedraw();
+}
+
+// Enter in ed_margin or in the focal-length edit: view.margin from ed_margin.
+// A margin that leaves no viewport shows the background only.
+void TForm1::ed_marginKeyDown(QObject*, int& key, TShiftState) {
+  if (key != 13) return;
+  int32_t margin = 0;
+  if (!ReadIntegerEdit(ed_margin, margin)) return;
+  state.view.margin = margin;
+  RequestRedraw();
+}
+
+// Light controls changed (both light edits and "Directional light"): a frame
+// without marking the scene dirty, since the light is set anew every frame and
+// no display list holds it. With "Add shade to data" the view counts as
+// changed so that the frame adds the new shading to Aux.
+void TForm1::ed_llight_lrChange(QObject*) {
+  if (cb_add_shade_to_data->Checked()) state.frame.view_changed = true;
+  GLPanel1->Redraw();
+}
+
+// "Full window": hides both panels, so the drawing area fills the window, and
+// shows "X" in its top-left corner.
+void TForm1::Button14Click(QObject*) {
+  panel_message->hide();
+  panel_control->hide();
+  Button15->show();
+  Button15->raise();
+}
+
+// "X": brings the panels back and hides itself.
+void TForm1::Button15Click(QObject*) {
+  panel_message->show();
+  panel_control->show();
+  Button15->hide();
+}

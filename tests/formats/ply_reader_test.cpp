@@ -1,0 +1,207 @@
+#include "formats/ply_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "formats/ply_writer.h"
+#include "support/mesh_fixtures.h"
+
+namespace {
+
+// Header + body helper: `props` are the vertex property lines' names.
+std::string Ply(const std::string& props, int nv, int nf, const std::string& body, const std::string& extra = "") {
+  std::string h = "ply\nformat ascii 1.0\nelement vertex " + std::to_string(nv) + "\n";
+  for (size_t s = 0, e; s < props.size(); s = e + 1) {
+    e = props.find(' ', s);
+    if (e == std::string::npos) e = props.size();
+    h += "property float " + props.substr(s, e - s) + "\n";
+  }
+  return h + "element face " + std::to_string(nf) + "\nproperty list uchar int vertex_indices\n" + extra +
+         "end_header\n" + body;
+}
+
+bool Read(const std::string& text, TMesh& mesh, std::string& error, bool swap = false) {
+  TPlyHeader h;
+  return ReadPlyHeader(text, h, error) && ReadPlyData(text, h, swap, mesh, error);
+}
+
+TMesh ReadOk(const std::string& text, bool swap = false) {
+  TMesh mesh;
+  std::string error;
+  EXPECT_TRUE(Read(text, mesh, error, swap)) << error;
+  return mesh;
+}
+
+std::string ReadError(const std::string& text) {
+  TMesh mesh;
+  std::string error;
+  EXPECT_FALSE(Read(text, mesh, error));
+  return error;
+}
+
+const char* kTri = "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
+
+}  // namespace
+
+TEST(PlyReader, ExtraPropertiesAfterXyzAreReadAndDiscarded) {
+  const TMesh m = ReadOk(Ply("x y z nx ny nz", 3, 1, "0 0 0 9 9 9\n1 2 3 9 9 9\n4 5 6 9 9 9\n3 0 1 2\n"));
+  ASSERT_EQ(m.vertex_count, 3);
+  EXPECT_FLOAT_EQ(m.vertices[2].pos.x, 4);
+  EXPECT_FLOAT_EQ(m.vertices[2].pos.z, 6);
+  EXPECT_FALSE(m.has_user_velo);
+  EXPECT_EQ(m.faces[0].v[2], 2);
+}
+
+TEST(PlyReader, BodyOrderIsFixedXyzVeloTexWhateverTheHeaderOrder) {
+  // tz is unknown: one further value, discarded after tx ty.
+  const TMesh m = ReadOk(
+      Ply("x y z tx ty tz vx vy vz", 3, 1, "0 0 0 1 2 3 4 5 7\n1 0 0 0 0 0 0 0 0\n0 1 0 0 0 0 0 0 0\n3 0 1 2\n"));
+  ASSERT_TRUE(m.has_user_velo && m.has_tex0);
+  EXPECT_FLOAT_EQ(m.vertices[0].user_velo.x, 1);
+  EXPECT_FLOAT_EQ(m.vertices[0].user_velo.z, 3);
+  EXPECT_FLOAT_EQ(m.vertices[0].tex0[0], 4);
+  EXPECT_FLOAT_EQ(m.vertices[0].tex0[1], 5);
+  EXPECT_FLOAT_EQ(m.vertices[1].pos.x, 1);
+}
+
+TEST(PlyReader, TimeStepsAfterTheFaces) {
+  const TMesh m = ReadOk(Ply(
+      "x y z", 3, 1, std::string(kTri) + "0.5\n1 0 0 2 0 0 3 0 0\n1.5 4 0 0 5 0 0 6 0 0\n2.5 " + "0 0 7 0 0 8 0 0 9\n",
+      "ntime 3\n"));
+  ASSERT_EQ(m.time_count, 3);
+  ASSERT_EQ(m.time_velo.size(), 3u);
+  EXPECT_DOUBLE_EQ(m.time_values[1], 1.5);
+  EXPECT_FLOAT_EQ(m.time_velo[0][2].x, 3);
+  EXPECT_FLOAT_EQ(m.time_velo[2][2].z, 9);
+  EXPECT_EQ(ReadOk(Ply("x y z", 3, 1, kTri)).time_count, 0);
+}
+
+TEST(PlyReader, SwapOrientationExchangesFirstTwoCorners) {
+  const TMesh m = ReadOk(Ply("x y z", 3, 1, kTri), true);
+  EXPECT_EQ(m.faces[0].v[0], 1);
+  EXPECT_EQ(m.faces[0].v[1], 0);
+  EXPECT_EQ(m.faces[0].v[2], 2);
+}
+
+TEST(PlyReader, QuadsAndPolygonsBecomeFans) {
+  const TMesh m = ReadOk(Ply("x y z", 5, 2, "0 0 0\n1 0 0\n1 1 0\n0 1 0\n2 2 0\n4 0 1 2 3\n5 4 0 1 2 3\n"));
+  ASSERT_EQ(m.face_count, 5);
+  const int want[5][3] = {{0, 1, 2}, {0, 2, 3}, {4, 0, 1}, {4, 1, 2}, {4, 2, 3}};
+  for (int f = 0; f < 5; ++f)
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(m.faces[f].v[k], want[f][k]) << f;
+}
+
+TEST(PlyReader, LineEndsCrCrLfAndLfAndTabsInTheBody) {
+  for (const char* eol : {"\r", "\r\n", "\n"}) {
+    std::string text =
+        "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\nproperty "
+        "float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+        "0\t0 0\n1 +2 0\n0 1 -1.5e1\n3 0 1 2\n";
+    std::string converted;
+    for (char c : text) converted += c == '\n' ? std::string(eol) : std::string(1, c);
+    const TMesh m = ReadOk(converted);
+    ASSERT_EQ(m.vertex_count, 3) << "eol " << int(eol[0]) << int(eol[1]);
+    EXPECT_FLOAT_EQ(m.vertices[1].pos.y, 2);
+    EXPECT_FLOAT_EQ(m.vertices[2].pos.z, -15);
+  }
+}
+
+TEST(PlyReader, WriterOutputReadsBackExactly) {
+  TMesh src = fixtures::Octahedron(1.25);
+  src.has_user_velo = src.has_tex0 = true;
+  for (int i = 0; i < src.vertex_count; ++i) {
+    src.vertices[i].user_velo = TVec3{0.1f * i, -1.0f / 3, 7};
+    src.vertices[i].tex0[0] = 0.7f / (i + 1);
+  }
+  const TMesh m = ReadOk(FormatPly(src));
+  ASSERT_EQ(m.face_count, 8);
+  for (int i = 0; i < src.vertex_count; ++i) {
+    EXPECT_EQ(m.vertices[i].pos.x, src.vertices[i].pos.x);
+    EXPECT_EQ(m.vertices[i].user_velo.y, src.vertices[i].user_velo.y);
+    EXPECT_EQ(m.vertices[i].tex0[0], src.vertices[i].tex0[0]);
+  }
+}
+
+TEST(PlyReaderBadInput, MalformedNumbersAreInvalidNumericInput) {
+  EXPECT_EQ(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1x 0\n3 0 1 2\n")), "Invalid numeric input");
+  EXPECT_EQ(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1.0 2\n")), "Invalid numeric input");
+  EXPECT_EQ(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 - 2\n")), "Invalid numeric input");
+  EXPECT_EQ(ReadError("ply\nelement vertex three\n"), "Invalid numeric input");
+}
+
+TEST(PlyReaderBadInput, TruncatedBodyIsAnErrorNotZeros) {
+  // Long numbers, so that the size check of the header passes and the numbers run out.
+  const std::string body = "0.000000 0.000000 0.000000\n1.000000 0.000000 0.000000\n0.0000 1.000000 0.000000\n";
+  const std::string error = ReadError(Ply("x y z", 3, 1, body + "3 0 1"));
+  EXPECT_NE(error.find("end of file"), std::string::npos) << error;
+  EXPECT_NE(ReadError(Ply("x y z", 3, 1, body + "3 0 1 2\n0.5 1 2", "ntime 1\n")).find("end of file"),
+            std::string::npos);
+}
+
+TEST(PlyReaderBadInput, FaceIndicesOutOfRangeAndShortFaces) {
+  EXPECT_NE(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n")).find("refers to vertex 3"),
+            std::string::npos);
+  EXPECT_NE(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 -1 2\n")).find("vertex -1"), std::string::npos);
+  EXPECT_NE(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n2 0 1\n")).find("at least 3"), std::string::npos);
+}
+
+TEST(PlyReaderBadInput, NonFiniteAndOutOfRangeValues) {
+  for (const char* bad : {"nan", "inf", "-inf", "1e39"})
+    EXPECT_FALSE(ReadError(Ply("x y z", 3, 1, std::string("0 0 0\n1 ") + bad + " 0\n0 1 0\n3 0 1 2\n")).empty());
+  EXPECT_NE(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 nan 0\n0 1 0\n3 0 1 2\n")).find("not finite"), std::string::npos);
+}
+
+TEST(PlyReaderBadInput, CountsNegativeZeroOrBeyondTheFileSize) {
+  EXPECT_NE(ReadError(Ply("x y z", -3, 1, kTri)).find("Negative"), std::string::npos);
+  EXPECT_EQ(ReadError(Ply("x y z", 0, 1, kTri)), "The file has no vertices");
+  EXPECT_EQ(ReadError(Ply("x y z", 3, 0, kTri)), "The file has no faces");
+  EXPECT_EQ(ReadError("ply\ncomment nothing here\n"), "The file has no vertices");
+  EXPECT_EQ(ReadError("ply\nelement vertex 3\nproperty float x\n"), "The file has no faces");
+  // A header claiming two billion vertices fails before allocating them.
+  EXPECT_NE(ReadError(Ply("x y z", 2000000000, 1, kTri)).find("more than the file"), std::string::npos);
+  EXPECT_NE(ReadError(Ply("x y z", 3, 1, kTri, "ntime 2000000000\n")).find("more than the file"), std::string::npos);
+}
+
+TEST(PlyReaderBadInput, MissingEndHeader) {
+  EXPECT_EQ(ReadError("ply\nelement vertex 3\nelement face 1\n0 0 0\n"), "The header has no end_header line");
+}
+
+TEST(PlyReaderBadInput, MissingFileIsFileNotFound) {
+  TMesh mesh;
+  std::string error;
+  EXPECT_FALSE(ReadPlyFile("/nonexistent/dir/none.ply", false, mesh, error));
+  EXPECT_EQ(error, "File not found");
+  // A folder opens like a file on some systems; it must not be read as one.
+  const std::string folder = fixtures::WriteTempFile("x.ply", "");
+  EXPECT_FALSE(ReadPlyFile(folder.substr(0, folder.rfind('/')), false, mesh, error));
+  EXPECT_EQ(error.rfind("Not a file", 0), 0u) << error;
+}
+
+TEST(PlyReader, HeaderWordsAreFoundWhereTheReaderLooksForThem) {
+  // The first word "vertex" anywhere counts (case matters, a tab belongs to the
+  // word); "ntime" counts only after the face count.
+  const std::string text =
+      "ply\ncomment Vertex 9 vertex\t5\ncomment vertex 3 first\nelement vertex 7\nproperty float x\n"
+      "property float y\nproperty float z\ncomment ntime 2\nelement face 1\nproperty list uchar int "
+      "vertex_indices\nend_header\n" +
+      std::string(kTri);
+  TPlyHeader h;
+  std::string error;
+  ASSERT_TRUE(ReadPlyHeader(text, h, error)) << error;
+  EXPECT_EQ(h.vertex_count, 3);
+  EXPECT_EQ(h.face_count, 1);
+  EXPECT_EQ(h.time_count, 0);
+  EXPECT_EQ(h.extra_count, 0);
+  const TMesh m = ReadOk(text);
+  EXPECT_FLOAT_EQ(m.vertices[1].pos.x, 1);
+  EXPECT_EQ(m.faces[0].v[2], 2);
+}
+
+TEST(PlyReader, FaceIntegersWithSignsLeadingZerosAndLongDigitRuns) {
+  const TMesh m = ReadOk(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n+3 0 0000000000000000001 +2\n"));
+  EXPECT_EQ(m.faces[0].v[1], 1);
+  EXPECT_EQ(m.faces[0].v[2], 2);
+  EXPECT_FALSE(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 99999999999999999999\n")).empty());
+  EXPECT_EQ(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2x\n")), "Invalid numeric input");
+}

@@ -1,0 +1,42 @@
+// The "Run" loop: frames while the button is down, rotation per frame, and the
+// two ways it ends.
+#include <QTimer>
+
+#include "support/form_fixture.h"
+
+TEST_F(FormTest, RunDrawsFramesAndTurnsTheViewUntilReleased) {
+  form->ud_rotate->SetPosition(5);
+  const int64_t frames = form->diag.frames_drawn;
+  QTimer::singleShot(300, form.get(), [&] { QTest::mouseClick(form->sb_animate, Qt::LeftButton); });
+  QTest::mouseClick(form->sb_animate, Qt::LeftButton);  // returns when the loop ends
+  EXPECT_FALSE(form->sb_animate->Down());
+  const int loop_frames = form->state.frame.frame_counter;
+  EXPECT_GT(loop_frames, 2);
+  EXPECT_GE(form->diag.frames_drawn - frames, loop_frames);
+  EXPECT_DOUBLE_EQ(form->state.view.rot_y, 0.5 * loop_frames);
+}
+
+TEST_F(FormTest, ARequestDuringRunRestartsTheFrameCount) {
+  QTimer::singleShot(150, form.get(), [&] { form->RequestRedraw(); });
+  QTimer::singleShot(300, form.get(), [&] { form->sb_animate->click(); });
+  form->sb_animate->click();
+  EXPECT_FALSE(form->sb_animate->Down());
+  EXPECT_GT(form->state.frame.frame_counter, 0);
+  EXPECT_EQ(form->state.view.rot_y, 0.0);  // "Rotate" 0 turns nothing
+}
+
+TEST_F(FormTest, ClosingTheWindowEndsTheRunLoop) {
+  int64_t frames_at_close = -1, requests_at_close = -1;
+  QTimer::singleShot(200, form.get(), [&] {
+    form->close();
+    frames_at_close = form->diag.frames_drawn;
+    requests_at_close = form->diag.redraw_requests;
+  });
+  form->sb_animate->click();
+  EXPECT_FALSE(form->sb_animate->Down());
+  EXPECT_FALSE(form->isVisible());
+  // The loop ended at its next test: no frame was drawn or requested after the close.
+  ASSERT_GT(frames_at_close, 0);
+  EXPECT_EQ(form->diag.frames_drawn, frames_at_close);
+  EXPECT_EQ(form->diag.redraw_requests, requests_at_close);
+}
