@@ -4,7 +4,8 @@
 // the mean structure-tensor coherence of that high-passed picture, both over
 // the surface's interior (pixels away from the background and the
 // silhouette). The background is the colour of the top-left pixel unless
-// given; a pixel of exactly that colour counts as background.
+// given; connected regions of that exact colour of 400 pixels or more are
+// background, smaller ones (texture that happens to match) are surface.
 #include <QImage>
 #include <cstdio>
 #include <cstdlib>
@@ -36,17 +37,17 @@ int main(int argc, char** argv) {
   img.width = picture.width();
   img.height = picture.height();
   img.grey.resize(static_cast<size_t>(img.width) * img.height);
-  std::vector<uint8_t> surface(img.grey.size());
+  std::vector<uint8_t> background_colour(img.grey.size());
   for (int y = 0; y < img.height; ++y) {
     const uint8_t* row = picture.constScanLine(y);
     for (int x = 0; x < img.width; ++x) {
       const uint8_t* p = row + 3 * x;
       const size_t i = static_cast<size_t>(y) * img.width + x;
       img.grey[i] = GreyOf(p[0], p[1], p[2]);
-      surface[i] = qRgb(p[0], p[1], p[2]) != (background | 0xFF000000u);
+      background_colour[i] = qRgb(p[0], p[1], p[2]) == (background | 0xFF000000u);
     }
   }
-  const TTextureMeasures m = MeasureTexture(img, surface);
+  const TTextureMeasures m = MeasureTexture(img, SurfaceOf(background_colour, img.width, img.height, 400));
   std::printf("contrast %.2f grey levels\ncoherence %.3f\ninterior pixels %lld\n", m.contrast, m.coherence,
               static_cast<long long>(m.interior_pixels));
   return m.interior_pixels > 0 ? 0 : 1;

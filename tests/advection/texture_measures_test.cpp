@@ -49,14 +49,13 @@ TEST(TextureMeasures, StripesNoiseAndFlatGreyGiveTheirKnownMeasures) {
   } cases[] = {
       {"vertical stripes", [](int x, int) { return 128 + 40 * std::sin(2 * kPi * x / 9); }, 40 / std::sqrt(2.0), 0.3,
        0.999, 1.0},
-      {"horizontal stripes", [](int, int y) { return 128 + 20 * std::sin(2 * kPi * y / 9); }, 20 / std::sqrt(2.0),
-       0.2, 0.999, 1.0},
+      {"horizontal stripes", [](int, int y) { return 128 + 20 * std::sin(2 * kPi * y / 9); }, 20 / std::sqrt(2.0), 0.2,
+       0.999, 1.0},
       {"diagonal stripes", [](int x, int y) { return 128 + 40 * std::sin(2 * kPi * (x + y) / 6); }, -1, 0, 0.98, 1.0},
       {"flat grey", [](int, int) { return 77.0; }, 0, 1e-9, 0, 0},
       // White noise: uniform 0..255 has a deviation of 73.6, less the share
       // of its box mean; its structure tensor has no preferred direction.
-      {"white noise", [&](int x, int y) { return noise[y * 120 + x]; }, 73.6 * std::sqrt(1 - 1 / 81.0), 2.5, 0.05,
-       0.3},
+      {"white noise", [&](int x, int y) { return noise[y * 120 + x]; }, 73.6 * std::sqrt(1 - 1 / 81.0), 2.5, 0.05, 0.3},
   };
   for (const Case& c : cases) {
     const TGreyImage img = Picture(120, 120, c.pattern);
@@ -123,4 +122,25 @@ TEST(TextureMeasures, CoherenceAndEdgeBoxMean) {
   const std::vector<double> m = BoxMean({0, 10, 20, 30, 40}, 5, 1, 3);
   const double expected[] = {5, 10, 20, 30, 35};
   for (int i = 0; i < 5; ++i) EXPECT_DOUBLE_EQ(m[i], expected[i]);
+}
+
+// Background regions are the large ones of the background's colour, wherever
+// they lie (the hole of a ring too); isolated matching pixels stay surface.
+TEST(TextureMeasures, SurfaceKeepsSmallPatchesOfTheBackgroundsColour) {
+  const int32_t w = 40, h = 30;
+  std::vector<uint8_t> bg(w * h, 0);
+  auto set = [&](int x0, int y0, int x1, int y1) {
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) bg[y * w + x] = 1;
+  };
+  set(0, 0, w, 3);      // a border strip: 120 pixels
+  set(15, 10, 25, 20);  // a hole in the middle: 100 pixels
+  set(5, 25, 7, 27);    // a 2 x 2 patch: 4 pixels
+  bg[8 * w + 30] = 1;   // one pixel
+  const std::vector<uint8_t> s = SurfaceOf(bg, w, h, 50);
+  struct Case {
+    int x, y, surface;
+  } cases[] = {{0, 0, 0}, {39, 2, 0}, {20, 15, 0}, {5, 25, 1}, {6, 26, 1}, {30, 8, 1}, {10, 10, 1}};
+  for (const Case& c : cases) EXPECT_EQ(s[c.y * w + c.x], c.surface) << c.x << "," << c.y;
+  EXPECT_EQ(std::count(s.begin(), s.end(), 0), 220);
 }

@@ -47,6 +47,37 @@ std::vector<double> HighPass(const TGreyImage& img) {
   return out;
 }
 
+std::vector<uint8_t> SurfaceOf(const std::vector<uint8_t>& background_colour, int32_t width, int32_t height,
+                               int64_t min_region) {
+  std::vector<uint8_t> surface(background_colour.size(), 1);
+  std::vector<uint8_t> seen(background_colour.size(), 0);
+  std::vector<size_t> region, stack;
+  for (size_t start = 0; start < background_colour.size(); ++start) {
+    if (!background_colour[start] || seen[start]) continue;
+    region.clear();
+    stack.assign(1, start);
+    seen[start] = 1;
+    while (!stack.empty()) {
+      const size_t i = stack.back();
+      stack.pop_back();
+      region.push_back(i);
+      const int32_t x = static_cast<int32_t>(i % width), y = static_cast<int32_t>(i / width);
+      const int32_t nx[4] = {x - 1, x + 1, x, x}, ny[4] = {y, y, y - 1, y + 1};
+      for (int k = 0; k < 4; ++k) {
+        if (nx[k] < 0 || nx[k] >= width || ny[k] < 0 || ny[k] >= height) continue;
+        const size_t j = Index(nx[k], ny[k], width);
+        if (background_colour[j] && !seen[j]) {
+          seen[j] = 1;
+          stack.push_back(j);
+        }
+      }
+    }
+    if (static_cast<int64_t>(region.size()) >= min_region)
+      for (size_t i : region) surface[i] = 0;
+  }
+  return surface;
+}
+
 std::vector<uint8_t> InteriorOf(const std::vector<uint8_t>& surface, int32_t width, int32_t height, int32_t margin) {
   // A pixel is interior when the count of surface pixels in its square is the
   // square's full area; squares reaching past the picture's edge fall short.

@@ -35,6 +35,14 @@ std::vector<double> BoxMean(const std::vector<double>& v, int32_t width, int32_t
 // The picture minus its kMeasureBox box mean.
 std::vector<double> HighPass(const TGreyImage& img);
 
+// The surface of a picture from the pixels that have the background's colour
+// (`background_colour`, 1 = that colour): background is every 4-connected
+// region of them with at least `min_region` pixels; the few pixels of the
+// textured surface that happen to have the background's colour stay surface.
+// Returns 1 for surface, 0 for background.
+std::vector<uint8_t> SurfaceOf(const std::vector<uint8_t>& background_colour, int32_t width, int32_t height,
+                               int64_t min_region);
+
 // 1 where every pixel of the (2 margin + 1)-wide square around it is inside
 // the picture and marked in `surface` (1 = surface, 0 = background).
 std::vector<uint8_t> InteriorOf(const std::vector<uint8_t>& surface, int32_t width, int32_t height, int32_t margin);

@@ -1,6 +1,8 @@
 // The frame passes that move the texture along the flow: velocity synthesis
 // and the advection step, installed into the frame's pass table.
 #include "advection/advection_pass.h"
+#include "advection/contrast_stretch.h"
+#include "advection/contrast_stretch_gl.h"
 #include "advection/noise_gl.h"
 #include "flow/velocity_synthesis.h"
 #include "glpanel/glpanel.h"
@@ -54,6 +56,8 @@ TInjectControls InjectControlsOf(const TForm1& f) {
 // frame-texture coordinates through the matrices stored by this frame's camera.
 // inject_noise (texture free or catching up, before the capture): one noise
 // time step blended over the surface pixels of the whole panel.
+// stretch_contrast (after the capture): the shown frame's surface pixels
+// stretched by "Contrast" about the noise's mean colour.
 void TForm1::InstallAdvectionPasses() {
   passes_.advection_step = [this] {
     if (state.frame.scene_dirty) SynthesizeVelocity(state.mesh, state.sources, FlowParamsOf(*this));
@@ -65,5 +69,11 @@ void TForm1::InstallAdvectionPasses() {
   passes_.inject_noise = [this] {
     InjectNoise(state.view, state.noise, InjectControlsOf(*this), state.frame.lighting_on, GLPanel1->Width(),
                 GLPanel1->Height());
+  };
+  passes_.stretch_contrast = [this] {
+    const TNoiseState& n = state.noise;
+    StretchContrast(state.view, ContrastFactorOf(ud_contrast->Position()),
+                    {n.noise_mean[0], n.noise_mean[1], n.noise_mean[2]}, state.frame.lighting_on, GLPanel1->Width(),
+                    GLPanel1->Height());
   };
 }
