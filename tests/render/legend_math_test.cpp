@@ -80,7 +80,7 @@ TEST(LegendMath, LayoutStaysInThePanelWithTextsApart) {
   for (const Case& c : cases) {
     const TLegendLayout l = LayoutLegend(c.w, c.h, c.min, c.max, c.name);
     ASSERT_TRUE(l.fits) << c.w << "x" << c.h;
-    EXPECT_EQ(l.scale, std::max(1, c.h / 400));
+    EXPECT_EQ(l.scale, std::max(1, c.h / 256));
     EXPECT_GT(l.bar.x0, c.w / 2);
     EXPECT_LE(l.bar.x1, c.w);
     EXPECT_GE(l.bar.y0, 0);

@@ -79,7 +79,7 @@ TLegendLayout LayoutLegend(int32_t w, int32_t h, double min, double max, const s
   TLegendLayout l;
   if (w < 80 || h < 80) return l;
   l.fits = true;
-  const int32_t s = std::max(1, h / 400);
+  const int32_t s = std::max(1, h / 256);
   l.scale = s;
   const int32_t margin = 6 * s, bar_w = 4 * kGlyphWidth * s / 2;
   const int32_t bar_h = h / 2;

@@ -48,7 +48,7 @@ std::string FormatLegendNumber(double x);
 
 // The legend of the range min..max of channel `name` in a panel of w x h
 // pixels: the bar half the panel's height, centred vertically, one font pixel
-// per 400 panel pixels of height (at least 1); the values right-aligned left
+// per 256 panel pixels of height (at least 1); the values right-aligned left
 // of the bar, the name right-aligned with the bar above it. fits is false
 // (and nothing is laid out) when the panel is smaller than 80 x 80.
 TLegendLayout LayoutLegend(int32_t w, int32_t h, double min, double max, const std::string& name);
