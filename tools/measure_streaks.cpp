@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     }
   }
   const TTextureMeasures m = MeasureTexture(img, SurfaceOf(background_colour, img.width, img.height, 400));
-  std::printf("contrast %.2f grey levels\ncoherence %.3f\ninterior pixels %lld\n", m.contrast, m.coherence,
-              static_cast<long long>(m.interior_pixels));
+  std::printf("contrast %.2f grey levels\ncoherence %.3f\nmean %.1f grey levels\ninterior pixels %lld\n", m.contrast,
+              m.coherence, m.mean, static_cast<long long>(m.interior_pixels));
   return m.interior_pixels > 0 ? 0 : 1;
 }

@@ -41,6 +41,11 @@ TEST(ContrastStretchGL, SurfacePixelsStretchAboutThePivotAndTheBackgroundStays) 
     s.c.surface.diffuse = MakeColor(c.surface.red, c.surface.green, c.surface.blue);
     s.app.frame.scene_dirty = true;
     s.Frame();
+    // Read back, the surface's mean is its one colour; the background is left out.
+    const std::array<double, 3> mean = ShownSurfaceMean(kSize, kSize, {-1, -1, -1});
+    EXPECT_NEAR(mean[0], c.surface.red, 0.5);
+    EXPECT_NEAR(mean[1], c.surface.green, 0.5);
+    EXPECT_NEAR(mean[2], c.surface.blue, 0.5);
     StretchContrast(s.app.view, c.factor, c.pivot, false, kSize, kSize);
     ASSERT_EQ(TakeGLErrors(), "");
     const std::vector<uint8_t> px = s.Pixels();

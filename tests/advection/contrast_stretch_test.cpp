@@ -55,3 +55,20 @@ TEST(ContrastStretch, TransferKeepsThePivotAndScalesDistances) {
     EXPECT_EQ(id.bias[i], 0.0);
   }
 }
+
+// The mean counts the pixels in front of the cleared depth only; with none,
+// the fallback stands.
+TEST(ContrastStretch, SurfaceMeanCountsOnlyPixelsInFrontOfTheFarValue) {
+  const uint8_t rgb[] = {10, 20, 30, 200, 200, 200, 30, 40, 50, 0, 0, 0};
+  const std::array<double, 3> fallback{1, 2, 3};
+  struct Case {
+    float depth[4];
+    std::array<double, 3> mean;
+  } cases[] = {{{0.5f, 1.0f, 0.99f, 1.0f}, {20, 30, 40}},
+               {{1.0f, 1.0f, 1.0f, 1.0f}, {1, 2, 3}},
+               {{0.0f, 0.1f, 0.2f, 0.3f}, {60, 65, 70}}};
+  for (const Case& c : cases) {
+    const std::array<double, 3> m = SurfaceMeanColour(rgb, c.depth, 4, fallback);
+    for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(m[i], c.mean[i]);
+  }
+}

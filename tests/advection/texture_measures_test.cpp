@@ -106,6 +106,7 @@ TEST(TextureMeasures, BackgroundAndSilhouetteStayOutOfTheMeasures) {
   const TTextureMeasures m = MeasureTexture(img, surface);
   EXPECT_EQ(m.interior_pixels, (side - 2 * kInteriorMargin) * (side - 2 * kInteriorMargin));
   EXPECT_NEAR(m.contrast, 30 / std::sqrt(2.0), 0.3);
+  EXPECT_NEAR(m.mean, 100, 1e-9);  // whole periods of the sine about 100; the background's noise left out
   EXPECT_GT(m.coherence, 0.999);
   // No surface wide enough: nothing measured, both measures zero.
   const std::vector<uint8_t> thin = InteriorOf(surface, w, h, side);

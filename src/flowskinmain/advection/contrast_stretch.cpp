@@ -15,6 +15,20 @@ std::array<double, 3> NoiseMeanColour(const TPulseTable& pulse, const TNoiseRamp
   return sum;
 }
 
+std::array<double, 3> SurfaceMeanColour(const uint8_t* rgb, const float* depth, int64_t pixels,
+                                        const std::array<double, 3>& fallback) {
+  std::array<double, 3> sum{0, 0, 0};
+  int64_t n = 0;
+  for (int64_t i = 0; i < pixels; ++i) {
+    if (!(depth[i] < 1.0f)) continue;
+    for (int c = 0; c < 3; ++c) sum[c] += rgb[3 * i + c];
+    ++n;
+  }
+  if (n == 0) return fallback;
+  for (double& s : sum) s /= static_cast<double>(n);
+  return sum;
+}
+
 TContrastTransfer ContrastTransferFor(double factor, const std::array<double, 3>& pivot) {
   TContrastTransfer t;
   for (int i = 0; i < 3; ++i) {

@@ -20,6 +20,14 @@ double ContrastFactorOf(int32_t position);
 // advected image tends to it, so it is the colour the stretch keeps.
 std::array<double, 3> NoiseMeanColour(const TPulseTable& pulse, const TNoiseRamp& ramp);
 
+// Mean colour (components 0..255) of the surface pixels of a frame: `rgb`
+// holds 3 bytes and `depth` one value per pixel, and a pixel whose depth is
+// below 1 (the cleared far value) belongs to the surface. `fallback` when no
+// pixel does. The stretch keeps this colour, so a picture whose texture has
+// drifted away from the noise's mean is not pushed into white or black.
+std::array<double, 3> SurfaceMeanColour(const uint8_t* rgb, const float* depth, int64_t pixels,
+                                        const std::array<double, 3>& fallback);
+
 // Per-component scale and bias in the GL's 0..1 colour units:
 // out = pivot + factor (in - pivot) = scale in + bias.
 struct TContrastTransfer {

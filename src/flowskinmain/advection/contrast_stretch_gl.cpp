@@ -2,6 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <cstddef>
+#include <vector>
+
 #include "advection/contrast_stretch.h"
 
 namespace {
@@ -30,6 +33,22 @@ void RasterAtPanelCorner(const TView& view) {
 }
 
 }  // namespace
+
+std::array<double, 3> ShownSurfaceMean(int32_t panel_w, int32_t panel_h, const std::array<double, 3>& fallback) {
+  if (panel_w <= 0 || panel_h <= 0) return fallback;
+  const size_t n = static_cast<size_t>(panel_w) * panel_h;
+  static std::vector<uint8_t> rgb;  // kept between frames: one drawing thread
+  static std::vector<float> depth;
+  rgb.resize(3 * n);
+  depth.resize(n);
+  GLint alignment = 4;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, panel_w, panel_h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  glReadPixels(0, 0, panel_w, panel_h, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+  return SurfaceMeanColour(rgb.data(), depth.data(), static_cast<int64_t>(n), fallback);
+}
 
 void StretchContrast(const TView& view, double factor, const std::array<double, 3>& pivot, bool lighting_on,
                      int32_t panel_w, int32_t panel_h) {

@@ -6,6 +6,11 @@
 
 #include "view_record.h"
 
+// Mean colour (0..255) of the pixels the surface covers in the current frame
+// (depth below the cleared 1), read back from the panel's w x h pixels;
+// `fallback` when the surface covers none. Leaves the pack alignment as it was.
+std::array<double, 3> ShownSurfaceMean(int32_t panel_w, int32_t panel_h, const std::array<double, 3>& fallback);
+
 // Stretches the colours of the pixels the surface covers in the current
 // frame by `factor` about `pivot` (components 0..255), clamped to the colour
 // range; nothing when factor is 1. The copy's fragments lie just in front of

@@ -123,12 +123,13 @@ TTextureMeasures MeasureTexture(const TGreyImage& img, const std::vector<uint8_t
   jxy = BoxMean(jxy, w, h, kMeasureBox);
   jyy = BoxMean(jyy, w, h, kMeasureBox);
   const std::vector<uint8_t> interior = InteriorOf(surface, w, h, kInteriorMargin);
-  double sum = 0, sum2 = 0, coherence = 0;
+  double sum = 0, sum2 = 0, coherence = 0, grey = 0;
   for (size_t i = 0; i < hp.size(); ++i) {
     if (!interior[i]) continue;
     ++m.interior_pixels;
     sum += hp[i];
     sum2 += hp[i] * hp[i];
+    grey += img.grey[i];
     coherence += Coherence(jxx[i], jxy[i], jyy[i]);
   }
   if (m.interior_pixels == 0) return m;
@@ -136,5 +137,6 @@ TTextureMeasures MeasureTexture(const TGreyImage& img, const std::vector<uint8_t
   const double mean = sum / n;
   m.contrast = std::sqrt(std::max(0.0, sum2 / n - mean * mean));
   m.coherence = coherence / n;
+  m.mean = grey / n;
   return m;
 }

@@ -54,7 +54,8 @@ double Coherence(double jxx, double jxy, double jyy);
 struct TTextureMeasures {
   double contrast = 0;          // standard deviation of the high-passed grey levels over the interior
   double coherence = 0;         // mean structure-tensor coherence over the interior
-  int64_t interior_pixels = 0;  // pixels measured; both measures are 0 when there are none
+  double mean = 0;              // mean grey level over the interior (of the picture, not high-passed)
+  int64_t interior_pixels = 0;  // pixels measured; all measures are 0 when there are none
 };
 
 // Both measures of `img` over the interior of `surface` (same size, 1 =

@@ -57,7 +57,8 @@ TInjectControls InjectControlsOf(const TForm1& f) {
 // inject_noise (texture free or catching up, before the capture): one noise
 // time step blended over the surface pixels of the whole panel.
 // stretch_contrast (after the capture): the shown frame's surface pixels
-// stretched by "Contrast" about the noise's mean colour.
+// stretched by "Contrast" about their own mean colour (the noise's mean when
+// the surface covers no pixel); nothing is read back at "Contrast" 1.0.
 void TForm1::InstallAdvectionPasses() {
   passes_.advection_step = [this] {
     if (state.frame.scene_dirty) SynthesizeVelocity(state.mesh, state.sources, FlowParamsOf(*this));
@@ -71,9 +72,11 @@ void TForm1::InstallAdvectionPasses() {
                 GLPanel1->Height());
   };
   passes_.stretch_contrast = [this] {
+    const double factor = ContrastFactorOf(ud_contrast->Position());
+    if (factor == 1) return;
+    const int32_t w = GLPanel1->Width(), h = GLPanel1->Height();
     const TNoiseState& n = state.noise;
-    StretchContrast(state.view, ContrastFactorOf(ud_contrast->Position()),
-                    {n.noise_mean[0], n.noise_mean[1], n.noise_mean[2]}, state.frame.lighting_on, GLPanel1->Width(),
-                    GLPanel1->Height());
+    const std::array<double, 3> pivot = ShownSurfaceMean(w, h, {n.noise_mean[0], n.noise_mean[1], n.noise_mean[2]});
+    StretchContrast(state.view, factor, pivot, state.frame.lighting_on, w, h);
   };
 }
