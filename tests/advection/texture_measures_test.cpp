@@ -113,18 +113,6 @@ TEST(TextureMeasures, BackgroundAndSilhouetteStayOutOfTheMeasures) {
   EXPECT_EQ(std::count(thin.begin(), thin.end(), 1), 0);
 }
 
-// Coherence of tensors with known eigenvalues, and the box mean cut at the edges.
-TEST(TextureMeasures, CoherenceAndEdgeBoxMean) {
-  struct Case {
-    double jxx, jxy, jyy, coherence;
-  } cases[] = {{4, 0, 0, 1}, {0, 0, 3, 1}, {1, 1, 1, 1}, {1, 0, 1, 0}, {3, 0, 1, 0.5}, {0, 0, 0, 0}};
-  for (const Case& c : cases) EXPECT_NEAR(Coherence(c.jxx, c.jxy, c.jyy), c.coherence, 1e-12);
-  // 1 x 5 row 0, 10, 20, 30, 40 with a box of 3: the ends average two values.
-  const std::vector<double> m = BoxMean({0, 10, 20, 30, 40}, 5, 1, 3);
-  const double expected[] = {5, 10, 20, 30, 35};
-  for (int i = 0; i < 5; ++i) EXPECT_DOUBLE_EQ(m[i], expected[i]);
-}
-
 // Background regions are the large ones of the background's colour, wherever
 // they lie (the hole of a ring too); isolated matching pixels stay surface.
 TEST(TextureMeasures, SurfaceKeepsSmallPatchesOfTheBackgroundsColour) {

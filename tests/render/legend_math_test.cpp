@@ -39,15 +39,6 @@ TEST(LegendMath, EveryChannelNameAndNumberHasItsGlyphs) {
   EXPECT_EQ(GlyphRows('?'), nullptr);
 }
 
-TEST(LegendMath, NumbersWithThreeSignificantDigits) {
-  struct Case {
-    double x;
-    const char* text;
-  } cases[] = {{0.5, "0.5"},    {-12.345, "-12.3"}, {1500, "1.5e+03"}, {-0.0, "0"},
-               {1e-5, "1e-05"}, {100, "100"},       {0.1 + 0.2, "0.3"}};
-  for (const Case& c : cases) EXPECT_EQ(FormatLegendNumber(c.x), c.text) << c.x;
-}
-
 // The lit pixels of "1" (10 in its 5 x 7 glyph) at scales 1 and 3; an unknown
 // character is blank but takes its place.
 TEST(LegendMath, TextPixelsFollowTheGlyphs) {
