@@ -14,3 +14,6 @@ $f examples/sphere_swirl.ply --size 320x320 --preset Rainbow --set rbpy=1 --set 
   --set ed_dtime=0.04 --warmup 150 -o $out/sphere_swirl_rainbow.png
 $f examples/sphere.ply --size 320x320 --set rb_z=1 --set ud_vz=10 --press "Flow/Add paint" --warmup 200 \
   -o $out/sphere_paint.png
+$f examples/torus_flow.ply --size 320x320 --preset Crisp --warmup 200 -o $out/torus_flow_crisp.png
+$f examples/torus_flow.ply --size 320x320 --preset Crisp --set cbTexData=1 --set rbpy=1 --set cb_legend=1 --warmup 200 \
+  -o $out/torus_flow_crisp_legend.png

@@ -37,8 +37,9 @@ struct TMouseState {
 struct TNoiseState {
   uint32_t random_state = 0;  // linear congruential generator, never reseeded
   int32_t pulse_table[256] = {};
-  double noise_phase = 0;    // time step of the noise, 0 .. 64.5, advanced by every injection
-  bool noise_flash = false;  // the next injection replaces the image by unfiltered noise
+  double noise_phase = 0;                        // time step of the noise, 0 .. 64.5, advanced by every injection
+  bool noise_flash = false;                      // the next injection replaces the image by unfiltered noise
+  double noise_mean[3] = {127.5, 127.5, 127.5};  // mean noise colour (0..255) of the last rebuild
 };
 
 // The picture mapped onto the surface (display list 9).

@@ -111,6 +111,7 @@ std::vector<Ctl> ControlTable() {
       Button("but_erode", "Eroded", "but_erodeClick"),
       Button("Button16", "Particles", "Button16Click"),
       Button("but_shaded", "Shaded", "but_shadedClick"),
+      Button("but_crisp", "Crisp", "but_crispClick"),
       Button("but_d_kmin", "Kmin", "but_d_kminClick", false),
       Button("but_d_kmax", "Kmax", "but_d_kminClick", false),
       Button("but_d_velo", "velo", "but_d_kminClick", false),
@@ -132,6 +133,7 @@ std::vector<Ctl> ControlTable() {
       Check("cb_full_text", "full", false),
       UpDown("ud_alpha_shade", "Edit1", "Alpha shade", 1, 100, 60, {{"change", kRedraw}}),
       Button("but_col_flash", "Flash", "but_col_flashClick"),
+      UpDown("ud_contrast", "ed_contrast", "Contrast", 10, 80, 10, {{"change", kRedraw}}),
       UpDown("ud_dispmax", "ed_dispmax", "Disp max", 1, 100, 30, {{"change", kRedraw}}),
       Button("but_topo", "Topology", "but_topoClick"),
       UpDown("ud_flow_scale", "Edit9", "Delta t", 1, 100, 10),
@@ -180,6 +182,7 @@ std::vector<Ctl> ControlTable() {
       Button("but_deselect", "Deselect", "but_prevfClick"),
       // Data
       Check("cbTexData", "Overlay with data", false, kRefresh),
+      Check("cb_legend", "Legend", false, kRedraw),
       Radio("rbkmax", "K max", false, kRefresh),
       Radio("rbkavg", "(Kmin + Kmax)/2", false, kRefresh),
       Radio("rbkmin", "K min", false, kRefresh),

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "advection/contrast_stretch.h"
 #include "colorconversion/colorconversion.h"
 #include "support/form_fixture.h"
 #include "support/form_frame_helpers.h"
@@ -23,7 +24,7 @@ class PresetTest : public FormTest {
             f.but_flow_kmin, f.but_flow_kmax, f.but_bronze_col, f.but_steel_col, f.Button19,    f.but_rainbow,
             f.Button11,      f.but_pencil1,   f.Button13,       f.Button12,      f.but_pencil2, f.Button17,
             f.but_erode,     f.Button16,      f.but_shaded,     f.but_kavg,      f.but_d_kmin,  f.but_d_kmax,
-            f.but_d_velo,    f.but_d_kavg,    f.but_topo};
+            f.but_d_velo,    f.but_d_kavg,    f.but_topo,       f.but_crisp};
   }
 };
 
@@ -91,4 +92,15 @@ TEST_F(PresetTest, TopologyTwiceLeavesTheFlashAsItWas) {
   EXPECT_FALSE(Shown(form->ed_thalf));
   form->but_topo->click();
   EXPECT_EQ(form->state.noise.noise_flash, flash);
+}
+
+// "Crisp" stretches the shown frame's contrast; every other style preset
+// starts from the style defaults and so sets it back to 1.0.
+TEST_F(PresetTest, CrispStretchesContrastAndOtherStylesSetItBack) {
+  for (TButton* other : {form->Button13, form->Button11, form->but_pencil1, form->Button16, form->but_shaded}) {
+    form->but_crisp->click();
+    EXPECT_GT(form->ud_contrast->Position(), kContrastOff);
+    other->click();
+    EXPECT_EQ(form->ed_contrast->Text(), "10") << other->text().toStdString();
+  }
 }

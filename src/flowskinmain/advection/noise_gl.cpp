@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "advection/contrast_stretch.h"
+
 void BuildNoiseTextures(TNoiseState& noise, const TNoiseBuildParams& p) {
   TPhaseField phase;
   BuildPhaseField(noise.random_state, phase);
@@ -20,6 +22,8 @@ void BuildNoiseTextures(TNoiseState& noise, const TNoiseBuildParams& p) {
     glEndList();
   }
   std::copy(pulse.begin(), pulse.end(), noise.pulse_table);
+  const std::array<double, 3> mean = NoiseMeanColour(pulse, ramp);
+  std::copy(mean.begin(), mean.end(), noise.noise_mean);
   noise.noise_phase = 0;
 }
 

@@ -22,7 +22,8 @@ struct TNoiseBuildParams {
 // then for k = 1..64 list 10 + k holding one glTexImage2D (64 x 64 RGBA) of
 // time step k; no texture object is bound inside the lists, so replaying one
 // uploads into whatever 2-D texture is bound then. Copies the pulse table into
-// noise.pulse_table and restarts noise.noise_phase at 0.
+// noise.pulse_table, its mean colour into noise.noise_mean, and restarts
+// noise.noise_phase at 0.
 void BuildNoiseTextures(TNoiseState& noise, const TNoiseBuildParams& p);
 
 // The noise quad as one GL_QUADS with its texture coordinates, in the

@@ -7,6 +7,12 @@
 
 #include "mesh/record_prefetch.h"
 
+const char* DataChannelName(int channel) {
+  static const char* const kNames[] = {"K min", "K max", "max abs K", "(Kmin + Kmax)/2", "Velocity", "Aux",
+                                       "X",     "Y",     "Z",         "K max * K min"};
+  return channel >= 0 && channel < 10 ? kNames[channel] : "";
+}
+
 double ChannelValue(const TVertex& v, int channel) {
   switch (channel) {
     case kChanKMin:

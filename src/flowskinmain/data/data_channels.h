@@ -19,6 +19,10 @@ enum DataChannel : int {
   kChanKMinMax = 9,
 };
 
+// The channel's name as the "Data" tab shows it ("K max", "Velocity", ...);
+// "" for a code outside 0..9.
+const char* DataChannelName(int channel);
+
 // Value of channel `channel` at one vertex (reads kmin, kmax, speed, aux, pos).
 double ChannelValue(const TVertex& v, int channel);
 

@@ -41,8 +41,10 @@ void CompileSurfaceList(TAppState& app, const TFrameControls& c, const TFramePas
   DisableSurfaceArrays();
 }
 
-// Texture on: noise and capture while free or catching up, then the
-// translucent shading overlay (list 6) in the slightly deeper projection.
+// Texture on: noise and capture while free or catching up, the contrast
+// stretch of the shown frame (after the capture, so the advected image keeps
+// its own), then the translucent shading overlay (list 6) in the slightly
+// deeper projection.
 void TextureStage(TAppState& app, const TFrameControls& c, const TFramePasses& passes, const TFramePlan& plan) {
   if (plan.inject_capture) {
     Run(passes.inject_noise);
@@ -51,6 +53,7 @@ void TextureStage(TAppState& app, const TFrameControls& c, const TFramePasses& p
     CaptureFrame(app.view);
   }
   glBindTexture(GL_TEXTURE_2D, 0);
+  Run(passes.stretch_contrast);
   BeginOverlayProjection(app.view);
   if (plan.compile_shading) {
     glNewList(kShadingList, GL_COMPILE);
@@ -117,6 +120,7 @@ TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFrameP
   if (plan.shading_pass) TextureStage(app, c, passes, plan);
   if (plan.compile_overlay) CompileOverlayList(app, c, passes);
   glCallList(kOverlayList);
+  Run(passes.legend);
   r.compiled_surface = plan.compile_surface;
   r.advected = plan.compile_surface && plan.advect;
   r.captured = plan.inject_capture;

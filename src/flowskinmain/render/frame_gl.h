@@ -49,6 +49,7 @@ struct TFramePasses {
   std::function<void()> compute_tex_coords;         // in list 1, start of the textured pass, texture free: tex
   std::function<void()> paint_blobs;                // after list 1, and again after the noise
   std::function<void()> inject_noise;               // noise quad over the surface pixels, before the capture
+  std::function<void()> stretch_contrast;           // shown frame only: after the capture, before list 6
   std::function<void()> source_glyphs;              // in list 2 when cb_showelements
   std::function<void()> mesh_lines;                 // in list 2, cbshline
   std::function<void()> normals;                    // in list 2, cbshnormals
@@ -56,6 +57,7 @@ struct TFramePasses {
   std::function<void()> frames;                     // in list 2, cbshframes
   std::function<void(int kind)> curvature_vectors;  // in list 2, kind 1 max (cbshmaxcurv), 2 min (cbshmincurv)
   std::function<void()> box;                        // in list 2, cbshbox
+  std::function<void()> legend;                     // after list 2, every frame, window pixels
 };
 
 // What one frame did (for the frame-rate-free checks of tests and benchmarks).
@@ -81,8 +83,9 @@ struct TListCompileCounts {
 bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_t panel_h);
 
 // The frame composition: lighting sample, texture-lock step, list 1
-// (recompiled on scene_dirty or view_changed), paint blobs, noise and capture
-// and list 6 while the texture is on, list 2 (recompiled on scene_dirty).
+// (recompiled on scene_dirty or view_changed), paint blobs, noise and capture,
+// contrast stretch and list 6 while the texture is on, list 2 (recompiled on
+// scene_dirty), legend.
 // Does nothing before the GL state is initialised.
 TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFramePasses& passes = TFramePasses());
 

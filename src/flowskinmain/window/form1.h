@@ -171,6 +171,7 @@ class TForm1 : public QMainWindow {
   void but_shadedClick(QObject* sender);
   void but_d_kminClick(QObject* sender);
   void but_topoClick(QObject* sender);
+  void but_crispClick(QObject* sender);
   // Building blocks of the style presets (handlers_presets.cpp); they write
   // controls only and expect redraws to be suspended by the caller.
   void ApplyStyleDefaults();
@@ -258,7 +259,7 @@ class TForm1 : public QMainWindow {
   TButton *but_flow_kmin = nullptr, *but_flow_kmax = nullptr;
   TButton *but_bronze_col = nullptr, *but_steel_col = nullptr, *Button19 = nullptr, *but_rainbow = nullptr;
   TButton *Button11 = nullptr, *but_pencil1 = nullptr, *Button13 = nullptr, *Button12 = nullptr, *but_pencil2 = nullptr,
-          *Button17 = nullptr, *but_erode = nullptr, *Button16 = nullptr, *but_shaded = nullptr;
+          *Button17 = nullptr, *but_erode = nullptr, *Button16 = nullptr, *but_shaded = nullptr, *but_crisp = nullptr;
   TButton *but_d_kmin = nullptr, *but_d_kmax = nullptr, *but_d_velo = nullptr, *but_d_kavg = nullptr;
   QWidget* row_presets_data = nullptr;  // the hidden "Data:" row
 
@@ -275,6 +276,8 @@ class TForm1 : public QMainWindow {
   TUpDown *ud_alpha_text = nullptr, *ud_alpha_shade = nullptr, *ud_dispmax = nullptr, *ud_flow_scale = nullptr;
   TEdit *Edit37 = nullptr, *Edit1 = nullptr, *ed_dispmax = nullptr, *Edit9 = nullptr;
   TCheckBox* cb_full_text = nullptr;
+  TUpDown* ud_contrast = nullptr;
+  TEdit* ed_contrast = nullptr;
   TButton *but_col_flash = nullptr, *but_topo = nullptr, *but_times2 = nullptr, *but_div2 = nullptr;
   TCheckBox *cb_scale_up = nullptr, *cb_alpha_mod = nullptr, *cb_alpha_mod_inverse = nullptr,
             *cb_warp_texture = nullptr, *cb_tex_lock = nullptr, *cb_tex_lock_drag = nullptr, *cb_drag_texture = nullptr;
@@ -297,6 +300,7 @@ class TForm1 : public QMainWindow {
 
   // ---- tab "Data"
   TCheckBox* cbTexData = nullptr;
+  TCheckBox* cb_legend = nullptr;
   TRadioButton *rbkmax = nullptr, *rbkavg = nullptr, *rbkmin = nullptr, *rbad = nullptr, *rbvelocity = nullptr,
                *rbpx = nullptr, *rbpy = nullptr, *rbpz = nullptr, *rbkminmax = nullptr, *rbkmaxabs = nullptr;
   TEdit *eddmin = nullptr, *eddmax = nullptr;

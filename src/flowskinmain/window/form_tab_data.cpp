@@ -23,7 +23,9 @@ QWidget* TForm1::BuildTabData() {
   QGroupBox* data_group = NewGroup("gb_data", "Data", rows);
   cbTexData = new TCheckBox("cbTexData", "Overlay with data", false);
   cbTexData->OnClick = refresh;
-  AddRow(rows, {cbTexData});
+  cb_legend = new TCheckBox("cb_legend", "Legend", false);  // colour bar in the frame while the data overlay is on
+  cb_legend->OnClick = FORM_HANDLER(cbshlineClick);
+  AddRow(rows, {cbTexData, cb_legend});
   rows->addWidget(BuildChannelRadios());
 
   eddmin = new TEdit("eddmin");  // filled by the render-state refresh

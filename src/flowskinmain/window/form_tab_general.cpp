@@ -110,6 +110,7 @@ QWidget* TForm1::BuildPresets() {
   AddRow(rows, {button(but_erode, "but_erode", "Eroded", FORM_HANDLER(but_erodeClick)),
                 button(Button16, "Button16", "Particles", FORM_HANDLER(Button16Click)),
                 button(but_shaded, "but_shaded", "Shaded", FORM_HANDLER(but_shadedClick))});
+  AddRow(rows, {button(but_crisp, "but_crisp", "Crisp", FORM_HANDLER(but_crispClick))});
   const TNotifyEvent data_row = FORM_HANDLER(but_d_kminClick);
   row_presets_data = AddRow(
       rows, {NewLabel("Data:"), button(but_d_kmin, "but_d_kmin", "Kmin", data_row),

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "advection/contrast_stretch.h"
 #include "colorconversion/colorconversion.h"
 #include "window/form1.h"
 #include "window/form_builders.h"
@@ -76,6 +77,10 @@ void TForm1::BuildTextureBlending(QVBoxLayout* rows) {
   but_col_flash->OnClick = FORM_HANDLER(but_col_flashClick);
   QWidget* shade_row = AddUpDownRow(rows, "Alpha shade", ud_alpha_shade, kLabel);
   static_cast<QBoxLayout*>(shade_row->layout())->insertWidget(2, Narrow(but_col_flash, 50));
+  // Stretch of the shown texture's contrast in tenths: 10 (1.0) leaves the frame as it is.
+  ud_contrast = NewUpDown("ud_contrast", "ed_contrast", ed_contrast, kContrastOff, 80, kContrastOff);
+  ed_contrast->OnChange = redraw;
+  AddUpDownRow(rows, "Contrast", ud_contrast, kLabel);
   ud_dispmax = NewUpDown("ud_dispmax", "ed_dispmax", ed_dispmax, 1, 100, 30);
   ed_dispmax->OnChange = redraw;
   but_topo = new TButton("but_topo", "Topology");

@@ -1,6 +1,8 @@
 // The frame passes that move the texture along the flow: velocity synthesis
 // and the advection step, installed into the frame's pass table.
 #include "advection/advection_pass.h"
+#include "advection/contrast_stretch.h"
+#include "advection/contrast_stretch_gl.h"
 #include "advection/noise_gl.h"
 #include "flow/velocity_synthesis.h"
 #include "glpanel/glpanel.h"
@@ -54,6 +56,9 @@ TInjectControls InjectControlsOf(const TForm1& f) {
 // frame-texture coordinates through the matrices stored by this frame's camera.
 // inject_noise (texture free or catching up, before the capture): one noise
 // time step blended over the surface pixels of the whole panel.
+// stretch_contrast (after the capture): the shown frame's surface pixels
+// stretched by "Contrast" about their own mean colour (the noise's mean when
+// the surface covers no pixel); nothing is read back at "Contrast" 1.0.
 void TForm1::InstallAdvectionPasses() {
   passes_.advection_step = [this] {
     if (state.frame.scene_dirty) SynthesizeVelocity(state.mesh, state.sources, FlowParamsOf(*this));
@@ -65,5 +70,13 @@ void TForm1::InstallAdvectionPasses() {
   passes_.inject_noise = [this] {
     InjectNoise(state.view, state.noise, InjectControlsOf(*this), state.frame.lighting_on, GLPanel1->Width(),
                 GLPanel1->Height());
+  };
+  passes_.stretch_contrast = [this] {
+    const double factor = ContrastFactorOf(ud_contrast->Position());
+    if (factor == 1) return;
+    const int32_t w = GLPanel1->Width(), h = GLPanel1->Height();
+    const TNoiseState& n = state.noise;
+    const std::array<double, 3> pivot = ShownSurfaceMean(w, h, {n.noise_mean[0], n.noise_mean[1], n.noise_mean[2]});
+    StretchContrast(state.view, factor, pivot, state.frame.lighting_on, w, h);
   };
 }

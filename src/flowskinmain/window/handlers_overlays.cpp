@@ -1,6 +1,9 @@
 // The frame passes that draw the scene overlays and the paint-source blobs,
 // installed into the frame's pass table. Values read from the controls here
 // are frozen into the overlay list when it is compiled.
+#include "data/data_channels.h"
+#include "glpanel/glpanel.h"
+#include "render/legend_gl.h"
 #include "render/overlays_gl.h"
 #include "render/source_glyphs_gl.h"
 #include "window/form1.h"
@@ -21,7 +24,8 @@ TMeshLineMaterial MeshLineMaterialOf(const TForm1& f) {
 // source_glyphs and the line overlays run while list 2 is compiled (the glyphs
 // write each source's radius and cyl_radius, which picking reads); paint_blobs
 // runs outside the lists after list 1 and again before the capture, blinking
-// with frame_counter.
+// with frame_counter. legend (after list 2, every frame): the colour bar of
+// the shown channel's range while "Overlay with data" and "Legend" are checked.
 void TForm1::InstallOverlayPasses() {
   passes_.source_glyphs = [this] { DrawFlowSources(state.sources, state.mesh, state.mouse, glyph_quadric_); };
   passes_.mesh_lines = [this] { DrawMeshLines(state.mesh, MeshLineMaterialOf(*this), state.frame.lighting_on); };
@@ -31,4 +35,10 @@ void TForm1::InstallOverlayPasses() {
   passes_.curvature_vectors = [this](int kind) { DrawCurvatureVectors(state.mesh, kind); };
   passes_.box = [this] { DrawBox(state.mesh, state.view.center); };
   passes_.paint_blobs = [this] { DrawPaintSources(state.sources, state.frame.frame_counter, glyph_quadric_); };
+  passes_.legend = [this] {
+    if (!cbTexData->Checked() || !cb_legend->Checked()) return;
+    const int channel = state.frame.data_channel;
+    const TRange r = state.mesh.data_range[channel];
+    DrawLegend(GLPanel1->Width(), GLPanel1->Height(), r.min, r.max, DataChannelName(channel), sh_background->Color());
+  };
 }

@@ -3,6 +3,7 @@
 // notification as a user change would (none of them draws while redraws are
 // suspended); a write to a colour swatch or to the "Modulate" selection runs
 // none.
+#include "advection/contrast_stretch.h"
 #include "colorconversion/colorconversion.h"
 #include "window/form1.h"
 
@@ -21,7 +22,7 @@ void TForm1::SelectPulseStyle(int style) {
 }
 
 // The common base of the style presets and "Topology": grey surface and
-// background, black-to-white noise, texture weights, pulse "Puls", shade added
+// background, black-to-white noise, texture weights, no contrast stretch, pulse "Puls", shade added
 // to Aux, texture on; the noise textures are rebuilt before the next frame.
 void TForm1::ApplyStyleDefaults() {
   SetRgb(sh_diffuse, 192, 192, 192);
@@ -32,6 +33,7 @@ void TForm1::ApplyStyleDefaults() {
   cb_lighting->SetChecked(true);
   ud_alpha_text->SetPosition(10);
   ud_alpha_shade->SetPosition(60);
+  ud_contrast->SetPosition(kContrastOff);
   ud_thalf->SetPosition(50);
   cbTexData->SetChecked(false);
   cb_alpha_mod->SetChecked(false);
@@ -319,4 +321,23 @@ void TForm1::but_topoClick(QObject*) {
   state.frame.noise_dirty = true;
   RefreshRenderState(true);
   but_col_flashClick(but_col_flash);
+}
+
+// "Crisp": long, thin, contrasty streaks. The style defaults' noise ("Puls",
+// scale 25) blended in at 3 per cent, so each streak remembers some thirty
+// frames (less is lost to the 8-bit rounding of the blend), changing slowly
+// ("Speed" 2) and moved 2.2 pixels a frame (longer steps blur across the
+// flow); the shown frame's contrast is stretched five times and only a light
+// shading laid over it. The flow itself is left as it is.
+void TForm1::but_crispClick(QObject*) {
+  ++state.frame.redraw_suspended;
+  ApplyStyleDefaults();
+  ud_alpha_text->SetPosition(3);
+  ud_modspeed->SetPosition(2);
+  ud_dispmax->SetPosition(22);
+  ud_alpha_shade->SetPosition(30);
+  ud_contrast->SetPosition(50);
+  --state.frame.redraw_suspended;
+  state.frame.noise_dirty = true;
+  RequestRedraw();
 }

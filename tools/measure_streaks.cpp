@@ -1,0 +1,54 @@
+// measure_streaks PICTURE [--background RRGGBB]
+// Prints how crisp the flow texture of a picture is: the contrast (standard
+// deviation of the grey levels minus their 9 x 9 box mean, in grey levels) and
+// the mean structure-tensor coherence of that high-passed picture, both over
+// the surface's interior (pixels away from the background and the
+// silhouette). The background is the colour of the top-left pixel unless
+// given; connected regions of that exact colour of 400 pixels or more are
+// background, smaller ones (texture that happens to match) are surface.
+#include <QImage>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "advection/texture_measures.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--background")) {
+    std::fprintf(stderr, "usage: measure_streaks PICTURE [--background RRGGBB]\n");
+    return 2;
+  }
+  QImage picture(QString::fromLocal8Bit(argv[1]));
+  if (picture.isNull()) {
+    std::fprintf(stderr, "measure_streaks: cannot read the picture %s\n", argv[1]);
+    return 1;
+  }
+  picture = picture.convertToFormat(QImage::Format_RGB888);
+  QRgb background = picture.pixel(0, 0) & 0xFFFFFF;
+  if (argc == 4) {
+    char* end = nullptr;
+    background = static_cast<QRgb>(std::strtoul(argv[3], &end, 16));
+    if (*end != '\0' || std::string(argv[3]).size() != 6) {
+      std::fprintf(stderr, "measure_streaks: background colour RRGGBB expected, not %s\n", argv[3]);
+      return 2;
+    }
+  }
+  TGreyImage img;
+  img.width = picture.width();
+  img.height = picture.height();
+  img.grey.resize(static_cast<size_t>(img.width) * img.height);
+  std::vector<uint8_t> background_colour(img.grey.size());
+  for (int y = 0; y < img.height; ++y) {
+    const uint8_t* row = picture.constScanLine(y);
+    for (int x = 0; x < img.width; ++x) {
+      const uint8_t* p = row + 3 * x;
+      const size_t i = static_cast<size_t>(y) * img.width + x;
+      img.grey[i] = GreyOf(p[0], p[1], p[2]);
+      background_colour[i] = qRgb(p[0], p[1], p[2]) == (background | 0xFF000000u);
+    }
+  }
+  const TTextureMeasures m = MeasureTexture(img, SurfaceOf(background_colour, img.width, img.height, 400));
+  std::printf("contrast %.2f grey levels\ncoherence %.3f\nmean %.1f grey levels\ninterior pixels %lld\n", m.contrast,
+              m.coherence, m.mean, static_cast<long long>(m.interior_pixels));
+  return m.interior_pixels > 0 ? 0 : 1;
+}
