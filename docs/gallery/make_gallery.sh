@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes the pictures of the README's gallery with the batch command line.
+# Makes the pictures and the movie of the README's gallery with the batch
+# command line, and the movie's poster (its first frame) with movie_frame.
 # Run from the repository's top folder after building; needs an X display
 # (without one: xvfb-run -a bash docs/gallery/make_gallery.sh).
 set -euo pipefail
@@ -14,3 +15,6 @@ $f examples/sphere_swirl.ply --size 320x320 --preset Rainbow --set rbpy=1 --set 
   --set ed_dtime=0.04 --warmup 150 -o $out/sphere_swirl_rainbow.png
 $f examples/sphere.ply --size 320x320 --set rb_z=1 --set ud_vz=10 --press "Flow/Add paint" --warmup 200 \
   -o $out/sphere_paint.png
+$f examples/torus_flow.ply --size 320x320 --preset Bronze --turn 0,-50 --zoom 1.2 --set ud_rotate=10 --warmup 150 \
+  --frames 250 -o $out/torus_flow_bronze.mp4
+build/tools/movie_frame $out/torus_flow_bronze.mp4 1 $out/torus_flow_bronze_poster.png
