@@ -192,7 +192,7 @@ std::string BatchFrameFileName(const TBatchOptions& o, int32_t i) {
 std::string BatchUsage() {
   return R"(Usage: flowskin MESH.ply [OPTIONS]
 Without options the window opens on MESH.ply. With options Flowskin draws the
-animation without showing a window and writes frames as pictures.
+animation without showing a window and writes frames as pictures or a movie.
 
   -o, --output FILE      picture to write, ending in .png or .bmp; with more than
                          one frame the files are numbered: run.png gives
@@ -228,8 +228,10 @@ Settings and view changes apply in the order given, after the mesh is loaded
 (the "Mesh input" options before it); each frame is one step of the "Run" loop
 (rotation by "Rotate", time steps of time-dependent data); pictures and movie
 frames are encoded and written while the next frame is drawn. The same command
-gives the same pictures and the same movie bytes. Batch runs draw through the X display without showing a
-window: without one, run under Xvfb (xvfb-run flowskin ...). Exit status 0 on success, 1 when something failed,
-2 for a bad command line; nothing is written unless every setting applied.
+gives the same pictures and the same movie bytes. Batch runs draw through the
+X display without showing a window: without one, run under Xvfb (xvfb-run
+flowskin ...). Exit status 0 on success, 1 when something failed, 2 for a bad
+command line; nothing is written unless every setting applied, and a movie
+that fails part-way leaves no file under its name.
 )";
 }
