@@ -26,7 +26,7 @@ declare -A may_use=(
   [output]="advection"
   [window]="mesh formats loading flow data advection render output glpanel colorconversion"
   [interaction]="mesh flow window glpanel"
-  [batch]="mesh formats loading advection render output window glpanel colorconversion"
+  [batch]="mesh formats loading flow advection render output window glpanel colorconversion"
 )
 status=0
 for dir in src/flowskinmain/*/; do

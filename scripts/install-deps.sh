@@ -2,13 +2,15 @@
 # Installs what Flowskin needs to build, run and test on Debian 12. Idempotent:
 # packages already present are left alone and nothing is downloaded again.
 # clang-14 with its runtime libraries (libFuzzer, sanitizers) and llvm-14 (the
-# symbolizer of sanitizer reports) build and run the fuzz target.
+# symbolizer of sanitizer reports) build and run the fuzz target. The FFmpeg
+# libraries (found through pkg-config) encode movie files.
 set -euo pipefail
 packages=(
   cmake g++ make
   qt6-base-dev libqt6opengl6-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libassimp-dev
+  pkg-config libavcodec-dev libavformat-dev libswscale-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils fonts-dejavu-core
   clang-14 libclang-rt-14-dev llvm-14

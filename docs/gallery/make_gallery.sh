@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes the pictures of the README's gallery with the batch command line.
+# Makes the pictures and the movie of the README's gallery with the batch
+# command line, and the movie's poster (its first frame) with movie_frame.
 # Run from the repository's top folder after building; needs an X display
 # (without one: xvfb-run -a bash docs/gallery/make_gallery.sh).
 set -euo pipefail
@@ -17,3 +18,6 @@ $f examples/sphere.ply --size 320x320 --set rb_z=1 --set ud_vz=10 --press "Flow/
 $f examples/torus_flow.ply --size 320x320 --preset Crisp --warmup 200 -o $out/torus_flow_crisp.png
 $f examples/torus_flow.ply --size 320x320 --preset Crisp --set cbTexData=1 --set rbpy=1 --set cb_legend=1 --warmup 200 \
   -o $out/torus_flow_crisp_legend.png
+$f examples/torus_flow.ply --size 320x320 --preset Bronze --turn 0,-50 --zoom 1.2 --set ud_rotate=10 --warmup 150 \
+  --frames 250 -o $out/torus_flow_bronze.mp4
+build/tools/movie_frame $out/torus_flow_bronze.mp4 1 $out/torus_flow_bronze_poster.png

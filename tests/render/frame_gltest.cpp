@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -343,5 +344,10 @@ TEST(Frame, CameraMatricesWithoutGLMatchTheFramesCameraSetUp) {
       CameraMatricesOf(s.app.view, s.c.camera, kSize, kSize, m);
       for (int i = 0; i < 16; ++i) EXPECT_NEAR(m.modelview_matrix[i], s.app.matrices.modelview_matrix[i], 1e-5) << i;
       for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(m.light_position[i], s.app.matrices.light_position[i]);
+      for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(m.projection_matrix[i], s.app.matrices.projection_matrix[i],
+                    1e-5 * std::max(1.0, std::abs(m.projection_matrix[i])))
+            << i;
+      for (int i = 0; i < 4; ++i) EXPECT_EQ(m.viewport_rect[i], s.app.matrices.viewport_rect[i]) << i;
     }
 }

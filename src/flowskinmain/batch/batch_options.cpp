@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 #include "advection/image_map.h"
 
@@ -18,6 +19,20 @@ bool ParseInt(const std::string& text, int32_t& value) {
   const char* end = text.data() + text.size();
   const auto r = std::from_chars(text.data(), end, value);
   return !text.empty() && r.ec == std::errc() && r.ptr == end;
+}
+
+// A finite number within -limit..limit.
+bool ParseReal(const std::string& text, double limit, double& value) {
+  const char* end = text.data() + text.size();
+  const auto r = std::from_chars(text.data(), end, value);
+  return !text.empty() && r.ec == std::errc() && r.ptr == end && std::isfinite(value) && std::abs(value) <= limit;
+}
+
+// "X,Y": two finite numbers within -limit..limit.
+bool ParsePair(const std::string& text, double limit, double& x, double& y) {
+  const size_t comma = text.find(',');
+  return comma != std::string::npos && ParseReal(text.substr(0, comma), limit, x) &&
+         ParseReal(text.substr(comma + 1), limit, y);
 }
 
 // "WxH" with both sides in 16..4096.
@@ -79,6 +94,37 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TBatchOptions& 
     o.steps.push_back({kind, value, ""});
     return true;
   }
+  if (opt == "--fps" || opt == "--quality") {
+    if (!take()) return false;
+    const bool fps = opt == "--fps";
+    int32_t& target = fps ? o.movie.fps : o.movie.quality;
+    const int32_t lo = fps ? kMovieFpsMin : kMovieQualityMin, hi = fps ? kMovieFpsMax : kMovieQualityMax;
+    o.movie_options = true;
+    if (ParseInt(value, target) && target >= lo && target <= hi) return true;
+    error = "option " + opt + " needs a whole number in " + std::to_string(lo) + ".." + std::to_string(hi) + ", not '" +
+            value + "'";
+    return false;
+  }
+  if (opt == "--turn" || opt == "--pan") {
+    if (!take()) return false;
+    TBatchStep step{opt == "--turn" ? TBatchStep::Kind::Turn : TBatchStep::Kind::Pan, opt, value};
+    if (ParsePair(value, 1e6, step.x, step.y)) {
+      o.steps.push_back(step);
+      return true;
+    }
+    error = "option " + opt + " needs two numbers X,Y, not '" + value + "'";
+    return false;
+  }
+  if (opt == "--zoom") {
+    if (!take()) return false;
+    TBatchStep step{TBatchStep::Kind::Zoom, opt, value};
+    if (ParseReal(value, 1e6, step.x) && step.x > 0) {
+      o.steps.push_back(step);
+      return true;
+    }
+    error = "option --zoom needs a factor above 0, not '" + value + "'";
+    return false;
+  }
   if (opt == "-s" || opt == "--set") {
     if (!take()) return false;
     const size_t at = value.find('=');
@@ -121,15 +167,24 @@ bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& o, s
     error = "no --output given: name the picture file to write (see --help)";
     return false;
   }
-  if (!EndsWithNoCase(o.output, ".png") && !EndsWithNoCase(o.output, ".bmp")) {
-    error = "the output '" + o.output + "' must end in .png or .bmp";
+  const bool movie = IsMovieOutput(o);
+  if (!movie && !EndsWithNoCase(o.output, ".png") && !EndsWithNoCase(o.output, ".bmp")) {
+    error = "the output '" + o.output + "' must end in .png or .bmp (pictures) or in .mp4 or .webm (a movie)";
+    return false;
+  }
+  if (!movie && o.movie_options) {
+    error = "--fps and --quality apply to movies only (an output ending in .mp4 or .webm)";
     return false;
   }
   return true;
 }
 
+bool IsMovieOutput(const TBatchOptions& o) {
+  return EndsWithNoCase(o.output, ".mp4") || EndsWithNoCase(o.output, ".webm");
+}
+
 std::string BatchFrameFileName(const TBatchOptions& o, int32_t i) {
-  if (o.frames == 1) return o.output;
+  if (o.frames == 1 || IsMovieOutput(o)) return o.output;
   const size_t dot = o.output.size() - 4;  // ".png" or ".bmp", checked by the parser
   return o.output.substr(0, dot) + SequenceNumber(i) + o.output.substr(dot);
 }
@@ -137,11 +192,16 @@ std::string BatchFrameFileName(const TBatchOptions& o, int32_t i) {
 std::string BatchUsage() {
   return R"(Usage: flowskin MESH.ply [OPTIONS]
 Without options the window opens on MESH.ply. With options Flowskin draws the
-animation without showing a window and writes frames as pictures.
+animation without showing a window and writes frames as pictures or a movie.
 
   -o, --output FILE      picture to write, ending in .png or .bmp; with more than
                          one frame the files are numbered: run.png gives
-                         run001.png, run002.png, ...
+                         run001.png, run002.png, ... A name ending in .mp4
+                         (H.264) or .webm (VP9) writes all frames as one movie
+                         (a frame of odd width or height gains a last column
+                         or row that repeats its neighbour)
+      --fps N            frames per second of a movie, 1..120 (default 25)
+      --quality Q        movie quality, 0 (smallest) .. 100 (best), default 60
   -n, --frames N         frames written (default 1)
       --warmup K         frames drawn before the first one written (default 0)
       --size WxH         drawing area in pixels (default 512x512)
@@ -154,15 +214,24 @@ animation without showing a window and writes frames as pictures.
                          rbpy=1, sh_diffuse=#c0a080, cb_lut_style=1) or by
                          tab and caption ("Texture/Scale=40")
       --image FILE       map a 24-bit bitmap onto the surface ("Load image...")
+      --turn X,Y         turn the view as a left drag of X pixels to the right
+                         and Y down does: one degree per pixel (the tilt stays
+                         within -89.99..89.99 degrees)
+      --zoom F           show the surface F times larger (0.5: half as large)
+      --pan DX,DY        move the view as a middle drag does: the surface
+                         follows DX pixels to the right and DY down
       --dry-run          draw the frames but write nothing (to time a setup)
       --list             list the presets and controls with their ranges
   -h, --help             this text
 
-Settings apply in the order given; each frame is one step of the "Run" loop
-(rotation by "Rotate", time steps of time-dependent data); pictures are
-encoded and written while the next frame is drawn. The same command gives the
-same pictures. Batch runs draw through the X display without showing a
-window: without one, run under Xvfb (xvfb-run flowskin ...). Exit status 0 on success, 1 when something failed,
-2 for a bad command line; nothing is written unless every setting applied.
+Settings and view changes apply in the order given, after the mesh is loaded
+(the "Mesh input" options before it); each frame is one step of the "Run" loop
+(rotation by "Rotate", time steps of time-dependent data); pictures and movie
+frames are encoded and written while the next frame is drawn. The same command
+gives the same pictures and the same movie bytes. Batch runs draw through the
+X display without showing a window: without one, run under Xvfb (xvfb-run
+flowskin ...). Exit status 0 on success, 1 when something failed, 2 for a bad
+command line; nothing is written unless every setting applied, and a movie
+that fails part-way leaves no file under its name.
 )";
 }

@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "output/movie_encoder.h"
+
 // One setting, applied in command-line order.
 struct TBatchStep {
-  enum class Kind { Preset, Press, Set, Image };
+  enum class Kind { Preset, Press, Set, Image, Turn, Zoom, Pan };
   Kind kind = Kind::Set;
-  std::string name;   // preset, button or control name (Set: left of '='); Image: the picture file
-  std::string value;  // Set: right of '='
+  std::string name;     // preset, button or control name (Set: left of '='); Image: the picture file
+  std::string value;    // Set: right of '='
+  double x = 0, y = 0;  // Turn: degrees; Pan: pixels; Zoom: the factor in x
 };
 
 struct TBatchOptions {
@@ -20,12 +23,17 @@ struct TBatchOptions {
   bool list = false;     // --list: print what can be set and stop
   bool dry_run = false;  // --dry-run: draw the frames, read back and write nothing
   std::string mesh;
-  std::string output;                 // picture file name, ".png" or ".bmp"; numbered when frames > 1
+  std::string output;                 // ".png" or ".bmp" (numbered when frames > 1), or a ".mp4" or ".webm" movie
   int32_t frames = 1;                 // frames written
   int32_t warmup = 0;                 // frames drawn before the first one written
   int32_t width = 512, height = 512;  // drawing area, pixels
   std::vector<TBatchStep> steps;
+  TMovieSettings movie;        // --fps, --quality
+  bool movie_options = false;  // whether --fps or --quality was given (movies only)
 };
+
+// Whether the output is a movie file (".mp4" or ".webm").
+bool IsMovieOutput(const TBatchOptions& options);
 
 // Whether the arguments (argv[0] first) ask for a batch run: any argument
 // after the program name that starts with '-'.
@@ -34,12 +42,13 @@ bool IsBatchInvocation(const std::vector<std::string>& args);
 // Parses the arguments (argv[0] first). Returns false with a one-line message
 // for an unknown option, a missing or malformed value, a second mesh, a
 // missing mesh or output (unless --help or --list), an output name that does
-// not end in ".png" or ".bmp", frames < 1, warmup < 0 or a size outside
-// 16..4096.
+// not end in ".png", ".bmp", ".mp4" or ".webm", frames < 1, warmup < 0, a size
+// outside 16..4096, --fps or --quality out of range or given for pictures, a
+// --turn or --pan that is not two numbers, a --zoom factor not above 0.
 bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& options, std::string& error);
 
 // The file of written frame i (1-based): the output name itself for a single
-// frame; else the name with the sequence number before its extension
+// frame or a movie; else the name with the sequence number before its extension
 // ("out/run.png" -> "out/run001.png").
 std::string BatchFrameFileName(const TBatchOptions& options, int32_t i);
 

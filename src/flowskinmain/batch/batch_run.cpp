@@ -12,8 +12,11 @@
 
 #include "batch/batch_controls.h"
 #include "batch/batch_options.h"
+#include "batch/batch_view_math.h"
 #include "glpanel/glpanel.h"
 #include "output/frame_writer.h"
+#include "output/movie_writer.h"
+#include "render/camera_math.h"
 #include "window/form1.h"
 
 namespace {
@@ -77,6 +80,24 @@ bool IsLoadOption(TForm1& form, const QWidget* w) {
   return group && group->isAncestorOf(w);
 }
 
+// A --turn, --zoom or --pan: the view record changed as the mouse changes it
+// (the texture is not dragged along), the next frame drawn for the new view.
+void ApplyViewStep(TForm1& form, const TBatchStep& step) {
+  TView& view = form.state.view;
+  if (step.kind == TBatchStep::Kind::Turn) {
+    TurnViewBy(view, step.x, step.y);
+  } else if (step.kind == TBatchStep::Kind::Zoom) {
+    ZoomViewBy(view, step.x);
+  } else {
+    // The matrices of a frame of the view as it is now (an earlier step may
+    // have changed it since the last frame was drawn).
+    TStoredMatrices m;
+    CameraMatricesOf(view, form.FrameCtl().camera, form.GLPanel1->Width(), form.GLPanel1->Height(), m);
+    PanViewBy(view, m, step.x, step.y);
+  }
+  form.state.frame.view_changed = true;
+}
+
 // Applies the presets, control settings and pictures in command-line order:
 // with load_options only the settings of the "Mesh input" options (before the
 // mesh is read), else all others.
@@ -93,6 +114,9 @@ bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, bo
       if (!ApplySetting(form, dialogs, *c, QString::fromStdString(step.value), error)) return false;
     } else if (load_options) {
       continue;
+    } else if (step.kind == TBatchStep::Kind::Turn || step.kind == TBatchStep::Kind::Zoom ||
+               step.kind == TBatchStep::Kind::Pan) {
+      ApplyViewStep(form, step);
     } else if (step.kind == TBatchStep::Kind::Preset || step.kind == TBatchStep::Kind::Press) {
       const TBatchControl* b =
           step.kind == TBatchStep::Kind::Preset ? FindPreset(presets, name, error) : FindSettable(buttons, name, error);
@@ -110,12 +134,43 @@ bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, bo
   return true;
 }
 
+// Where the frames go: numbered pictures or one movie, each written on a
+// thread of its own while the next frame is drawn.
+class TBatchOutput {
+ public:
+  explicit TBatchOutput(const TBatchOptions& o) : o_(o), movie_(IsMovieOutput(o)) {}
+  bool Open(QString& error) {
+    return !movie_ || o_.dry_run ||
+           movie_writer_.Open(QString::fromStdString(o_.output), o_.width, o_.height, o_.movie, error);
+  }
+  bool Push(const QImage& frame, const QString& path, QString& error) {
+    if (movie_) {
+      movie_writer_.Push(frame);
+      return !movie_writer_.Failed(error);
+    }
+    picture_writer_.Push(frame, path);
+    return !picture_writer_.Failed(error);
+  }
+  bool Finish(QString& error) {
+    if (movie_ && !o_.dry_run) return movie_writer_.Finish(error);
+    return picture_writer_.Finish(error);
+  }
+
+ private:
+  const TBatchOptions& o_;
+  const bool movie_;
+  TFrameWriter picture_writer_;
+  TMovieWriter movie_writer_;
+};
+
 // Draws warmup + frames steps of the "Run" loop and hands every frame after
 // the warm-up to the writer thread (a dry run only draws); progress and the
 // time from the first frame written to the last file closed on the standard
-// output.
+// output. A movie is started before the first frame is drawn, so that a file
+// that cannot be made is reported at once; a failure leaves no movie file.
 bool RenderFrames(TForm1& form, const TBatchOptions& o, QString& error) {
-  TFrameWriter writer;
+  TBatchOutput output(o);
+  if (!output.Open(error)) return false;
   form.GLPanel1->SwapBB = false;  // nothing is shown: the frame stays in the back buffer
   QElapsedTimer timer;
   for (int32_t k = 1; k <= o.warmup + o.frames; ++k) {
@@ -129,12 +184,11 @@ bool RenderFrames(TForm1& form, const TBatchOptions& o, QString& error) {
       error = "the frame could not be read back";
       return false;
     }
-    writer.Push(frame, path);
-    if (writer.Failed(error)) return false;
+    if (!output.Push(frame, path, error)) return false;
     std::printf("frame %d of %d: %s\n", i, o.frames, path.toLocal8Bit().constData());
     std::fflush(stdout);
   }
-  if (!writer.Finish(error)) return false;
+  if (!output.Finish(error)) return false;
   std::printf("%s %d frame%s in %.3f s\n", o.dry_run ? "drew" : "wrote", o.frames, o.frames == 1 ? "" : "s",
               timer.nsecsElapsed() * 1e-9);
   return true;

@@ -2,7 +2,12 @@
 
 #include "output/picture_files.h"
 
-TFrameWriter::TFrameWriter(size_t depth) : depth_(depth < 1 ? 1 : depth), thread_([this] { Work(); }) {}
+bool SaveStreamPicture(const QImage& picture, const QString& path, QString& error) {
+  return SavePicture(picture, path, error, kStreamPngQuality);
+}
+
+TFrameWriter::TFrameWriter(size_t depth, TWriteFrame write)
+    : depth_(depth < 1 ? 1 : depth), write_(std::move(write)), thread_([this] { Work(); }) {}
 
 TFrameWriter::~TFrameWriter() {
   QString error;
@@ -48,7 +53,7 @@ void TFrameWriter::Work() {
       changed_.notify_all();
     }
     QString error;
-    if (!SavePicture(job.picture, job.path, error, kStreamPngQuality)) {
+    if (!write_(job.picture, job.path, error)) {
       std::lock_guard lock(mutex_);
       error_ = error;
       queue_.clear();

@@ -8,17 +8,26 @@
 #include <QString>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
+// Writes one frame; false with the message in `error` on failure. Runs on
+// the writer's thread.
+using TWriteFrame = std::function<bool(const QImage& picture, const QString& path, QString& error)>;
+
+// The default action: the picture saved to its own file (PNG or BMP by the
+// name's ending) at the quick PNG quality of streams.
+bool SaveStreamPicture(const QImage& picture, const QString& path, QString& error);
+
 class TFrameWriter {
  public:
-  explicit TFrameWriter(size_t depth = 2);
+  explicit TFrameWriter(size_t depth = 2, TWriteFrame write = SaveStreamPicture);
   ~TFrameWriter();  // finishes the queue
   TFrameWriter(const TFrameWriter&) = delete;
   TFrameWriter& operator=(const TFrameWriter&) = delete;
 
-  // Queues `picture` for `path` (PNG or BMP by the name's ending).
+  // Queues `picture` for `path` (handed to the write action).
   void Push(const QImage& picture, const QString& path);
   // Whether a write has failed; `error` receives its message.
   bool Failed(QString& error);
@@ -34,6 +43,7 @@ class TFrameWriter {
   void Work();
 
   size_t depth_;
+  TWriteFrame write_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<TJob> queue_;

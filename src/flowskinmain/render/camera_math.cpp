@@ -106,11 +106,40 @@ void TurntableModelview(const TView& view, UpAxis up, double out[16]) {
   Translate(out, -view.center[0], -view.center[1], -view.center[2]);
 }
 
+void ProjectionMatrixOf(const TView& v, double out[16]) {
+  const double l = v.frustum_left, r = v.frustum_right, b = v.frustum_bottom, t = v.frustum_top;
+  const double n = v.frustum_near, f = v.frustum_far;
+  for (int i = 0; i < 16; ++i) out[i] = 0;
+  if (r == l || t == b || f == n) return;
+  if (v.isometric) {
+    out[0] = 2 / (r - l);
+    out[5] = 2 / (t - b);
+    out[10] = -2 / (f - n);
+    out[12] = -(r + l) / (r - l);
+    out[13] = -(t + b) / (t - b);
+    out[14] = -(f + n) / (f - n);
+    out[15] = 1;
+  } else {
+    out[0] = 2 * n / (r - l);
+    out[5] = 2 * n / (t - b);
+    out[8] = (r + l) / (r - l);
+    out[9] = (t + b) / (t - b);
+    out[10] = -(f + n) / (f - n);
+    out[11] = -1;
+    out[14] = -2 * f * n / (f - n);
+  }
+}
+
 void CameraMatricesOf(const TView& view, const TCameraControls& c, int32_t panel_w, int32_t panel_h,
                       TStoredMatrices& m) {
   TView v = view;
   const TViewportRect vp = MarginViewport(panel_w, panel_h, v.margin);
   ComputeProjection(v, c, vp.Empty() ? 1 : vp.width, vp.Empty() ? 1 : vp.height);
   TurntableModelview(v, c.up_axis, m.modelview_matrix);
+  ProjectionMatrixOf(v, m.projection_matrix);
+  m.viewport_rect[0] = vp.x;
+  m.viewport_rect[1] = vp.y;
+  m.viewport_rect[2] = vp.width;
+  m.viewport_rect[3] = vp.height;
   LightPosition(DegToRad(c.lr_light), DegToRad(c.ud_light), v.distance, c.dir_light, m.light_position);
 }

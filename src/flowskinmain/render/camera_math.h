@@ -66,9 +66,15 @@ void LightPosition(double a, double e, double d, bool directional, float out[4])
 // then translate by -center. view.distance must be current (ComputeProjection).
 void TurntableModelview(const TView& view, UpAxis up, double out[16]);
 
-// The matrices and light a frame of a panel_w x panel_h panel would store, for
-// use before any frame has stored them (a mesh loaded at start-up is shaded
-// into Aux before the panel has drawn). `view` is not changed.
+// The projection matrix the camera set-up loads for the frustum fields of `v`
+// (glOrtho when v.isometric, else glFrustum), column-major. All zeros for a
+// volume without extent.
+void ProjectionMatrixOf(const TView& v, double out[16]);
+
+// The matrices, viewport and light a frame of a panel_w x panel_h panel would
+// store, for use before any frame has stored them (a mesh loaded at start-up
+// is shaded into Aux before the panel has drawn) or after the view changed
+// since the last frame (the view options of batch runs). `view` is not changed.
 void CameraMatricesOf(const TView& view, const TCameraControls& c, int32_t panel_w, int32_t panel_h,
                       TStoredMatrices& m);
 

@@ -149,6 +149,7 @@ class TForm1 : public QMainWindow {
   void but_save_picClick(QObject* sender);
   void but_copyclipboardClick(QObject* sender);
   void butsaveseqClick(QObject* sender);
+  void SaveMovie(const QString& path, int32_t frames);
   void but_save_textClick(QObject* sender);
   // The frame last drawn, the whole panel, as a 24-bit bitmap; draws nothing.
   QImage GrabFrameBitmap();

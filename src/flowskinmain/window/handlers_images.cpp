@@ -11,6 +11,7 @@
 #include "advection/image_map.h"
 #include "colorconversion/colorconversion.h"
 #include "glpanel/glpanel.h"
+#include "output/movie_writer.h"
 #include "output/picture_files.h"
 #include "window/form1.h"
 
@@ -143,15 +144,20 @@ void TForm1::but_save_picClick(QObject*) {
 // "Save seq. ...": asks for a base name, then writes "#frames" frames as
 // base001.bmp, base002.bmp, ... (at least three digits), drawing the next
 // frame after each file, so the first file holds the frame shown when the
-// dialog closed. A count that is not an integer is reported, a count of 0 or
-// less does nothing; a failed write is reported and ends the sequence (the
-// files written before it stay).
+// dialog closed. A name ending in ".mp4" or ".webm" instead gets the frames as
+// one movie of that name. A count that is not an integer is reported, a count
+// of 0 or less does nothing; a failed write is reported and ends the sequence
+// (numbered files written before it stay; a movie leaves no file).
 void TForm1::butsaveseqClick(QObject*) {
   QString base, error;
   if (!dialogs_->SavePicture(SavePictureDialog1, base)) return;
   SavePictureDialog1.initial_dir = QFileInfo(base).absolutePath();
   int32_t n = 0;
   if (!ReadIntegerEdit(ednframe, n) || n <= 0) return;
+  if (MovieKindOf(base) != TMovieKind::None) {
+    SaveMovie(base, n);
+    return;
+  }
   for (int32_t i = 1; i <= n; ++i) {
     const QString name = base + QString::fromStdString(SequenceNumber(i)) + ".bmp";
     if (!SavePicture(GrabFrameBitmap(), name, error)) {
@@ -160,4 +166,28 @@ void TForm1::butsaveseqClick(QObject*) {
     }
     GLPanel1->Redraw();
   }
+}
+
+// n frames as the movie `path` at the default rate and quality, the shown
+// frame first and the next one drawn after each, as a numbered sequence is
+// written; frames are encoded while the next is drawn. A failure is reported
+// and stops the drawing.
+void TForm1::SaveMovie(const QString& path, int32_t n) {
+  TMovieWriter movie;
+  QString error;
+  if (!movie.Open(path, GLPanel1->Width(), GLPanel1->Height(), TMovieSettings(), error)) {
+    dialogs_->ShowMessage(error);
+    return;
+  }
+  for (int32_t i = 1; i <= n; ++i) {
+    const QImage frame = GrabFrameBitmap();
+    if (frame.isNull()) {  // the movie is abandoned when `movie` goes
+      dialogs_->ShowMessage(QString("Cannot write %1: the frame could not be read back").arg(path));
+      return;
+    }
+    movie.Push(frame);
+    if (movie.Failed(error)) break;
+    GLPanel1->Redraw();
+  }
+  if (!movie.Finish(error)) dialogs_->ShowMessage(error);
 }
