@@ -18,6 +18,7 @@ struct TBatchStep {
 struct TBatchOptions {
   bool help = false;     // --help: print the usage and stop
   bool list = false;     // --list: print what can be set and stop
+  bool version = false;  // --version: print the version and the libraries and stop
   bool dry_run = false;  // --dry-run: draw the frames, read back and write nothing
   std::string mesh;
   std::string output;                 // picture file name, ".png" or ".bmp"; numbered when frames > 1
@@ -33,7 +34,7 @@ bool IsBatchInvocation(const std::vector<std::string>& args);
 
 // Parses the arguments (argv[0] first). Returns false with a one-line message
 // for an unknown option, a missing or malformed value, a second mesh, a
-// missing mesh or output (unless --help or --list), an output name that does
+// missing mesh or output (unless --help, --list or --version), an output name that does
 // not end in ".png" or ".bmp", frames < 1, warmup < 0 or a size outside
 // 16..4096.
 bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& options, std::string& error);

@@ -15,6 +15,7 @@
 #include "glpanel/glpanel.h"
 #include "output/frame_writer.h"
 #include "window/form1.h"
+#include "window/program_info.h"
 
 namespace {
 
@@ -150,6 +151,10 @@ int RunBatch(int argc, char** argv) {
   if (!ParseBatchOptions(ArgsOf(argc, argv), o, parse_error)) return Fail(2, QString::fromStdString(parse_error));
   if (o.help) {
     std::fputs(BatchUsage().c_str(), stdout);
+    return 0;
+  }
+  if (o.version) {
+    std::fputs((ProgramVersion() + "\n" + LibraryVersions()).toLocal8Bit().constData(), stdout);
     return 0;
   }
   // No window on screen: the off-screen platform, which draws through the X display's GL.
