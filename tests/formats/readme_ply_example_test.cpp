@@ -48,13 +48,8 @@ TEST(ReadmePlyExample, TimeStepsReadAsDocumented) {
     const float expect[3] = {-p.pos.y, p.pos.x, 0.0f};
     const TVec3& t0 = mesh.time_velo[0][v];
     const TVec3& t1 = mesh.time_velo[1][v];
-    EXPECT_EQ(t0.x, expect[0]);
-    EXPECT_EQ(t0.y, expect[1]);
-    EXPECT_EQ(t0.z, expect[2]);
-    EXPECT_EQ(t1.x, -expect[0]);
-    EXPECT_EQ(t1.y, -expect[1]);
-    EXPECT_EQ(t1.z, -expect[2]);
-    EXPECT_EQ(p.user_velo.x, t0.x);
-    EXPECT_EQ(p.user_velo.y, t0.y);
+    EXPECT_EQ((std::vector<float>{t0.x, t0.y, t0.z}), (std::vector<float>{expect[0], expect[1], expect[2]}));
+    EXPECT_EQ((std::vector<float>{t1.x, t1.y, t1.z}), (std::vector<float>{-expect[0], -expect[1], -expect[2]}));
+    EXPECT_EQ((std::vector<float>{p.user_velo.x, p.user_velo.y}), (std::vector<float>{t0.x, t0.y}));
   }
 }

@@ -71,31 +71,6 @@ TEST_F(FormTest, EveryControlOfEveryTabHasATooltipAndUpDownsShowTheirRange) {
   EXPECT_EQ(ApplyControlTips(form.get()), QStringList());
 }
 
-TEST_F(FormTest, TooltipsOfNumbersNameTheirUnit) {
-  const struct {
-    TUpDown* ud;
-    const char* unit;
-  } rows[] = {
-      {form->ud_rotate, "0.1 degree"},
-      {form->ud_alpha_shade, "per cent"},
-      {form->ud_alpha_text, "per cent"},
-      {form->ud_dispmax, "tenths of a pixel"},
-      {form->ud_lr_light, "degrees"},
-      {form->ud_lr_light, "step 5"},
-      {form->ud_angle, "degrees"},
-      {form->ud_angle, "-360..360, step 15"},
-      {form->ud_foc_length, "millimetres"},
-      {form->ud_scale, "pixels"},
-      {form->ud_margin, "pixels"},
-      {form->ud_crack_angle_convex, "degrees"},
-      {form->ud_normal_flow, "of the mesh size"},
-      {form->ud_paint_on, "frames"},
-  };
-  for (const auto& r : rows)
-    EXPECT_TRUE(r.ud->toolTip().contains(r.unit))
-        << r.ud->objectName().toStdString() << ": " << r.ud->toolTip().toStdString() << " lacks " << r.unit;
-}
-
 TEST_F(FormTest, HelpPageNamesEveryShortcutAndEveryTabAndTheReadme) {
   QMenu* menu = form->but_help->menu();
   ASSERT_NE(menu, nullptr);
