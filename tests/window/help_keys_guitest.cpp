@@ -89,7 +89,7 @@ TEST_F(FormTest, HelpPageNamesEveryShortcutAndEveryTabAndTheReadme) {
   }
   for (int i = 0; i < form->PageControl1->count(); ++i)
     EXPECT_TRUE(page.contains(form->PageControl1->tabText(i))) << form->PageControl1->tabText(i).toStdString();
-  // The README of this source tree (the tests run from its build folder).
+  // Where the README is: its path when it lies beside the program's folder, else where to look.
   EXPECT_TRUE(page.contains("README")) << page.toStdString();
 }
 
