@@ -10,6 +10,7 @@
 #include <QOpenGLFramebufferObject>
 #include <QPlatformSurfaceEvent>
 #include <QSurfaceFormat>
+#include <QWheelEvent>
 
 TFpGuard::TFpGuard() {
   // Saves the environment, clears the flags and masks every exception.
@@ -42,7 +43,9 @@ QSurfaceFormat PanelFormat() {
 
 }  // namespace
 
-TShiftState ShiftOfMouse(const QMouseEvent* e) {
+TShiftState ShiftOfMouse(const QMouseEvent* e) { return ShiftOfPointer(e); }
+
+TShiftState ShiftOfPointer(const QSinglePointEvent* e) {
   TShiftState s;
   const Qt::KeyboardModifiers m = e->modifiers();
   s.shift = m.testFlag(Qt::ShiftModifier);
@@ -237,4 +240,21 @@ void TGLPanel::mouseReleaseEvent(QMouseEvent* e) {
   const qreal r = devicePixelRatio();
   if (OnMouseUp)
     OnMouseUp(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+}
+
+void TGLPanel::wheelEvent(QWheelEvent* e) {
+  const qreal r = devicePixelRatio();
+  const int delta = e->angleDelta().y();
+  if (OnMouseWheel && delta != 0)
+    OnMouseWheel(this, ShiftOfPointer(e), qRound(e->position().x() * r), qRound(e->position().y() * r), delta);
+  e->accept();
+}
+
+QString TGLPanel::GLDescription() {
+  if (!context_ready_ || !render_context_->makeCurrent(this)) return QString();
+  const auto text = [](GLenum name) {
+    const auto* s = reinterpret_cast<const char*>(glGetString(name));
+    return s ? QString::fromLatin1(s) : QString();
+  };
+  return text(GL_VERSION) + ", " + text(GL_RENDERER);
 }

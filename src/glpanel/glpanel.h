@@ -25,6 +25,9 @@ class QMouseEvent;
 // Buttons and modifier keys held during a mouse event, and the button that
 // changed; shared by the panel and the window's controls.
 TShiftState ShiftOfMouse(const QMouseEvent* e);
+// The same for any pointer event (a mouse or a wheel event).
+class QSinglePointEvent;
+TShiftState ShiftOfPointer(const QSinglePointEvent* e);
 TMouseButton ButtonOfMouse(const QMouseEvent* e);
 
 class TGLPanel : public QWindow {
@@ -41,6 +44,9 @@ class TGLPanel : public QWindow {
   std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseDown;
   std::function<void(TGLPanel*, TShiftState, int x, int y)> OnMouseMove;
   std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseUp;
+  // The wheel: delta in eighths of a degree (120 per notch), positive when
+  // turned away from the user.
+  std::function<void(TGLPanel*, TShiftState, int x, int y, int delta)> OnMouseWheel;
 
   // Drops on the panel: OnDragOver tells whether the dragged data would be
   // taken (the drag is refused when it is unset or says no); OnDrop receives
@@ -65,6 +71,8 @@ class TGLPanel : public QWindow {
   bool BeginReadLastFrame();
   void EndReadLastFrame();
   QOpenGLContext* RenderContext() const { return render_context_; }
+  // "VERSION, RENDERER" of the context's driver; empty before the context exists.
+  QString GLDescription();
   // Drawing size in device pixels.
   int Width() const;
   int Height() const;
@@ -76,6 +84,7 @@ class TGLPanel : public QWindow {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void Paint();

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "advection/image_map.h"
@@ -107,4 +108,20 @@ TEST(BatchRun, HelpAndListTellWhatCanBeSet) {
   EXPECT_EQ(list.status, 0);
   for (const char* entry : {"Contour flow XY", "F. Pencil", "ud_vz", "-100..100", "\"Alpha shade\"", "cb_lut_style"})
     EXPECT_TRUE(list.out.contains(entry)) << entry;
+}
+
+TEST(BatchRun, VersionPrintsTheProgramAndItsLibrariesAndSucceeds) {
+  // --version alone, and before or after other options: it wins like --help.
+  for (const QStringList& args : {QStringList{"--version"}, QStringList{Example("sphere.ply"), "--version"},
+                                  QStringList{"--version", "--frames", "3"}}) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    const TRun r = RunFlowskin(args);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3) << r.out.toStdString();
+    EXPECT_TRUE(QRegularExpression("^Flowskin \\d+\\.\\d+\\.\\d+$").match(lines[0]).hasMatch())
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("Qt 6.")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("Assimp ")) << lines[2].toStdString();
+  }
 }

@@ -1,8 +1,10 @@
 // Real mouse events on the GL panel's window: turning, zooming and panning the
 // view, grabbing and dragging flow sources, and the texture drag.
+#include <QWheelEvent>
 #include <cmath>
 
 #include "flow/view_unproject.h"
+#include "interaction/view_drag_math.h"
 #include "support/form_fixture.h"
 #include "support/form_frame_helpers.h"
 
@@ -175,4 +177,39 @@ TEST_F(MouseTest, TextureDragFollowsTheCheckBox) {
   EXPECT_DOUBLE_EQ(v.noise_offset_s, 0.5 - 16 * (10.0 / 25) / 64);
   EXPECT_DOUBLE_EQ(v.noise_offset_t, 10 * (10.0 / 25) / 64);
   Release(Qt::LeftButton, {216, 210});
+}
+
+TEST_F(MouseTest, WheelZoomsAsTheRightDragItStandsFor) {
+  TView& v = form->state.view;
+  const double size = v.size;
+  // Wheel delta (eighths of a degree) and whether it zooms in (a smaller view size).
+  const struct {
+    int delta;
+    bool zooms_in;
+  } rows[] = {{120, true}, {-120, false}, {360, true}, {-240, false}, {60, true}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.delta);
+    v.size = size;
+    const int64_t frames = form->diag.frames_drawn;
+    const QPointF at(100, 300);
+    QWheelEvent wheel(at, panel->mapToGlobal(at), QPoint(), QPoint(0, r.delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(panel, &wheel);
+    const double by_wheel = v.size;
+    EXPECT_GE(form->diag.frames_drawn, frames + 1);
+    EXPECT_EQ(by_wheel < size, r.zooms_in) << by_wheel << " from " << size;
+    v.size = size;
+    const int drag = WheelZoomDrag(r.delta, h);
+    ASSERT_NE(drag, 0);
+    Press(Qt::RightButton, {100, 300});
+    Move({100, 300 + drag});
+    Release(Qt::RightButton, {100, 300 + drag});
+    EXPECT_DOUBLE_EQ(v.size, by_wheel);
+  }
+  // One notch forward and one back: 0.9 and 1.1 of the size (the drag is a
+  // twentieth of the panel's height, rounded to whole pixels).
+  v.size = size;
+  form->GLPanel1MouseWheel(panel, TShiftState(), 100, 300, 120);
+  EXPECT_NEAR(v.size, size * (1 - 2.0 * std::lround(h / 20.0) / h), 1e-9 * size);
+  EXPECT_NEAR(v.size / size, 0.9, 0.01);
 }

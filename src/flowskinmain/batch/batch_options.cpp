@@ -65,6 +65,7 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TBatchOptions& 
   if (has_inline) opt = opt.substr(0, eq);
   if (opt == "-h" || opt == "--help") return o.help = true;
   if (opt == "--list") return o.list = true;
+  if (opt == "--version") return o.version = true;
   if (opt == "--dry-run") return o.dry_run = true;
   auto take = [&] { return TakeValue(args, i, inline_value, has_inline, value, error); };
   if (opt == "-o" || opt == "--output") {
@@ -158,7 +159,7 @@ bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& o, s
       return false;
     }
   }
-  if (o.help || o.list) return true;
+  if (o.help || o.list || o.version) return true;
   if (o.mesh.empty()) {
     error = "no mesh file given (see --help)";
     return false;
@@ -222,6 +223,7 @@ animation without showing a window and writes frames as pictures or a movie.
                          follows DX pixels to the right and DY down
       --dry-run          draw the frames but write nothing (to time a setup)
       --list             list the presets and controls with their ranges
+      --version          the version of Flowskin and of its libraries
   -h, --help             this text
 
 Settings and view changes apply in the order given, after the mesh is loaded

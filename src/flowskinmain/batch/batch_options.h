@@ -21,6 +21,7 @@ struct TBatchStep {
 struct TBatchOptions {
   bool help = false;     // --help: print the usage and stop
   bool list = false;     // --list: print what can be set and stop
+  bool version = false;  // --version: print the version and the libraries and stop
   bool dry_run = false;  // --dry-run: draw the frames, read back and write nothing
   std::string mesh;
   std::string output;                 // ".png" or ".bmp" (numbered when frames > 1), or a ".mp4" or ".webm" movie
@@ -41,7 +42,8 @@ bool IsBatchInvocation(const std::vector<std::string>& args);
 
 // Parses the arguments (argv[0] first). Returns false with a one-line message
 // for an unknown option, a missing or malformed value, a second mesh, a
-// missing mesh or output (unless --help or --list), an output name that does
+// missing mesh or output (unless --help, --list or
+// --version), an output name that does
 // not end in ".png", ".bmp", ".mp4" or ".webm", frames < 1, warmup < 0, a size
 // outside 16..4096, --fps or --quality out of range or given for pictures, a
 // --turn or --pan that is not two numbers, a --zoom factor not above 0.

@@ -18,6 +18,7 @@
 #include "output/movie_writer.h"
 #include "render/camera_math.h"
 #include "window/form1.h"
+#include "window/program_info.h"
 
 namespace {
 
@@ -204,6 +205,10 @@ int RunBatch(int argc, char** argv) {
   if (!ParseBatchOptions(ArgsOf(argc, argv), o, parse_error)) return Fail(2, QString::fromStdString(parse_error));
   if (o.help) {
     std::fputs(BatchUsage().c_str(), stdout);
+    return 0;
+  }
+  if (o.version) {
+    std::fputs((ProgramVersion() + "\n" + LibraryVersions()).toLocal8Bit().constData(), stdout);
     return 0;
   }
   // No window on screen: the off-screen platform, which draws through the X display's GL.

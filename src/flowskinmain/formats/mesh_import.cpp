@@ -5,6 +5,7 @@
 #include <assimp/config.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/version.h>
 
 #include <assimp/DefaultLogger.hpp>
 #include <assimp/Importer.hpp>
@@ -251,4 +252,9 @@ bool ReadImportedMesh(const std::string& path, std::string_view bytes, TMeshForm
   TTriangleSoup soup;
   return CheckStructure(bytes, format, reason) && ReadWithLibrary(path, bytes, format, soup, reason) &&
          BuildMeshFromSoup(soup, swap, previous, mesh, reason);
+}
+
+std::string ImportLibraryVersion() {
+  return "Assimp " + std::to_string(aiGetVersionMajor()) + "." + std::to_string(aiGetVersionMinor()) + "." +
+         std::to_string(aiGetVersionPatch());
 }

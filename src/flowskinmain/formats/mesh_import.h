@@ -21,3 +21,6 @@
 // STL file is truncated: ...") and `mesh` may be partly written.
 bool ReadImportedMesh(const std::string& path, std::string_view bytes, TMeshFormat format, bool swap,
                       const TMesh* previous, TMesh& mesh, std::string& reason);
+
+// The import library's name and version as it runs ("Assimp 5.2.5").
+std::string ImportLibraryVersion();

@@ -101,3 +101,14 @@ void TForm1::GLPanel1MouseMove(QObject*, TShiftState shift, int x, int y) {
 
 // Release of any button ends the gesture.
 void TForm1::GLPanel1MouseUp(QObject*, TMouseButton, TShiftState, int, int) { state.mouse.mouse_mode = 0; }
+
+// Wheel: the zoom of a right-button drag by WheelZoomDrag pixels, with its
+// frame; the texture stays (a zoom drag does not drag it either). Ignored
+// while a gesture runs.
+void TForm1::GLPanel1MouseWheel(QObject*, TShiftState, int, int, int delta) {
+  if (state.mouse.mouse_mode != 0) return;
+  const int h = GLPanel1->Height();
+  ZoomView(state.view, 0, WheelZoomDrag(delta, h), h);
+  state.frame.view_changed = true;
+  GLPanel1->Redraw();
+}

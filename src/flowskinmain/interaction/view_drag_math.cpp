@@ -1,5 +1,7 @@
 #include "interaction/view_drag_math.h"
 
+#include <cmath>
+
 #include "flow/view_unproject.h"
 
 bool MoveEndsGesture(bool any_button_or_key, int32_t x, int32_t y, int32_t panel_w, int32_t panel_h) {
@@ -20,6 +22,10 @@ void ZoomView(TView& view, int32_t last_y, int32_t y, int32_t panel_h) {
   if (panel_h <= 0) return;
   const double f = 2.0 * (last_y - y) / panel_h + 1;
   if (f * view.size > 0) view.size *= f;
+}
+
+int32_t WheelZoomDrag(int32_t delta, int32_t panel_h) {
+  return static_cast<int32_t>(std::lround(static_cast<double>(delta) * panel_h / (120.0 * 20.0)));
 }
 
 void PanView(TView& view, const TStoredMatrices& m, int32_t last_x, int32_t last_y, int32_t x, int32_t y) {

@@ -20,6 +20,12 @@ void RotateView(TView& view, int32_t dx, int32_t dy);
 // nothing on a panel without height.
 void ZoomView(TView& view, int32_t last_y, int32_t y, int32_t panel_h);
 
+// The right-button drag (y - last_y, pixels) that a turn of the wheel stands
+// for: delta in eighths of a degree, 120 per notch; a notch away from the user
+// is a drag down by a twentieth of the panel's height (zooms in by 0.9), a
+// notch towards the user the same drag up. Rounded to whole pixels.
+int32_t WheelZoomDrag(int32_t delta, int32_t panel_h);
+
 // Pan: the point under the mouse at the depth of view.center follows the
 // mouse from (last_x, last_y) to (x, y). Window y is flipped with the height
 // of the stored viewport rectangle (not the panel's, as the ray of a pick

@@ -20,6 +20,7 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QM
   dialogs_ = dialogs;
   OpenDialog1.filter = QString::fromStdString(MeshFileFilter());
   BuildWindow();
+  InstallHelpAndKeys();
   // The counts and the frame rate change while the program runs; their text
   // must never widen the window, which would resize the drawing area (and
   // restart the frame count) in the middle of a Run. A condensed face keeps

@@ -8,6 +8,7 @@
 // Where things live:
 //   form1.cpp            construction, shared notifications, start-up and close
 //   form_layout.cpp      the window's panels and the page control
+//   form_help.cpp        "?" (Help, About), tooltips, keyboard shortcuts
 //   form_tab_*.cpp       one tab each: controls, defaults, event wiring
 //   handlers_*.cpp       handler bodies, one file per subsystem
 //   interaction/handlers_mouse.cpp  the view's mouse events
@@ -29,11 +30,13 @@
 #include "window/controls/control_updown.h"
 #include "window/dialogs.h"
 
+class QDialog;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QMimeData;
 class QTabWidget;
+class QToolButton;
 class QVBoxLayout;
 class TGLPanel;
 struct TLoadOptions;
@@ -93,6 +96,8 @@ class TForm1 : public QMainWindow {
   void GLPanel1MouseDown(QObject* sender, TMouseButton button, TShiftState shift, int x, int y);
   void GLPanel1MouseMove(QObject* sender, TShiftState shift, int x, int y);
   void GLPanel1MouseUp(QObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  // The wheel zooms as the right-button drag it stands for (WheelZoomDrag).
+  void GLPanel1MouseWheel(QObject* sender, TShiftState shift, int x, int y, int delta);
   // The eye ray through panel pixel (x, y) with the matrices of the last frame.
   bool ViewRayAt(int x, int y, TRay& ray) const;
   // The glyph under (x, y) while "Show flow sources" is checked; a hit also
@@ -225,6 +230,15 @@ class TForm1 : public QMainWindow {
   bool PickSwatchColour(QObject* sender);
   // GLU quadrics the glyphs and paint blobs have made so far (for long-run checks).
   int32_t GlyphQuadricsCreated() const { return glyph_quadric_.Created(); }
+
+  // ---- help, About and the keys (form_help.cpp)
+  void ShowHelp();   // the help page, a window beside the main one
+  void ShowAbout();  // version and libraries, a window beside the main one
+  // "Full window" while the panels show, else "X" (key F11).
+  void ToggleFullWindow();
+  QToolButton* but_help = nullptr;  // "?": Help and About
+  QDialog* HelpWindow = nullptr;    // made at the first ShowHelp
+  QDialog* AboutWindow = nullptr;   // made at the first ShowAbout
 
   // ---- non-visual dialog state
   int32_t ColorDialog1 = 0;  // last colour shown in the colour dialog
@@ -365,6 +379,8 @@ class TForm1 : public QMainWindow {
   QWidget* BuildFlowSourceEditing();
   QWidget* BuildPresets();
   void BuildTextureBlending(QVBoxLayout* rows);
+  // The "?" button, the tooltips, the keys and the wheel (form_help.cpp).
+  void InstallHelpAndKeys();
 
   IDialogs* dialogs_ = nullptr;
   IDialogs* own_dialogs_ = nullptr;

@@ -1,0 +1,76 @@
+#include "window/program_info.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+#include <QtGlobal>
+
+#include "formats/mesh_import.h"
+
+#ifndef FLOWSKIN_VERSION
+#define FLOWSKIN_VERSION "unknown"
+#endif
+
+QString ProgramVersion() { return QString("Flowskin %1").arg(FLOWSKIN_VERSION); }
+
+QString LibraryVersions(const QString& gl) {
+  QString text = QString("Qt %1 (built with %2)\n").arg(qVersion(), QT_VERSION_STR);
+  text += QString::fromStdString(ImportLibraryVersion()) + "\n";
+  if (!gl.isEmpty()) text += "OpenGL " + gl + "\n";
+  return text;
+}
+
+QString ReadmePath() {
+  const QDir dir(QCoreApplication::applicationDirPath());
+  for (const QString& candidate : {dir.filePath("../README.md"), dir.filePath("README.md")}) {
+    const QFileInfo f(candidate);
+    if (f.isFile()) return f.canonicalFilePath();
+  }
+  return QString();
+}
+
+QString HelpPageHtml(const QString& readme) {
+  QString html = R"(<h3>Flowskin</h3>
+<p>Flowskin shows flow on a surface as a streaming texture. Load a mesh, pick a
+flow (a preset on "General", or the "Flow" tab) and press "Run".</p>
+<h4>Mouse in the view</h4>
+<ul>
+<li>Left drag: turn the mesh. On a flow source (a sphere or the cylinder
+between two): move it; with Shift: move it in depth.</li>
+<li>Right drag: zoom (up zooms out). The wheel zooms too (forward zooms in).</li>
+<li>Middle drag: pan.</li>
+<li>Drop a mesh file on the window to load it.</li>
+</ul>
+<h4>Keys</h4>
+<table cellspacing="0" cellpadding="2">
+<tr><td>Ctrl+O</td><td>Load mesh...</td></tr>
+<tr><td>Space</td><td>Run / stop (not while typing in a box)</td></tr>
+<tr><td>F11</td><td>Full window; F11 or Escape brings the panels back</td></tr>
+<tr><td>Ctrl+S</td><td>Save image...</td></tr>
+<tr><td>Ctrl+C</td><td>Copy image (in a box: copies its text)</td></tr>
+<tr><td>F1</td><td>this page</td></tr>
+<tr><td>Enter</td><td>takes a number typed into a plain box</td></tr>
+</table>
+<h4>The tabs</h4>
+<ul>
+<li><b>General</b>: load a mesh (subdivision and orientation apply to the next
+load), pictures in and out, presets of flow, colour and style.</li>
+<li><b>Texture</b>: the noise (colours, grain, pulse), how strongly it is
+blended, how far the texture moves per frame, texture lock.</li>
+<li><b>Flow</b>: what makes the velocity: the file's velocities, curvature
+flow, a uniform flow, flow along the normal, and point and line sources.</li>
+<li><b>Data</b>: colour the surface by curvature, speed, a coordinate or the
+free Aux field; its range and colours; time steps of time-dependent files.</li>
+<li><b>Shade</b>: surface colours and overlays, the view (up axis, rotation
+per frame, window size, lens) and the light.</li>
+</ul>
+<p>Every control explains itself in a tooltip: rest the pointer on it.</p>
+)";
+  if (readme.isEmpty())
+    html += "<p>More in README.md, in Flowskin's source folder.</p>";
+  else
+    html += QString("<p>More in the README: <a href=\"%1\">%2</a></p>")
+                .arg(QUrl::fromLocalFile(readme).toString(), readme.toHtmlEscaped());
+  return html;
+}
