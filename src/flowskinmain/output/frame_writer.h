@@ -4,17 +4,25 @@
 // are written in the order given; at most `depth` frames wait at a time (Push
 // blocks while the queue is full). The first failure stops the writing: later
 // frames are dropped and the failure is reported by Failed and Finish.
+//
+// A run of frames is all or nothing: each frame is written under a hidden
+// temporary name beside its file (".NAME.part") and the files take their own
+// names only in Finish, once every frame was written. A failure, or a writer
+// destroyed without Finish, removes every temporary file, so files of the
+// same names from before stay as they were and nothing partial is left.
 #include <QImage>
 #include <QString>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 class TFrameWriter {
  public:
   explicit TFrameWriter(size_t depth = 2);
-  ~TFrameWriter();  // finishes the queue
+  ~TFrameWriter();  // without Finish: stops and removes what it wrote
   TFrameWriter(const TFrameWriter&) = delete;
   TFrameWriter& operator=(const TFrameWriter&) = delete;
 
@@ -22,9 +30,12 @@ class TFrameWriter {
   void Push(const QImage& picture, const QString& path);
   // Whether a write has failed; `error` receives its message.
   bool Failed(QString& error);
-  // Waits until every queued frame is written or the writer failed; returns
-  // true when all were written.
+  // Waits until every queued frame is written or the writer failed; when all
+  // were written, gives each file its own name and returns true.
   bool Finish(QString& error);
+
+  // ".NAME.part" in the folder of `path`.
+  static QString StagedName(const QString& path);
 
  private:
   struct TJob {
@@ -32,6 +43,8 @@ class TFrameWriter {
     QString path;
   };
   void Work();
+  void Stop();
+  void RemoveStaged();  // with mutex_ held or the thread stopped
 
   size_t depth_;
   std::mutex mutex_;
@@ -39,5 +52,7 @@ class TFrameWriter {
   std::deque<TJob> queue_;
   bool closing_ = false;
   QString error_;
+  std::vector<std::pair<QString, QString>> staged_;  // (temporary, final) names of frames written
+  bool finished_ = false;
   std::thread thread_;
 };
