@@ -111,9 +111,9 @@ bool WriteChecker(const std::filesystem::path& path) {
     for (int x = 0; x < kSize; ++x) {
       uint8_t* p = &bgr[(size_t(y) * kSize + x) * 3];
       const bool coloured = (x / kSquare + y / kSquare) % 2 == 0;
-      p[0] = coloured ? 160 : 255;                         // blue
-      p[1] = coloured ? static_cast<uint8_t>(y) : 255;     // green grows downwards
-      p[2] = coloured ? static_cast<uint8_t>(x) : 255;     // red grows to the right
+      p[0] = coloured ? 160 : 255;                      // blue
+      p[1] = coloured ? static_cast<uint8_t>(y) : 255;  // green grows downwards
+      p[2] = coloured ? static_cast<uint8_t>(x) : 255;  // red grows to the right
     }
   const std::vector<uint8_t> file = Bitmap24File(bgr.data(), size_t(kSize) * 3, kSize, kSize);
   std::ofstream out(path, std::ios::binary);

@@ -85,9 +85,8 @@ void TGLPanel::exposeEvent(QExposeEvent*) {
 bool TGLPanel::event(QEvent* event) {
   // The window's surface is about to go (the panel is being taken down):
   // the last moment at which the context can still be made current on it.
-  if (event->type() == QEvent::PlatformSurface &&
-      static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
-          QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+  if (event->type() == QEvent::PlatformSurface && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                                                      QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
     ReleaseShownFrame();
   if (event->type() == QEvent::UpdateRequest) {
     if (isExposed()) Paint();

@@ -240,8 +240,8 @@ TEST(LoadMesh, LoadBesideLeavesThePreviousMeshAsItWasAndCarriesItsValuesOver) {
   EXPECT_TRUE(SameMesh(previous, before));
   EXPECT_EQ(ValidateMesh(loaded, kCheckAdjacency | kCheckNormals | kCheckStrips), "");
   EXPECT_NEAR(loaded.box_size, 4 * std::sqrt(3.0), 1e-5);
-  EXPECT_EQ(loaded.vertices[5].aux, 15);                    // carried over
-  EXPECT_EQ(loaded.data_range[0].max, 7);                   // the user's range stays
+  EXPECT_EQ(loaded.vertices[5].aux, 15);   // carried over
+  EXPECT_EQ(loaded.data_range[0].max, 7);  // the user's range stays
   // A failure leaves `loaded` as it was and names the file.
   const TMesh kept = loaded;
   EXPECT_FALSE(LoadMeshBeside("/nonexistent/none.ply", TLoadOptions{}, previous, loaded, error));

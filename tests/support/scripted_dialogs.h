@@ -14,7 +14,7 @@ class TScriptedDialogs : public IDialogs {
  public:
   std::deque<std::optional<QString>> file_answers;   // OpenFile, OpenPicture, SavePicture
   std::deque<std::optional<int32_t>> color_answers;  // PickColor
-  std::vector<std::string> calls;                    // "open", "color", "open_picture", "save_picture", "message", "warning"
+  std::vector<std::string> calls;  // "open", "color", "open_picture", "save_picture", "message", "warning"
   std::vector<QString> messages;
   std::vector<TFileDialogState> file_dialogs_shown;
   std::vector<int32_t> colors_shown;

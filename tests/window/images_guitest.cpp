@@ -388,8 +388,8 @@ TEST_F(ImagesTest, DroppedMeshFilesLoadAndOtherFilesDoNothing) {
 
 TEST(SequenceFileName, APngOrBitmapEndingStaysAfterTheNumber) {
   const std::tuple<const char*, int, const char*> cases[] = {
-      {"out/run", 1, "out/run001.bmp"},     {"out/run.png", 42, "out/run042.png"}, {"a.PNG", 1000, "a1000.PNG"},
-      {"shot.Bmp", 7, "shot007.Bmp"},       {"run.jpg", 1, "run.jpg001.bmp"},      {"dir.png/x", 2, "dir.png/x002.bmp"},
+      {"out/run", 1, "out/run001.bmp"}, {"out/run.png", 42, "out/run042.png"}, {"a.PNG", 1000, "a1000.PNG"},
+      {"shot.Bmp", 7, "shot007.Bmp"},   {"run.jpg", 1, "run.jpg001.bmp"},      {"dir.png/x", 2, "dir.png/x002.bmp"},
   };
   for (const auto& [base, i, name] : cases) EXPECT_EQ(SequenceFileName(base, i), name) << base;
 }

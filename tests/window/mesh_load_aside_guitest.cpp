@@ -18,9 +18,9 @@ TEST_F(FormTest, ALoadDuringRunRunsAsideAndTheLoopGoesOnWithTheNewMesh) {
   form->ud_subdiv->SetPosition(3);
   form->load_progress_delay_ms = 0;
   struct {
-    int ticks_running = 0;        // probe ticks while the load ran
-    bool progress_seen = false;   // the busy indicator was visible then
-    bool held = true;             // the panel was held at every such tick
+    int ticks_running = 0;       // probe ticks while the load ran
+    bool progress_seen = false;  // the busy indicator was visible then
+    bool held = true;            // the panel was held at every such tick
     int64_t frames_at_start = -1, frames_while = -1;
     int64_t frames_after_load = -1;
     bool loaded = false;
@@ -65,7 +65,7 @@ TEST_F(FormTest, ALoadDuringRunRunsAsideAndTheLoopGoesOnWithTheNewMesh) {
   EXPECT_GT(seen.ticks_running, 0);  // events were handled while the load ran
   EXPECT_TRUE(seen.progress_seen);
   EXPECT_TRUE(seen.held);
-  EXPECT_EQ(seen.frames_while, seen.frames_at_start);  // nothing drawn from the mesh meanwhile
+  EXPECT_EQ(seen.frames_while, seen.frames_at_start);              // nothing drawn from the mesh meanwhile
   EXPECT_GE(form->diag.frames_drawn, seen.frames_after_load + 5);  // the loop went on
   EXPECT_EQ(form->findChild<QProgressDialog*>("load_progress"), nullptr);
   EXPECT_FALSE(form->GLPanel1->Held());

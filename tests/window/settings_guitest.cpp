@@ -37,10 +37,11 @@ std::vector<TChange> ChangeControls(TForm1& form) {
   form.but_bc2->SetColor(MakeColor(10, 200, 30));
   form.ednframe->SetText("12");
   form.ed_dtime->SetText("0.25");
-  return {{"cb_subdiv", "1"},      {"cbshline", "1"}, {"rbpz", "1"},
-          {"rbvelocity", "0"},     {"ud_scale", "40"}, {"ud_lr_light", "-35"},
-          {"cb_lut_style", "3"},   {"but_bc2", QString::number(MakeColor(10, 200, 30))},
-          {"ednframe", "12"},      {"ed_dtime", "0.25"}};
+  return {{"cb_subdiv", "1"},    {"cbshline", "1"},
+          {"rbpz", "1"},         {"rbvelocity", "0"},
+          {"ud_scale", "40"},    {"ud_lr_light", "-35"},
+          {"cb_lut_style", "3"}, {"but_bc2", QString::number(MakeColor(10, 200, 30))},
+          {"ednframe", "12"},    {"ed_dtime", "0.25"}};
 }
 
 }  // namespace
@@ -84,9 +85,10 @@ TEST(Settings, ValuesAControlCannotTakeAreSkipped) {
   ASSERT_TRUE(dir.isValid());
   QSettings store(dir.filePath("flowskin.ini"), QSettings::IniFormat);
   const std::pair<const char*, const char*> bad[] = {
-      {"controls/ud_scale", "5000"},    {"controls/ud_rotate", "fast"}, {"controls/cb_lut_style", "9"},
-      {"controls/cbshline", "yes"},     {"controls/ednframe", "many"},  {"controls/sh_background", "-4"},
-      {"controls/eddmin", "3"},         {"folders/save_picture", "/no/such/folder"},
+      {"controls/ud_scale", "5000"},  {"controls/ud_rotate", "fast"},
+      {"controls/cb_lut_style", "9"}, {"controls/cbshline", "yes"},
+      {"controls/ednframe", "many"},  {"controls/sh_background", "-4"},
+      {"controls/eddmin", "3"},       {"folders/save_picture", "/no/such/folder"},
   };
   for (const auto& [key, value] : bad) store.setValue(key, value);
   store.setValue("controls/ud_alpha_text", "33");  // one good value among them
@@ -125,10 +127,10 @@ TEST_F(FormTest, DefaultsPutsEveryControlBackAfterPresetsAndChanges) {
   ASSERT_EQ(defaults, form->control_defaults);
   // The specified defaults of a few controls of each kind.
   const std::pair<const char*, QString> specified[] = {
-      {"cb_lut_style", "2"},        {"sh_datamax", QString::number(MakeColor(255, 128, 128))},
-      {"ud_foc_length", "50"},      {"ud_lr_light", "10"},
-      {"rbvelocity", "1"},          {"cbshfill", "1"},
-      {"ednframe", "64"},           {"ed_dtime", "0"},
+      {"cb_lut_style", "2"},   {"sh_datamax", QString::number(MakeColor(255, 128, 128))},
+      {"ud_foc_length", "50"}, {"ud_lr_light", "10"},
+      {"rbvelocity", "1"},     {"cbshfill", "1"},
+      {"ednframe", "64"},      {"ed_dtime", "0"},
   };
   for (const auto& [name, value] : specified) EXPECT_EQ(defaults.value(name), value) << name;
   form->Button11->Click();  // "Dirty"

@@ -153,7 +153,8 @@ animation without showing a window and writes frames as pictures.
   -s, --set NAME=VALUE   set a control by its name (ud_vz=-10, cb_lighting=0,
                          rbpy=1, sh_diffuse=#c0a080, cb_lut_style=1) or by
                          tab and caption ("Texture/Scale=40")
-      --image FILE       map a 24-bit bitmap onto the surface ("Load image...")
+      --image FILE       map a 24-bit bitmap, PNG or JPEG picture onto the surface
+                         ("Load image...")
       --dry-run          draw the frames but write nothing (to time a setup)
       --list             list the presets and controls with their ranges
   -h, --help             this text

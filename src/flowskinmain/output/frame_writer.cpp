@@ -56,8 +56,7 @@ bool TFrameWriter::Finish(QString& error) {
   finished_ = true;
   for (size_t i = 0; error_.isEmpty() && i < staged_.size(); ++i) {
     const auto& [temporary, final_name] = staged_[i];
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(final_name).constData()) == 0)
-      continue;
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(final_name).constData()) == 0) continue;
     error_ = QString("Cannot write %1: %2").arg(final_name, QString::fromLocal8Bit(std::strerror(errno)));
     for (size_t k = 0; k < i; ++k) QFile::remove(staged_[k].second);
   }

@@ -115,7 +115,7 @@ QWidget* TForm1::BuildMessagePanel() {
   sb_animate = new TSpeedButton("sb_animate", "Run");
   sb_animate->setFixedSize(60, 30);
   sb_animate->OnClick = FORM_HANDLER(sb_animateClick);
-  h->addLayout(counts, 1);
+  h->addLayout(counts, 100);  // nearly all the free width goes to the counts
   h->addWidget(lab_time);
   h->addStretch(1);
   h->addWidget(lab_fps);

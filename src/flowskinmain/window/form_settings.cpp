@@ -108,8 +108,8 @@ void RestoreSettings(TForm1& form, QSettings& store) {
   const QByteArray geometry = store.value("window/geometry").toByteArray();
   if (!geometry.isEmpty()) form.restoreGeometry(geometry);
   const std::pair<const char*, TFileDialogState*> folders[] = {{"folders/mesh", &form.OpenDialog1},
-                                                                {"folders/open_picture", &form.OpenPictureDialog1},
-                                                                {"folders/save_picture", &form.SavePictureDialog1}};
+                                                               {"folders/open_picture", &form.OpenPictureDialog1},
+                                                               {"folders/save_picture", &form.SavePictureDialog1}};
   for (const auto& [key, dialog] : folders) {
     const QString folder = store.value(key).toString();
     if (!folder.isEmpty() && QDir(folder).exists()) dialog->initial_dir = folder;

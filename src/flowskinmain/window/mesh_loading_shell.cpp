@@ -63,7 +63,8 @@ bool TForm1::LoadMeshAside(const QString& path, TMesh& loaded, std::string& erro
   mesh_load_running_ = true;
   std::thread worker([&] {
     ok = LoadMeshBeside(file, options, state.mesh, loaded, error, &report);
-    QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
   });
   std::unique_ptr<QProgressDialog> progress;
   QTimer show_progress;
@@ -137,7 +138,8 @@ void TForm1::LoadMeshFile(const QString& path) {
   if (cb_normk->Checked()) NormalizeCurvature(state.mesh);
   AddShadeToAux();
   RefreshRenderState(true);
-  lab_load->setText(QString::fromStdString(LoadSummaryText(state.mesh, path.toStdString(), timer.nsecsElapsed() * 1e-9)));
+  lab_load->setText(
+      QString::fromStdString(LoadSummaryText(state.mesh, path.toStdString(), timer.nsecsElapsed() * 1e-9)));
   lab_load->setToolTip(lab_ntri->text() + "\n" + lab_load->text());
   cursor.reset();
   RequestRedraw();
