@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QTimer>
+#include <exception>
 #include <memory>
 #include <thread>
 
@@ -62,7 +63,11 @@ bool TForm1::LoadMeshAside(const QString& path, TMesh& loaded, std::string& erro
   GLPanel1->Hold(true);
   mesh_load_running_ = true;
   std::thread worker([&] {
-    ok = LoadMeshBeside(file, options, state.mesh, loaded, error, &report);
+    try {
+      ok = LoadMeshBeside(file, options, state.mesh, loaded, error, &report);
+    } catch (const std::exception& e) {  // the load reports its own failures; this is the last resort
+      error = LoadFailureText(file, e.what());
+    }
     QMetaObject::invokeMethod(
         &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
   });
@@ -88,8 +93,8 @@ bool TForm1::LoadMeshAside(const QString& path, TMesh& loaded, std::string& erro
 }
 
 // Reads and prepares the mesh in `path` under the hourglass cursor (aside,
-// LoadMeshAside, while the window is shown). On failure
-// the message is shown and the previous mesh stays as it was, with everything
+// LoadMeshAside, while the window is shown). On failure a warning naming the
+// file and the reason is shown and the previous mesh stays as it was, with everything
 // that depends on it. On success: the reader's "Flow data" box and the counts,
 // dialog folders at the file's folder, the view aimed at the mesh when it is
 // the first one, the time controls, curvature made dimensionless with "Norm. K", shade into Aux,
