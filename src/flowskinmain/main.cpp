@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Flowskin");
   QApplication::setOrganizationName("Flowskin");
   QSettings settings;  // the user's own store; only the window uses it
-  TForm1 form(QApplication::arguments(), nullptr, nullptr, TSettingsLink{&settings, !defaults});
+  TForm1 form(QApplication::arguments(), nullptr, nullptr, TSettingsLink{&settings, !defaults}, true);
   form.show();
   return QApplication::exec();
 }

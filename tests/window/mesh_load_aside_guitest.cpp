@@ -94,3 +94,24 @@ TEST_F(FormTest, AQuickLoadShowsNoBusyIndicatorAndAFailedOneKeepsTheLine) {
   EXPECT_EQ(form->lab_load->text(), line);
   EXPECT_FALSE(form->GLPanel1->Held());
 }
+
+TEST(FormStartLoad, AFileNamedAtStartLoadsAsideOnceTheWindowIsShown) {
+  TScriptedDialogs dialogs;
+  TForm1 form(QStringList{"flowskin", ExamplePath("torus_flow.ply")}, &dialogs, nullptr, TSettingsLink{}, true);
+  EXPECT_EQ(form.state.mesh.vertex_count, 0);  // nothing read during construction
+  EXPECT_EQ(dialogs.Count("open"), 0);
+  form.load_progress_delay_ms = 0;
+  bool progress_seen = false;
+  QTimer probe;
+  probe.setInterval(1);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (auto* p = form.findChild<QProgressDialog*>("load_progress")) progress_seen |= p->isVisible();
+  });
+  probe.start();
+  form.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.state.mesh.vertex_count > 0; }, 10000));
+  EXPECT_TRUE(progress_seen);
+  EXPECT_EQ(form.lab_ntri->text(), "9216 triangles, 4608 vertices");
+  EXPECT_TRUE(form.lab_load->text().startsWith("torus_flow.ply: velocities; loaded in "));
+  EXPECT_DOUBLE_EQ(form.state.view.size, form.state.mesh.box_size);  // the first mesh: the view aims at it
+}

@@ -7,13 +7,15 @@
 #include <QLabel>
 #include <QLocale>
 #include <QOpenGLContext>
+#include <QTimer>
 
 #include "colorconversion/colorconversion.h"
 #include "formats/mesh_format.h"
 #include "glpanel/glpanel.h"
 
-TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent, TSettingsLink settings)
-    : QMainWindow(parent), args_(args), settings_(settings) {
+TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent, TSettingsLink settings,
+               bool load_when_shown)
+    : QMainWindow(parent), args_(args), settings_(settings), load_when_shown_(load_when_shown) {
   if (!dialogs) {
     own_dialogs_ = new TQtDialogs(this);
     dialogs = own_dialogs_;
@@ -112,8 +114,9 @@ void TForm1::cb_add_shade_to_dataClick(QObject*) {
 }
 
 // Window creation, in order: dialog folders, pulse style, noise, colour-map end,
-// then the mesh (the file named on the command line, else the mesh dialog), and
-// the pulse-style visibility.
+// the defaults noted and the remembered values restored, then the mesh (the
+// file named on the command line, now or once the window is shown, else the
+// mesh dialog), and the pulse-style visibility.
 void TForm1::FormCreate(QObject*) {
   OpenDialog1.initial_dir = QDir::currentPath();
   cb_lut_style->SetItemIndex(2);
@@ -127,7 +130,10 @@ void TForm1::FormCreate(QObject*) {
   if (settings_.store && settings_.restore) RestoreSettings(*this, *settings_.store);
   if (args_.size() >= 2) {
     mesh_path_ = args_[1];
-    LoadMeshFile(mesh_path_);
+    if (load_when_shown_)
+      QTimer::singleShot(0, this, [this] { LoadMeshFile(mesh_path_); });
+    else
+      LoadMeshFile(mesh_path_);
   } else {
     Open1Click(but_load_mesh);
   }

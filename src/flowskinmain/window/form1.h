@@ -62,8 +62,11 @@ class TForm1 : public QMainWindow {
   // at start instead of showing the mesh dialog. dialogs: the modal dialogs to
   // use (not owned); null selects the toolkit's dialogs.
   // settings: the store of remembered values (none: nothing is read or written).
+  // load_when_shown: the file named in args is loaded once the event loop runs
+  // (after the window is shown, so a long load shows its busy indicator)
+  // instead of during construction.
   explicit TForm1(const QStringList& args = {}, IDialogs* dialogs = nullptr, QWidget* parent = nullptr,
-                  TSettingsLink settings = {});
+                  TSettingsLink settings = {}, bool load_when_shown = false);
   ~TForm1() override;
 
   TAppState state;
@@ -385,5 +388,6 @@ class TForm1 : public QMainWindow {
   QString mesh_path_;
   QStringList args_;
   TSettingsLink settings_;
+  bool load_when_shown_ = false;
   bool mesh_load_running_ = false;
 };
