@@ -7,6 +7,11 @@
 //                     about z) and 8 time steps whose swirl axis tips over from z
 //                     towards x, for the time controls
 //   torus_binary.ply  torus_flow.ply written as little-endian binary PLY
+//   wave_mapped.ply   a wavy square sheet of 7938 triangles with texture
+//                     coordinates spanning the whole picture ("Load image...")
+//   checker.bmp       a 256 x 256 24-bit bitmap to map onto it: a checker
+//                     board whose coloured squares grow redder to the right
+//                     and greener downwards, so the picture's orientation shows
 //
 //   make_examples [folder]      (default: examples)
 #include <cmath>
@@ -15,7 +20,9 @@
 #include <fstream>
 #include <numbers>
 #include <string>
+#include <vector>
 
+#include "advection/image_map.h"
 #include "formats/ply_writer.h"
 #include "mesh/mesh_shapes.h"
 
@@ -65,6 +72,57 @@ TMesh HelixTorus() {
   return m;
 }
 
+// A 2 x 2 sheet in the xy plane, waved in z, with texture coordinates (tx, ty)
+// running 0..1 across x and 1..0 up y: the picture lies upright on it when
+// y points up, its top row along the sheet's top edge. Across x the
+// coordinate follows the length along the wave, not x itself, so the squares
+// of a checker keep their width on the slopes (coordinates generated from
+// the box would stretch them there).
+TMesh WaveSheet() {
+  constexpr int kCells = 63;
+  TMesh m = MakeGridMesh(kCells, kCells, 2, 2);
+  m.has_tex0 = true;
+  for (int32_t k = 0; k < m.vertex_count; ++k) {
+    TVertex& v = m.vertices[k];
+    v.pos.x -= 1;
+    v.pos.y -= 1;
+    v.pos.z = static_cast<float>(0.2 * std::sin(std::numbers::pi * v.pos.x) * std::cos(std::numbers::pi * v.pos.y / 2));
+  }
+  for (int j = 0; j <= kCells; ++j) {
+    TVertex* row = &m.vertices[size_t(j) * (kCells + 1)];
+    std::vector<double> length(kCells + 1, 0.0);
+    for (int i = 1; i <= kCells; ++i) {
+      const double dx = row[i].pos.x - row[i - 1].pos.x, dz = row[i].pos.z - row[i - 1].pos.z;
+      length[i] = length[i - 1] + std::sqrt(dx * dx + dz * dz);
+    }
+    for (int i = 0; i <= kCells; ++i) {
+      row[i].tex0[0] = static_cast<float>(length[i] / length[kCells]);
+      row[i].tex0[1] = 1 - static_cast<float>(j) / kCells;
+    }
+  }
+  return m;
+}
+
+// The checker picture, written as a 24-bit bitmap.
+bool WriteChecker(const std::filesystem::path& path) {
+  constexpr int kSize = 256, kSquare = 32;
+  std::vector<uint8_t> bgr(size_t(kSize) * kSize * 3);
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x) {
+      uint8_t* p = &bgr[(size_t(y) * kSize + x) * 3];
+      const bool coloured = (x / kSquare + y / kSquare) % 2 == 0;
+      p[0] = coloured ? 160 : 255;                      // blue
+      p[1] = coloured ? static_cast<uint8_t>(y) : 255;  // green grows downwards
+      p[2] = coloured ? static_cast<uint8_t>(x) : 255;  // red grows to the right
+    }
+  const std::vector<uint8_t> file = Bitmap24File(bgr.data(), size_t(kSize) * 3, kSize, kSize);
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+  out.close();
+  std::printf("%s: %d x %d pixels, %zu bytes\n", path.string().c_str(), kSize, kSize, file.size());
+  return static_cast<bool>(out);
+}
+
 bool Write(const std::filesystem::path& path, const TMesh& mesh, bool binary = false) {
   const std::string text = binary ? FormatPlyBinary(mesh, false) : FormatPly(mesh);
   std::ofstream out(path, std::ios::binary);
@@ -83,6 +141,7 @@ int main(int argc, char** argv) {
   const bool ok = Write(dir / "sphere.ply", MakeGeodesicSphereMesh(1, 5)) &&
                   Write(dir / "torus.ply", MakeTorusMesh(1, 0.35, 96, 48)) &&
                   Write(dir / "torus_flow.ply", HelixTorus()) && Write(dir / "sphere_swirl.ply", SwirlSphere()) &&
-                  Write(dir / "torus_binary.ply", HelixTorus(), true);
+                  Write(dir / "torus_binary.ply", HelixTorus(), true) && Write(dir / "wave_mapped.ply", WaveSheet()) &&
+                  WriteChecker(dir / "checker.bmp");
   return ok ? 0 : 1;
 }

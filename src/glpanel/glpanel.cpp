@@ -88,9 +88,8 @@ void TGLPanel::exposeEvent(QExposeEvent*) {
 bool TGLPanel::event(QEvent* event) {
   // The window's surface is about to go (the panel is being taken down):
   // the last moment at which the context can still be made current on it.
-  if (event->type() == QEvent::PlatformSurface &&
-      static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
-          QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+  if (event->type() == QEvent::PlatformSurface && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                                                      QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
     ReleaseShownFrame();
   if (event->type() == QEvent::UpdateRequest) {
     if (isExposed()) Paint();
@@ -128,12 +127,16 @@ void TGLPanel::Paint() {
   }
   TFpGuard guard;
   if (!render_context_->makeCurrent(this)) return;
+  if (held_) {
+    ShowKeptFrame();
+    return;
+  }
   DoRedraw();
   SwapAndKeep();
 }
 
 void TGLPanel::Redraw() {
-  if (!context_ready_) return;
+  if (!context_ready_ || held_) return;
   TFpGuard guard;
   // The panel's context is the program's only one; making it current again is
   // cheap and keeps drawing correct if the toolkit touched another context.
@@ -168,6 +171,24 @@ void TGLPanel::SwapAndKeep() {
   }
   render_context_->swapBuffers(this);
   last_frame_swapped_ = true;
+}
+
+// The kept copy of the last swapped frame back into the back buffer, then a
+// swap without keeping (the copy is that frame already).
+void TGLPanel::ShowKeptFrame() {
+  const QSize size(Width(), Height());
+  if (shown_frame_ && shown_frame_->size() == size) {
+    QOpenGLExtraFunctions* f = render_context_->extraFunctions();
+    f->glBindFramebuffer(GL_READ_FRAMEBUFFER, shown_frame_->handle());
+    f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, render_context_->defaultFramebufferObject());
+    glDrawBuffer(GL_BACK);
+    f->glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
+                         GL_NEAREST);
+    QOpenGLFramebufferObject::bindDefault();
+  } else {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
+  render_context_->swapBuffers(this);
 }
 
 bool TGLPanel::BeginReadLastFrame() {

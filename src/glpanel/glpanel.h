@@ -61,6 +61,13 @@ class TGLPanel : public QWindow {
   // before the context exists; never creates it.
   void Redraw();
 
+  // While held, the panel draws nothing new: OnRedraw is not called, an
+  // explicit Redraw does nothing and a paint shows the frame last swapped again
+  // (or the clear colour when there is none of the panel's size). The owner
+  // holds the panel while what its frames draw from is being replaced.
+  void Hold(bool held) { held_ = held; }
+  bool Held() const { return held_; }
+
   bool ContextReady() const { return context_ready_; }
   // Makes the frame last drawn the source of pixel reads (glReadPixels) of the
   // current context: the back buffer when that frame was not swapped, else a
@@ -94,12 +101,14 @@ class TGLPanel : public QWindow {
   void DoRedraw();
 
   void SwapAndKeep();
+  void ShowKeptFrame();
   void ReleaseShownFrame();
 
   QOpenGLContext* render_context_ = nullptr;
   QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame
   bool context_ready_ = false;
   bool last_frame_swapped_ = true;
+  bool held_ = false;
 };
 
 // Runs a scope with all floating-point exceptions masked: saves the environment,

@@ -2,6 +2,7 @@
 // naming rule, the same pictures from the same command, and every bad command
 // line refused with its message, a non-zero status and no file written.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -89,7 +90,7 @@ TEST(BatchRun, BadCommandLinesAreRefusedAndWriteNothing) {
       {{torus, "--set", "Flow/Linear=3", "-o", out}, 1, "'Flow/Linear' is ambiguous: it names ud_vx, ud_vy, ud_vz"},
       {{torus, "--set", "rbpy=0", "-o", out}, 1, "rbpy is a radio button"},
       {{torus, "--set", "eddmin=low", "-o", out}, 1, "eddmin: 'low' is not a valid floating point value"},
-      {{dir.filePath("none.ply"), "-o", out}, 1, "cannot load"},
+      {{dir.filePath("none.ply"), "-o", out}, 1, "Cannot load \"none.ply\": File not found"},
       {{torus, "-o", dir.filePath("no/such/folder/f.png")}, 1, "does not exist"},
   };
   for (const Case& c : cases) {
@@ -124,4 +125,53 @@ TEST(BatchRun, VersionPrintsTheProgramAndItsLibrariesAndSucceeds) {
     EXPECT_TRUE(lines[1].startsWith("Qt 6.")) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].startsWith("Assimp ")) << lines[2].toStdString();
   }
+}
+
+TEST(BatchRun, ARunThatFillsTheDiskLeavesNothingAndSaysWhy) {
+  if (geteuid() != 0 || QProcess::execute("unshare", {"-m", "true"}) != 0) GTEST_SKIP() << "a small tmpfs needs root";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  // The run sees a 2000 KiB disk of its own (room for two 768 KiB frames of
+  // five); the shell lists the disk's files, hidden ones too, after the run.
+  const QString script = QString(
+                             "mount -t tmpfs -o size=2000k tmpfs '%1' || exit 99; "
+                             "'%2' '%3' --frames 5 -o '%1/f.bmp'; s=$?; echo; echo LEFT:; ls -A '%1'; exit $s")
+                             .arg(dir.path(), FLOWSKIN_EXE, Example("torus.ply"));
+  QProcess p;
+  p.start("unshare", {"-m", "sh", "-c", script});
+  ASSERT_TRUE(p.waitForFinished(120000));
+  const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+  const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+  EXPECT_EQ(p.exitCode(), 1) << err.toStdString();
+  EXPECT_TRUE(err.contains("Cannot write " + dir.path() + "/f003.bmp: No space left on device")) << err.toStdString();
+  EXPECT_TRUE(out.trimmed().endsWith("LEFT:")) << out.toStdString();  // nothing written is left
+}
+
+TEST(BatchRun, RemembersNothingAndReadsNothingTheWindowRemembered) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  // A remembered store that would change the picture (background, rotation).
+  ASSERT_TRUE(QDir(dir.path()).mkpath("config/Flowskin"));
+  const QString store = dir.filePath("config/Flowskin/Flowskin.conf");
+  const QByteArray remembered = "[controls]\nsh_background=255\nud_rotate=100\ncbshline=1\n";
+  QFile f(store);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(remembered) == remembered.size());
+  f.close();
+  ASSERT_TRUE(QDir(dir.path()).mkpath("empty"));
+  QByteArray pictures[2];
+  for (int k = 0; k < 2; ++k) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.filePath(k == 0 ? "config" : "empty"));
+    p.setProcessEnvironment(env);
+    const QString out = dir.filePath(QString("f%1.png").arg(k));
+    p.start(FLOWSKIN_EXE, {Example("torus.ply"), "--size", "64x64", "--warmup", "3", "-o", out});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    pictures[k] = Bytes(out);
+  }
+  EXPECT_FALSE(pictures[0].isEmpty());
+  EXPECT_EQ(pictures[0], pictures[1]);
+  EXPECT_EQ(Bytes(store), remembered);
+  EXPECT_TRUE(QDir(dir.filePath("empty")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }

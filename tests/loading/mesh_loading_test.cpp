@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "data/data_channels.h"
 #include "formats/ply_writer.h"
@@ -149,7 +150,7 @@ TEST(LoadMeshBadInput, EveryFailureLeavesThePreviousMeshUntouched) {
   }
   std::string error;
   EXPECT_FALSE(LoadMesh("/nonexistent/none.ply", TLoadOptions{}, m, error));
-  EXPECT_EQ(error, "File not found");
+  EXPECT_EQ(error, "Cannot load \"none.ply\": File not found");
   EXPECT_TRUE(SameMesh(m, before));
 }
 
@@ -182,7 +183,7 @@ TEST(LoadMeshBadInput, BadFileOnDiskReportsAndKeepsTheMesh) {
                                                    "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n");
   std::string error;
   EXPECT_FALSE(LoadMesh(path, TLoadOptions{}, m, error));
-  EXPECT_EQ(error, "Face 0 refers to vertex 7; the file has 3 vertices");
+  EXPECT_EQ(error, "Cannot load \"bad.ply\": Face 0 refers to vertex 7; the file has 3 vertices");
   EXPECT_TRUE(SameMesh(m, before));
 }
 
@@ -225,4 +226,48 @@ TEST(LoadMeshBadInput, MutatedFilesLoadValidMeshesOrFailCleanly) {
   }
   EXPECT_GT(loaded, 50);
   EXPECT_GT(failed, 50);
+}
+
+TEST(LoadMesh, LoadBesideLeavesThePreviousMeshAsItWasAndCarriesItsValuesOver) {
+  TMesh previous = Loaded(fixtures::Octahedron());
+  for (int32_t i = 0; i < previous.vertex_count; ++i) previous.vertices[i].aux = 10 + i;
+  previous.data_range[0] = TRange{-3, 7};
+  const TMesh before = previous;
+  const std::string path = fixtures::WriteTempFile("octa2.ply", FormatPly(fixtures::Octahedron(2)));
+  TMesh loaded;
+  std::string error;
+  ASSERT_TRUE(LoadMeshBeside(path, TLoadOptions{}, previous, loaded, error)) << error;
+  EXPECT_TRUE(SameMesh(previous, before));
+  EXPECT_EQ(ValidateMesh(loaded, kCheckAdjacency | kCheckNormals | kCheckStrips), "");
+  EXPECT_NEAR(loaded.box_size, 4 * std::sqrt(3.0), 1e-5);
+  EXPECT_EQ(loaded.vertices[5].aux, 15);   // carried over
+  EXPECT_EQ(loaded.data_range[0].max, 7);  // the user's range stays
+  // A failure leaves `loaded` as it was and names the file.
+  const TMesh kept = loaded;
+  EXPECT_FALSE(LoadMeshBeside("/nonexistent/none.ply", TLoadOptions{}, previous, loaded, error));
+  EXPECT_EQ(error, "Cannot load \"none.ply\": File not found");
+  EXPECT_TRUE(SameMesh(loaded, kept));
+}
+
+TEST(LoadMesh, SummaryNamesTheFileItsArraysAndTheTime) {
+  TMesh plain = fixtures::Octahedron();
+  TMesh velo = plain;
+  velo.has_user_velo = true;
+  TMesh both = velo;
+  both.has_tex0 = true;
+  TMesh steps = both;
+  steps.time_count = 8;
+  TMesh one_step = velo;
+  one_step.time_count = 1;
+  TMesh tex = plain;
+  tex.has_tex0 = true;
+  const std::tuple<const TMesh*, const char*, double, const char*> cases[] = {
+      {&plain, "/data/octa.ply", 0.004, "octa.ply: no velocities or texture coordinates; loaded in 0.00 s"},
+      {&velo, "v.ply", 1.5, "v.ply: velocities; loaded in 1.50 s"},
+      {&one_step, "v.ply", 0.25, "v.ply: velocities; loaded in 0.25 s"},
+      {&tex, "dir/t.obj", 12.345, "t.obj: texture coordinates; loaded in 12.35 s"},
+      {&both, "b.ply", 0.1, "b.ply: velocities, texture coordinates; loaded in 0.10 s"},
+      {&steps, "s.ply", 2, "s.ply: velocities at 8 time steps, texture coordinates; loaded in 2.00 s"},
+  };
+  for (const auto& [mesh, path, seconds, text] : cases) EXPECT_EQ(LoadSummaryText(*mesh, path, seconds), text);
 }

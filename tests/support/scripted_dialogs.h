@@ -14,7 +14,7 @@ class TScriptedDialogs : public IDialogs {
  public:
   std::deque<std::optional<QString>> file_answers;   // OpenFile, OpenPicture, SavePicture
   std::deque<std::optional<int32_t>> color_answers;  // PickColor
-  std::vector<std::string> calls;                    // "open", "color", "open_picture", "save_picture", "message"
+  std::vector<std::string> calls;  // "open", "color", "open_picture", "save_picture", "message", "warning"
   std::vector<QString> messages;
   std::vector<TFileDialogState> file_dialogs_shown;
   std::vector<int32_t> colors_shown;
@@ -40,6 +40,12 @@ class TScriptedDialogs : public IDialogs {
     calls.push_back("message");
     messages.push_back(text);
     if (on_call) on_call("message");
+  }
+  // Recorded as "warning"; the text joins `messages` like any other.
+  void ShowWarning(const QString& text) override {
+    calls.push_back("warning");
+    messages.push_back(text);
+    if (on_call) on_call("warning");
   }
   int Count(const std::string& call) const {
     int n = 0;

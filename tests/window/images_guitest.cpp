@@ -5,13 +5,16 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <tuple>
 
 #include "advection/image_map.h"
 #include "advection/surface_passes_gl.h"
+#include "output/picture_files.h"
 #include "support/form_fixture.h"
 #include "support/form_frame_helpers.h"
 
@@ -261,25 +264,72 @@ TEST_F(ImagesTest, PicturesOtherThan24BitBitmapsKeepThePreviousMap) {
   const std::pair<QString, const char*> cases[] = {
       {Write32BitBitmap(dir), "24 bit bitmap expected"},
       {WritePicture(dir, "grey.bmp", QImage::Format_Indexed8, 8, 8), "24 bit bitmap expected"},
-      {WritePicture(dir, "small.png", QImage::Format_RGB888, 8, 8), "24 bit bitmap expected"},
+      {WritePicture(dir, "small.ppm", QImage::Format_RGB888, 8, 8), "a 24-bit bitmap, PNG or JPEG picture expected"},
       {dir.filePath("cut.bmp"), "24 bit bitmap expected"},
       {dir.filePath("notes.bmp2"), nullptr},  // not a picture at all: the loader's own message
-      {dir.filePath("missing.bmp"), nullptr},
+      {dir.filePath("missing.bmp"), "No such file or directory"},
   };
-  for (const auto& [path, message] : cases) {
+  for (const auto& [path, reason] : cases) {
     dialogs.messages.clear();
+    dialogs.calls.clear();
     const int64_t requests = form->diag.redraw_requests;
     dialogs.file_answers.push_back(path);
     form->Button7->Click();
     ASSERT_EQ(dialogs.messages.size(), 1u) << path.toStdString();
-    if (message)
-      EXPECT_EQ(dialogs.messages[0], message) << path.toStdString();
+    EXPECT_EQ(dialogs.calls.back(), "warning");
+    // A warning that names the file, then the reason.
+    const QString named = "Cannot load \"" + QFileInfo(path).fileName() + "\": ";
+    ASSERT_TRUE(dialogs.messages[0].startsWith(named)) << dialogs.messages[0].toStdString();
+    const QString said = dialogs.messages[0].mid(named.size());
+    if (reason)
+      EXPECT_EQ(said, reason) << path.toStdString();
     else
-      EXPECT_NE(dialogs.messages[0], "24 bit bitmap expected") << path.toStdString();
+      EXPECT_TRUE(!said.isEmpty() && !said.contains("expected")) << said.toStdString();
     EXPECT_EQ(form->diag.redraw_requests, requests);
     const TMapTexture now = ReadMapTexture(*form);
     EXPECT_EQ(now.w, kept.w);
     EXPECT_EQ(now.rgba, kept.rgba) << path.toStdString();
+  }
+}
+
+TEST_F(ImagesTest, PngAndJpegPicturesBecomeTheMapImageToo) {
+  // name, format written, picture size, texture size.
+  struct Case {
+    const char* name;
+    QImage::Format format;
+    int w, h, tw, th;
+  };
+  const Case cases[] = {
+      {"tall.png", QImage::Format_RGB888, 100, 400, 128, 512},
+      {"clear.png", QImage::Format_ARGB32, 3, 5, 4, 8},  // transparency dropped
+      {"wide.jpg", QImage::Format_RGB888, 700, 40, 512, 64},
+      {"photo.jpeg", QImage::Format_Grayscale8, 16, 16, 16, 16},
+  };
+  for (const Case& c : cases) {
+    const QString path = WritePicture(dir, c.name, c.format, c.w, c.h);
+    dialogs.file_answers.push_back(path);
+    form->state.image.image_loaded = false;
+    form->Button7->Click();
+    ASSERT_TRUE(dialogs.messages.empty()) << c.name << ": " << dialogs.messages.front().toStdString();
+    EXPECT_TRUE(form->state.image.image_loaded) << c.name;
+    const TMapTexture t = ReadMapTexture(*form);
+    ASSERT_EQ(t.w, c.tw) << c.name;
+    ASSERT_EQ(t.h, c.th) << c.name;
+    // Every texel of the (cropped) picture is the decoded pixel, top row first,
+    // with alpha 255; the top is red and the bottom blue in all but the grey one.
+    const QImage decoded = QImage(path).convertToFormat(QImage::Format_RGB888);
+    int differing = 0;
+    for (int y = 0; y < std::min(c.h, 512); ++y)
+      for (int x = 0; x < std::min(c.w, 512); ++x) {
+        const uint8_t* texel = &t.rgba[size_t(y * c.tw + x) * 4];
+        const QRgb p = decoded.pixel(x, y);
+        differing += texel[0] != qRed(p) || texel[1] != qGreen(p) || texel[2] != qBlue(p) || texel[3] != 255;
+      }
+    EXPECT_EQ(differing, 0) << c.name;
+    if (c.format != QImage::Format_Grayscale8) {
+      EXPECT_GT(t.rgba[0], 200) << c.name;
+      EXPECT_GT(t.rgba[size_t((c.h - 1) * c.tw) * 4 + 2], 200) << c.name;
+    }
   }
 }
 
@@ -334,4 +384,32 @@ TEST_F(ImagesTest, DroppedMeshFilesLoadAndOtherFilesDoNothing) {
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(form->state.mesh.vertex_count, 4098);
   EXPECT_TRUE(dialogs.messages.size() == 1 && !dialogs.messages[0].isEmpty());
+}
+
+TEST(SequenceFileName, APngOrBitmapEndingStaysAfterTheNumber) {
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"out/run", 1, "out/run001.bmp"}, {"out/run.png", 42, "out/run042.png"}, {"a.PNG", 1000, "a1000.PNG"},
+      {"shot.Bmp", 7, "shot007.Bmp"},   {"run.jpg", 1, "run.jpg001.bmp"},      {"dir.png/x", 2, "dir.png/x002.bmp"},
+  };
+  for (const auto& [base, i, name] : cases) EXPECT_EQ(SequenceFileName(base, i), name) << base;
+}
+
+TEST_F(ImagesTest, PictureDialogsOfferPngJpegAndBitmapsAndSequencesKeepAPngEnding) {
+  form->but_save_pic->Click();  // cancelled
+  form->Button7->Click();       // cancelled
+  ASSERT_GE(dialogs.file_dialogs_shown.size(), 2u);
+  const size_t n = dialogs.file_dialogs_shown.size();
+  EXPECT_EQ(QtFilterOf(dialogs.file_dialogs_shown[n - 2].filter),
+            "PNG pictures (*.PNG *.png);;24-bit bitmaps (*.BMP *.bmp);;All files (*.*)");
+  const QString open = QtFilterOf(dialogs.file_dialogs_shown[n - 1].filter);
+  EXPECT_TRUE(open.startsWith("Pictures (*.BMP *.bmp *.PNG *.png *.JPG *.jpg *.JPEG *.jpeg);;")) << open.toStdString();
+  for (const auto& [base, first, png] : {std::tuple{"run.png", "run001.png", true}, {"run.BMP", "run001.BMP", false}}) {
+    dialogs.file_answers.push_back(dir.filePath(base));
+    TypeInto(form->ednframe, "2");
+    form->butsaveseq->Click();
+    const QByteArray bytes = FileBytes(dir.filePath(first));
+    EXPECT_EQ(bytes.startsWith("\x89PNG"), png) << base;
+    EXPECT_EQ(bytes.startsWith("BM"), !png) << base;
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -115,7 +115,7 @@ TEST_F(FormTest, FailedLoadsKeepThePreviousMeshAndShowTheMessage) {
 
   LoadThroughDialog(*form, dialogs, ExamplePath("no_such_mesh.ply"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages.back(), "File not found");
+  EXPECT_EQ(dialogs.messages.back(), "Cannot load \"no_such_mesh.ply\": File not found");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   // A vertex coordinate that is not a number.
@@ -125,7 +125,7 @@ TEST_F(FormTest, FailedLoadsKeepThePreviousMeshAndShowTheMessage) {
   const std::string bad = fixtures::WriteTempFile("bad_number.ply", text);
   LoadThroughDialog(*form, dialogs, QString::fromStdString(bad));
   ASSERT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_EQ(dialogs.messages.back(), "Invalid numeric input");
+  EXPECT_EQ(dialogs.messages.back(), "Cannot load \"bad_number.ply\": Invalid numeric input");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
   const TMesh& m = form->state.mesh;

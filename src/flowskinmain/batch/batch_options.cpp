@@ -214,7 +214,8 @@ animation without showing a window and writes frames as pictures or a movie.
   -s, --set NAME=VALUE   set a control by its name (ud_vz=-10, cb_lighting=0,
                          rbpy=1, sh_diffuse=#c0a080, cb_lut_style=1) or by
                          tab and caption ("Texture/Scale=40")
-      --image FILE       map a 24-bit bitmap onto the surface ("Load image...")
+      --image FILE       map a 24-bit bitmap, PNG or JPEG picture onto the surface
+                         ("Load image...")
       --turn X,Y         turn the view as a left drag of X pixels to the right
                          and Y down does: one degree per pixel (the tilt stays
                          within -89.99..89.99 degrees)

@@ -227,7 +227,7 @@ int RunBatch(int argc, char** argv) {
   if (!ShowOffScreen(form, o, error) || !ApplySteps(form, dialogs, o, true, error)) return Fail(1, error);
   const QString mesh = QString::fromStdString(o.mesh);
   form.LoadMeshFile(mesh);
-  if (!dialogs.messages.empty()) return Fail(1, QString("cannot load '%1': %2").arg(mesh, dialogs.messages.front()));
+  if (!dialogs.messages.empty()) return Fail(1, dialogs.messages.front());  // names the file and the reason
   if (!ApplySteps(form, dialogs, o, false, error)) return Fail(1, error);
   if (!RenderFrames(form, o, error)) return Fail(1, error);
   return 0;

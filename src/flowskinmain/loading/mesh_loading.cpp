@@ -1,6 +1,7 @@
 #include "loading/mesh_loading.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <new>
 #include <utility>
@@ -62,10 +63,9 @@ double LoadMemoryEstimate(const TPlyHeader& h) {
   return v * (sizeof(TVertex) + 64 + 12.0 * static_cast<double>(h.time_count)) + f * (sizeof(TFace) + 32);
 }
 
-}  // namespace
-
-bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,
-                      TLoadReport* report) {
+// PLY text read and prepared into `fresh`, with `previous` as the mesh it replaces.
+bool LoadPlyBeside(std::string_view text, const TLoadOptions& opt, const TMesh& previous, TMesh& fresh,
+                   std::string& error, TLoadReport* report) {
   TPlyHeader header;
   if (!ReadPlyHeader(text, header, error)) return false;
   if (LoadMemoryEstimate(header) > MeshMemoryLimit()) {
@@ -74,35 +74,8 @@ bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mes
     return false;
   }
   try {
-    TMesh fresh;
-    if (!ReadPlyData(text, header, opt.swap, fresh, error, &mesh)) return false;
-    if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
-    mesh = std::move(fresh);
-    return true;
-  } catch (const std::bad_alloc&) {
-    error = "Not enough memory to load the mesh";
-    return false;
-  }
-}
-
-namespace {
-
-// The load of a file in one of the imported formats: ReadImportedMesh into a
-// new mesh, PrepareLoadedMesh with `mesh` as the previous mesh, then `mesh`
-// replaced. On failure `mesh` is untouched and `error` names the file and the
-// reason: Cannot load "cube.stl": the binary STL file is truncated: ...
-bool ImportMesh(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
-                TMesh& mesh, std::string& error, TLoadReport* report) {
-  std::string reason;
-  try {
-    TMesh fresh;
-    if (!ReadImportedMesh(path, bytes, format, opt.swap, &mesh, fresh, reason)) {
-      error = "Cannot load \"" + std::filesystem::path(path).filename().string() + "\": " + reason;
-      return false;
-    }
-    if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
-    mesh = std::move(fresh);
-    return true;
+    return ReadPlyData(text, header, opt.swap, fresh, error, &previous) &&
+           PrepareLoadedMesh(fresh, previous, opt, error, report);
   } catch (const std::bad_alloc&) {
     error = "Not enough memory to load the mesh";
     return false;
@@ -111,15 +84,69 @@ bool ImportMesh(const std::string& path, std::string_view bytes, TMeshFormat for
 
 }  // namespace
 
+bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,
+                      TLoadReport* report) {
+  TMesh fresh;
+  if (!LoadPlyBeside(text, opt, mesh, fresh, error, report)) return false;
+  mesh = std::move(fresh);
+  return true;
+}
+
+namespace {
+
+// The load of a file in one of the imported formats: ReadImportedMesh into
+// `fresh`, then PrepareLoadedMesh with `previous` as the mesh it replaces.
+bool ImportMeshBeside(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
+                      const TMesh& previous, TMesh& fresh, std::string& error, TLoadReport* report) {
+  try {
+    return ReadImportedMesh(path, bytes, format, opt.swap, &previous, fresh, error) &&
+           PrepareLoadedMesh(fresh, previous, opt, error, report);
+  } catch (const std::bad_alloc&) {
+    error = "Not enough memory to load the mesh";
+    return false;
+  }
+}
+
+}  // namespace
+
+bool LoadMeshBeside(const std::string& path, const TLoadOptions& opt, const TMesh& previous, TMesh& loaded,
+                    std::string& error, TLoadReport* report) {
+  std::string text, reason;
+  bool ok = ReadFileText(path, text, reason);
+  if (ok) {
+    // The file's format: PLY is read here, every other format by the importer.
+    const TMeshFormat format = DetectMeshFormat(path, text);
+    TMesh fresh;
+    ok = format == TMeshFormat::kPly ? LoadPlyBeside(text, opt, previous, fresh, reason, report)
+                                     : ImportMeshBeside(path, text, format, opt, previous, fresh, reason, report);
+    if (ok) loaded = std::move(fresh);
+  }
+  if (!ok) error = LoadFailureText(path, reason);
+  return ok;
+}
+
 bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error, TLoadReport* report) {
-  std::string text;
-  if (!ReadFileText(path, text, error)) return false;
-  // The file's format: PLY is read here, every other format by the importer.
-  const TMeshFormat format = DetectMeshFormat(path, text);
-  if (format != TMeshFormat::kPly) return ImportMesh(path, text, format, opt, mesh, error, report);
-  return LoadMeshFromText(text, opt, mesh, error, report);
+  TMesh fresh;
+  if (!LoadMeshBeside(path, opt, mesh, fresh, error, report)) return false;
+  mesh = std::move(fresh);
+  return true;
+}
+
+std::string LoadFailureText(const std::string& path, const std::string& reason) {
+  return "Cannot load \"" + std::filesystem::path(path).filename().string() + "\": " + reason;
 }
 
 std::string TriangleCountText(const TMesh& mesh) {
   return std::to_string(mesh.face_count) + " triangles, " + std::to_string(mesh.vertex_count) + " vertices";
+}
+
+std::string LoadSummaryText(const TMesh& mesh, const std::string& path, double seconds) {
+  std::string arrays;
+  if (mesh.has_user_velo)
+    arrays = mesh.time_count >= 2 ? "velocities at " + std::to_string(mesh.time_count) + " time steps" : "velocities";
+  if (mesh.has_tex0) arrays += std::string(arrays.empty() ? "" : ", ") + "texture coordinates";
+  if (arrays.empty()) arrays = "no velocities or texture coordinates";
+  char time[32];
+  std::snprintf(time, sizeof time, "%.2f s", seconds);
+  return std::filesystem::path(path).filename().string() + ": " + arrays + "; loaded in " + time;
 }

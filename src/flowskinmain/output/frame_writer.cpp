@@ -1,17 +1,39 @@
 #include "output/frame_writer.h"
 
-#include "output/picture_files.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
-bool SaveStreamPicture(const QImage& picture, const QString& path, QString& error) {
-  return SavePicture(picture, path, error, kStreamPngQuality);
-}
+#include "output/picture_files.h"
 
 TFrameWriter::TFrameWriter(size_t depth, TWriteFrame write)
     : depth_(depth < 1 ? 1 : depth), write_(std::move(write)), thread_([this] { Work(); }) {}
 
 TFrameWriter::~TFrameWriter() {
-  QString error;
-  Finish(error);
+  Stop();
+  if (!finished_) RemoveStaged();
+}
+
+QString TFrameWriter::StagedName(const QString& path) {
+  const QFileInfo info(path);
+  return QDir(info.path()).filePath("." + info.fileName() + ".part");
+}
+
+void TFrameWriter::RemoveStaged() {
+  for (const auto& [temporary, final_name] : staged_) QFile::remove(temporary);
+  staged_.clear();
+}
+
+void TFrameWriter::Stop() {
+  {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+    changed_.notify_all();
+  }
+  if (thread_.joinable()) thread_.join();
 }
 
 void TFrameWriter::Push(const QImage& picture, const QString& path) {
@@ -28,13 +50,19 @@ bool TFrameWriter::Failed(QString& error) {
   return !error_.isEmpty();
 }
 
+// The renames replace files of the same names; one that fails (it should not,
+// within one folder) removes the frames already renamed and the rest.
 bool TFrameWriter::Finish(QString& error) {
-  {
-    std::lock_guard lock(mutex_);
-    closing_ = true;
-    changed_.notify_all();
+  Stop();
+  finished_ = true;
+  for (size_t i = 0; error_.isEmpty() && i < staged_.size(); ++i) {
+    const auto& [temporary, final_name] = staged_[i];
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(final_name).constData()) == 0) continue;
+    error_ = QString("Cannot write %1: %2").arg(final_name, QString::fromLocal8Bit(std::strerror(errno)));
+    for (size_t k = 0; k < i; ++k) QFile::remove(staged_[k].second);
   }
-  if (thread_.joinable()) thread_.join();
+  if (!error_.isEmpty()) RemoveStaged();
+  staged_.clear();
   error = error_;
   return error_.isEmpty();
 }
@@ -53,12 +81,24 @@ void TFrameWriter::Work() {
       changed_.notify_all();
     }
     QString error;
-    if (!write_(job.picture, job.path, error)) {
-      std::lock_guard lock(mutex_);
-      error_ = error;
-      queue_.clear();
-      changed_.notify_all();
-      return;
+    QString temporary;
+    bool written = false;
+    if (write_) {
+      written = write_(job.picture, job.path, error);
+    } else {
+      temporary = StagedName(job.path);
+      written = SavePicture(job.picture, temporary, error, kStreamPngQuality);
     }
+    std::lock_guard lock(mutex_);
+    if (written) {
+      if (!temporary.isEmpty()) staged_.emplace_back(temporary, job.path);
+      continue;
+    }
+    // The message names the file asked for, not its temporary name.
+    error_ = temporary.isEmpty() ? error : error.replace(temporary, job.path);
+    RemoveStaged();
+    queue_.clear();
+    changed_.notify_all();
+    return;
   }
 }

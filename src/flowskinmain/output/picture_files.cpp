@@ -37,11 +37,30 @@ QByteArray EncodePicture(const QImage& picture, const QByteArray& format, QStrin
   return bytes;
 }
 
+namespace {
+
+// Writes all of `bytes` to a file opened unbuffered, so that every write
+// reaches the system at once. A write that stops short without an error (the
+// system took only part of it, as on a disk that has just filled up) is
+// followed by a write of the rest, which then fails with the system's reason
+// ("No space left on device") instead of the toolkit's "Unknown error".
+bool WriteAll(QFile& file, const QByteArray& bytes) {
+  qint64 done = 0;
+  while (done < bytes.size()) {
+    const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+    if (n <= 0) return false;
+    done += n;
+  }
+  return file.flush();
+}
+
+}  // namespace
+
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error) {
   const bool existed = QFileInfo::exists(path);
   QFile file(path);
   QString reason;
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) || !WriteAll(file, bytes))
     reason = file.errorString();
   file.close();
   if (reason.isEmpty() && file.error() != QFileDevice::NoError) reason = file.errorString();
@@ -58,4 +77,11 @@ bool SavePicture(const QImage& picture, const QString& path, QString& error, int
     return false;
   }
   return WriteWholeFile(path, bytes, error);
+}
+
+QString SequenceFileName(const QString& base, int32_t i) {
+  const QString number = QString::fromStdString(SequenceNumber(i));
+  for (const char* ending : {".png", ".bmp"})
+    if (base.endsWith(ending, Qt::CaseInsensitive)) return base.chopped(4) + number + base.right(4);
+  return base + number + ".bmp";
 }

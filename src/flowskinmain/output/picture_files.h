@@ -33,3 +33,9 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error
 
 // EncodePicture in the format the name asks for, then WriteWholeFile.
 bool SavePicture(const QImage& picture, const QString& path, QString& error, int png_quality = -1);
+
+// The i-th file (from 1) of a numbered sequence on `base`: a base that ends in
+// ".png" or ".bmp" (any case) keeps that ending after the number, any other
+// base is followed by the number and ".bmp" ("out/run" -> "out/run001.bmp",
+// "out/run.png" -> "out/run001.png").
+QString SequenceFileName(const QString& base, int32_t i);

@@ -27,7 +27,7 @@ const std::vector<TControlTip>& ControlTips() {
       {"cb_use_neighbors", "Fits the curvature over the second ring of neighbours too"},
 
       // "General": images.
-      {"Button7", "Loads a 24-bit bitmap to map onto the surface by its texture coordinates"},
+      {"Button7", "Loads a picture (24-bit bitmap, PNG or JPEG) to map onto the surface by its texture coordinates"},
       {"cb_sh_image", "Shows the loaded image on the surface (needs texture coordinates in the mesh)"},
       {"but_save_pic",
        "Saves the frame shown as a picture file (.bmp, or PNG when the name ends in .png). Key: Ctrl+S"},

@@ -65,3 +65,7 @@ bool TQtDialogs::SavePicture(const TFileDialogState& dialog, QString& path) {
 void TQtDialogs::ShowMessage(const QString& text) {
   QMessageBox::information(parent_, QApplication::applicationName(), text);
 }
+
+void TQtDialogs::ShowWarning(const QString& text) {
+  QMessageBox::warning(parent_, QApplication::applicationName(), text);
+}

@@ -23,6 +23,9 @@ class IDialogs {
   virtual bool OpenPicture(const TFileDialogState& dialog, QString& path) = 0;
   virtual bool SavePicture(const TFileDialogState& dialog, QString& path) = 0;
   virtual void ShowMessage(const QString& text) = 0;
+  // A file that could not be loaded or saved: a warning that names the file
+  // and says why. Dialogs that know no warning show it as a message.
+  virtual void ShowWarning(const QString& text) { ShowMessage(text); }
 };
 
 class QWidget;
@@ -36,6 +39,7 @@ class TQtDialogs : public IDialogs {
   bool OpenPicture(const TFileDialogState& dialog, QString& path) override;
   bool SavePicture(const TFileDialogState& dialog, QString& path) override;
   void ShowMessage(const QString& text) override;
+  void ShowWarning(const QString& text) override;
 
  private:
   QWidget* parent_;

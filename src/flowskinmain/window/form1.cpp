@@ -7,18 +7,25 @@
 #include <QLabel>
 #include <QLocale>
 #include <QOpenGLContext>
+#include <QTimer>
 
 #include "colorconversion/colorconversion.h"
 #include "formats/mesh_format.h"
 #include "glpanel/glpanel.h"
 
-TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent) : QMainWindow(parent), args_(args) {
+TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent, TSettingsLink settings,
+               bool load_when_shown)
+    : QMainWindow(parent), args_(args), settings_(settings), load_when_shown_(load_when_shown) {
   if (!dialogs) {
     own_dialogs_ = new TQtDialogs(this);
     dialogs = own_dialogs_;
   }
   dialogs_ = dialogs;
   OpenDialog1.filter = QString::fromStdString(MeshFileFilter());
+  OpenPictureDialog1.filter =
+      "Pictures|*.BMP;*.PNG;*.JPG;*.JPEG|24-bit bitmaps|*.BMP|PNG pictures|*.PNG|JPEG pictures|*.JPG;*.JPEG|"
+      "All files|*.*";
+  SavePictureDialog1.filter = "PNG pictures|*.PNG|24-bit bitmaps|*.BMP|All files|*.*";
   BuildWindow();
   InstallHelpAndKeys();
   // The counts and the frame rate change while the program runs; their text
@@ -108,8 +115,9 @@ void TForm1::cb_add_shade_to_dataClick(QObject*) {
 }
 
 // Window creation, in order: dialog folders, pulse style, noise, colour-map end,
-// then the mesh (the file named on the command line, else the mesh dialog), and
-// the pulse-style visibility.
+// the defaults noted and the remembered values restored, then the mesh (the
+// file named on the command line, now or once the window is shown, else the
+// mesh dialog), and the pulse-style visibility.
 void TForm1::FormCreate(QObject*) {
   OpenDialog1.initial_dir = QDir::currentPath();
   cb_lut_style->SetItemIndex(2);
@@ -117,9 +125,16 @@ void TForm1::FormCreate(QObject*) {
   sh_datamax->SetColor(MakeColor(255, 128, 128));
   OpenPictureDialog1.initial_dir = QDir::currentPath();
   SavePictureDialog1.initial_dir = QDir::currentPath();
+  // Every control now holds its default; the remembered values replace them
+  // before the mesh is read, so that the loading options apply to it.
+  control_defaults = ReadControlValues(*this);
+  if (settings_.store && settings_.restore) RestoreSettings(*this, *settings_.store);
   if (args_.size() >= 2) {
     mesh_path_ = args_[1];
-    LoadMeshFile(mesh_path_);
+    if (load_when_shown_)
+      QTimer::singleShot(0, this, [this] { LoadMeshFile(mesh_path_); });
+    else
+      LoadMeshFile(mesh_path_);
   } else {
     Open1Click(but_load_mesh);
   }
@@ -129,7 +144,26 @@ void TForm1::FormCreate(QObject*) {
 // Releases "Run" so that a running animation loop ends at its next test.
 void TForm1::FormClose(QObject*) { sb_animate->SetDown(false); }
 
+// "Defaults": the remembered controls as at start, written as a preset writes
+// them; then what the written controls drive without an event of their own:
+// the pulse style's parameters, the noise, the time step, the light, and the
+// render state with one frame.
+void TForm1::but_defaultsClick(QObject*) {
+  ++state.frame.redraw_suspended;
+  WriteControlValues(*this, control_defaults);
+  cb_lut_styleChange(cb_lut_style);
+  double dt = 0;
+  if (ReadFloatEdit(ed_dtime, dt)) state.view.time_step = dt;
+  state.frame.noise_dirty = true;
+  --state.frame.redraw_suspended;
+  StoreFlowControls();
+  RefreshRenderState(true);
+  RequestRedraw();
+}
+
+// Closing saves the remembered values when the window has a store.
 void TForm1::closeEvent(QCloseEvent* event) {
+  if (settings_.store) SaveSettings(*this, *settings_.store);
   FormClose(this);
   QMainWindow::closeEvent(event);
 }

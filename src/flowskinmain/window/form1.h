@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "app_state.h"
 #include "render/frame_gl.h"
@@ -29,6 +30,7 @@
 #include "window/controls/control_swatch.h"
 #include "window/controls/control_updown.h"
 #include "window/dialogs.h"
+#include "window/form_settings.h"
 
 class QDialog;
 class QGridLayout;
@@ -40,6 +42,7 @@ class QToolButton;
 class QVBoxLayout;
 class TGLPanel;
 struct TLoadOptions;
+struct TLoadReport;
 struct TPick;
 struct TRay;
 struct TRenderStateControls;
@@ -61,7 +64,12 @@ class TForm1 : public QMainWindow {
   // args: the program's arguments; args[1], when present, is a mesh file opened
   // at start instead of showing the mesh dialog. dialogs: the modal dialogs to
   // use (not owned); null selects the toolkit's dialogs.
-  explicit TForm1(const QStringList& args = {}, IDialogs* dialogs = nullptr, QWidget* parent = nullptr);
+  // settings: the store of remembered values (none: nothing is read or written).
+  // load_when_shown: the file named in args is loaded once the event loop runs
+  // (after the window is shown, so a long load shows its busy indicator)
+  // instead of during construction.
+  explicit TForm1(const QStringList& args = {}, IDialogs* dialogs = nullptr, QWidget* parent = nullptr,
+                  TSettingsLink settings = {}, bool load_when_shown = false);
   ~TForm1() override;
 
   TAppState state;
@@ -107,7 +115,12 @@ class TForm1 : public QMainWindow {
   // ---- mesh loading (mesh_loading_shell.cpp)
   void Open1Click(QObject* sender);
   void LoadMeshFile(const QString& path);
+  bool LoadMeshAside(const QString& path, TMesh& loaded, std::string& error, TLoadReport& report);
   QString MeshPath() const { return mesh_path_; }
+  // Whether a load runs aside (the panel is held meanwhile).
+  bool MeshLoadRunning() const { return mesh_load_running_; }
+  // A load aside that takes longer than this shows its busy indicator.
+  int load_progress_delay_ms = 500;
 
   // ---- mesh files dropped on the window (handlers_drop.cpp)
   static QString DroppedMeshPath(const QMimeData* mime);
@@ -160,6 +173,13 @@ class TForm1 : public QMainWindow {
   QImage GrabFrameBitmap();
   // Checks "Show mapped image" without a frame, sets image_loaded, draws one frame.
   void ShowMappedImage();
+
+  // ---- remembered values (form1.cpp, form_settings.cpp)
+  // "Defaults": every remembered control back to its value at start, as a
+  // preset writes it, then one frame; the mesh, view and flow sources stay.
+  void but_defaultsClick(QObject* sender);
+  // The controls' values just before the mesh is loaded at start: the defaults.
+  TControlValues control_defaults;
 
   // ---- presets (handlers_presets.cpp)
   void but_flow_cxyClick(QObject* sender);
@@ -253,6 +273,7 @@ class TForm1 : public QMainWindow {
   TButton* Button15 = nullptr;
   QWidget* panel_message = nullptr;
   QLabel* lab_ntri = nullptr;
+  QLabel* lab_load = nullptr;  // under the counts: the file, its arrays, the load's time
   QLabel* lab_time = nullptr;
   QLabel* lab_fps = nullptr;
   TSpeedButton* sb_animate = nullptr;
@@ -260,7 +281,7 @@ class TForm1 : public QMainWindow {
   QTabWidget* PageControl1 = nullptr;
 
   // ---- tab "General": mesh input, images, presets
-  TButton *but_load_mesh = nullptr, *Button18 = nullptr;
+  TButton *but_load_mesh = nullptr, *Button18 = nullptr, *but_defaults = nullptr;
   TCheckBox *cb_subdiv = nullptr, *cb_swap = nullptr, *cb_normk = nullptr, *cb_crack_insert = nullptr,
             *cb_use_neighbors = nullptr;
   TUpDown *ud_subdiv = nullptr, *ud_crack_angle_convex = nullptr, *ud_crack_angle_concave = nullptr;
@@ -387,4 +408,7 @@ class TForm1 : public QMainWindow {
   TGlyphQuadric glyph_quadric_;  // every sphere and cylinder of the glyphs and paint blobs
   QString mesh_path_;
   QStringList args_;
+  TSettingsLink settings_;
+  bool load_when_shown_ = false;
+  bool mesh_load_running_ = false;
 };

@@ -95,6 +95,18 @@ QWidget* TForm1::BuildMessagePanel() {
   auto* h = new QHBoxLayout(panel_message);
   h->setContentsMargins(8, 2, 4, 2);
   lab_ntri = BoldLabel("lab_ntri", "triangles");
+  lab_load = new QLabel;
+  lab_load->setObjectName("lab_load");
+  QFont small = lab_load->font();
+  small.setPixelSize(10);
+  small.setStretch(QFont::Condensed);
+  lab_load->setFont(small);
+  lab_load->setMinimumWidth(1);  // a long text never widens the window
+  auto* counts = new QVBoxLayout;
+  counts->setContentsMargins(0, 0, 0, 0);
+  counts->setSpacing(0);
+  counts->addWidget(lab_ntri);
+  counts->addWidget(lab_load);
   lab_time = new QLabel("t");
   lab_time->setObjectName("lab_time");
   lab_time->hide();
@@ -103,7 +115,7 @@ QWidget* TForm1::BuildMessagePanel() {
   sb_animate = new TSpeedButton("sb_animate", "Run");
   sb_animate->setFixedSize(60, 30);
   sb_animate->OnClick = FORM_HANDLER(sb_animateClick);
-  h->addWidget(lab_ntri);
+  h->addLayout(counts, 100);  // nearly all the free width goes to the counts
   h->addWidget(lab_time);
   h->addStretch(1);
   h->addWidget(lab_fps);

@@ -118,5 +118,8 @@ QWidget* TForm1::BuildPresets() {
              button(but_d_kavg, "but_d_kavg", "Kavg", data_row)});
   row_presets_data->setObjectName("row_presets_data");
   row_presets_data->hide();
+  AddRow(rows, {button(but_defaults, "but_defaults", "Defaults", FORM_HANDLER(but_defaultsClick))});
+  but_defaults->setToolTip(
+      "Puts every control back to its value at start (the mesh, the view and the flow sources stay)");
   return group;
 }

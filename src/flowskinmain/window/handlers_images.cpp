@@ -18,12 +18,16 @@
 namespace {
 
 constexpr const char* kNot24Bit = "24 bit bitmap expected";
+constexpr const char* kNotAPicture = "a 24-bit bitmap, PNG or JPEG picture expected";
 
-// Reads the picture file `path` for the map image. Only an uncompressed
-// 24-bit bitmap (judged by the file's own header) passes; a file that looks
-// like a bitmap but whose header is not that, or any other picture, gives
-// "24 bit bitmap expected"; a file that cannot be read or decoded gives the
-// loader's message. On success `bgr` holds the picture as blue-green-red rows.
+// Reads the picture file `path` for the map image. An uncompressed 24-bit
+// bitmap (judged by the file's own header) is read as it stands; a file that
+// looks like a bitmap but whose header is not that gives "24 bit bitmap
+// expected". PNG and JPEG pictures (judged by their contents) are read by the
+// toolkit's readers and turned into 24 bits, dropping any transparency; any
+// other picture is refused, and a file that cannot be read or decoded gives
+// the system's or the reader's words. On success `bgr` holds the picture as
+// blue-green-red rows.
 bool ReadMapPicture(const QString& path, QImage& bgr, QString& error) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
@@ -38,24 +42,31 @@ bool ReadMapPicture(const QString& path, QImage& bgr, QString& error) {
     return false;
   }
   QImageReader reader(path);
+  reader.setDecideFormatFromContent(true);
+  const QByteArray format = reader.format();
+  if (!bitmap24 && format != "png" && format != "jpeg" && !format.isEmpty()) {
+    error = kNotAPicture;
+    return false;
+  }
   QImage picture;
   if (!reader.read(&picture)) {
     error = reader.errorString();
-    return false;
-  }
-  if (!bitmap24) {
-    error = kNot24Bit;
     return false;
   }
   bgr = picture.convertToFormat(QImage::Format_BGR888);
   return true;
 }
 
+// `Cannot load "<file name>": <reason>`, the words of a picture that was refused.
+QString PictureLoadFailure(const QString& path, const QString& reason) {
+  return QString("Cannot load \"%1\": %2").arg(QFileInfo(path).fileName(), reason);
+}
+
 }  // namespace
 
 // "Load image...": asks for a picture; a cancel changes nothing. The file must
-// be a 24-bit bitmap (else "24 bit bitmap expected" and the previous map image
-// stays); its top-left 512 x 512 pixels at most become the map image, in a
+// be a 24-bit bitmap, a PNG or a JPEG picture (else a warning naming the file
+// and the reason, and the previous map image stays); its top-left 512 x 512 pixels at most become the map image, in a
 // texture of the powers of two not below the cropped size, compiled into
 // display list 9 with the panel's context made current. Then image_loaded,
 // "Show mapped image" checked, and one frame.
@@ -65,7 +76,7 @@ void TForm1::Button7Click(QObject*) {
   QImage bgr;
   QString error;
   if (!ReadMapPicture(path, bgr, error)) {
-    dialogs_->ShowMessage(error);
+    dialogs_->ShowWarning(PictureLoadFailure(path, error));
     return;
   }
   if (!GLPanel1->ContextReady() || !GLPanel1->RenderContext()->makeCurrent(GLPanel1)) return;
@@ -138,11 +149,12 @@ void TForm1::but_save_picClick(QObject*) {
   QString path, error;
   if (!dialogs_->SavePicture(SavePictureDialog1, path)) return;
   SavePictureDialog1.initial_dir = QFileInfo(path).absolutePath();
-  if (!SavePicture(bitmap, path, error)) dialogs_->ShowMessage(error);
+  if (!SavePicture(bitmap, path, error)) dialogs_->ShowWarning(error);
 }
 
 // "Save seq. ...": asks for a base name, then writes "#frames" frames as
-// base001.bmp, base002.bmp, ... (at least three digits), drawing the next
+// base001.bmp, base002.bmp, ... (at least three digits; PNG pictures
+// base001.png, ... for a base ending in ".png"), drawing the next
 // frame after each file, so the first file holds the frame shown when the
 // dialog closed. A name ending in ".mp4" or ".webm" instead gets the frames as
 // one movie of that name. A count that is not an integer is reported, a count
@@ -159,9 +171,9 @@ void TForm1::butsaveseqClick(QObject*) {
     return;
   }
   for (int32_t i = 1; i <= n; ++i) {
-    const QString name = base + QString::fromStdString(SequenceNumber(i)) + ".bmp";
+    const QString name = SequenceFileName(base, i);
     if (!SavePicture(GrabFrameBitmap(), name, error)) {
-      dialogs_->ShowMessage(error);
+      dialogs_->ShowWarning(error);
       return;
     }
     GLPanel1->Redraw();

@@ -4,9 +4,15 @@
 #include <malloc.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressDialog>
+#include <QTimer>
+#include <exception>
 #include <memory>
+#include <thread>
 
 #include "data/data_channels.h"
 #include "loading/mesh_loading.h"
@@ -42,24 +48,76 @@ void TForm1::Open1Click(QObject*) {
   LoadMeshFile(path);
 }
 
-// Reads and prepares the mesh in `path` under the hourglass cursor. On failure
-// the message is shown and the previous mesh stays as it was, with everything
+// Reads and prepares the mesh in `path` on a thread of its own while the
+// window keeps painting: the panel is held (it shows its last frame and draws
+// nothing from the mesh, which the thread reads for the values it carries
+// over), user input waits until the load ends, and a load that takes longer
+// than load_progress_delay_ms shows a busy indicator naming the file. A "Run"
+// loop in progress is suspended meanwhile, as in any handler. True with the
+// new mesh in `loaded`; false with the message in `error`.
+bool TForm1::LoadMeshAside(const QString& path, TMesh& loaded, std::string& error, TLoadReport& report) {
+  const TLoadOptions options = LoadOptions();
+  const std::string file = path.toStdString();
+  QEventLoop loop;
+  bool ok = false;
+  GLPanel1->Hold(true);
+  mesh_load_running_ = true;
+  std::thread worker([&] {
+    try {
+      ok = LoadMeshBeside(file, options, state.mesh, loaded, error, &report);
+    } catch (const std::exception& e) {  // the load reports its own failures; this is the last resort
+      error = LoadFailureText(file, e.what());
+    }
+    QMetaObject::invokeMethod(
+        &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+  });
+  std::unique_ptr<QProgressDialog> progress;
+  QTimer show_progress;
+  show_progress.setSingleShot(true);
+  connect(&show_progress, &QTimer::timeout, this, [&] {
+    progress = std::make_unique<QProgressDialog>(QString("Loading %1 ...").arg(QFileInfo(path).fileName()), QString(),
+                                                 0, 0, this);
+    progress->setObjectName("load_progress");
+    progress->setWindowTitle(QApplication::applicationName());
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->show();
+  });
+  show_progress.start(load_progress_delay_ms);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  worker.join();
+  progress.reset();
+  mesh_load_running_ = false;
+  GLPanel1->Hold(false);
+  return ok;
+}
+
+// Reads and prepares the mesh in `path` under the hourglass cursor (aside,
+// LoadMeshAside, while the window is shown). On failure a warning naming the
+// file and the reason is shown and the previous mesh stays as it was, with everything
 // that depends on it. On success: the reader's "Flow data" box and the counts,
 // dialog folders at the file's folder, the view aimed at the mesh when it is
 // the first one, the time controls, curvature made dimensionless with "Norm. K", shade into Aux,
-// the render state, a frame, and with the speed channel a second refresh and
-// frame (speed is computed during the first frame). Also the start-up path for
+// the render state, what was loaded and how long it took under the counts,
+// a frame, and with the speed channel a second refresh and frame (speed is
+// computed during the first frame). Also the start-up path for
 // a file named on the command line.
 void TForm1::LoadMeshFile(const QString& path) {
   const bool first_load = state.mesh.vertex_count == 0;
   auto cursor = std::make_unique<TWaitCursor>();
+  QElapsedTimer timer;
+  timer.start();
   std::string error;
   TLoadReport report;
-  if (!LoadMesh(path.toStdString(), LoadOptions(), state.mesh, error, &report)) {
+  TMesh loaded;
+  const bool ok = isVisible() ? LoadMeshAside(path, loaded, error, report)
+                              : LoadMeshBeside(path.toStdString(), LoadOptions(), state.mesh, loaded, error, &report);
+  if (!ok) {
     cursor.reset();
-    dialogs_->ShowMessage(QString::fromStdString(error));
+    dialogs_->ShowWarning(QString::fromStdString(error));
     return;
   }
+  state.mesh = std::move(loaded);
   state.mesh_loaded = true;
   // The replaced mesh's arrays (hundreds of MB for a large surface) are free
   // now: hand the pages back to the system instead of keeping them cached.
@@ -85,6 +143,9 @@ void TForm1::LoadMeshFile(const QString& path) {
   if (cb_normk->Checked()) NormalizeCurvature(state.mesh);
   AddShadeToAux();
   RefreshRenderState(true);
+  lab_load->setText(
+      QString::fromStdString(LoadSummaryText(state.mesh, path.toStdString(), timer.nsecsElapsed() * 1e-9)));
+  lab_load->setToolTip(lab_ntri->text() + "\n" + lab_load->text());
   cursor.reset();
   RequestRedraw();
   if (state.frame.data_channel == kChanVelocity) {
