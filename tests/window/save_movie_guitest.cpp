@@ -40,11 +40,11 @@ class SaveMovieTest : public FormTest {
     ASSERT_TRUE(dir.isValid());
     LoadThroughDialog(*form, dialogs, ExamplePath("torus_flow.ply"));
     // An odd drawing area, as a window often has.
-    TypeInto(form->ed_winw, "101");
+    TypeInto(form->ed_winw, "151");
     TypeInto(form->ed_winh, "75");
     QTest::keyClick(form->ed_winw, Qt::Key_Return);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return form->GLPanel1->Width() == 101 && form->GLPanel1->Height() == 75; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->GLPanel1->Width() == 151 && form->GLPanel1->Height() == 75; }, 3000))
+        << form->GLPanel1->Width() << "x" << form->GLPanel1->Height();
   }
   QTemporaryDir dir;
 };
@@ -69,7 +69,7 @@ TEST_F(SaveMovieTest, SaveSeqWithAMovieNameWritesTheFramesShownAsOneMovie) {
     std::string error;
     ASSERT_TRUE(DecodeMovie(dir.filePath(c.name).toStdString(), movie, error)) << error;
     EXPECT_EQ(movie.codec, c.codec);
-    EXPECT_EQ(QSize(movie.width, movie.height), QSize(102, 76)) << c.name;
+    EXPECT_EQ(QSize(movie.width, movie.height), QSize(152, 76)) << c.name;
     EXPECT_NEAR(movie.fps, 25, 0.01);
     ASSERT_EQ(movie.frames.size(), 6u) << c.name;
     // Movie frame k (0-based) is the frame shown before the k-th draw of the sequence.

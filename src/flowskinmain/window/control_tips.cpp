@@ -56,6 +56,7 @@ const std::vector<TControlTip>& ControlTips() {
       {"Button17", "Style: coarse texture (larger noise and displacement)"},
       {"but_erode", "Style: eroded look, curvature flow coloured by K min"},
       {"Button16", "Style: particles (short pulses added over the surface)"},
+      {"but_crisp", "Style: long, thin, contrasty streaks (stronger noise, longer steps, Contrast 5.0)"},
       {"but_shaded", "Style: plain shaded surface without texture"},
       {"but_d_kmin", "Shows K min as data"},
       {"but_d_kmax", "Shows K max as data"},
@@ -63,6 +64,9 @@ const std::vector<TControlTip>& ControlTips() {
       {"but_d_kavg", "Shows the mean curvature as data"},
 
       // "Texture".
+      {"ud_contrast",
+       "Stretches the shown texture's contrast about its mean, in tenths (10 = off); the advected image "
+       "is not changed"},
       {"but_bc1", "First noise colour; click to choose"},
       {"but_bc2", "Second noise colour; click to choose"},
       {"cb_tex_long", "Noise colours blend the long way round the hue circle"},
@@ -128,6 +132,8 @@ const std::vector<TControlTip>& ControlTips() {
 
       // "Data".
       {"cbTexData", "Colours the surface by the chosen data channel"},
+      {"cb_legend",
+       "With \"Overlay with data\": draws a colour bar from Min to Max with the channel's name into the frame"},
       {"rbkmax", "Data: the largest principal curvature"},
       {"rbkavg", "Data: the mean curvature"},
       {"rbkmin", "Data: the smallest principal curvature"},
