@@ -21,8 +21,10 @@ TStoredMatrices FrameMatrices(TView& view, int w, int h) {
   TurntableModelview(view, c.up_axis, m.modelview_matrix);
   const double l = view.frustum_left, r = view.frustum_right, b = view.frustum_bottom, t = view.frustum_top;
   const double n = view.frustum_near, f = view.frustum_far;
+  // clang-format off
   const double p[16] = {2 * n / (r - l), 0, 0, 0, 0, 2 * n / (t - b), 0, 0, (r + l) / (r - l), (t + b) / (t - b),
                         -(f + n) / (f - n), -1, 0, 0, -2 * f * n / (f - n), 0};
+  // clang-format on
   std::copy(p, p + 16, m.projection_matrix);
   m.viewport_rect[2] = w, m.viewport_rect[3] = h;
   return m;

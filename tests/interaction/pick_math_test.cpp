@@ -153,10 +153,10 @@ TEST(PickSource, ASlackOfAFewPixelsGrabsBesideTheGlyphAsDrawn) {
     double pixels;  // slack
     int handle;     // 0: nothing grabbed
   } cases[] = {
-      {0.12f, 0.5f, 0, 0}, {0.12f, 0.5f, 4, 2},   // 2 pixels beside the p1 sphere
+      {0.12f, 0.5f, 0, 0},  {0.12f, 0.5f, 4, 2},  // 2 pixels beside the p1 sphere
       {0.15f, 0.5f, 4, 0},                        // 5 pixels beside: too far
       {0.0f, -0.63f, 4, 1},                       // 3 pixels below p0
-      {0.08f, 0.0f, 0, 0}, {0.08f, 0.0f, 4, 3},   // 2 pixels beside the cylinder
+      {0.08f, 0.0f, 0, 0},  {0.08f, 0.0f, 4, 3},  // 2 pixels beside the cylinder
       {0.11f, 0.0f, 4, 0},                        // 5 pixels beside the cylinder
   };
   for (const auto& c : cases) {
@@ -180,7 +180,7 @@ TEST(DragSourceInDepth, MovesTheGrabbedPartAlongTheAxisMostIntoTheScreenByPixelS
       {{0.1f, 0.2f, -1}, 2, 10, 3, {0, 0, 0}, {0, 0, 0.1f}},    // down: toward the viewer
       {{0.1f, 0.2f, -1}, 3, -5, 3, {0, 0, -0.05f}, {0, 0, -0.05f}},
       {{-2, 0.5f, 1}, 3, -10, 1, {-0.1f, 0, 0}, {-0.1f, 0, 0}},  // looking along -x
-      {{0.5f, 1, 1}, 1, 0, 2, {0, 0, 0}, {0, 0, 0}},              // no vertical step: nothing
+      {{0.5f, 1, 1}, 1, 0, 2, {0, 0, 0}, {0, 0, 0}},             // no vertical step: nothing
   };
   for (const auto& c : cases) {
     TFlowSourceTable t;

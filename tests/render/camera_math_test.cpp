@@ -60,8 +60,11 @@ TEST(CameraMath, TheObjectSizeFitsTheSmallerViewportSideInBothProjections) {
     bool iso;
     double width, height;
   } cases[] = {
-      {400, 200, true, 4, 2},     {200, 400, true, 2, 4},     {300, 300, true, 2, 2},
-      {1920, 1080, false, 2 * 1920.0 / 1080, 2}, {1080, 1920, false, 2, 2 * 1920.0 / 1080},
+      {400, 200, true, 4, 2},
+      {200, 400, true, 2, 4},
+      {300, 300, true, 2, 2},
+      {1920, 1080, false, 2 * 1920.0 / 1080, 2},
+      {1080, 1920, false, 2, 2 * 1920.0 / 1080},
       {512, 512, false, 2, 2},
   };
   for (const auto& k : cases) {

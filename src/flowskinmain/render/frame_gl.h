@@ -77,8 +77,9 @@ struct TListCompileCounts {
 // Steps 5..8 of a redraw: the frame texture emptied when frame_texture_stale
 // is set (a new mesh or view size: nothing of the old picture may flow into
 // the new one), full-panel viewport, clear to the Background colour, frame
-// texture size (powers of two covering the panel), camera and light. Returns false when the margin leaves no viewport: the frame then
-// shows only the background and must not be composed.
+// texture size (powers of two covering the panel), camera and light. Returns
+// false when the margin leaves no viewport: the frame then shows only the
+// background and must not be composed.
 bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_t panel_h);
 
 // The frame composition: lighting sample, texture-lock step, list 1
