@@ -5,7 +5,7 @@
 
 struct TView {
   float center[3] = {0, 0, 0};  // point looked at (model coordinates)
-  double size = 0;              // visible width at the centre's distance
+  double size = 0;              // extent of the shorter view side at the centre's distance
   double rot_y = 0;             // degrees, turn about the vertical axis
   double rot_x = 0;             // degrees, tilt, kept within -89.99..89.99
   double distance = 0;          // camera distance from center

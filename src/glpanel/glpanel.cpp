@@ -146,6 +146,7 @@ void TGLPanel::Redraw() {
     SwapAndKeep();
   } else {
     last_frame_swapped_ = false;
+    no_last_frame_ = false;
   }
 }
 
@@ -171,6 +172,7 @@ void TGLPanel::SwapAndKeep() {
   }
   render_context_->swapBuffers(this);
   last_frame_swapped_ = true;
+  no_last_frame_ = false;
 }
 
 // The kept copy of the last swapped frame back into the back buffer, then a
@@ -192,7 +194,7 @@ void TGLPanel::ShowKeptFrame() {
 }
 
 bool TGLPanel::BeginReadLastFrame() {
-  if (!context_ready_ || !render_context_->makeCurrent(this)) return false;
+  if (no_last_frame_ || !context_ready_ || !render_context_->makeCurrent(this)) return false;
   if (!last_frame_swapped_) {
     glReadBuffer(GL_BACK);
     return true;
@@ -200,6 +202,8 @@ bool TGLPanel::BeginReadLastFrame() {
   if (!shown_frame_ || shown_frame_->size() != QSize(Width(), Height())) return false;
   return shown_frame_->bind();
 }
+
+void TGLPanel::ForgetLastFrame() { no_last_frame_ = true; }
 
 void TGLPanel::EndReadLastFrame() {
   if (context_ready_ && last_frame_swapped_) QOpenGLFramebufferObject::bindDefault();

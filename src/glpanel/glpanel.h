@@ -77,6 +77,10 @@ class TGLPanel : public QWindow {
   // EndReadLastFrame after the reads.
   bool BeginReadLastFrame();
   void EndReadLastFrame();
+  // Makes the last frame unreadable: BeginReadLastFrame fails until the next
+  // frame is drawn (the owner calls this when what the last frame showed no
+  // longer stands, such as a different mesh or drawing size). No GL call.
+  void ForgetLastFrame();
   QOpenGLContext* RenderContext() const { return render_context_; }
   // "VERSION, RENDERER" of the context's driver; empty before the context exists.
   QString GLDescription();
@@ -109,6 +113,7 @@ class TGLPanel : public QWindow {
   bool context_ready_ = false;
   bool last_frame_swapped_ = true;
   bool held_ = false;
+  bool no_last_frame_ = false;  // ForgetLastFrame was called after the last frame drawn
 };
 
 // Runs a scope with all floating-point exceptions masked: saves the environment,

@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdlib>
 
 #include "advection/image_map.h"
 
@@ -174,4 +176,38 @@ TEST(BatchRun, RemembersNothingAndReadsNothingTheWindowRemembered) {
   EXPECT_EQ(pictures[0], pictures[1]);
   EXPECT_EQ(Bytes(store), remembered);
   EXPECT_TRUE(QDir(dir.filePath("empty")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+TEST(BatchRun, WideAndTallFramesShowTheWholeTorusWithAMargin) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const struct {
+    const char* size;
+    int w, h;
+  } frames[] = {{"1920x1080", 1920, 1080}, {"1080x1920", 1080, 1920}, {"400x400", 400, 400}};
+  for (const auto& f : frames) {
+    const QString out = dir.filePath(QString("torus_%1.png").arg(f.size));
+    const TRun r = RunFlowskin({Example("torus.ply"), "--size", f.size, "--warmup", "2", "-o", out});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QImage img = QImage(out).convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(img.size(), QSize(f.w, f.h));
+    // Bounding box of the pixels that are not the background (192, 192, 192).
+    int x0 = f.w, y0 = f.h, x1 = -1, y1 = -1;
+    for (int y = 0; y < f.h; ++y)
+      for (int x = 0; x < f.w; ++x) {
+        const QColor c = img.pixelColor(x, y);
+        if (std::abs(c.red() - 192) + std::abs(c.green() - 192) + std::abs(c.blue() - 192) <= 3) continue;
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+      }
+    // The ring (2.7 across in a view of box_size 3.88 across the shorter side)
+    // is round and fills about 70 % of the shorter side, leaving a margin all round.
+    const int shorter = std::min(f.w, f.h);
+    const int margin = shorter / 10;
+    EXPECT_GT(x0, margin) << f.size;
+    EXPECT_GT(y0, margin) << f.size;
+    EXPECT_LT(x1, f.w - 1 - margin) << f.size;
+    EXPECT_LT(y1, f.h - 1 - margin) << f.size;
+    EXPECT_NEAR(x1 - x0, y1 - y0, 0.02 * shorter) << f.size;
+    EXPECT_NEAR(y1 - y0, 0.70 * shorter, 0.05 * shorter) << f.size;
+  }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -136,4 +137,24 @@ TEST(AlignNeighbours, FollowsTheSumOfAllOrientedNeighbours) {
   AlignNeighbours(mesh, false);
   EXPECT_FLOAT_EQ(mesh.vertices[3].dir_max.x, 0.5f);
   EXPECT_FLOAT_EQ(mesh.vertices[3].dir_max.z, -1);
+}
+
+TEST(OrientPiecesConsistently, EveryPieceAgreesWithinAndPointsUpInSum) {
+  for (const int first : {4, 6, 9}) {
+    TMesh mesh = TwoChains(first, 12);
+    OrientPiecesConsistently(mesh, false);
+    for (const auto& piece : {std::pair{0, first}, std::pair{first, 12}}) {
+      double sum_max = 0, sum_min = 0;
+      for (int i = piece.first; i < piece.second; ++i) {
+        EXPECT_EQ(mesh.vertices[i].align_mark, 2) << i;
+        // Along each chain every direction agrees with the chain's first vertex.
+        EXPECT_EQ(mesh.vertices[i].dir_max.x, mesh.vertices[piece.first].dir_max.x) << first << " " << i;
+        EXPECT_EQ(mesh.vertices[i].dir_min.y, mesh.vertices[piece.first].dir_min.y) << first << " " << i;
+        sum_max += mesh.vertices[i].dir_max.y;
+        sum_min += mesh.vertices[i].dir_min.y;
+      }
+      EXPECT_GE(sum_max, 0) << first;
+      EXPECT_GE(sum_min, 0) << first;
+    }
+  }
 }

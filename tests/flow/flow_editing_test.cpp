@@ -9,11 +9,12 @@
 
 namespace {
 
-// A loaded mesh's bounding box: x -1..3, y 0..4, z -2..2.
+// A loaded mesh's bounding box, x -1..3, y 0..4, z -2..2, without faces.
 TMesh BoxMesh() {
   TMesh mesh;
   mesh.box_min[0] = -1, mesh.box_min[1] = 0, mesh.box_min[2] = -2;
   mesh.box_max[0] = 3, mesh.box_max[1] = 4, mesh.box_max[2] = 2;
+  mesh.box_center = {1, 2, 0};
   mesh.box_size = std::sqrt(48.0);
   return mesh;
 }
@@ -62,12 +63,15 @@ TEST_F(FlowEditing, FirstAddMakesTheDefaultLineSourceSelectedWithControls10_0_0)
   EXPECT_EQ(table.selected_source, 1);
   const TFlowSource& s = Source(1);
   EXPECT_TRUE(s.is_line);
-  EXPECT_FLOAT_EQ(s.p0.x, 1);
-  EXPECT_FLOAT_EQ(s.p0.y, 0);
-  EXPECT_FLOAT_EQ(s.p0.z, -2);
-  EXPECT_FLOAT_EQ(s.p1.x, 1);
-  EXPECT_FLOAT_EQ(s.p1.y, 4);
-  EXPECT_FLOAT_EQ(s.p1.z, -2);
+  // The centre ray (the z axis, identity matrices) meets no face: the middle is
+  // its point nearest the box centre, the origin. Upright is y; 0.25 box_size
+  // (1.73) is longer than 0.8 of the 480 rows (1.2 units), so the length is 1.2.
+  EXPECT_FLOAT_EQ(s.p0.x, 0);
+  EXPECT_FLOAT_EQ(s.p0.y, -0.6f);
+  EXPECT_FLOAT_EQ(s.p0.z, 0);
+  EXPECT_FLOAT_EQ(s.p1.x, 0);
+  EXPECT_FLOAT_EQ(s.p1.y, 0.6f);
+  EXPECT_FLOAT_EQ(s.p1.z, 0);
   EXPECT_EQ(s.strength, 10);
   EXPECT_FALSE(s.paint);
   EXPECT_EQ(s.paint_on, 1);
@@ -94,16 +98,16 @@ TEST_F(FlowEditing, CopyMovesSidewaysAcrossTheViewAndSwitchesBetweenPaintAndFlow
   Add(true);                  // front view: segment along y, shifted along x
   const double step = 0.05 * mesh.box_size;
   EXPECT_EQ(Source(1).rot_strength, 3);
-  EXPECT_NEAR(Source(2).p0.x, 1 + step, 1e-6);
-  EXPECT_NEAR(Source(2).p1.x, 1 + step, 1e-6);
-  EXPECT_FLOAT_EQ(Source(2).p0.z, -2);
+  EXPECT_NEAR(Source(2).p0.x, step, 1e-6);
+  EXPECT_NEAR(Source(2).p1.x, step, 1e-6);
+  EXPECT_FLOAT_EQ(Source(2).p0.z, 0);
   EXPECT_TRUE(Source(2).paint);
   EXPECT_EQ(Source(2).strength, 0);
   EXPECT_EQ(Source(2).rot_strength, 0);
   Add(false, true);  // side view: shifted along z; the paint copy turns into flow with strength 10
   EXPECT_EQ(table.selected_source, 3);
-  EXPECT_NEAR(Source(3).p0.z, -2 + step, 1e-6);
-  EXPECT_NEAR(Source(3).p0.x, 1 + step, 1e-6);
+  EXPECT_NEAR(Source(3).p0.z, step, 1e-6);
+  EXPECT_NEAR(Source(3).p0.x, step, 1e-6);
   EXPECT_FALSE(Source(3).paint);
   EXPECT_EQ(Source(3).strength, 10);
   EXPECT_EQ(controls.strength, 10);

@@ -1,5 +1,6 @@
 // Real mouse events on the GL panel's window: turning, zooming and panning the
 // view, grabbing and dragging flow sources, and the texture drag.
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -20,6 +21,19 @@ QPoint PixelOf(const TForm1& f, const TVec3& p) {
 
 TVec3 Minus(const TVec3& a, const TVec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
+// Pixels of the last frame shown in the guide lines' colour (1, 1, 0.8) within
+// `dx` columns of x, between rows y0 and y1 (top-down).
+int GuidePixels(TForm1& f, int x, int y0, int y1, int dx) {
+  const QImage img = f.GrabFrameBitmap().convertToFormat(QImage::Format_RGB888);
+  int n = 0;
+  for (int y = std::max(0, y0); y <= std::min(img.height() - 1, y1); ++y)
+    for (int c = std::max(0, x - dx); c <= std::min(img.width() - 1, x + dx); ++c) {
+      const QColor p = img.pixelColor(c, y);
+      n += p.red() == 255 && p.green() == 255 && std::abs(p.blue() - 204) <= 1;
+    }
+  return n;
+}
+
 }  // namespace
 
 class MouseTest : public FormTest {
@@ -34,7 +48,7 @@ class MouseTest : public FormTest {
   void Press(Qt::MouseButton b, QPoint at, Qt::KeyboardModifiers k = {}) { QTest::mousePress(panel, b, k, at); }
   void Move(QPoint to) { QTest::mouseMove(panel, to); }
   void Release(Qt::MouseButton b, QPoint at) { QTest::mouseRelease(panel, b, {}, at); }
-  // "Add flow": the default line along y on the low-z face of the box, selected.
+  // "Add flow": the default line, upright in front of the sphere at the view's centre, selected.
   const TFlowSource& AddLine() {
     form->but_add_flow->Click();
     EXPECT_EQ(form->state.sources.source_count, 1);
@@ -212,4 +226,37 @@ TEST_F(MouseTest, WheelZoomsAsTheRightDragItStandsFor) {
   form->GLPanel1MouseWheel(panel, TShiftState(), 100, 300, 120);
   EXPECT_NEAR(v.size, size * (1 - 2.0 * std::lround(h / 20.0) / h), 1e-9 * size);
   EXPECT_NEAR(v.size / size, 0.9, 0.01);
+}
+
+TEST_F(MouseTest, ANewSourceIsInViewGrabbedBesideItsEndSphereAndShiftDragMovesItInDepth) {
+  const TFlowSource& s = AddLine();
+  const QPoint end = PixelOf(*form, s.p1), start = PixelOf(*form, s.p0);
+  for (const QPoint& p : {end, start}) {
+    EXPECT_TRUE(p.x() > 10 && p.x() < panel->Width() - 10 && p.y() > 10 && p.y() < h - 10) << p.x() << ", " << p.y();
+  }
+  // A press 2 pixels outside the drawn outline of the upper end sphere grabs that end.
+  const double radius_px = s.radius / PixelSpanAt(form->state.matrices, s.p1, 1);
+  ASSERT_GT(radius_px, 3);
+  const QPoint beside = end + QPoint(int(std::ceil(radius_px)) + 2, 0);
+  Press(Qt::LeftButton, beside);
+  ASSERT_EQ(form->state.mouse.mouse_mode, 4);
+  EXPECT_EQ(form->state.sources.selected_handle, 2);
+  // Shift-drag upwards: the end moves away from the viewer (-z), nowhere else.
+  const TVec3 p1 = s.p1;
+  const QPoint to = beside + QPoint(0, -30);
+  QMouseEvent move(QEvent::MouseMove, to, panel->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(panel, &move);
+  EXPECT_EQ(form->state.mouse.drag_axis, 3);
+  EXPECT_NEAR(p1.z - s.p1.z, 30 * PixelSpanAt(form->state.matrices, p1, 1), 0.05 * form->state.mesh.box_size);
+  EXPECT_GT(p1.z - s.p1.z, 0.02 * form->state.mesh.box_size);
+  EXPECT_FLOAT_EQ(s.p1.x, p1.x);
+  EXPECT_FLOAT_EQ(s.p1.y, p1.y);
+  // The guide line from the lower end down to the floor shows during the drag and not after it.
+  const QPoint low = PixelOf(*form, s.p0);
+  EXPECT_GT(GuidePixels(*form, low.x(), low.y() + 20, low.y() + 60, 3), 10);
+  const int64_t overlays = form->diag.list_compiles.overlay;
+  Release(Qt::LeftButton, beside);  // where the press left the pointer as far as the window system knows
+  EXPECT_EQ(form->state.mouse.mouse_mode, 0);
+  EXPECT_EQ(form->diag.list_compiles.overlay, overlays + 1);  // the release alone rebuilt the overlay list
+  EXPECT_EQ(GuidePixels(*form, low.x(), low.y() + 20, low.y() + 60, 3), 0);
 }

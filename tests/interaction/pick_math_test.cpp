@@ -130,3 +130,78 @@ TEST(PanView, ThePointUnderTheMouseAtTheCentresDepthFollowsIt) {
   EXPECT_NEAR(moved[0], 160, 1e-3);
   EXPECT_NEAR(moved[1], 300 - 10, 1e-3);
 }
+
+namespace {
+
+// Identity matrices on a 200 x 200 viewport: one pixel is 0.01 object units at any depth.
+TStoredMatrices Flat200() {
+  TStoredMatrices m;
+  m.viewport_rect[2] = m.viewport_rect[3] = 200;
+  return m;
+}
+
+}  // namespace
+
+TEST(PickSource, ASlackOfAFewPixelsGrabsBesideTheGlyphAsDrawn) {
+  const TStoredMatrices m = Flat200();
+  EXPECT_NEAR(PixelSpanAt(m, {0.3f, -0.2f, 0.5f}, 4), 0.04, 1e-9);
+  TFlowSourceTable t;
+  t.source_count = 1;
+  t.flow_sources[1] = Line({0, -0.5f, 0}, {0, 0.5f, 0}, 0.1);  // spheres 10 pixels, cylinder 6
+  const struct {
+    float x, y;     // where the ray passes the glyph plane
+    double pixels;  // slack
+    int handle;     // 0: nothing grabbed
+  } cases[] = {
+      {0.12f, 0.5f, 0, 0},  {0.12f, 0.5f, 4, 2},  // 2 pixels beside the p1 sphere
+      {0.15f, 0.5f, 4, 0},                        // 5 pixels beside: too far
+      {0.0f, -0.63f, 4, 1},                       // 3 pixels below p0
+      {0.08f, 0.0f, 0, 0},  {0.08f, 0.0f, 4, 3},  // 2 pixels beside the cylinder
+      {0.11f, 0.0f, 4, 0},                        // 5 pixels beside the cylinder
+  };
+  for (const auto& c : cases) {
+    const TRay ray{{c.x, c.y, -5}, {0, 0, 1}};
+    const TPick p = PickSource(t, ray, {&m, c.pixels});
+    EXPECT_EQ(p.handle, c.handle) << c.x << ", " << c.y << " slack " << c.pixels;
+    EXPECT_EQ(p.source, c.handle == 0 ? 0 : 1);
+  }
+  t.flow_sources[1].radius = t.flow_sources[1].cyl_radius = 0;  // not drawn yet: no slack either
+  EXPECT_EQ(PickSource(t, {{0, 0.5f, -5}, {0, 0, 1}}, {&m, 4}).source, 0);
+}
+
+TEST(DragSourceInDepth, MovesTheGrabbedPartAlongTheAxisMostIntoTheScreenByPixelSpans) {
+  const TStoredMatrices m = Flat200();
+  const struct {
+    TVec3 ray;
+    int handle, dy, axis;
+    TVec3 d0, d1;  // expected moves of p0 and p1
+  } cases[] = {
+      {{0.1f, 0.2f, -1}, 1, -10, 3, {0, 0, -0.1f}, {0, 0, 0}},  // up: away from the viewer (-z)
+      {{0.1f, 0.2f, -1}, 2, 10, 3, {0, 0, 0}, {0, 0, 0.1f}},    // down: toward the viewer
+      {{0.1f, 0.2f, -1}, 3, -5, 3, {0, 0, -0.05f}, {0, 0, -0.05f}},
+      {{-2, 0.5f, 1}, 3, -10, 1, {-0.1f, 0, 0}, {-0.1f, 0, 0}},  // looking along -x
+      {{0.5f, 1, 1}, 1, 0, 2, {0, 0, 0}, {0, 0, 0}},             // no vertical step: nothing
+  };
+  for (const auto& c : cases) {
+    TFlowSourceTable t;
+    t.source_count = t.selected_source = 1;
+    t.selected_handle = c.handle;
+    t.flow_sources[1] = Line({0, -0.5f, 0}, {0, 0.5f, 0}, 0.1);
+    TMouseState mouse;
+    mouse.drag_ray = c.ray;
+    mouse.drag_point = {0, 0.5f, 0};
+    DragSourceInDepth(t, mouse, m, c.dy);
+    EXPECT_EQ(mouse.drag_axis, c.axis);
+    ExpectVec(t.flow_sources[1].p0, c.d0.x, -0.5 + c.d0.y, c.d0.z);
+    ExpectVec(t.flow_sources[1].p1, c.d1.x, 0.5 + c.d1.y, c.d1.z);
+    const TVec3& moved = c.handle == 1 ? c.d0 : c.d1;
+    ExpectVec(mouse.drag_point, moved.x, 0.5 + moved.y, moved.z);
+  }
+  TFlowSourceTable t;  // no selection: nothing moves
+  t.source_count = 1;
+  t.flow_sources[1] = Line({0, -0.5f, 0}, {0, 0.5f, 0}, 0.1);
+  TMouseState mouse;
+  mouse.drag_ray = {0, 0, -1};
+  DragSourceInDepth(t, mouse, m, -10);
+  ExpectVec(t.flow_sources[1].p0, 0, -0.5, 0);
+}

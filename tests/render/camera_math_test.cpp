@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -31,31 +32,53 @@ TEST(CameraMath, PerspectiveVolumeOfBoxSizeTwoAtFocalLength50) {
   EXPECT_FALSE(v.isometric);
 }
 
-TEST(CameraMath, AngleOfViewIsThatOfTheLensOnA35mmFrame) {
+TEST(CameraMath, AngleOfViewIsThatOfTheLensOnA35mmFrameAcrossTheSmallerSide) {
   for (int f : {5, 35, 50, 200, 1000}) {
-    TView v = ViewOfSize(3.7);
-    TCameraControls c;
-    c.foc_length = f;
-    ComputeProjection(v, c, 640, 480);
-    // Half-width at the near plane over the near distance is 17.5 / f, so an
-    // object `size` wide at `distance` exactly fills the width.
-    EXPECT_NEAR(v.frustum_right / v.frustum_near, 17.5 / f, 1e-12);
-    EXPECT_NEAR(v.frustum_right / v.frustum_near * v.distance, v.size / 2, 1e-12);
-    // The vertical extent follows the viewport's aspect.
-    EXPECT_NEAR(v.frustum_top / v.frustum_right, 480.0 / 640.0, 1e-12);
+    for (const auto& [w, h] : {std::pair{640, 480}, std::pair{480, 640}, std::pair{512, 512}}) {
+      TView v = ViewOfSize(3.7);
+      TCameraControls c;
+      c.foc_length = f;
+      ComputeProjection(v, c, w, h);
+      // The half-extent of the smaller side at the near plane over the near
+      // distance is 17.5 / f, so an object `size` across at `distance` exactly
+      // fills that side; the other side follows the viewport's aspect.
+      const double small_half = w < h ? v.frustum_right : v.frustum_top;
+      EXPECT_NEAR(small_half / v.frustum_near, 17.5 / f, 1e-12) << w << " x " << h;
+      EXPECT_NEAR(small_half / v.frustum_near * v.distance, v.size / 2, 1e-12);
+      EXPECT_NEAR(v.frustum_top / v.frustum_right, double(h) / w, 1e-12);
+      EXPECT_DOUBLE_EQ(v.frustum_left, -v.frustum_right);
+      EXPECT_DOUBLE_EQ(v.frustum_bottom, -v.frustum_top);
+    }
   }
 }
 
-TEST(CameraMath, IsometricKeepsTheFramingWidthAndMovesTheNearPlane) {
-  TView v = ViewOfSize(2);
-  TCameraControls c;
-  c.iso = true;
-  ComputeProjection(v, c, 400, 200);
-  EXPECT_TRUE(v.isometric);
-  EXPECT_DOUBLE_EQ(v.frustum_right - v.frustum_left, 2.0);
-  EXPECT_DOUBLE_EQ(v.frustum_top - v.frustum_bottom, 1.0);
-  EXPECT_NEAR(v.frustum_near, 0.01 * v.distance, 1e-15);
-  EXPECT_NEAR(v.frustum_far, 5 * v.distance, 1e-12);
+TEST(CameraMath, TheObjectSizeFitsTheSmallerViewportSideInBothProjections) {
+  // Visible extents at the centre's distance (orthographic: the volume itself;
+  // perspective: the near-plane extent scaled to `distance`).
+  const struct {
+    int w, h;
+    bool iso;
+    double width, height;
+  } cases[] = {
+      {400, 200, true, 4, 2},
+      {200, 400, true, 2, 4},
+      {300, 300, true, 2, 2},
+      {1920, 1080, false, 2 * 1920.0 / 1080, 2},
+      {1080, 1920, false, 2, 2 * 1920.0 / 1080},
+      {512, 512, false, 2, 2},
+  };
+  for (const auto& k : cases) {
+    TView v = ViewOfSize(2);
+    TCameraControls c;
+    c.iso = k.iso;
+    ComputeProjection(v, c, k.w, k.h);
+    const double scale = k.iso ? 1 : v.distance / v.frustum_near;
+    EXPECT_EQ(v.isometric, k.iso);
+    EXPECT_NEAR((v.frustum_right - v.frustum_left) * scale, k.width, 1e-12) << k.w << " x " << k.h;
+    EXPECT_NEAR((v.frustum_top - v.frustum_bottom) * scale, k.height, 1e-12) << k.w << " x " << k.h;
+    EXPECT_NEAR(v.frustum_near, (k.iso ? 0.01 : 0.05) * v.distance, 1e-15);
+    EXPECT_NEAR(v.frustum_far, 5 * v.distance, 1e-12);
+  }
 }
 
 TEST(CameraMath, MarginViewportIsEmptyWhenTheMarginEatsThePanel) {

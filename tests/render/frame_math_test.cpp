@@ -107,6 +107,18 @@ TEST(FramePlan, PureRotationRecompilesTheSurfaceListButNotShadingOrOverlays) {
   EXPECT_FALSE(p.compile_overlay);
 }
 
+TEST(FramePlan, AnEndedSourceDragRecompilesOnlyTheOverlayList) {
+  TFrameState f;
+  f.overlay_dirty = true;
+  StepTextureLock(f, false);
+  const TFramePlan p = PlanFrame(f, true);
+  EXPECT_TRUE(p.compile_overlay);
+  EXPECT_FALSE(p.compile_surface);
+  EXPECT_FALSE(p.compile_shading);
+  f.tex_lock_state = 1;  // also while the texture is held
+  EXPECT_TRUE(PlanFrame(f, true).compile_overlay);
+}
+
 TEST(FramePlan, TextureOffSkipsCaptureAndTheShadingList) {
   TFrameState f;
   f.scene_dirty = true;

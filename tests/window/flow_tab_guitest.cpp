@@ -49,12 +49,14 @@ TEST_F(FlowTabTest, FirstAddFlowMakesTheSelectedDefaultLineAndACopyMovesAcrossTh
   EXPECT_EQ(s.axis_strength, 0);
   EXPECT_EQ(s.rot_strength, 0);
   EXPECT_EQ(s.paint_colour, 255);
-  EXPECT_FLOAT_EQ(s.p0.x, static_cast<float>((m.box_min[0] + m.box_max[0]) / 2));
-  EXPECT_FLOAT_EQ(s.p0.y, static_cast<float>(m.box_min[1]));
-  EXPECT_FLOAT_EQ(s.p0.z, static_cast<float>(m.box_min[2]));
+  // Seen from the front: upright along y through the view's centre, in front
+  // of the sphere (whose front lies at z = box_max), 0.25 box_size long.
+  EXPECT_NEAR(s.p0.x, m.box_center.x, 1e-4);
   EXPECT_FLOAT_EQ(s.p1.x, s.p0.x);
-  EXPECT_FLOAT_EQ(s.p1.y, static_cast<float>(m.box_max[1]));
   EXPECT_FLOAT_EQ(s.p1.z, s.p0.z);
+  EXPECT_NEAR(s.p1.y - s.p0.y, 0.25 * m.box_size, 1e-4);
+  EXPECT_NEAR((s.p0.y + s.p1.y) / 2, m.box_center.y, 1e-4);
+  EXPECT_NEAR(s.p0.z, m.box_max[2] + 0.1 * m.box_size, 0.01 * m.box_size);
   EXPECT_EQ(form->ud_fstrength->Position(), 10);
   EXPECT_EQ(form->ud_frotstrength->Position(), 0);
   EXPECT_EQ(form->ud_faxisstrength->Position(), 0);

@@ -2,6 +2,11 @@
 
 #include <GL/gl.h>
 
+void DiscardFrameTexture() {
+  const GLuint id = kFrameTexture;
+  glDeleteTextures(1, &id);
+}
+
 void CaptureFrame(const TView& view) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

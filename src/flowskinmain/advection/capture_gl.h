@@ -11,3 +11,8 @@ constexpr unsigned kFrameTexture = 8;
 // LINEAR filters (no mipmaps) and REPEAT wrap. tex_width/tex_height are the
 // power-of-two sizes the frame set up from the panel size before composing.
 void CaptureFrame(const TView& view);
+
+// Deletes the frame texture's image: the object is made anew, empty, when it
+// is next bound, exactly as before the first capture of a run, so the next
+// frame maps nothing of the old picture onto the surface.
+void DiscardFrameTexture();

@@ -69,18 +69,14 @@ void OrientDirection(TMesh& mesh, int32_t vi, TVec3 TVertex::*dir) {
 
 }  // namespace
 
-void AlignNeighbours(TMesh& mesh, bool sort_max_abs) {
-  const int32_t count = VerticesInUse(mesh);
-  if (count <= 0) return;
-  ResetCurvatureDirections(mesh, sort_max_abs);
-  for (int32_t i = 0; i < count; ++i) mesh.vertices[i].align_mark = 0;
+namespace {
 
-  // Every vertex enters the queue at most once (marked 1 when queued).
-  std::vector<int32_t> queue(static_cast<size_t>(count));
-  int32_t head = 0, tail = -1;
-  const int32_t start = count / 2;
-  queue[++tail] = start;
-  mesh.vertices[start].align_mark = 1;
+// The breadth-first walk from `start` (marked 1 by the caller and already in
+// queue[tail]): each vertex taken from the queue orients both directions by its
+// oriented neighbours, is marked 2, and queues its unmarked neighbours. On
+// return queue[first .. tail] holds the piece that was walked.
+void WalkFrom(TMesh& mesh, std::vector<int32_t>& queue, int32_t& head, int32_t& tail) {
+  const int32_t count = VerticesInUse(mesh);
   while (head <= tail) {
     const int32_t vi = queue[head];
     OrientDirection(mesh, vi, &TVertex::dir_max);
@@ -94,5 +90,53 @@ void AlignNeighbours(TMesh& mesh, bool sort_max_abs) {
       queue[++tail] = n;
       mesh.vertices[n].align_mark = 1;
     }
+  }
+}
+
+// Turns the chosen direction of every vertex of queue[first .. last] round
+// when its y components sum to less than 0.
+void TurnPieceTowardsY(TMesh& mesh, const std::vector<int32_t>& queue, int32_t first, int32_t last,
+                       TVec3 TVertex::*dir) {
+  double sum = 0;
+  for (int32_t i = first; i <= last; ++i) sum += (mesh.vertices[queue[i]].*dir).y;
+  if (!(sum < 0)) return;
+  for (int32_t i = first; i <= last; ++i) vec_scale(mesh.vertices[queue[i]].*dir, -1.0);
+}
+
+}  // namespace
+
+void AlignNeighbours(TMesh& mesh, bool sort_max_abs) {
+  const int32_t count = VerticesInUse(mesh);
+  if (count <= 0) return;
+  ResetCurvatureDirections(mesh, sort_max_abs);
+  for (int32_t i = 0; i < count; ++i) mesh.vertices[i].align_mark = 0;
+
+  // Every vertex enters the queue at most once (marked 1 when queued).
+  std::vector<int32_t> queue(static_cast<size_t>(count));
+  int32_t head = 0, tail = -1;
+  const int32_t start = count / 2;
+  queue[++tail] = start;
+  mesh.vertices[start].align_mark = 1;
+  WalkFrom(mesh, queue, head, tail);
+}
+
+void OrientPiecesConsistently(TMesh& mesh, bool sort_max_abs) {
+  const int32_t count = VerticesInUse(mesh);
+  if (count <= 0) return;
+  ResetCurvatureDirections(mesh, sort_max_abs);
+  for (int32_t i = 0; i < count; ++i) mesh.vertices[i].align_mark = 0;
+  std::vector<int32_t> queue(static_cast<size_t>(count));
+  int32_t head = 0, tail = -1;
+  // The piece of vertex count / 2 first, as "Align neighbor" walks it, then
+  // every piece not reached yet from its lowest vertex.
+  for (int32_t k = -1; k < count; ++k) {
+    const int32_t start = k < 0 ? count / 2 : k;
+    if (mesh.vertices[start].align_mark != 0) continue;
+    const int32_t first = tail + 1;
+    queue[++tail] = start;
+    mesh.vertices[start].align_mark = 1;
+    WalkFrom(mesh, queue, head, tail);
+    TurnPieceTowardsY(mesh, queue, first, tail, &TVertex::dir_max);
+    TurnPieceTowardsY(mesh, queue, first, tail, &TVertex::dir_min);
   }
 }

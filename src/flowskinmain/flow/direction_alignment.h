@@ -33,3 +33,14 @@ void AlignDirectionsWithAxis(TMesh& mesh, int axis);
 // vertices, 0 elsewhere). With no vertices it does nothing. Neighbour indices
 // outside 0..vertex_count-1 are skipped.
 void AlignNeighbours(TMesh& mesh, bool sort_max_abs);
+
+// Consistent orientation of every connected piece, for the curvature looks:
+// ResetCurvatureDirections(sort_max_abs), then the walk of AlignNeighbours
+// through the piece of vertex vertex_count / 2 and then through each piece not
+// reached yet, starting at its lowest vertex; afterwards each direction field
+// of a piece is turned round as a whole when its y components sum to less than
+// 0, so most of it still points up as after a load. Unlike an alignment with an
+// axis this never flips a field along the line where it crosses the axis at a
+// right angle (on a ring that is a seam across which the flow runs both ways).
+// Writes dir_max, dir_min, align_mark (2 everywhere).
+void OrientPiecesConsistently(TMesh& mesh, bool sort_max_abs);

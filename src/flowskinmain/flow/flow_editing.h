@@ -66,9 +66,15 @@ struct TFlowViewInfo {
 // ray through the centre pixel); a copy made by the other button turns into a
 // paint source with zero strengths ("Add paint") or a flow source that is not
 // painted, with strength 10 if all strengths were 0 ("Add flow"). Without a
-// selection a default source is made: point or line as controls.is_line, from
-// (mid-x, min-y, min-z) to (mid-x, max-y, min-z) of the mesh's bounding box,
-// strength 10 (0 and painted for "Add paint"), paint_on 1, paint_off 0, red.
+// selection a default source is made where it can be seen and grabbed: point
+// or line as controls.is_line, a segment upright on the screen (p0 below p1)
+// centred on the eye ray through the view's centre pixel, 0.1 box_size in
+// front of the first face of the mesh that ray meets (at the ray's point
+// nearest box_center when it meets none), 0.25 box_size long or 0.8 of the
+// view's smaller side when that is shorter; only when the view cannot be
+// unprojected, from (mid-x, min-y, min-z) to (mid-x, max-y, min-z) of the
+// bounding box. Strength 10 (0 and painted for "Add paint"), paint_on 1,
+// paint_off 0, red.
 // With 100 sources in use it refuses and changes nothing (message set).
 // Finish: kFinishWithRefresh; the controls show the new source.
 TFlowEditResult AddFlowSource(TFlowSourceTable& table, const TFlowSourceControls& controls, const TMesh& mesh,

@@ -95,3 +95,13 @@ bool UnprojectViewRay(const TStoredMatrices& m, int32_t panel_height, int32_t x,
   direction = {static_cast<float>(b[0] - a[0]), static_cast<float>(b[1] - a[1]), static_cast<float>(b[2] - a[2])};
   return true;
 }
+
+double PixelSpanAt(const TStoredMatrices& m, const TVec3& p, double pixels) {
+  const double obj[3] = {p.x, p.y, p.z};
+  double win[3], a[3], b[3];
+  if (!ProjectObjectPoint(obj, m, win)) return 0;
+  if (!UnprojectWindowPoint(win[0], win[1], win[2], m, a)) return 0;
+  if (!UnprojectWindowPoint(win[0] + pixels, win[1], win[2], m, b)) return 0;
+  const double dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}

@@ -26,3 +26,9 @@ bool ProjectObjectPoint(const double obj[3], const TStoredMatrices& m, double wi
 // unprojected.
 bool UnprojectViewRay(const TStoredMatrices& m, int32_t panel_height, int32_t x, int32_t y, TVec3& origin,
                       TVec3& direction);
+
+// Object-space length that `pixels` window pixels span at the window depth of
+// the object point p: the distance between the unprojections of p's window
+// position and of that position moved `pixels` along x. 0 when p cannot be
+// projected or unprojected.
+double PixelSpanAt(const TStoredMatrices& m, const TVec3& p, double pixels);

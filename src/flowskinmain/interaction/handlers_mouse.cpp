@@ -19,13 +19,14 @@ bool TForm1::ViewRayAt(int x, int y, TRay& ray) const {
   return UnprojectRay(state.matrices, GLPanel1->Height(), x, y, ray);
 }
 
-// The glyph under panel pixel (x, y), only while "Show flow sources" is
-// checked. On a hit drag_point and drag_ray take the grab point and the ray.
+// The glyph under panel pixel (x, y), or within a few pixels of it as drawn,
+// only while "Show flow sources" is checked. On a hit drag_point and drag_ray
+// take the grab point and the ray.
 TPick TForm1::PickSourceAt(int x, int y) {
   if (!cb_showelements->Checked()) return TPick();
   TRay ray;
   if (!ViewRayAt(x, y, ray)) return TPick();
-  const TPick pick = PickSource(state.sources, ray);
+  const TPick pick = PickSource(state.sources, ray, {&state.matrices, kPickSlackPixels});
   if (pick.source != 0) StartSourceDrag(state.mouse, ray, pick.t);
   return pick;
 }
@@ -58,8 +59,10 @@ void TForm1::GLPanel1MouseDown(QObject* sender, TMouseButton, TShiftState shift,
 }
 
 // Move while a gesture runs: ends it when no button or key is held or the
-// pointer left the panel; otherwise drags the grabbed source (velocities
-// recomputed next frame), turns, zooms or pans the view (the last two drag
+// pointer left the panel; otherwise drags the grabbed source (in the
+// coordinate plane facing the viewer most, or with Shift in depth along the
+// axis nearest the view direction, up moving away; velocities recomputed next
+// frame), turns, zooms or pans the view (the last two drag
 // the texture along), and draws one frame with view_changed set. Turning,
 // zooming and panning leave scene_dirty and frame_counter alone.
 void TForm1::GLPanel1MouseMove(QObject*, TShiftState shift, int x, int y) {
@@ -67,7 +70,7 @@ void TForm1::GLPanel1MouseMove(QObject*, TShiftState shift, int x, int y) {
   if (m.mouse_mode == 0) return;
   const int w = GLPanel1->Width(), h = GLPanel1->Height();
   if (MoveEndsGesture(AnyButtonOrKey(shift), x, y, w, h)) {
-    m.mouse_mode = 0;
+    EndMouseGesture();
     return;
   }
   const int dx = x - m.last_mouse_x, dy = y - m.last_mouse_y;
@@ -75,7 +78,11 @@ void TForm1::GLPanel1MouseMove(QObject*, TShiftState shift, int x, int y) {
   TRay ray;
   switch (m.mouse_mode) {
     case 4:
-      if (ViewRayAt(x, y, ray)) DragSource(state.sources, m, ray, shift.shift);
+      if (shift.shift) {
+        DragSourceInDepth(state.sources, m, state.matrices, dy);
+      } else if (ViewRayAt(x, y, ray)) {
+        DragSource(state.sources, m, ray, false);
+      }
       RefreshRenderState(true);
       state.frame.scene_dirty = true;
       break;
@@ -100,7 +107,15 @@ void TForm1::GLPanel1MouseMove(QObject*, TShiftState shift, int x, int y) {
 }
 
 // Release of any button ends the gesture.
-void TForm1::GLPanel1MouseUp(QObject*, TMouseButton, TShiftState, int, int) { state.mouse.mouse_mode = 0; }
+void TForm1::GLPanel1MouseUp(QObject*, TMouseButton, TShiftState, int, int) { EndMouseGesture(); }
+
+void TForm1::EndMouseGesture() {
+  const bool dragged_source = state.mouse.mouse_mode == 4;
+  state.mouse.mouse_mode = 0;
+  if (!dragged_source) return;
+  state.frame.overlay_dirty = true;
+  GLPanel1->Redraw();
+}
 
 // Wheel: the zoom of a right-button drag by WheelZoomDrag pixels, with its
 // frame; the texture stays (a zoom drag does not drag it either). Ignored

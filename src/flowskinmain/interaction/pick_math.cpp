@@ -64,19 +64,25 @@ double RayCylinder(const TVec3& p0, const TVec3& p1, double radius, const TRay& 
   return s >= 0 && s <= len ? t : kNoHit;
 }
 
-TPick PickSource(const TFlowSourceTable& table, const TRay& ray) {
+TPick PickSource(const TFlowSourceTable& table, const TRay& ray, const TPickSlack& slack) {
   TPick best;
   const double far = 1e10;
   best.t = far;
   auto consider = [&](int32_t source, int32_t handle, double t) {
     if (t < best.t && t > 0) best = {source, handle, t};
   };
+  // Object length of the slack at point p; glyphs not yet drawn (radius 0) get none.
+  auto widen = [&](double radius, const TVec3& p) {
+    if (!slack.matrices || slack.pixels <= 0 || radius <= 0) return radius;
+    return radius + PixelSpanAt(*slack.matrices, p, slack.pixels);
+  };
   for (int32_t i = 1; i <= table.source_count && i <= kMaxFlowSources; ++i) {
     const TFlowSource& s = table.flow_sources[i];
-    consider(i, 1, RaySphere(s.p0, s.radius, ray));
+    consider(i, 1, RaySphere(s.p0, widen(s.radius, s.p0), ray));
     if (!s.is_line) continue;
-    consider(i, 2, RaySphere(s.p1, s.radius, ray));
-    consider(i, 3, RayCylinder(s.p0, s.p1, s.cyl_radius, ray));
+    consider(i, 2, RaySphere(s.p1, widen(s.radius, s.p1), ray));
+    const TVec3 mid{(s.p0.x + s.p1.x) / 2, (s.p0.y + s.p1.y) / 2, (s.p0.z + s.p1.z) / 2};
+    consider(i, 3, RayCylinder(s.p0, s.p1, widen(s.cyl_radius, mid), ray));
   }
   if (best.source == 0) best.t = kNoHit;
   return best;
@@ -110,6 +116,27 @@ void DragSource(TFlowSourceTable& table, TMouseState& mouse, const TRay& ray, bo
   const TDVec q = Add(o, Scale(d, (Dot(p, n) - Dot(o, n)) / denom));
   if (!FitsFloat(q)) return;
   const TDVec delta = Sub(q, p);
+  TFlowSource& s = table.flow_sources[table.selected_source];
+  if (table.selected_handle == 1 || table.selected_handle == 3) Move(s.p0, delta);
+  if (table.selected_handle == 2 || table.selected_handle == 3) Move(s.p1, delta);
+  mouse.drag_point = F(q);
+}
+
+void DragSourceInDepth(TFlowSourceTable& table, TMouseState& mouse, const TStoredMatrices& matrices, int32_t dy) {
+  int k = 0;
+  for (int j = 1; j < 3; ++j)
+    if (std::fabs(Component(mouse.drag_ray, j)) > std::fabs(Component(mouse.drag_ray, k))) k = j;
+  mouse.drag_axis = k + 1;
+  if (!table.HasSelection() || dy == 0) return;
+  const double span = PixelSpanAt(matrices, mouse.drag_point, 1);
+  const float nk = Component(mouse.drag_ray, k);
+  if (!(span > 0) || nk == 0) return;
+  // The grab ray points away from the viewer: along its sign is into the screen.
+  const double step = -dy * span * (nk > 0 ? 1 : -1);
+  TDVec delta;
+  (k == 0 ? delta.x : k == 1 ? delta.y : delta.z) = step;
+  const TDVec q = Add(D(mouse.drag_point), delta);
+  if (!FitsFloat(q)) return;
   TFlowSource& s = table.flow_sources[table.selected_source];
   if (table.selected_handle == 1 || table.selected_handle == 3) Move(s.p0, delta);
   if (table.selected_handle == 2 || table.selected_handle == 3) Move(s.p1, delta);

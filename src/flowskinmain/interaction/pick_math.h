@@ -44,12 +44,24 @@ struct TPick {
   double t = kNoHit;   // ray parameter of the hit
 };
 
+// Grab tolerance of picking: a press within `pixels` window pixels of a glyph's
+// outline as drawn still grabs it. The pixels are turned into object lengths
+// at each glyph's own depth through `matrices` (those of the frame shown).
+struct TPickSlack {
+  const TStoredMatrices* matrices = nullptr;  // none: no tolerance
+  double pixels = 0;
+};
+
+// Tolerance of a press in the view: a few pixels around the glyphs.
+constexpr double kPickSlackPixels = 4;
+
 // Nearest glyph along the ray among sources 1..source_count, using each
-// source's `radius` (spheres) and `cyl_radius` (cylinder of a line source).
+// source's `radius` (spheres) and `cyl_radius` (cylinder of a line source),
+// each widened by the slack at the sphere's centre or the segment's middle.
 // Candidates in order p0, p1, segment per source, sources in index order; a
 // candidate wins when 0 < t < best, strictly, so ties keep the earlier one
 // and glyphs behind the origin never win.
-TPick PickSource(const TFlowSourceTable& table, const TRay& ray);
+TPick PickSource(const TFlowSourceTable& table, const TRay& ray, const TPickSlack& slack = {});
 
 // After a hit: drag_point := origin + t * direction, drag_ray := direction.
 void StartSourceDrag(TMouseState& mouse, const TRay& ray, double t);
@@ -69,3 +81,12 @@ TVec3 DragPlaneNormal(const TVec3& drag_ray, bool shift, int32_t& axis);
 // selection, when the ray runs parallel to the plane (denominator 0), or when
 // Q is too far away to be held in single precision.
 void DragSource(TFlowSourceTable& table, TMouseState& mouse, const TRay& ray, bool shift);
+
+// Shift-drag of the grabbed part in depth: it moves along the coordinate axis
+// that points most into the screen (largest |drag_ray_k|, x first; y, then z,
+// replace it only when strictly larger), which becomes drag_axis, by one pixel
+// span at drag_point's depth (`matrices` of the frame shown) for every pixel
+// of the vertical mouse step dy: up (dy < 0) moves away from the viewer, down
+// toward it. drag_point moves along. Nothing moves without a valid selection
+// or when the span cannot be measured.
+void DragSourceInDepth(TFlowSourceTable& table, TMouseState& mouse, const TStoredMatrices& matrices, int32_t dy);

@@ -29,10 +29,19 @@ void ComputeProjection(TView& view, const TCameraControls& c, int32_t vp_w, int3
   view.distance = view.size * c.foc_length / 35.0;
   const double k = view.isometric ? 1.0 : 0.05;
   const double aspect = static_cast<double>(vp_w) / vp_h;
-  view.frustum_left = -k * view.size / 2;
-  view.frustum_right = k * view.size / 2;
-  view.frustum_bottom = -k * view.size / (2 * aspect);
-  view.frustum_top = k * view.size / (2 * aspect);
+  if (aspect > 1) {
+    // Wider than tall: `size` fits the height, the width shows more.
+    view.frustum_left = -k * view.size * aspect / 2;
+    view.frustum_right = k * view.size * aspect / 2;
+    view.frustum_bottom = -k * view.size / 2;
+    view.frustum_top = k * view.size / 2;
+  } else {
+    // Square or taller than wide: `size` fits the width.
+    view.frustum_left = -k * view.size / 2;
+    view.frustum_right = k * view.size / 2;
+    view.frustum_bottom = -k * view.size / (2 * aspect);
+    view.frustum_top = k * view.size / (2 * aspect);
+  }
   view.frustum_near = view.isometric ? 0.01 * view.distance : k * view.distance;
   view.frustum_far = 5 * view.distance;
 }

@@ -42,9 +42,11 @@ int32_t WindowExtentFor(int32_t area, int32_t window, int32_t panel);
 
 // Writes view.isometric, view.distance and the six frustum fields for a
 // viewport of vp_w x vp_h pixels (both > 0). distance = size * foc_length / 35;
-// the volume is k * size wide at the near plane (k = 1 orthographic, 0.05
-// perspective), so an object of width `size` at `distance` fills the viewport
-// width. Lengths are in model units (absolute, not multiples of box_size).
+// the smaller of the two viewport dimensions spans k * size at the near plane
+// (k = 1 orthographic, 0.05 perspective), the other one follows the aspect, so
+// an object of extent `size` at `distance` fits the view whatever its shape: a
+// square or tall viewport is filled across its width, a wide one across its
+// height. Lengths are in model units (absolute, not multiples of box_size).
 void ComputeProjection(TView& view, const TCameraControls& c, int32_t vp_w, int32_t vp_h);
 
 // Aims the view at the mesh: center := box_center, size := box_size, both

@@ -95,6 +95,10 @@ void TListCompileCounts::Add(const TFrameReport& r) {
 }
 
 bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_t panel_h) {
+  if (app.frame.frame_texture_stale) {
+    DiscardFrameTexture();
+    app.frame.frame_texture_stale = false;
+  }
   glViewport(0, 0, panel_w, panel_h);
   const TRGBInt bg = SplitColor(c.background);
   glClearColor(bg.red / 255.0f, bg.green / 255.0f, bg.blue / 255.0f, 1.0f);
@@ -132,6 +136,7 @@ TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFrameP
 void EndFrame(TFrameState& frame) {
   frame.scene_dirty = false;
   frame.view_changed = false;
+  frame.overlay_dirty = false;
 }
 
 TFrameReport DrawFrame(TAppState& app, const TFrameControls& c, const TFramePasses& passes, int32_t panel_w,

@@ -76,10 +76,12 @@ struct TListCompileCounts {
   void Add(const TFrameReport& r);
 };
 
-// Steps 5..8 of a redraw: full-panel viewport, clear to the Background
-// colour, frame texture size (powers of two covering the panel), camera and
-// light. Returns false when the margin leaves no viewport: the frame then
-// shows only the background and must not be composed.
+// Steps 5..8 of a redraw: the frame texture emptied when frame_texture_stale
+// is set (a new mesh or view size: nothing of the old picture may flow into
+// the new one), full-panel viewport, clear to the Background colour, frame
+// texture size (powers of two covering the panel), camera and light. Returns
+// false when the margin leaves no viewport: the frame then shows only the
+// background and must not be composed.
 bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_t panel_h);
 
 // The frame composition: lighting sample, texture-lock step, list 1
@@ -89,7 +91,7 @@ bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_
 // Does nothing before the GL state is initialised.
 TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFramePasses& passes = TFramePasses());
 
-// Step 10: scene_dirty := false, view_changed := false.
+// Step 10: scene_dirty, view_changed and overlay_dirty := false.
 void EndFrame(TFrameState& frame);
 
 // BeginFrame, ComposeFrame and EndFrame in a row. When BeginFrame finds no

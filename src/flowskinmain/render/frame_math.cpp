@@ -28,7 +28,7 @@ TFramePlan PlanFrame(const TFrameState& frame, bool cbshtexture) {
   p.inject_capture = cbshtexture && (frame.tex_lock_state == 0 || frame.tex_lock_state == 2);
   p.shading_pass = cbshtexture;
   p.compile_shading = cbshtexture && frame.scene_dirty;
-  p.compile_overlay = frame.scene_dirty;
+  p.compile_overlay = frame.scene_dirty || frame.overlay_dirty;
   return p;
 }
 

@@ -27,7 +27,7 @@ struct TFramePlan {
   bool inject_capture = false;   // noise, paint blobs and capture (texture on, state 0 or 2)
   bool shading_pass = false;     // list 6 is replayed (texture on)
   bool compile_shading = false;  // list 6 is recompiled (texture on and scene_dirty)
-  bool compile_overlay = false;  // list 2: scene_dirty
+  bool compile_overlay = false;  // list 2: scene_dirty or overlay_dirty
 };
 
 TFramePlan PlanFrame(const TFrameState& frame, bool cbshtexture);

@@ -128,17 +128,11 @@ void DrawFlowSources(TFlowSourceTable& table, const TMesh& mesh, const TMouseSta
   for (int32_t j = 1; j <= n; ++j)
     if (!table.flow_sources[j].paint) SourceGlyph(table, j, r, q);
   glDisable(GL_LIGHTING);
-  for (int32_t j = 1; j <= n; ++j) {
-    const TFlowSource& s = table.flow_sources[j];
-    const bool selected = j == table.selected_source;
-    if (selected) {
-      glColor3f(1, 1, 0.8f);
-    } else {
-      glColor3f(0.8f, 0.8f, 0.6f);
-    }
-    const float wide = mouse.mouse_mode == 4 && selected ? 4 : 1;
-    GuideLines(s.p0, mesh, mouse.drag_axis, wide);
-    if (s.is_line) GuideLines(s.p1, mesh, mouse.drag_axis, wide);
+  if (mouse.mouse_mode == 4 && table.HasSelection() && table.selected_source <= n) {
+    const TFlowSource& s = table.flow_sources[table.selected_source];
+    glColor3f(1, 1, 0.8f);
+    GuideLines(s.p0, mesh, mouse.drag_axis, 4);
+    if (s.is_line) GuideLines(s.p1, mesh, mouse.drag_axis, 4);
   }
   glLineWidth(1);
 }

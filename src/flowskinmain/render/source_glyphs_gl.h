@@ -44,9 +44,9 @@ void DrawCylinder(TGlyphQuadric& q, const TVec3& a, const TVec3& b, double radiu
 // glyphs of the sources that do not paint: yellowish for strength >= 0,
 // bluish for sinks, brightness 0.5, or 0.75 for the selected source with 1.0
 // for its grabbed part (selected_handle 1 p0, 2 p1, else the segment). Then,
-// unlit, for every source the guide lines from each end down to y = ymin, to
-// x = xmin and to z = zmin (box_min); while a source is dragged (mouse_mode 4)
-// the selected one's segment along drag_axis is 4 pixels wide.
+// only while a source is dragged (mouse_mode 4), unlit, the dragged source's
+// guide lines from each end down to y = ymin, to x = xmin and to z = zmin
+// (box_min), the segment along drag_axis 4 pixels wide, the others 1.
 void DrawFlowSources(TFlowSourceTable& table, const TMesh& mesh, const TMouseState& mouse, TGlyphQuadric& q);
 
 // Whether a paint source blinking `on` frames out of every on + off shows in

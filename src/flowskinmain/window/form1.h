@@ -99,6 +99,9 @@ class TForm1 : public QMainWindow {
   void ed_llight_lrChange(QObject* sender);
   void Button14Click(QObject* sender);
   void Button15Click(QObject* sender);
+  // Empties the frame texture before the next frame and drops the panel's copy
+  // of the last frame: a new mesh or view size starts from nothing old.
+  void ForgetPicture();
 
   // ---- mouse navigation and picking (interaction/handlers_mouse.cpp)
   void GLPanel1MouseDown(QObject* sender, TMouseButton button, TShiftState shift, int x, int y);
@@ -111,6 +114,9 @@ class TForm1 : public QMainWindow {
   // The glyph under (x, y) while "Show flow sources" is checked; a hit also
   // sets drag_point and drag_ray.
   TPick PickSourceAt(int x, int y);
+  // Ends the mouse gesture; after a source drag the overlay list is rebuilt
+  // without the drag's guide lines and a frame is drawn.
+  void EndMouseGesture();
 
   // ---- mesh loading (mesh_loading_shell.cpp)
   void Open1Click(QObject* sender);
@@ -202,6 +208,9 @@ class TForm1 : public QMainWindow {
   // controls only and expect redraws to be suspended by the caller.
   void ApplyStyleDefaults();
   void ApplyCurvatureStyle();
+  // Consistent curvature directions over each piece of the surface, for the
+  // curvature looks and the "Curvature flow:" presets (handlers_presets.cpp).
+  void OrientCurvatureFlow();
   void SelectPulseStyle(int style);
   void FinishColourPreset();
 

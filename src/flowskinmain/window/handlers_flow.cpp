@@ -88,7 +88,8 @@ void TForm1::ShowFlowSource() { WriteFlowSourceControls(*this, ::ShowFlowSource(
 void TForm1::rb_cylflowClick(QObject*) { Apply(*this, SetFlowSourceKind(state.sources, FlowSourceControlsOf(*this))); }
 
 // "Add flow" / "Add paint" (by sender): a new selected source, a moved copy of
-// the selected one or the default line on the low-z face of the bounding box.
+// the selected one or a default line upright in the middle of the view, in
+// front of the surface.
 // With the table full it shows a message and changes nothing.
 void TForm1::but_add_flowClick(QObject* sender) {
   const TFlowViewInfo view{state.matrices, GLPanel1->Width(), GLPanel1->Height()};

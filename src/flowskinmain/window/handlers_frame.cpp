@@ -19,7 +19,7 @@ int64_t TickMs() {
 }  // namespace
 
 // One frame, in this order: shade into Aux when the view changed and "Add shade
-// to data" is checked; frame-rate label every tenth frame; the selected flow
+// to data" is checked; frame-rate label every tenth frame of the "Run" loop; the selected flow
 // source takes the editing controls; then clear, camera and light, the
 // composition of lists 1, 6 and 2, and scene_dirty / view_changed consumed.
 // The noise textures are rebuilt first when noise_dirty is set.
@@ -29,7 +29,8 @@ void TForm1::GLPanel1Redraw(QObject*) {
   const int h = GLPanel1->Height();
   if (state.frame.view_changed && cb_add_shade_to_data->Checked()) AddShadeToAux();
   std::string caption;
-  if (CountFrameForRate(state.frame, TickMs(), w, h, caption)) lab_fps->setText(QString::fromStdString(caption));
+  if (sb_animate->Down() && CountFrameForRate(state.frame, TickMs(), w, h, caption))
+    lab_fps->setText(QString::fromStdString(caption));
   if (state.frame.noise_dirty) BuildNoiseTextures();
   StoreFlowControls();
   diag.last_frame = DrawFrame(state, FrameCtl(), passes_, w, h);
@@ -55,8 +56,15 @@ void TForm1::RunLoopFrame() {
 // (FormClose raises it), ends the loop at its next test; the nested click
 // handler finds the button up and returns at once.
 void TForm1::sb_animateClick(QObject*) {
+  if (!sb_animate->Down()) return;
+  // The rate is measured from the loop's start, never over the idle time before it.
+  state.frame.fps_frames = 0;
+  state.frame.fps_last_tick = TickMs();
   while (sb_animate->Down() && !QCoreApplication::closingDown()) {
     RunLoopFrame();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
+  // Idle frames measure no rate: the label goes back to its empty caption.
+  state.frame.fps_frames = 0;
+  lab_fps->setText("fps  ");
 }

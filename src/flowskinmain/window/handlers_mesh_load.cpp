@@ -123,6 +123,7 @@ void TForm1::LoadMeshFile(const QString& path) {
   // now: hand the pages back to the system instead of keeping them cached.
   malloc_trim(0);
   ResetDisplacedPositions(state.mesh);
+  ForgetPicture();
   state.frame.scene_dirty = true;
   lab_strips->setText(QString::fromStdString(report.strip_text));
   // "Flow data" follows the file; its notification must not draw a frame of

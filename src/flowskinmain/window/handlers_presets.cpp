@@ -5,6 +5,7 @@
 // none.
 #include "advection/contrast_stretch.h"
 #include "colorconversion/colorconversion.h"
+#include "flow/direction_alignment.h"
 #include "window/form1.h"
 
 namespace {
@@ -70,6 +71,15 @@ void TForm1::ApplyCurvatureStyle() {
   cb_curv_sh_max->SetChecked(true);
   cb_alpha_mod->SetChecked(true);
   ud_modspeed->SetPosition(0);
+  OrientCurvatureFlow();
+}
+
+// The curvature looks orient the curvature directions consistently over each
+// piece of the surface: the +y alignment of a load flips a field wherever it
+// runs square to y, and the flow would run both ways across that line.
+void TForm1::OrientCurvatureFlow() {
+  OrientPiecesConsistently(state.mesh, cb_sortmaxabs->Checked());
+  state.frame.scene_dirty = true;
 }
 
 // "Contour flow:" XY, XZ, YZ and "Axis flow:" Z, Y, X: a uniform flow of -10
@@ -104,6 +114,7 @@ void TForm1::but_flow_cxyClick(QObject* sender) {
 // the minimum one.
 void TForm1::but_flow_kmaxClick(QObject* sender) {
   ++state.frame.redraw_suspended;
+  OrientCurvatureFlow();
   cb_shcurvature->SetChecked(true);
   cb_shpotflow->SetChecked(false);
   cb_curv_sh_max->SetChecked(sender != but_flow_kmax);

@@ -13,11 +13,13 @@ void TForm1::GLPanel1GLInit(QObject*) {
   InitColourMap(RenderCtl());
 }
 
-// The panel's OnResize: window-size edits follow the drawing area, then two
-// frames.
+// The panel's OnResize: window-size edits follow the drawing area, the old
+// picture is dropped (its pixels sit elsewhere in a view of another size),
+// then two frames.
 void TForm1::GLPanel1Resize(QObject*) {
   ed_winw->SetText(QString::number(GLPanel1->Width()));
   ed_winh->SetText(QString::number(GLPanel1->Height()));
+  ForgetPicture();
   RequestRedraw();
   RequestRedraw();
 }
@@ -66,6 +68,7 @@ void TForm1::ed_llight_lrChange(QObject*) {
 // "Full window": hides both panels, so the drawing area fills the window, and
 // shows "X" in its top-left corner.
 void TForm1::Button14Click(QObject*) {
+  ForgetPicture();
   panel_message->hide();
   panel_control->hide();
   Button15->show();
@@ -74,7 +77,18 @@ void TForm1::Button14Click(QObject*) {
 
 // "X": brings the panels back and hides itself.
 void TForm1::Button15Click(QObject*) {
+  ForgetPicture();
   panel_message->show();
   panel_control->show();
   Button15->hide();
+}
+
+// Nothing of the picture shown so far survives: the frame texture is emptied
+// before the next frame (which then starts as the first frame of a run does)
+// and the panel's copy of the last frame, read by "Copy image" and "Save
+// image...", is dropped until a new frame is drawn. For a new mesh, a new view
+// size and "Full window" / "X".
+void TForm1::ForgetPicture() {
+  state.frame.frame_texture_stale = true;
+  GLPanel1->ForgetLastFrame();
 }
