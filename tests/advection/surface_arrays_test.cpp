@@ -17,6 +17,7 @@ struct TRunsCase {
   bool keep_open_tail;
   std::vector<int32_t> counts;
   std::vector<int64_t> firsts;
+  std::vector<uint32_t> triangles;  // the runs as separate triangles
 };
 
 TMesh StripMesh(const std::vector<int32_t>& strips) {
@@ -31,22 +32,27 @@ TMesh StripMesh(const std::vector<int32_t>& strips) {
 
 // The runs match what the immediate-mode walks draw: runs under 3 indices
 // draw nothing, the textured walk leaves an unclosed tail out, the shaded walk
-// draws it, and both marker values close a run.
+// draws it, and both marker values close a run; as separate triangles every
+// other one swaps its first two corners, keeping the strip's winding.
 TEST(SurfaceArrays, StripRunsAreTheStripsTheWalksDraw) {
   const TRunsCase cases[] = {
-      {"empty", {}, true, {}, {}},
-      {"one closed strip", {0, 1, 2, 3, M}, false, {4}, {0}},
-      {"short runs dropped", {0, 1, M, 2, M, 0, 1, 2, M}, false, {3}, {5}},
-      {"either marker", {0, 1, 2, M2, 3, 4, 5, M}, false, {3, 3}, {0, 4}},
-      {"open tail left out", {0, 1, 2, M, 3, 4, 5, 6}, false, {3}, {0}},
-      {"open tail kept", {0, 1, 2, M, 3, 4, 5, 6}, true, {3, 4}, {0, 4}},
-      {"short open tail", {0, 1, 2, M, 3, 4}, true, {3}, {0}},
+      {"empty", {}, true, {}, {}, {}},
+      {"one closed strip", {0, 1, 2, 3, 4, M}, false, {5}, {0}, {0, 1, 2, 2, 1, 3, 2, 3, 4}},
+      {"short runs dropped", {0, 1, M, 2, M, 0, 1, 2, M}, false, {3}, {5}, {0, 1, 2}},
+      {"either marker", {0, 1, 2, M2, 3, 4, 5, M}, false, {3, 3}, {0, 4}, {0, 1, 2, 3, 4, 5}},
+      {"open tail left out", {0, 1, 2, M, 3, 4, 5, 6}, false, {3}, {0}, {0, 1, 2}},
+      {"open tail kept", {0, 1, 2, M, 3, 4, 5, 6}, true, {3, 4}, {0, 4}, {0, 1, 2, 3, 4, 5, 5, 4, 6}},
+      {"short open tail", {0, 1, 2, M, 3, 4}, true, {3}, {0}, {0, 1, 2}},
   };
   for (const TRunsCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const TStripRuns r = SplitStripRuns(StripMesh(c.strips), c.keep_open_tail);
+    const TMesh m = StripMesh(c.strips);
+    const TStripRuns r = SplitStripRuns(m, c.keep_open_tail);
     EXPECT_EQ(r.counts, c.counts);
     EXPECT_EQ(r.firsts, c.firsts);
+    std::vector<uint32_t> triangles;
+    StripTriangles(m, r, triangles);
+    EXPECT_EQ(triangles, c.triangles);
   }
 }
 

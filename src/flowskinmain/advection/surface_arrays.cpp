@@ -84,3 +84,20 @@ TStripRuns SplitStripRuns(const TMesh& mesh, bool keep_open_tail) {
   if (keep_open_tail) add(mesh.strip_len);
   return r;
 }
+
+void StripTriangles(const TMesh& mesh, const TStripRuns& runs, std::vector<uint32_t>& out) {
+  size_t total = 0;
+  for (int32_t c : runs.counts) total += static_cast<size_t>(c - 2) * 3;
+  out.resize(total);
+  uint32_t* o = out.data();
+  const int32_t* s = mesh.strips.data();
+  for (size_t r = 0; r < runs.counts.size(); ++r) {
+    const int32_t* v = s + runs.firsts[r];
+    for (int32_t k = 0; k + 2 < runs.counts[r]; ++k, o += 3) {
+      const bool odd = k % 2 != 0;
+      o[0] = static_cast<uint32_t>(v[odd ? k + 1 : k]);
+      o[1] = static_cast<uint32_t>(v[odd ? k : k + 1]);
+      o[2] = static_cast<uint32_t>(v[k + 2]);
+    }
+  }
+}

@@ -35,3 +35,8 @@ struct TStripRuns {
   std::vector<int64_t> firsts;
 };
 TStripRuns SplitStripRuns(const TMesh& mesh, bool keep_open_tail);
+
+// The strips of `runs` as separate triangles (GL_TRIANGLES indices): triangle
+// k of a strip is (k, k+1, k+2) for even k and (k+1, k, k+2) for odd k, the
+// order in which a triangle strip hands them to the rasteriser.
+void StripTriangles(const TMesh& mesh, const TStripRuns& runs, std::vector<uint32_t>& out);

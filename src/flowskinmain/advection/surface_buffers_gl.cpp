@@ -112,22 +112,23 @@ void TSurfaceBuffers::KeepLastVertex(const TMesh& mesh, const TSurfaceAttribs& a
   if (a.data_coord) glTexCoord1f(static_cast<float>(v.norm_value));
 }
 
+// The strips go to the GL as one list of separate triangles: one draw call
+// instead of one per strip, which the software rasteriser handles far faster.
 void TSurfaceBuffers::DrawStrips(const TMesh& mesh, const TSurfaceAttribs& a, bool keep_open_tail) {
   if (refresh) {
     Refresh(mesh, a);
-    Send(kIndices, mesh.strips.data(), static_cast<size_t>(mesh.strip_len) * sizeof(int32_t), true);
-    closed_runs_ = SplitStripRuns(mesh, false);
-    open_runs_ = SplitStripRuns(mesh, true);
+    StripTriangles(mesh, SplitStripRuns(mesh, keep_open_tail), index_scratch_);
+    Send(kIndices, index_scratch_.data(), index_scratch_.size() * sizeof(uint32_t), true);
   }
-  const TStripRuns& runs = keep_open_tail ? open_runs_ : closed_runs_;
-  run_offsets_.resize(runs.firsts.size());
-  for (size_t i = 0; i < runs.firsts.size(); ++i) run_offsets_[i] = Offset(runs.firsts[i] * sizeof(uint32_t));
-  Bind(a);
-  if (!runs.counts.empty())
-    glMultiDrawElements(GL_TRIANGLE_STRIP, runs.counts.data(), GL_UNSIGNED_INT, run_offsets_.data(),
-                        static_cast<GLsizei>(runs.counts.size()));
-  Unbind(a);
+  DrawIndexedTriangles(a);
   if (!a.tex) KeepLastVertex(mesh, a, LastStripVertex(mesh));
+}
+
+void TSurfaceBuffers::DrawIndexedTriangles(const TSurfaceAttribs& a) {
+  Bind(a);
+  const size_t n = held_[kIndices].size() / sizeof(uint32_t);
+  if (n > 0) glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(n), GL_UNSIGNED_INT, Offset(0));
+  Unbind(a);
 }
 
 void TSurfaceBuffers::DrawFaces(const TMesh& mesh, const TSurfaceAttribs& a) {
@@ -136,9 +137,6 @@ void TSurfaceBuffers::DrawFaces(const TMesh& mesh, const TSurfaceAttribs& a) {
     PackFaceIndices(mesh, index_scratch_);
     Send(kIndices, index_scratch_.data(), index_scratch_.size() * sizeof(uint32_t), true);
   }
-  Bind(a);
-  const size_t n = held_[kIndices].size() / sizeof(uint32_t);
-  if (n > 0) glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(n), GL_UNSIGNED_INT, Offset(0));
-  Unbind(a);
+  DrawIndexedTriangles(a);
   if (mesh.face_count > 0) KeepLastVertex(mesh, a, mesh.faces[mesh.face_count - 1].v[2]);
 }

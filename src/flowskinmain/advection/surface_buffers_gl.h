@@ -45,13 +45,12 @@ class TSurfaceBuffers {
   void Send(Slot s, const void* data, size_t bytes, bool elements);
   void Bind(const TSurfaceAttribs& a);
   void Unbind(const TSurfaceAttribs& a);
+  void DrawIndexedTriangles(const TSurfaceAttribs& a);
   void KeepLastVertex(const TMesh& mesh, const TSurfaceAttribs& a, int32_t last);
 
   uint32_t names_[kSlotCount] = {};
   std::vector<uint8_t> held_[kSlotCount];  // what each buffer holds
   std::vector<float> scratch_;
   std::vector<uint32_t> index_scratch_;
-  TStripRuns closed_runs_, open_runs_;
-  std::vector<const void*> run_offsets_;
   int64_t bytes_sent_ = 0;
 };
