@@ -64,8 +64,13 @@ double LoadMemoryEstimate(const TPlyHeader& h) {
 
 }  // namespace
 
-bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,
-                      TLoadReport* report) {
+namespace {
+
+// The PLY load on `text`; `owner`, when given, holds the text and is freed as
+// soon as the reader is done with it, so the preparation's peak does not hold
+// the file as well.
+bool LoadPly(std::string_view text, std::string* owner, const TLoadOptions& opt, TMesh& mesh, std::string& error,
+             TLoadReport* report) {
   TPlyHeader header;
   if (!ReadPlyHeader(text, header, error)) return false;
   if (LoadMemoryEstimate(header) > MeshMemoryLimit()) {
@@ -76,6 +81,7 @@ bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mes
   try {
     TMesh fresh;
     if (!ReadPlyData(text, header, opt.swap, fresh, error, &mesh)) return false;
+    if (owner) std::string().swap(*owner);
     if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
     mesh = std::move(fresh);
     return true;
@@ -85,14 +91,21 @@ bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mes
   }
 }
 
+}  // namespace
+
+bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,
+                      TLoadReport* report) {
+  return LoadPly(text, nullptr, opt, mesh, error, report);
+}
+
 namespace {
 
 // The load of a file in one of the imported formats: ReadImportedMesh into a
 // new mesh, PrepareLoadedMesh with `mesh` as the previous mesh, then `mesh`
 // replaced. On failure `mesh` is untouched and `error` names the file and the
 // reason: Cannot load "cube.stl": the binary STL file is truncated: ...
-bool ImportMesh(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
-                TMesh& mesh, std::string& error, TLoadReport* report) {
+bool ImportMesh(const std::string& path, std::string& bytes, TMeshFormat format, const TLoadOptions& opt, TMesh& mesh,
+                std::string& error, TLoadReport* report) {
   std::string reason;
   try {
     TMesh fresh;
@@ -100,6 +113,7 @@ bool ImportMesh(const std::string& path, std::string_view bytes, TMeshFormat for
       error = "Cannot load \"" + std::filesystem::path(path).filename().string() + "\": " + reason;
       return false;
     }
+    std::string().swap(bytes);  // the file is read: its bytes are not held through the preparation
     if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
     mesh = std::move(fresh);
     return true;
@@ -117,7 +131,7 @@ bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std
   // The file's format: PLY is read here, every other format by the importer.
   const TMeshFormat format = DetectMeshFormat(path, text);
   if (format != TMeshFormat::kPly) return ImportMesh(path, text, format, opt, mesh, error, report);
-  return LoadMeshFromText(text, opt, mesh, error, report);
+  return LoadPly(text, &text, opt, mesh, error, report);
 }
 
 std::string TriangleCountText(const TMesh& mesh) {
