@@ -12,6 +12,9 @@
 // are off in a load by default; they are timed on a quarter-size torus.
 //
 //   mesh_load_bench [nu nv]     (default 1000 500: 500,000 vertices, 1,000,000 triangles)
+//   mesh_load_bench --peak FILE [loop_steps]
+//       one LoadMesh of FILE in this fresh process, and its peak resident size
+//       as a ratio to the floor: the vertex records and faces of the result
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -141,7 +144,27 @@ void TimeBinaryRead(const std::string& path, const std::string& binary_path, int
 
 }  // namespace
 
+// Peak resident size of one load against the records it leaves.
+int PeakOfOneLoad(const char* path, int steps) {
+  TMesh m;
+  std::string error;
+  TLoadOptions opt;
+  opt.subdivide = steps > 0;
+  opt.subdiv_steps = steps;
+  const TTime t = Measure([&] {
+    if (!LoadMesh(path, opt, m, error)) std::printf("load failed: %s\n", error.c_str());
+  });
+  const double floor =
+      (static_cast<double>(m.vertex_count) * sizeof(TVertex) + static_cast<double>(m.face_count) * sizeof(TFace)) /
+      (1024.0 * 1024.0);
+  const double peak = PeakMegabytes();
+  std::printf("%s, %d Loop step(s): %.3f s wall %.3f s cpu; peak %.0f MiB, records %.0f MiB, peak / records %.2f\n",
+              TriangleCountText(m).c_str(), steps, t.wall, t.cpu, peak, floor, peak / floor);
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc > 2 && std::strcmp(argv[1], "--peak") == 0) return PeakOfOneLoad(argv[2], argc > 3 ? std::atoi(argv[3]) : 0);
   const int nu = argc > 2 ? std::atoi(argv[1]) : 1000, nv = argc > 2 ? std::atoi(argv[2]) : 500;
   const std::string stem =
       (std::filesystem::temp_directory_path() / ("flowskin_bench_torus_" + std::to_string(getpid()))).string();

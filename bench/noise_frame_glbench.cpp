@@ -5,7 +5,10 @@
 //    two surface passes replayed from plain display lists, one 64 x 64 noise
 //    upload, one screen quad and one glCopyTexImage2D;
 //  - the dirty frame (velocity synthesis, advection, texture coordinates and
-//    the recompilation of all three lists) on 100,000 and 1,000,000 vertices;
+//    the surface refreshed) on 100,000 and 1,000,000 vertices, with the
+//    surface in buffer objects and recompiled into display lists, each as a
+//    ratio to the steady frame of the same mesh;
+//  - the per-vertex passes of the dirty frame on 1 and on 2 threads;
 //  - one rebuild of the 64 noise textures.
 // Run under an X display:  noise_frame_glbench [frames]
 #include <GL/gl.h>
@@ -26,6 +29,7 @@
 #include "flow/velocity_synthesis.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
+#include "mesh/parallel_for.h"
 #include "mesh/triangle_strips.h"
 #include "offscreen_gl.h"
 #include "render/camera_gl.h"
@@ -140,14 +144,58 @@ void SteadyFrame(int slices, int stacks, int frames) {
               s, f, s / f);
 }
 
+// Dirty and steady frames in alternating rounds, with the surface drawn from
+// buffer objects (arrays) or display lists.
 void DirtyFrame(int slices, int stacks, int frames) {
   Bench b(BenchSphere(slices, stacks));
   InitGLState(b.app.frame, kSize, kSize);
   BuildNoiseTextures(b.app.noise, TNoiseBuildParams());
-  std::vector<double> dirty;
-  for (int r = 0; r < kRounds; ++r) dirty.push_back(MsPerFrame(std::max(1, frames / kRounds), [&] { b.DirtyFrame(); }));
-  std::printf("%9d vertices   dirty frame  %8.3f ms (synthesis, advection, lists 1, 6, 2 recompiled)\n",
-              b.app.mesh.vertex_count, Median(dirty));
+  const int n = std::max(1, frames / kRounds);
+  std::vector<double> dirty[2], steady[2];
+  for (int r = 0; r < kRounds; ++r) {
+    for (int arrays = 0; arrays < 2; ++arrays) {
+      b.app.frame.surface_arrays = arrays == 1;
+      dirty[arrays].push_back(MsPerFrame(n, [&] { b.DirtyFrame(); }));
+      steady[arrays].push_back(MsPerFrame(n, [&] { b.Frame(); }));
+    }
+  }
+  for (int arrays = 1; arrays >= 0; --arrays) {
+    const double d = Median(dirty[arrays]), st = Median(steady[arrays]);
+    std::printf("%9d vertices   %-7s dirty frame %8.3f ms  steady frame %8.3f ms  dirty/steady %.2f (goal <= 2)\n",
+                b.app.mesh.vertex_count, arrays ? "arrays" : "lists", d, st, d / st);
+  }
+}
+
+// The per-vertex passes of a dirty frame on one thread and on two, medians of
+// alternating rounds (the steady frame's matrices).
+void PassThreads(int slices, int stacks) {
+  Bench b(BenchSphere(slices, stacks));
+  InitGLState(b.app.frame, kSize, kSize);
+  b.DirtyFrame();
+  const struct {
+    const char* name;
+    std::function<void()> run;
+  } passes[] = {
+      {"velocity synthesis", [&] { SynthesizeVelocity(b.app.mesh, b.app.sources, b.flow); }},
+      {"displacement", [&] { DisplaceVertices(b.app.mesh, 0.01); }},
+      {"texture coordinates",
+       [&] {
+         ComputeTexCoords(b.app.mesh, b.app.matrices, b.app.view, b.app.frame.texture_dragged, TTexCoordParams());
+       }},
+  };
+  for (const auto& p : passes) {
+    std::vector<double> ms[2];
+    for (int r = 0; r < 2 * kRounds; ++r) {
+      for (int t = 1; t <= 2; ++t) {
+        SetParallelThreads(t);
+        ms[t - 1].push_back(1000 * Measure(p.run).wall);
+      }
+    }
+    const double one = Median(ms[0]), two = Median(ms[1]);
+    std::printf("%9d vertices   %-20s 1 thread %7.2f ms  2 threads %7.2f ms  speed-up %.2f\n", b.app.mesh.vertex_count,
+                p.name, one, two, one / two);
+  }
+  SetParallelThreads(0);
 }
 
 void NoiseRebuild() {
@@ -175,6 +223,7 @@ int main(int argc, char** argv) {
   SteadyFrame(1000, 501, frames / 4);   // 1,000,000
   DirtyFrame(250, 401, frames / 4);     // 100,000 vertices
   DirtyFrame(1000, 1001, frames / 10);  // 1,000,000 vertices
+  PassThreads(1000, 1001);
   NoiseRebuild();
   return 0;
 }

@@ -3,8 +3,9 @@
 // 1. A mouse move that drags a flow source on a 1,000,000-vertex sphere, to
 //    the frame shown: the drag in its plane, the render-state refresh, then a
 //    frame with the scene dirty (velocity synthesis, displacement, texture
-//    coordinates and lists 1, 6 and 2 recompiled, all drawn), glFinish in place
-//    of the buffer swap. The window's Run loop and mouse handler do the same.
+//    coordinates, the surface buffers refreshed and list 2 recompiled, all
+//    drawn), glFinish in place of the buffer swap, against a steady frame of
+//    the same mesh. The window's Run loop and mouse handler do the same.
 // 2. The overlay list with every overlay on (mesh lines, normals, velocity
 //    vectors, frames, both curvature directions, box, one line source) at
 //    100,000 triangles, replayed, against the plain lit surface list.
@@ -169,8 +170,9 @@ void DragBench(int vertices, int moves) {
               Median(total), *std::max_element(total.begin(), total.end()));
   std::printf(
       "      drag + render-state refresh %.1f, velocity synthesis %.1f, displacement + texture coordinates "
-      "%.1f,\n      compiling and drawing the lists %.1f ms; a steady frame (lists replayed) %.1f ms\n",
-      Median(drag), Median(synth), Median(advect), Median(lists), Median(steady));
+      "%.1f,\n      refreshing and drawing the surface %.1f ms; a steady frame %.1f ms; move to frame / steady frame "
+      "%.2f (goal <= 1.5)\n",
+      Median(drag), Median(synth), Median(advect), Median(lists), Median(steady), Median(total) / Median(steady));
 }
 
 // Milliseconds per replay of `draw` after clear and camera, finished with glFinish.

@@ -2,11 +2,15 @@
 // Program-wide state: one instance, owned by the main window and passed by
 // reference to whatever needs it. Field names are the program's shared names.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "flow/flow_source.h"
 #include "mesh/mesh_model.h"
 #include "view_record.h"
+
+// The buffer objects that stand in for the surface lists (frame driver).
+struct TSurfaceDrawings;
 
 // Shared frame flags and counters of the frame driver.
 struct TFrameState {
@@ -24,6 +28,10 @@ struct TFrameState {
   int32_t frame_counter = 0;
   int32_t fps_frames = 0;
   int64_t fps_last_tick = 0, fps_tick = 0;
+  // Smooth surfaces drawn from buffer objects holding only what changed (else
+  // everything recompiled into display lists 1 and 6); tests draw both ways.
+  bool surface_arrays = true;
+  std::shared_ptr<TSurfaceDrawings> surface_drawings;  // made by the frame driver; freed with the context
 };
 
 // Mouse gesture state of the view.

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mesh/parallel_for.h"
+
 namespace {
+
+// Vertices of the per-vertex passes below which a second thread does not pay.
+constexpr size_t kVertexBlock = 8192;
 
 // Vertices the array really holds among the first vertex_count.
 size_t VerticesInUse(const TMesh& mesh) {
@@ -100,13 +105,14 @@ void WarpGeometry(TVertex* v, size_t n, const TWindowProjector& proj, const TTex
 }  // namespace
 
 void DisplaceVertices(TMesh& mesh, double h) {
-  const size_t n = VerticesInUse(mesh);
   TVertex* v = mesh.vertices.data();
-  for (size_t i = 0; i < n; ++i) {
-    v[i].adv_pos.x = static_cast<float>(v[i].pos.x + static_cast<double>(v[i].velo.x) * h);
-    v[i].adv_pos.y = static_cast<float>(v[i].pos.y + static_cast<double>(v[i].velo.y) * h);
-    v[i].adv_pos.z = static_cast<float>(v[i].pos.z + static_cast<double>(v[i].velo.z) * h);
-  }
+  ParallelFor(VerticesInUse(mesh), kVertexBlock, [v, h](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      v[i].adv_pos.x = static_cast<float>(v[i].pos.x + static_cast<double>(v[i].velo.x) * h);
+      v[i].adv_pos.y = static_cast<float>(v[i].pos.y + static_cast<double>(v[i].velo.y) * h);
+      v[i].adv_pos.z = static_cast<float>(v[i].pos.z + static_cast<double>(v[i].velo.z) * h);
+    }
+  });
 }
 
 void ComputeClipMatrix(const TStoredMatrices& m, double c[16]) {
@@ -137,10 +143,13 @@ void ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& 
   }
   k.scale_up = p.scale_up;
   const TWindowProjector proj(m);
-  const size_t n = VerticesInUse(mesh);
-  if (p.warp_texture) {
-    WarpTexture(mesh.vertices.data(), n, proj, k);
-  } else {
-    WarpGeometry(mesh.vertices.data(), n, proj, k);
-  }
+  TVertex* v = mesh.vertices.data();
+  const bool warp_texture = p.warp_texture;
+  ParallelFor(VerticesInUse(mesh), kVertexBlock, [&](size_t begin, size_t end) {
+    if (warp_texture) {
+      WarpTexture(v + begin, end - begin, proj, k);
+    } else {
+      WarpGeometry(v + begin, end - begin, proj, k);
+    }
+  });
 }

@@ -117,14 +117,19 @@ void DisableSurfaceArrays() {
 }
 
 void DrawTexturedSurface(TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f,
-                         const std::function<void()>& compute_tex_coords) {
+                         const std::function<void()>& compute_tex_coords, TSurfaceBuffers* buffers) {
   if (f.tex_lock_state == 0 && compute_tex_coords) compute_tex_coords();
   glDisable(GL_LIGHTING);
   float colour[4];
   SetupMaterial(c, 1.0, colour);
   glEnable(GL_TEXTURE_2D);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-  if (c.smooth) {
+  if (c.smooth && buffers) {
+    TSurfaceAttribs a;
+    a.use_adv = true;
+    a.tex = true;
+    buffers->DrawStrips(mesh, a, false);
+  } else if (c.smooth) {
     DrawStripRuns(mesh);
   } else {
     DrawTexturedFaces(mesh, f.lighting_on);
@@ -133,7 +138,8 @@ void DrawTexturedSurface(TMesh& mesh, const TSurfaceControls& c, const TSurfaceF
   glDisable(GL_TEXTURE_2D);
 }
 
-void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a) {
+void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a,
+                       TSurfaceBuffers* buffers) {
   if (f.lighting_on) glEnable(GL_LIGHTING);
   const bool show_image = c.image_loaded && c.sh_image;
   float colour[4];
@@ -143,7 +149,16 @@ void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurf
     glCallList(kMapImageList);
     glEnable(GL_TEXTURE_2D);
   }
-  if (c.smooth) {
+  if (c.smooth && buffers) {
+    TSurfaceAttribs at;
+    at.use_adv = use_adv;
+    at.normals = f.lighting_on;
+    at.tex0 = show_image;
+    if (c.alpha_mod) at.colour = colour;
+    at.alpha = a;
+    at.alpha_inverse = c.alpha_mod_inverse;
+    buffers->DrawStrips(mesh, at, true);
+  } else if (c.smooth) {
     DrawShadedStrips(mesh, c, f, use_adv, a, colour, show_image);
   } else {
     DrawShadedFaces(mesh, f, use_adv, show_image);
@@ -152,12 +167,26 @@ void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurf
   glDisable(GL_TEXTURE_2D);
 }
 
-void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a) {
+void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a,
+                     TSurfaceBuffers* buffers) {
   if (f.lighting_on) glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_1D);
   float colour[4];
   SetupMaterial(c, a, colour);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  if (c.smooth && buffers) {
+    TSurfaceAttribs at;
+    at.use_adv = use_adv;
+    at.normals = f.lighting_on;
+    at.data_coord = true;
+    if (c.alpha_mod) at.colour = colour;
+    at.alpha = a;
+    at.alpha_inverse = c.alpha_mod_inverse;
+    buffers->DrawFaces(mesh, at);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_1D);
+    return;
+  }
   glBegin(GL_TRIANGLES);
   for (int32_t fi = 0; fi < mesh.face_count; ++fi) {
     const TFace& face = mesh.faces[fi];
@@ -177,12 +206,13 @@ void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfac
   glDisable(GL_TEXTURE_1D);
 }
 
-void DrawOverlaySurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f) {
+void DrawOverlaySurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f,
+                        TSurfaceBuffers* buffers) {
   const double alpha = c.alpha_shade / 100.0;
   if (c.tex_data) {
-    DrawDataSurface(mesh, c, f, true, alpha);
+    DrawDataSurface(mesh, c, f, true, alpha, buffers);
   } else {
-    DrawShadedSurface(mesh, c, f, true, alpha);
+    DrawShadedSurface(mesh, c, f, true, alpha, buffers);
   }
   glDisable(GL_BLEND);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "advection/surface_buffers_gl.h"
 #include "mesh/mesh_model.h"
 #include "view_record.h"
 
@@ -45,24 +46,32 @@ constexpr uint32_t kStripMarker = 0x7FFFFFFE;
 void EnableSurfaceArrays(const TMesh& mesh);
 void DisableSurfaceArrays();
 
+// Each pass draws in immediate mode (for compiling into a display list), or,
+// given buffers and smooth shading, from those buffer objects (refreshed from
+// the vertex records while buffers->refresh is set); flat shading always
+// draws in immediate mode.
+
 // Textured surface: runs compute_tex_coords (may be empty) while the texture
 // is free, then draws every triangle at adv_pos with tex from the bound frame
 // texture (GL_REPLACE, unlit). Smooth: one glDrawElements per strip run of 3+
 // indices on the arrays of EnableSurfaceArrays; flat: the face list.
 void DrawTexturedSurface(TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f,
-                         const std::function<void()>& compute_tex_coords);
+                         const std::function<void()>& compute_tex_coords, TSurfaceBuffers* buffers = nullptr);
 
 // The surface in the Diffuse colour with alpha a, lit while lighting_on;
 // positions from adv_pos when use_adv, else pos. Smooth: the strip stream
 // with vertex normals; flat: the face list with face normals.
-void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a);
+void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a,
+                       TSurfaceBuffers* buffers = nullptr);
 
 // The surface coloured through the 1-D colour map by norm_value (GL_MODULATE
 // with the lit Diffuse colour of alpha a); always the face list.
-void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a);
+void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a,
+                     TSurfaceBuffers* buffers = nullptr);
 
 // Data or shaded surface at adv_pos with alpha alpha_shade / 100, then blending off.
-void DrawOverlaySurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f);
+void DrawOverlaySurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f,
+                        TSurfaceBuffers* buffers = nullptr);
 
 // Blending on (SRC_ALPHA, ONE_MINUS_SRC_ALPHA), depth LEQUAL, and a pushed
 // projection equal to the frame's but with the far plane at 1.01 frustum_far,

@@ -6,6 +6,7 @@
 
 #include "flow/source_flow_kernel.h"
 #include "flow/velocity_terms.h"
+#include "mesh/parallel_for.h"
 
 TTimeInterval FindTimeInterval(const std::vector<double>& time_values, int32_t time_count, double t) {
   const int32_t n = std::min<int32_t>(time_count, static_cast<int32_t>(time_values.size()));
@@ -165,20 +166,11 @@ inline void PrefetchVertex(const TVertex& v, bool curvature) {
   __builtin_prefetch(&v.speed, 1);
 }
 
-}  // namespace
-
-// Vertices go through in blocks of kSourceBlock: base and curvature flow while
-// the positions are gathered, the source sums for the whole block, then the
-// rest of the terms vertex by vertex. Each term sees the same values as in a
-// pass over the whole mesh per term, as no term reads another vertex.
-void SynthesizeVelocity(TMesh& mesh, TFlowSourceTable& table, const TFlowParams& params) {
-  TPass pass;
-  SetUpPass(mesh, table, params, pass);
-  const int32_t count = std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
-  TVertex* vertices = mesh.vertices.data();
+// The vertices [begin, stop) of the pass, begin a multiple of kSourceBlock.
+void SynthesizeRange(const TPass& pass, TVertex* vertices, int32_t begin, int32_t count) {
   TSourceBlock block{};  // sums stay zero (and are unused) without source flow
   TVecD velo[kSourceBlock];
-  for (int32_t first = 0; first < count; first += kSourceBlock) {
+  for (int32_t first = begin; first < count; first += kSourceBlock) {
     const int n = std::min<int32_t>(kSourceBlock, count - first);
     for (int lane = 0; lane < kSourceBlock; ++lane) {
       if (lane >= n) {
@@ -199,4 +191,24 @@ void SynthesizeVelocity(TMesh& mesh, TFlowSourceTable& table, const TFlowParams&
       FinishVertex(pass, sum, velo[lane], vertices[first + lane]);
     }
   }
+}
+
+}  // namespace
+
+// Vertices go through in blocks of kSourceBlock: base and curvature flow while
+// the positions are gathered, the source sums for the whole block, then the
+// rest of the terms vertex by vertex. Each term sees the same values as in a
+// pass over the whole mesh per term, as no term reads another vertex, so the
+// vertices are split over the threads in whole blocks with the same results.
+void SynthesizeVelocity(TMesh& mesh, TFlowSourceTable& table, const TFlowParams& params) {
+  TPass pass;
+  SetUpPass(mesh, table, params, pass);
+  const int32_t count = std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
+  if (count <= 0) return;
+  TVertex* vertices = mesh.vertices.data();
+  const size_t blocks = (static_cast<size_t>(count) + kSourceBlock - 1) / kSourceBlock;
+  ParallelFor(blocks, 8192 / kSourceBlock, [&](size_t first_block, size_t end_block) {
+    const int32_t stop = std::min<int32_t>(count, static_cast<int32_t>(end_block * kSourceBlock));
+    SynthesizeRange(pass, vertices, static_cast<int32_t>(first_block * kSourceBlock), stop);
+  });
 }

@@ -63,9 +63,11 @@ double LoadMemoryEstimate(const TPlyHeader& h) {
   return v * (sizeof(TVertex) + 64 + 12.0 * static_cast<double>(h.time_count)) + f * (sizeof(TFace) + 32);
 }
 
-// PLY text read and prepared into `fresh`, with `previous` as the mesh it replaces.
-bool LoadPlyBeside(std::string_view text, const TLoadOptions& opt, const TMesh& previous, TMesh& fresh,
-                   std::string& error, TLoadReport* report) {
+// PLY text read and prepared into `fresh`, with `previous` as the mesh it
+// replaces. `owner`, when given, holds the text and is freed as soon as the
+// reader is done with it, so the preparation's peak does not hold the file too.
+bool LoadPlyBeside(std::string_view text, std::string* owner, const TLoadOptions& opt, const TMesh& previous,
+                   TMesh& fresh, std::string& error, TLoadReport* report) {
   TPlyHeader header;
   if (!ReadPlyHeader(text, header, error)) return false;
   if (LoadMemoryEstimate(header) > MeshMemoryLimit()) {
@@ -74,8 +76,9 @@ bool LoadPlyBeside(std::string_view text, const TLoadOptions& opt, const TMesh& 
     return false;
   }
   try {
-    return ReadPlyData(text, header, opt.swap, fresh, error, &previous) &&
-           PrepareLoadedMesh(fresh, previous, opt, error, report);
+    if (!ReadPlyData(text, header, opt.swap, fresh, error, &previous)) return false;
+    if (owner) std::string().swap(*owner);
+    return PrepareLoadedMesh(fresh, previous, opt, error, report);
   } catch (const std::bad_alloc&) {
     error = "Not enough memory to load the mesh";
     return false;
@@ -87,7 +90,7 @@ bool LoadPlyBeside(std::string_view text, const TLoadOptions& opt, const TMesh& 
 bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,
                       TLoadReport* report) {
   TMesh fresh;
-  if (!LoadPlyBeside(text, opt, mesh, fresh, error, report)) return false;
+  if (!LoadPlyBeside(text, nullptr, opt, mesh, fresh, error, report)) return false;
   mesh = std::move(fresh);
   return true;
 }
@@ -96,11 +99,13 @@ namespace {
 
 // The load of a file in one of the imported formats: ReadImportedMesh into
 // `fresh`, then PrepareLoadedMesh with `previous` as the mesh it replaces.
-bool ImportMeshBeside(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
+// The file's bytes are freed once read: they are not held through the preparation.
+bool ImportMeshBeside(const std::string& path, std::string& bytes, TMeshFormat format, const TLoadOptions& opt,
                       const TMesh& previous, TMesh& fresh, std::string& error, TLoadReport* report) {
   try {
-    return ReadImportedMesh(path, bytes, format, opt.swap, &previous, fresh, error) &&
-           PrepareLoadedMesh(fresh, previous, opt, error, report);
+    if (!ReadImportedMesh(path, bytes, format, opt.swap, &previous, fresh, error)) return false;
+    std::string().swap(bytes);
+    return PrepareLoadedMesh(fresh, previous, opt, error, report);
   } catch (const std::bad_alloc&) {
     error = "Not enough memory to load the mesh";
     return false;
@@ -117,7 +122,7 @@ bool LoadMeshBeside(const std::string& path, const TLoadOptions& opt, const TMes
     // The file's format: PLY is read here, every other format by the importer.
     const TMeshFormat format = DetectMeshFormat(path, text);
     TMesh fresh;
-    ok = format == TMeshFormat::kPly ? LoadPlyBeside(text, opt, previous, fresh, reason, report)
+    ok = format == TMeshFormat::kPly ? LoadPlyBeside(text, &text, opt, previous, fresh, reason, report)
                                      : ImportMeshBeside(path, text, format, opt, previous, fresh, reason, report);
     if (ok) loaded = std::move(fresh);
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mesh/double_lanes.h"
+#include "mesh/parallel_for.h"
 #include "mesh/record_prefetch.h"
 
 namespace {
@@ -338,25 +339,15 @@ void SolveFour(TMesh& mesh, const std::vector<TPointNormal>& pn, const TPendingF
   for (int k = 0; k < used; ++k) FinishVertex(mesh.vertices[sys[k].vertex], coef[k]);
 }
 
-}  // namespace
-
-void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
+// Vertices [begin, end) of ComputeCurvature with their own fit table.
+void CurvatureRange(TMesh& mesh, const std::vector<TPointNormal>& pn, bool use_neighbors, int32_t begin, int32_t end) {
   TFit fit;
-  const int32_t n = mesh.vertex_count;
   TVertex* vs = mesh.vertices.data();
-  std::vector<TPointNormal> pn(n);
-  for (int32_t i = 0; i < n; ++i) {
-    if (i + kPrefetchAhead < n) {
-      PrefetchRead(&vs[i + kPrefetchAhead].pos);
-      PrefetchRead(&vs[i + kPrefetchAhead].normal.z);
-    }
-    pn[i] = TPointNormal{vs[i].pos, vs[i].normal};
-  }
   // Fits are set up four at a time and solved side by side, two per lane pair.
   TPendingFit pending[4];
   int count = 0;
-  for (int32_t i = 0; i < n; ++i) {
-    if (i + kPrefetchAhead < n) {
+  for (int32_t i = begin; i < end; ++i) {
+    if (i + kPrefetchAhead < end) {
       // the fields read and written below: pos .. e2, nb, kmax .. dir_min0
       TVertex& ahead = vs[i + kPrefetchAhead];
       PrefetchWrite(&ahead.pos);
@@ -367,7 +358,7 @@ void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
     }
     TVertex& v = vs[i];
     SetFrame(v);
-    if (v.nb_count < 3 || !SetUpFit(fit, mesh, i, opt.use_neighbors, pending[count])) continue;
+    if (v.nb_count < 3 || !SetUpFit(fit, mesh, i, use_neighbors, pending[count])) continue;
     if (++count < 4) continue;
     SolveFour(mesh, pn, pending, 4);
     count = 0;
@@ -376,6 +367,27 @@ void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
     for (int k = count; k < 4; ++k) pending[k] = pending[0];  // repeats; only the first `count` are stored
     SolveFour(mesh, pn, pending, count);
   }
+}
+
+}  // namespace
+
+// A vertex's fit reads only the positions and normals of its neighbours and
+// writes only its own record, and the lanes of a solve do not mix, so the
+// vertices are split over the threads with the same results.
+void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
+  const int32_t n = mesh.vertex_count;
+  TVertex* vs = mesh.vertices.data();
+  std::vector<TPointNormal> pn(n);
+  for (int32_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) {
+      PrefetchRead(&vs[i + kPrefetchAhead].pos);
+      PrefetchRead(&vs[i + kPrefetchAhead].normal.z);
+    }
+    pn[i] = TPointNormal{vs[i].pos, vs[i].normal};
+  }
+  ParallelFor(static_cast<size_t>(std::max(n, 0)), 4096, [&](size_t begin, size_t end) {
+    CurvatureRange(mesh, pn, opt.use_neighbors, static_cast<int32_t>(begin), static_cast<int32_t>(end));
+  });
 }
 
 void NormalizeCurvature(TMesh& mesh) {

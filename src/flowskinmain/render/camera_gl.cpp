@@ -61,6 +61,7 @@ void InitGLState(TFrameState& frame, int32_t panel_w, int32_t panel_h) {
   glEnable(GL_COLOR_MATERIAL);
   frame.gl_ready = true;
   frame.scene_dirty = true;
+  frame.surface_drawings.reset();  // a new context: buffer names of an earlier one mean nothing here
 }
 
 bool SetupCamera(TView& view, TStoredMatrices& m, const TCameraControls& c, int32_t panel_w, int32_t panel_h) {

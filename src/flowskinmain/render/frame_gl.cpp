@@ -20,25 +20,85 @@ TSurfaceFrame SurfaceFrameOf(const TFrameState& f) {
   return s;
 }
 
+// The surface pass the check boxes choose, with the frame texture's
+// coordinates computed first (textured pass) through compute_tex_coords.
+void DrawSurfaceBody(TMesh& mesh, const TFrameControls& c, const TSurfaceFrame& sf,
+                     const std::function<void()>& compute_tex_coords, TSurfaceBuffers* buffers) {
+  if (!c.shfill) return;
+  if (c.shtexture) {
+    DrawTexturedSurface(mesh, c.surface, sf, compute_tex_coords, buffers);
+    glBindTexture(GL_TEXTURE_2D, 0);
+  } else if (c.surface.tex_data) {
+    DrawDataSurface(mesh, c.surface, sf, false, 1.0, buffers);
+  } else {
+    DrawShadedSurface(mesh, c.surface, sf, false, 1.0, buffers);
+  }
+}
+
 // List 1: the advection step while the texture is free, then the surface pass
 // the check boxes choose, on the interleaved arrays of the vertex records.
 void CompileSurfaceList(TAppState& app, const TFrameControls& c, const TFramePasses& passes, bool advect) {
   EnableSurfaceArrays(app.mesh);
   glNewList(kSurfaceList, GL_COMPILE);
   if (advect) Run(passes.advection_step);
-  const TSurfaceFrame sf = SurfaceFrameOf(app.frame);
-  if (c.shfill) {
-    if (c.shtexture) {
-      DrawTexturedSurface(app.mesh, c.surface, sf, passes.compute_tex_coords);
-      glBindTexture(GL_TEXTURE_2D, 0);
-    } else if (c.surface.tex_data) {
-      DrawDataSurface(app.mesh, c.surface, sf, false, 1.0);
-    } else {
-      DrawShadedSurface(app.mesh, c.surface, sf, false, 1.0);
-    }
-  }
+  DrawSurfaceBody(app.mesh, c, SurfaceFrameOf(app.frame), passes.compute_tex_coords, nullptr);
   glEndList();
   DisableSurfaceArrays();
+}
+
+TSurfaceDrawings& DrawingsOf(TFrameState& f) {
+  if (!f.surface_drawings) f.surface_drawings = std::make_shared<TSurfaceDrawings>();
+  return *f.surface_drawings;
+}
+
+// The surface of every frame: where list 1 would be recompiled, the
+// advection step and a refresh of the surface buffers (smooth surfaces with
+// surface_arrays) or the list; then the buffers drawn with the controls of
+// that refresh, or the list replayed.
+void SurfaceStage(TAppState& app, const TFrameControls& c, const TFramePasses& passes, const TFramePlan& plan) {
+  TSurfaceDrawings& d = DrawingsOf(app.frame);
+  if (plan.compile_surface) {
+    d.surface_arrays = app.frame.surface_arrays && c.surface.smooth;
+    if (!d.surface_arrays) {
+      CompileSurfaceList(app, c, passes, plan.advect);
+    } else {
+      if (plan.advect) Run(passes.advection_step);
+      d.surface_controls = c;
+      d.surface_frame = SurfaceFrameOf(app.frame);
+      d.surface.refresh = true;
+      DrawSurfaceBody(app.mesh, c, d.surface_frame, passes.compute_tex_coords, &d.surface);
+      d.surface.refresh = false;
+      return;
+    }
+  }
+  if (d.surface_arrays) {
+    DrawSurfaceBody(app.mesh, d.surface_controls, d.surface_frame, nullptr, &d.surface);
+  } else {
+    glCallList(kSurfaceList);
+  }
+}
+
+// The translucent shading overlay: list 6 recompiled or its buffers
+// refreshed on compile_shading, then drawn.
+void ShadingOverlay(TAppState& app, const TFrameControls& c, const TFramePlan& plan) {
+  TSurfaceDrawings& d = DrawingsOf(app.frame);
+  if (plan.compile_shading) {
+    d.shading_arrays = app.frame.surface_arrays && c.surface.smooth;
+    d.shading_controls = c.surface;
+    d.shading_frame = SurfaceFrameOf(app.frame);
+    d.shading.refresh = true;
+    if (!d.shading_arrays) {
+      glNewList(kShadingList, GL_COMPILE);
+      DrawOverlaySurface(app.mesh, c.surface, d.shading_frame);
+      glEndList();
+    }
+  }
+  if (d.shading_arrays) {
+    DrawOverlaySurface(app.mesh, d.shading_controls, d.shading_frame, &d.shading);
+    d.shading.refresh = false;
+  } else {
+    glCallList(kShadingList);
+  }
 }
 
 // Texture on: noise and capture while free or catching up, the contrast
@@ -55,12 +115,7 @@ void TextureStage(TAppState& app, const TFrameControls& c, const TFramePasses& p
   glBindTexture(GL_TEXTURE_2D, 0);
   Run(passes.stretch_contrast);
   BeginOverlayProjection(app.view);
-  if (plan.compile_shading) {
-    glNewList(kShadingList, GL_COMPILE);
-    DrawOverlaySurface(app.mesh, c.surface, SurfaceFrameOf(app.frame));
-    glEndList();
-  }
-  glCallList(kShadingList);
+  ShadingOverlay(app, c, plan);
   EndOverlayProjection();
 }
 
@@ -118,8 +173,7 @@ TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFrameP
   StepTextureLock(f, TextureLocked(c.tex_lock, c.tex_lock_drag, app.mouse.mouse_mode));
   const TFramePlan plan = PlanFrame(f, c.shtexture);
   if (c.shtexture) glBindTexture(GL_TEXTURE_2D, kFrameTexture);
-  if (plan.compile_surface) CompileSurfaceList(app, c, passes, plan.advect);
-  glCallList(kSurfaceList);
+  SurfaceStage(app, c, passes, plan);
   Run(passes.paint_blobs);
   if (plan.shading_pass) TextureStage(app, c, passes, plan);
   if (plan.compile_overlay) CompileOverlayList(app, c, passes);

@@ -60,6 +60,20 @@ struct TFramePasses {
   std::function<void()> legend;                     // after list 2, every frame, window pixels
 };
 
+// What the buffer objects of the surface (list 1) and of the shading overlay
+// (list 6) hold, with the controls and frame state of their last refresh:
+// the frames between refreshes draw with those, as a replayed list would.
+struct TSurfaceDrawings {
+  bool surface_arrays = false;  // list 1 drawn from `surface` (else the display list)
+  TFrameControls surface_controls;
+  TSurfaceFrame surface_frame;
+  TSurfaceBuffers surface;
+  bool shading_arrays = false;  // list 6 drawn from `shading`
+  TSurfaceControls shading_controls;
+  TSurfaceFrame shading_frame;
+  TSurfaceBuffers shading;
+};
+
 // What one frame did (for the frame-rate-free checks of tests and benchmarks).
 struct TFrameReport {
   bool composed = false;          // gl_ready and a viewport: the frame was composed

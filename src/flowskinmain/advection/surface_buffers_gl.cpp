@@ -1,0 +1,142 @@
+#define GL_GLEXT_PROTOTYPES 1
+#include "advection/surface_buffers_gl.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstring>
+
+#include "advection/surface_opacity.h"
+
+namespace {
+
+const void* Offset(size_t bytes) { return reinterpret_cast<const void*>(bytes); }
+
+// Index of the last vertex entry of the strip stream, or -1.
+int32_t LastStripVertex(const TMesh& mesh) {
+  for (int32_t i = mesh.strip_len - 1; i >= 0; --i)
+    if (static_cast<uint32_t>(mesh.strips[i]) < 0x7FFFFFFEu) return mesh.strips[i];
+  return -1;
+}
+
+}  // namespace
+
+// Sends `bytes` from data into buffer slot s unless the buffer already holds
+// exactly them.
+void TSurfaceBuffers::Send(Slot s, const void* data, size_t bytes, bool elements) {
+  std::vector<uint8_t>& held = held_[s];
+  if (names_[s] != 0 && held.size() == bytes && std::memcmp(held.data(), data, bytes) == 0) return;
+  if (names_[s] == 0) glGenBuffers(1, &names_[s]);
+  const GLenum target = elements ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER;
+  glBindBuffer(target, names_[s]);
+  if (held.size() == bytes) {
+    glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
+  } else {
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
+  }
+  glBindBuffer(target, 0);
+  held.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + bytes);
+  bytes_sent_ += static_cast<int64_t>(bytes);
+}
+
+void TSurfaceBuffers::Refresh(const TMesh& mesh, const TSurfaceAttribs& a) {
+  auto send = [&](Slot s) { Send(s, scratch_.data(), scratch_.size() * sizeof(float), false); };
+  PackPositions(mesh, a.use_adv, scratch_);
+  send(kPositions);
+  if (a.normals) {
+    PackNormals(mesh, scratch_);
+    send(kNormals);
+  }
+  if (a.tex) {
+    PackTexCoords(mesh, scratch_);
+    send(kTex);
+  }
+  if (a.tex0) {
+    PackBaseTexCoords(mesh, scratch_);
+    send(kTex0);
+  }
+  if (a.data_coord) {
+    PackDataCoords(mesh, scratch_);
+    send(kDataCoords);
+  }
+  if (a.colour) {
+    PackOpacityColours(mesh, a.colour, a.alpha, a.alpha_inverse, scratch_);
+    send(kColours);
+  }
+}
+
+void TSurfaceBuffers::Bind(const TSurfaceAttribs& a) {
+  glBindBuffer(GL_ARRAY_BUFFER, names_[kPositions]);
+  glVertexPointer(3, GL_FLOAT, 0, Offset(0));
+  glEnableClientState(GL_VERTEX_ARRAY);
+  if (a.normals) {
+    glBindBuffer(GL_ARRAY_BUFFER, names_[kNormals]);
+    glNormalPointer(GL_FLOAT, 0, Offset(0));
+    glEnableClientState(GL_NORMAL_ARRAY);
+  }
+  if (a.tex || a.tex0 || a.data_coord) {
+    const Slot s = a.tex ? kTex : a.tex0 ? kTex0 : kDataCoords;
+    glBindBuffer(GL_ARRAY_BUFFER, names_[s]);
+    glTexCoordPointer(s == kDataCoords ? 1 : 2, GL_FLOAT, 0, Offset(0));
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  }
+  if (a.colour) {
+    glBindBuffer(GL_ARRAY_BUFFER, names_[kColours]);
+    glColorPointer(4, GL_FLOAT, 0, Offset(0));
+    glEnableClientState(GL_COLOR_ARRAY);
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, names_[kIndices]);
+}
+
+void TSurfaceBuffers::Unbind(const TSurfaceAttribs& a) {
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  if (a.normals) glDisableClientState(GL_NORMAL_ARRAY);
+  if (a.tex || a.tex0 || a.data_coord) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  if (a.colour) glDisableClientState(GL_COLOR_ARRAY);
+}
+
+// Leaves the current colour, normal and texture coordinate at the values of
+// vertex `last`, as drawing the same vertices one call each would.
+void TSurfaceBuffers::KeepLastVertex(const TMesh& mesh, const TSurfaceAttribs& a, int32_t last) {
+  if (last < 0 || last >= mesh.vertex_count) return;
+  const TVertex& v = mesh.vertices[last];
+  if (a.colour) {
+    const float rgba[4] = {a.colour[0], a.colour[1], a.colour[2],
+                           static_cast<float>(SurfaceOpacity(a.alpha, v.norm_value, a.alpha_inverse))};
+    glColor4fv(rgba);
+  }
+  if (a.normals) glNormal3f(v.normal.x, v.normal.y, v.normal.z);
+  if (a.tex0) glTexCoord2f(v.tex0[0], v.tex0[1]);
+  if (a.data_coord) glTexCoord1f(static_cast<float>(v.norm_value));
+}
+
+// The strips go to the GL as one list of separate triangles: one draw call
+// instead of one per strip, which the software rasteriser handles far faster.
+void TSurfaceBuffers::DrawStrips(const TMesh& mesh, const TSurfaceAttribs& a, bool keep_open_tail) {
+  if (refresh) {
+    Refresh(mesh, a);
+    StripTriangles(mesh, SplitStripRuns(mesh, keep_open_tail), index_scratch_);
+    Send(kIndices, index_scratch_.data(), index_scratch_.size() * sizeof(uint32_t), true);
+  }
+  DrawIndexedTriangles(a);
+  if (!a.tex) KeepLastVertex(mesh, a, LastStripVertex(mesh));
+}
+
+void TSurfaceBuffers::DrawIndexedTriangles(const TSurfaceAttribs& a) {
+  Bind(a);
+  const size_t n = held_[kIndices].size() / sizeof(uint32_t);
+  if (n > 0) glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(n), GL_UNSIGNED_INT, Offset(0));
+  Unbind(a);
+}
+
+void TSurfaceBuffers::DrawFaces(const TMesh& mesh, const TSurfaceAttribs& a) {
+  if (refresh) {
+    Refresh(mesh, a);
+    PackFaceIndices(mesh, index_scratch_);
+    Send(kIndices, index_scratch_.data(), index_scratch_.size() * sizeof(uint32_t), true);
+  }
+  DrawIndexedTriangles(a);
+  if (mesh.face_count > 0) KeepLastVertex(mesh, a, mesh.faces[mesh.face_count - 1].v[2]);
+}

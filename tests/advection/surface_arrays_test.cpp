@@ -1,0 +1,106 @@
+#include "advection/surface_arrays.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "advection/surface_opacity.h"
+
+namespace {
+
+constexpr int32_t M = 0x7FFFFFFE;   // strip marker
+constexpr int32_t M2 = 0x7FFFFFFF;  // the other marker value
+
+struct TRunsCase {
+  const char* name;
+  std::vector<int32_t> strips;
+  bool keep_open_tail;
+  std::vector<int32_t> counts;
+  std::vector<int64_t> firsts;
+  std::vector<uint32_t> triangles;  // the runs as separate triangles
+};
+
+TMesh StripMesh(const std::vector<int32_t>& strips) {
+  TMesh m;
+  m.strips = strips;
+  m.strips.push_back(99);  // past strip_len: never read
+  m.strip_len = static_cast<int32_t>(strips.size());
+  return m;
+}
+
+}  // namespace
+
+// The runs match what the immediate-mode walks draw: runs under 3 indices
+// draw nothing, the textured walk leaves an unclosed tail out, the shaded walk
+// draws it, and both marker values close a run; as separate triangles every
+// other one swaps its first two corners, keeping the strip's winding.
+TEST(SurfaceArrays, StripRunsAreTheStripsTheWalksDraw) {
+  const TRunsCase cases[] = {
+      {"empty", {}, true, {}, {}, {}},
+      {"one closed strip", {0, 1, 2, 3, 4, M}, false, {5}, {0}, {0, 1, 2, 2, 1, 3, 2, 3, 4}},
+      {"short runs dropped", {0, 1, M, 2, M, 0, 1, 2, M}, false, {3}, {5}, {0, 1, 2}},
+      {"either marker", {0, 1, 2, M2, 3, 4, 5, M}, false, {3, 3}, {0, 4}, {0, 1, 2, 3, 4, 5}},
+      {"open tail left out", {0, 1, 2, M, 3, 4, 5, 6}, false, {3}, {0}, {0, 1, 2}},
+      {"open tail kept", {0, 1, 2, M, 3, 4, 5, 6}, true, {3, 4}, {0, 4}, {0, 1, 2, 3, 4, 5, 5, 4, 6}},
+      {"short open tail", {0, 1, 2, M, 3, 4}, true, {3}, {0}, {0, 1, 2}},
+  };
+  for (const TRunsCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TMesh m = StripMesh(c.strips);
+    const TStripRuns r = SplitStripRuns(m, c.keep_open_tail);
+    EXPECT_EQ(r.counts, c.counts);
+    EXPECT_EQ(r.firsts, c.firsts);
+    std::vector<uint32_t> triangles;
+    StripTriangles(m, r, triangles);
+    EXPECT_EQ(triangles, c.triangles);
+  }
+}
+
+// Each array holds the record's field in record order, converted as the
+// immediate-mode calls convert it; colours take the opacity of each vertex.
+TEST(SurfaceArrays, PackedArraysFollowTheRecords) {
+  TMesh m;
+  m.vertices.resize(3);
+  m.vertex_count = 3;
+  for (int i = 0; i < 3; ++i) {
+    TVertex& v = m.vertices[i];
+    v.pos = {float(i), float(i) + 0.5f, -float(i)};
+    v.adv_pos = {float(i) * 2, 1, 2};
+    v.normal = {0, 0, float(i % 2 ? 1 : -1)};
+    v.tex[0] = 0.1f * i;
+    v.tex[1] = 0.2f * i;
+    v.tex0[0] = 0.3f * i;
+    v.tex0[1] = 0.4f * i;
+    v.norm_value = 0.5 * i - 0.25;  // -0.25, 0.25, 0.75
+  }
+  m.faces.resize(1);
+  m.faces[0].v[0] = 2;
+  m.faces[0].v[1] = 0;
+  m.faces[0].v[2] = 1;
+  m.face_count = 1;
+  std::vector<float> out;
+  PackPositions(m, false, out);
+  EXPECT_EQ(out, (std::vector<float>{0, 0.5f, 0, 1, 1.5f, -1, 2, 2.5f, -2}));
+  PackPositions(m, true, out);
+  EXPECT_EQ(out, (std::vector<float>{0, 1, 2, 2, 1, 2, 4, 1, 2}));
+  PackNormals(m, out);
+  EXPECT_EQ(out, (std::vector<float>{0, 0, -1, 0, 0, 1, 0, 0, -1}));
+  PackTexCoords(m, out);
+  EXPECT_EQ(out, (std::vector<float>{0, 0, 0.1f, 0.2f, 0.2f, 0.4f}));
+  PackBaseTexCoords(m, out);
+  EXPECT_EQ(out, (std::vector<float>{0, 0, 0.3f, 0.4f, 0.6f, 0.8f}));
+  PackDataCoords(m, out);
+  EXPECT_EQ(out, (std::vector<float>{-0.25f, 0.25f, 0.75f}));
+  const float colour[4] = {0.25f, 0.5f, 0.75f, 1};
+  for (bool inverse : {false, true}) {
+    PackOpacityColours(m, colour, 0.4, inverse, out);
+    ASSERT_EQ(out.size(), 12u);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(out[i * 4 + 1], 0.5f);
+      EXPECT_EQ(out[i * 4 + 3], static_cast<float>(SurfaceOpacity(0.4, m.vertices[i].norm_value, inverse)));
+    }
+  }
+  std::vector<uint32_t> faces;
+  PackFaceIndices(m, faces);
+  EXPECT_EQ(faces, (std::vector<uint32_t>{2, 0, 1}));
+}
