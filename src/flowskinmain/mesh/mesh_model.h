@@ -5,6 +5,7 @@
 // sizeof(TVertex) as stride (positions from adv_pos, texture coordinates from
 // tex), so the field order below is fixed and `tex` must be followed by a float.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Three single-precision components. Arithmetic is done in double and stored
@@ -60,6 +61,15 @@ struct TRange {
   double min = 0, max = 0;
 };
 
+// A named per-vertex array read from a simulation file (scalars, vectors),
+// kept beside the vertex records: steps[t] holds vertex_count x components
+// values of time step t (one step for a file without time).
+struct TFileArray {
+  std::string name;
+  int32_t components = 1;  // 1 (scalar) or 3 (vector)
+  std::vector<std::vector<float>> steps;
+};
+
 struct TMesh {
   int32_t vertex_count = 0;  // vertices in use (the array may be longer)
   int32_t face_count = 0;    // faces; the face array is exactly this long
@@ -78,6 +88,9 @@ struct TMesh {
   std::vector<int32_t> strips;
   TRange auto_range[kDataChannelCount];  // ranges computed from the data
   TRange data_range[kDataChannelCount];  // ranges in use for colour mapping
+  // Arrays of a simulation file, valid while their length matches
+  // vertex_count (subdivision and crack insertion leave them out).
+  std::vector<TFileArray> file_arrays;
 };
 
 // out := a x b; all inputs are read before out is written (out may alias a or b).
