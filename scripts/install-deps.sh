@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libassimp-dev
+  libexpat1-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils fonts-dejavu-core
   clang-14 libclang-rt-14-dev llvm-14

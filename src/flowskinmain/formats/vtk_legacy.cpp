@@ -1,5 +1,6 @@
 #include "formats/vtk_legacy.h"
 
+#include <cctype>
 #include <charconv>
 #include <utility>
 #include <vector>
@@ -92,6 +93,13 @@ class TLegacyCursor {
   bool binary_;
 };
 
+bool ToIndices(const std::vector<double>& v, std::vector<int64_t>& out) {
+  out.resize(v.size());
+  for (size_t i = 0; i < v.size(); ++i)
+    if (!VtkIndexOf(v[i], out[i])) return false;
+  return true;
+}
+
 struct TCellBlock {
   std::vector<int64_t> connectivity;
   std::vector<int64_t> offsets{0};
@@ -114,8 +122,8 @@ bool ReadCellBlock(TLegacyCursor& in, const std::string& what, TCellBlock& block
     const TVtkType ct = VtkTypeOf(in.Word());
     std::vector<double> c;
     if (!in.Numbers(ct, size, c, what + " connectivity")) return false;
-    block.connectivity.assign(c.begin(), c.end());
-    block.offsets.assign(v.begin(), v.end());
+    if (!ToIndices(c, block.connectivity) || !ToIndices(v, block.offsets))
+      return in.Fail("the " + what + " block holds a number that is no index");
     if (block.offsets.empty()) block.offsets.push_back(0);
     for (size_t k = 1; k < block.offsets.size(); ++k)
       if (block.offsets[k] < block.offsets[k - 1] || block.offsets[k] > size)
@@ -128,8 +136,12 @@ bool ReadCellBlock(TLegacyCursor& in, const std::string& what, TCellBlock& block
   for (int64_t c = 0; c < n; ++c) {
     if (k >= v.size()) return in.Fail("the " + what + " block holds fewer cells than it declares");
     const double m = v[k++];
-    if (m < 0 || m > static_cast<double>(v.size() - k)) return in.Fail("a cell of the " + what + " block runs past its end");
-    for (int64_t j = 0; j < static_cast<int64_t>(m); ++j) block.connectivity.push_back(static_cast<int64_t>(v[k++]));
+    if (!(m >= 0 && m <= static_cast<double>(v.size() - k))) return in.Fail("a cell of the " + what + " block runs past its end");
+    for (int64_t j = 0; j < static_cast<int64_t>(m); ++j) {
+      int64_t i = 0;
+      if (!VtkIndexOf(v[k++], i)) return in.Fail("the " + what + " block holds a number that is no index");
+      block.connectivity.push_back(i);
+    }
     block.offsets.push_back(static_cast<int64_t>(block.connectivity.size()));
   }
   return true;
@@ -278,6 +290,8 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason)
     } else if (key == "FIELD") {  // data of the whole dataset (a time, for example): not shown
       std::vector<TDataArray> ignored;
       ok = ReadFieldBlock(in, -1, ignored, "field");
+    } else if (!key.empty() && (std::isdigit(static_cast<unsigned char>(key[0])) || key[0] == '-' || key[0] == '.')) {
+      return (reason = "a block holds more numbers than its count declares (\"" + key.substr(0, 40) + "\")", false);
     } else {
       return (reason = "unknown keyword \"" + key.substr(0, 40) + "\"", false);
     }
@@ -299,7 +313,8 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason)
       return (reason = "CELL_TYPES lists " + std::to_string(types.size()) + " types for " +
                        std::to_string(cells.Count()) + " cells", false);
     for (size_t c = 0; c < cells.Count() && why.empty(); ++c, ++file_cells)
-      why = gather.Add(static_cast<int>(types[c]), cells.connectivity.data() + cells.offsets[c],
+      why = !(types[c] >= 0 && types[c] <= 255) ? "a cell type is out of range"
+                                               : gather.Add(static_cast<int>(types[c]), cells.connectivity.data() + cells.offsets[c],
                        static_cast<size_t>(cells.offsets[c + 1] - cells.offsets[c]), file_cells);
   }
   if (!why.empty()) return (reason = why, false);

@@ -55,7 +55,7 @@ inline TVtkType VtkTypeOf(std::string_view n) {
 
 // The number of type `t` packed at `p` in the given byte order.
 inline double VtkNumberAt(const unsigned char* p, TVtkType t, bool big_endian) {
-  unsigned char b[8];
+  unsigned char b[8] = {};
   const size_t n = VtkTypeSize(t);
   const bool flip = big_endian != (std::endian::native == std::endian::big);
   for (size_t i = 0; i < n; ++i) b[i] = p[flip ? n - 1 - i : i];
@@ -88,4 +88,13 @@ inline double VtkNumberAt(const unsigned char* p, TVtkType t, bool big_endian) {
       break;
   }
   return 0;
+}
+
+// An index or count stored as a number of any type: false when it is not a
+// whole number within +-2^53.
+inline bool VtkIndexOf(double v, int64_t& out) {
+  if (!(v >= -9007199254740992.0 && v <= 9007199254740992.0) || v != static_cast<double>(static_cast<int64_t>(v)))
+    return false;
+  out = static_cast<int64_t>(v);
+  return true;
 }

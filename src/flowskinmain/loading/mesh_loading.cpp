@@ -9,6 +9,7 @@
 #include "flow/direction_alignment.h"
 #include "formats/mesh_import.h"
 #include "formats/ply_reader.h"
+#include "loading/simulation_loading.h"
 #include "mesh/crack_insertion.h"
 #include "mesh/curvature.h"
 #include "mesh/loop_subdivision.h"
@@ -116,6 +117,7 @@ bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std
   if (!ReadFileText(path, text, error)) return false;
   // The file's format: PLY is read here, every other format by the importer.
   const TMeshFormat format = DetectMeshFormat(path, text);
+  if (IsSimulationFormat(format)) return LoadSimulationFile(path, text, format, opt, mesh, error, report);
   if (format != TMeshFormat::kPly) return ImportMesh(path, text, format, opt, mesh, error, report);
   return LoadMeshFromText(text, opt, mesh, error, report);
 }

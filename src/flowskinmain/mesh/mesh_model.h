@@ -70,6 +70,14 @@ struct TFileArray {
   std::vector<std::vector<float>> steps;
 };
 
+// How the file's vectors become the file velocities (user_velo, time_velo).
+struct TFlowArrayChoice {
+  int32_t array = -1;       // index into file_arrays of the "Flow array"; -1: none
+  bool reverse = false;     // "Reverse": every vector turned round
+  bool tangential = true;   // "Tangential only": the part along the vertex normal removed
+  bool normalise = true;    // "Normalise": every vector of length box_size
+};
+
 struct TMesh {
   int32_t vertex_count = 0;  // vertices in use (the array may be longer)
   int32_t face_count = 0;    // faces; the face array is exactly this long
@@ -91,6 +99,7 @@ struct TMesh {
   // Arrays of a simulation file, valid while their length matches
   // vertex_count (subdivision and crack insertion leave them out).
   std::vector<TFileArray> file_arrays;
+  TFlowArrayChoice flow_array;
 };
 
 // out := a x b; all inputs are read before out is written (out may alias a or b).
