@@ -18,7 +18,7 @@ struct TFrameState {
   bool lighting_on = false;
   int32_t redraw_suspended = 0;
   bool noise_dirty = false;
-  uint8_t data_channel = 0;  // 0..9
+  uint8_t data_channel = 0;  // 0..10
   int32_t frame_counter = 0;
   int32_t fps_frames = 0;
   int64_t fps_last_tick = 0, fps_tick = 0;

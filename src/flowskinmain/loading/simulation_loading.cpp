@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "data/data_channels.h"
 #include "data/file_arrays.h"
 #include "formats/cell_surface.h"
 #include "formats/vtk_legacy.h"
@@ -57,6 +58,10 @@ bool LoadSimulationFile(const std::string& path, std::string_view bytes, TMeshFo
     if (!PrepareLoadedMesh(fresh, mesh, opt, error, report)) return false;
     if (fresh.vertex_count != read_vertices) fresh.file_arrays.clear();  // subdivided or cracked
     ApplyFlowArray(fresh);
+    // The File channel's range belongs to this file's arrays, not to the user's last one.
+    fresh.file_scalar = 0;
+    ComputeDataRanges(fresh, false);
+    fresh.data_range[kChanFile] = fresh.auto_range[kChanFile];
     if (report) report->notes = notes.turned_outward ? "faces turned outward" : "";
     mesh = std::move(fresh);
     return true;

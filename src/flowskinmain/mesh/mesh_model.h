@@ -17,8 +17,8 @@ struct TVec3 {
 // Adjacency lists hold at most this many entries; further ones are dropped.
 constexpr int kMaxAdjacent = 15;
 
-// Number of scalar data channels (codes 0..9).
-constexpr int kDataChannelCount = 10;
+// Number of scalar data channels (codes 0..10; 10 is the "File" channel).
+constexpr int kDataChannelCount = 11;
 
 struct TVertex {
   TVec3 pos;        // base position (object space)
@@ -100,6 +100,8 @@ struct TMesh {
   // vertex_count (subdivision and crack insertion leave them out).
   std::vector<TFileArray> file_arrays;
   TFlowArrayChoice flow_array;
+  int32_t file_scalar = 0;  // the scalar of the "File" channel, an index into FileScalars(mesh)
+  int32_t file_step = 0;    // the time step whose arrays the "File" channel shows
 };
 
 // out := a x b; all inputs are read before out is written (out may alias a or b).
