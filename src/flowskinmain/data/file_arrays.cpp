@@ -47,30 +47,45 @@ bool ApplyFlowArray(TMesh& mesh) {
   const TFileArray& a = mesh.file_arrays[index];
   if (a.components != 3 || !FileArrayFits(mesh, a)) return false;
   const TFlowArrayChoice& c = mesh.flow_array;
-  auto vector_at = [&](const std::vector<float>& row, int32_t i) {
-    double v[3] = {row[3 * i], row[3 * i + 1], row[3 * i + 2]};
-    if (c.reverse)
-      for (double& x : v) x = -x;
-    if (c.tangential) {
-      const TVec3& n = mesh.vertices[i].normal;
-      const double d = v[0] * n.x + v[1] * n.y + v[2] * n.z;
-      v[0] -= d * n.x;
-      v[1] -= d * n.y;
-      v[2] -= d * n.z;
+  // One step's vectors, turned and projected; then, with "Normalise", each set
+  // to length box_size. Vectors shorter than a millionth of the step's longest
+  // count as zero: what is left of a vector along the normal after projection
+  // is rounding, not a direction.
+  std::vector<TVec3> row(static_cast<size_t>(mesh.vertex_count));
+  auto fill = [&](const std::vector<float>& values) {
+    double longest = 0;
+    for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+      double v[3] = {values[3 * i], values[3 * i + 1], values[3 * i + 2]};
+      if (c.reverse)
+        for (double& x : v) x = -x;
+      if (c.tangential) {
+        const TVec3& n = mesh.vertices[i].normal;
+        const double d = v[0] * n.x + v[1] * n.y + v[2] * n.z;
+        v[0] -= d * n.x;
+        v[1] -= d * n.y;
+        v[2] -= d * n.z;
+      }
+      row[i] = TVec3{static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
+      longest = std::max(longest, std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]));
     }
-    if (c.normalise) {
-      const double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-      if (len > 0)
-        for (double& x : v) x *= mesh.box_size / len;
+    if (!c.normalise) return;
+    for (TVec3& v : row) {
+      const double len = vec_length(v);
+      if (len > 1e-6 * longest)
+        vec_scale(v, mesh.box_size / len);
+      else
+        vec_zero(v);
     }
-    return TVec3{static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
   };
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) mesh.vertices[i].user_velo = vector_at(a.steps[0], i);
+  fill(a.steps[0]);
+  for (int32_t i = 0; i < mesh.vertex_count; ++i) mesh.vertices[i].user_velo = row[i];
   const size_t steps = a.steps.size();
   if (steps > 1 && mesh.time_count == static_cast<int32_t>(steps)) {
-    mesh.time_velo.assign(steps, std::vector<TVec3>(static_cast<size_t>(mesh.vertex_count)));
-    for (size_t t = 0; t < steps; ++t)
-      for (int32_t i = 0; i < mesh.vertex_count; ++i) mesh.time_velo[t][i] = vector_at(a.steps[t], i);
+    mesh.time_velo.resize(steps);
+    for (size_t t = 0; t < steps; ++t) {
+      fill(a.steps[t]);
+      mesh.time_velo[t] = row;
+    }
   }
   mesh.has_user_velo = true;
   return true;

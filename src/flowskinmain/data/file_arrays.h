@@ -29,7 +29,8 @@ std::vector<int> FlowArrayIndices(const TMesh& mesh);
 // time_velo; has_user_velo := true. Each vector is turned round with
 // "Reverse", loses its part along the vertex normal with "Tangential only"
 // (reads normal: call after the normals are computed) and is scaled to
-// length box_size with "Normalise" (zero vectors stay zero). Without a
+// length box_size with "Normalise" (vectors shorter than a millionth of the
+// step's longest become zero). Without a
 // fitting array (none chosen, or the vertices changed by subdivision or
 // cracks) nothing changes and false is returned.
 bool ApplyFlowArray(TMesh& mesh);

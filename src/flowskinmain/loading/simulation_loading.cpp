@@ -1,5 +1,6 @@
 #include "loading/simulation_loading.h"
 
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <utility>
@@ -7,6 +8,8 @@
 #include "data/data_channels.h"
 #include "data/file_arrays.h"
 #include "formats/cell_surface.h"
+#include "formats/ply_reader.h"
+#include "formats/vtk_collection.h"
 #include "formats/vtk_legacy.h"
 #include "formats/vtk_xml.h"
 
@@ -14,31 +17,105 @@ bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurf
   if (bytes.empty()) return (reason = "the file is empty", false);
   if (format == TMeshFormat::kVtkLegacy) return ReadLegacyVtk(bytes, s, reason);
   if (format == TMeshFormat::kVtkXml) return ReadVtkXml(bytes, s, reason);
-  reason = std::string("a ") + MeshFormatName(format) + " file cannot stand here";
+  reason = std::string("a ") + MeshFormatName(format) + " file is no VTK surface or grid";
   return false;
 }
 
 namespace {
 
-// Reads the surface of the file: one file's surface.
+std::string NameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// The union of the surfaces of `files` (a multiblock file among them adds its
+// pieces); a failing piece is named in the reason.
+bool ReadFiles(const std::vector<std::string>& files, TCellSurface& s, std::string& reason, int depth = 0) {
+  for (const std::string& file : files) {
+    std::string bytes, why;
+    TCellSurface part;
+    bool ok = ReadFileText(file, bytes, why);
+    const TMeshFormat format = ok ? DetectMeshFormat(file, bytes) : TMeshFormat::kUnknown;
+    if (ok && format == TMeshFormat::kVtkMultiBlock) {
+      std::vector<std::string> pieces;
+      ok = depth < 4 ? ListMultiBlockFiles(bytes, std::filesystem::path(file).parent_path().string(), pieces, why) &&
+                           ReadFiles(pieces, part, why, depth + 1)
+                     : (why = "multiblock files nest too deeply", false);
+    } else if (ok) {
+      ok = ReadSimulationSurface(bytes, format, part, why);
+    }
+    if (!ok) return (reason = "\"" + NameOf(file) + "\": " + why, false);
+    AppendCellSurface(s, std::move(part));
+  }
+  return true;
+}
+
+// The surface of the file itself: one surface, or the pieces of a multiblock file.
 bool ReadSurface(const std::string& path, std::string_view bytes, TMeshFormat format, TCellSurface& s,
                  std::string& reason) {
-  (void)path;
-  return ReadSimulationSurface(bytes, format, s, reason);
+  if (format != TMeshFormat::kVtkMultiBlock) return ReadSimulationSurface(bytes, format, s, reason);
+  std::vector<std::string> pieces;
+  return ListMultiBlockFiles(bytes, std::filesystem::path(path).parent_path().string(), pieces, reason) &&
+         ReadFiles(pieces, s, reason);
+}
+
+// Adds the arrays of the later steps to `mesh` (built from the first step):
+// each step must give the same points and faces; arrays missing from a step
+// are left out. Sets time_count, time_values and zero time_velo rows.
+bool AddTimeSteps(const std::vector<TTimeStepFiles>& steps, bool swap, TMesh& mesh, std::string& reason) {
+  for (size_t t = 1; t < steps.size(); ++t) {
+    TCellSurface s;
+    TMesh step;
+    TSurfaceNotes notes;
+    if (!ReadFiles(steps[t].files, s, reason) || !BuildCellSurfaceMesh(s, swap, nullptr, step, notes, reason))
+      return false;
+    bool same = step.vertex_count == mesh.vertex_count && step.face_count == mesh.face_count;
+    for (int32_t i = 0; same && i < mesh.vertex_count; ++i)
+      same = std::memcmp(&step.vertices[i].pos, &mesh.vertices[i].pos, sizeof(TVec3)) == 0;
+    for (int32_t f = 0; same && f < mesh.face_count; ++f)
+      same = std::memcmp(step.faces[f].v, mesh.faces[f].v, sizeof mesh.faces[f].v) == 0;
+    if (!same)
+      return (reason = "the step at time " + std::to_string(steps[t].time) +
+                       " does not have the surface of the first step (its points or cells differ)", false);
+    std::vector<TFileArray> kept;
+    for (TFileArray& a : mesh.file_arrays)
+      for (TFileArray& b : step.file_arrays)
+        if (a.name == b.name && a.components == b.components) {
+          a.steps.push_back(std::move(b.steps[0]));
+          kept.push_back(std::move(a));
+          break;
+        }
+    mesh.file_arrays = std::move(kept);
+  }
+  mesh.time_count = static_cast<int32_t>(steps.size());
+  mesh.time_values.clear();
+  for (const TTimeStepFiles& st : steps) mesh.time_values.push_back(st.time);
+  mesh.time_velo.assign(steps.size(), std::vector<TVec3>(static_cast<size_t>(mesh.vertex_count)));
+  return true;
+}
+
+// The first step's surface and the list of steps of a time collection.
+bool ReadTimeCollection(const std::string& path, std::string_view bytes, TMeshFormat format, TCellSurface& s,
+                        std::vector<TTimeStepFiles>& steps, std::string& reason) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  const bool listed = format == TMeshFormat::kVtkCollection ? ListCollectionSteps(bytes, folder, steps, reason)
+                                                            : ListSeriesSteps(bytes, folder, steps, reason);
+  return listed && ReadFiles(steps.front().files, s, reason);
 }
 
 }  // namespace
 
 bool LoadSimulationFile(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
                         TMesh& mesh, std::string& error, TLoadReport* report) {
-  const std::string name = std::filesystem::path(path).filename().string();
+  const std::string name = NameOf(path);
   std::string reason;
   try {
     TCellSurface surface;
     TMesh fresh;
     TSurfaceNotes notes;
-    if (!ReadSurface(path, bytes, format, surface, reason) ||
-        !BuildCellSurfaceMesh(surface, opt.swap, &mesh, fresh, notes, reason)) {
+    std::vector<TTimeStepFiles> steps;
+    const bool timed = format == TMeshFormat::kVtkCollection || format == TMeshFormat::kVtkSeries;
+    if (!(timed ? ReadTimeCollection(path, bytes, format, surface, steps, reason)
+                : ReadSurface(path, bytes, format, surface, reason)) ||
+        !BuildCellSurfaceMesh(surface, opt.swap, &mesh, fresh, notes, reason) ||
+        (steps.size() > 1 && !AddTimeSteps(steps, opt.swap, fresh, reason))) {
       error = "Cannot load \"" + name + "\": " + reason;
       return false;
     }
