@@ -76,7 +76,12 @@ void BuildFaces(const TCellSurface& s, const std::vector<int32_t>& vertex_of, TM
     }
     while (ring.size() > 1 && ring.back() == ring.front()) ring.pop_back();
     double area = 0;
-    if (ring.size() >= 3) {
+    if (ring.size() == 3) {  // most cells: no split needed
+      TFace f{};
+      for (int k = 0; k < 3; ++k) f.v[k] = ring[k];
+      area = TriangleArea(mesh.vertices[ring[0]].pos, mesh.vertices[ring[1]].pos, mesh.vertices[ring[2]].pos);
+      mesh.faces.push_back(f);
+    } else if (ring.size() > 3) {
       pos.clear();
       for (const int32_t v : ring) pos.push_back(mesh.vertices[v].pos);
       tris.clear();
@@ -90,6 +95,10 @@ void BuildFaces(const TCellSurface& s, const std::vector<int32_t>& vertex_of, TM
       }
     }
     const size_t start = cells.vertices.size();
+    if (ring.size() == 3) {  // three distinct corners
+      cells.vertices.insert(cells.vertices.end(), ring.begin(), ring.end());
+      ring.clear();
+    }
     for (const int32_t v : ring)
       if (std::find(cells.vertices.begin() + static_cast<std::ptrdiff_t>(start), cells.vertices.end(), v) ==
           cells.vertices.end())

@@ -269,7 +269,8 @@ bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason) {
   // Raw appended data is no XML: the parser sees the document with the
   // AppendedData element emptied, the blocks are read from the bytes.
   TXmlContext ctx{bytes, {}, std::string_view::npos, false};
-  std::string text(bytes);
+  std::string joined;  // the document around emptied appended data
+  std::string_view text = bytes;
   const size_t tag = bytes.find("<AppendedData");
   if (tag != std::string_view::npos) {
     const size_t gt = bytes.find('>', tag), close = bytes.rfind("</AppendedData>");
@@ -277,7 +278,8 @@ bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason) {
     if (mark == std::string_view::npos || close == std::string_view::npos || close < mark)
       return (reason = "the AppendedData element is incomplete", false);
     ctx.appended = mark + 1;
-    text = std::string(bytes.substr(0, gt + 1)) + std::string(bytes.substr(close));
+    joined = std::string(bytes.substr(0, gt + 1)) + std::string(bytes.substr(close));
+    text = joined;
   }
   TXmlDocument doc;
   if (!ParseXml(text, doc, reason)) return false;
