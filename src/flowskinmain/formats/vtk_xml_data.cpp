@@ -76,9 +76,13 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
                   std::string& reason) {
   const size_t hs = VtkTypeSize(f.header_type);
   std::string head;
+  // Header numbers are unsigned integers of hs bytes, read as such (a double
+  // would not hold every UInt64).
   auto header_value = [&](size_t i) {
-    return static_cast<uint64_t>(
-        VtkNumberAt(reinterpret_cast<const unsigned char*>(head.data()) + i * hs, f.header_type, f.big_endian));
+    uint64_t v = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(head.data()) + i * hs;
+    for (size_t k = 0; k < hs; ++k) v |= static_cast<uint64_t>(p[f.big_endian ? hs - 1 - k : k]) << (8 * k);
+    return v;
   };
   if (!f.zlib) {
     if (!src.Take(hs, head, reason)) return false;
@@ -92,6 +96,12 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
   // Compressed: block count, block size, last block's size, each block's compressed size.
   if (!src.Take(3 * hs, head, reason)) return false;
   const uint64_t blocks = header_value(0), block_size = header_value(1), last = header_value(2);
+  // Sizes that cannot describe `expected` bytes are refused before any product is formed.
+  if (blocks > 0 && (block_size == 0 || last > block_size ||
+                     blocks - 1 > expected / block_size)) {
+    reason = "a compressed data block has a header that does not fit its array";
+    return false;
+  }
   const uint64_t total = blocks == 0 ? 0 : (blocks - 1) * block_size + (last == 0 ? block_size : last);
   if (total != expected || (blocks > 0 && block_size == 0)) {
     reason = "a compressed data block inflates to " + std::to_string(total) + " bytes; its array needs " +
