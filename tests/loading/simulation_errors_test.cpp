@@ -56,8 +56,10 @@ TEST(SimulationErrors, EachFaultNamesTheFileAndTheReasonAndKeepsTheShownMesh) {
   } cases[] = {
       {"truncated binary", "t.vtk", binary.substr(0, binary.size() / 2), "the file ends inside"},
       {"truncated appended data", "t.vtu", Replace(raw, raw.substr(raw.find("\n_") + 2, 40), ""), "data block"},
-      {"count larger than the file", "c.vtk", Replace(Legacy(same), "POINTS 12", "POINTS 1200000000000"),
+      {"count larger than the file", "c.vtk", Replace(Legacy(same), "POINTS 12", "POINTS 1200000000"),
        "the file ends inside the POINTS block"},
+      {"count beyond any file", "h.vtk", Replace(Legacy(same), "POINTS 12", "POINTS 4611686018427387904"),
+       "the count after POINTS is larger than any file can hold"},
       {"XML count larger than the data", "c.vtp", Replace(Xml(same), "NumberOfPoints=\"12\"", "NumberOfPoints=\"9000000000\""),
        "holds fewer numbers"},
       {"index out of range", "i.vtk", Legacy([](TSimData& d) { d.cells[1][2] = 99; }), "refers to point 99"},

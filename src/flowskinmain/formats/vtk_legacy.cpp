@@ -37,6 +37,8 @@ class TLegacyCursor {
     const std::string_view w = Word();
     const auto [end, ec] = std::from_chars(w.data(), w.data() + w.size(), n);
     if (ec != std::errc() || end != w.data() + w.size() || n < 0) return Fail("a malformed count after " + what);
+    // No file holds more; products of counts stay far inside int64.
+    if (n > (int64_t{1} << 40)) return Fail("the count after " + what + " is larger than any file can hold");
     return true;
   }
   // The words left on the current line, its line end not consumed.
