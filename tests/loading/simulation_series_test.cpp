@@ -131,3 +131,24 @@ TEST(SimulationSeries, MultiblockPatchesMergeIntoOneSurfaceWithTheirSeamsJoined)
   ASSERT_EQ(m.file_arrays.size(), 3u);
   EXPECT_EQ(m.file_arrays[2].name, "yPlus");
 }
+
+TEST(SimulationSeries, AFolderOfNumberedFilesIsOneSeriesTimedByTheNumbers) {
+  // Three numbered steps, one file of another name the numbering leaves out.
+  std::string folder;
+  for (int t = 0; t < 3; ++t)
+    folder = fixtures::WriteTempFile("numbered/wall_000" + std::to_string(2 * t + 1) + ".vtu",
+                                     fixtures::VtkXml(Step(t), {}, false));
+  fixtures::WriteTempFile("numbered/notes_1.txt", "not a step");
+  folder = std::filesystem::path(folder).parent_path().string();
+  std::string error;
+  const TMesh m = Load(folder, error);
+  ASSERT_EQ(m.time_count, 3);
+  EXPECT_EQ(m.time_values, (std::vector<double>{1, 3, 5}));
+  ASSERT_EQ(m.file_arrays.size(), 3u);
+  EXPECT_EQ(m.file_arrays[0].steps.size(), 3u);
+  // Normalised, the steps differ in direction only: odd steps turn the flow round.
+  EXPECT_NEAR(m.time_velo[0][5].x, -m.time_velo[1][5].x, 1e-5);
+  Load(std::filesystem::path(fixtures::WriteTempFile("empty_folder/readme.txt", "")).parent_path().string(), error,
+       false);
+  EXPECT_EQ(error, "Cannot load \"empty_folder\": the folder holds no numbered VTK files (name_0001.vtp, ...)");
+}

@@ -113,6 +113,9 @@ bool ImportMesh(const std::string& path, std::string_view bytes, TMeshFormat for
 }  // namespace
 
 bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error, TLoadReport* report) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))  // a folder of numbered simulation files
+    return LoadSimulationFile(path, "", TMeshFormat::kVtkSeries, opt, mesh, error, report);
   std::string text;
   if (!ReadFileText(path, text, error)) return false;
   // The file's format: PLY is read here, every other format by the importer.

@@ -1,7 +1,10 @@
 #include "loading/simulation_loading.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <new>
 #include <utility>
 
@@ -23,7 +26,10 @@ bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurf
 
 namespace {
 
-std::string NameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string NameOf(const std::string& path) {
+  const std::filesystem::path p(path);
+  return p.has_filename() ? p.filename().string() : p.parent_path().filename().string();  // a folder named with a slash
+}
 
 // The union of the surfaces of `files` (a multiblock file among them adds its
 // pieces); a failing piece is named in the reason.
@@ -91,12 +97,37 @@ bool AddTimeSteps(const std::vector<TTimeStepFiles>& steps, bool swap, TMesh& me
   return true;
 }
 
+// The numbered files of a folder as time steps: names PREFIX DIGITS .EXT
+// (EXT one of vtk vtp vtu vtm), the prefix with the most files, each step's
+// time its number.
+bool ListNumberedSteps(const std::string& folder, std::vector<TTimeStepFiles>& steps, std::string& reason) {
+  std::map<std::string, std::vector<std::pair<double, std::string>>> groups;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    const std::string name = entry.path().filename().string(), ext = entry.path().extension().string();
+    if (!entry.is_regular_file() || (ext != ".vtk" && ext != ".vtp" && ext != ".vtu" && ext != ".vtm")) continue;
+    const std::string stem = entry.path().stem().string();
+    size_t d = stem.size();
+    while (d > 0 && std::isdigit(static_cast<unsigned char>(stem[d - 1]))) --d;
+    if (d == stem.size() || stem.size() - d > 15) continue;
+    groups[stem.substr(0, d) + "*" + ext].emplace_back(std::stod(stem.substr(d)), entry.path().string());
+  }
+  const auto best = std::max_element(groups.begin(), groups.end(),
+                                     [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
+  if (best == groups.end()) return (reason = "the folder holds no numbered VTK files (name_0001.vtp, ...)", false);
+  std::sort(best->second.begin(), best->second.end());
+  steps.clear();
+  for (auto& [t, f] : best->second) steps.push_back(TTimeStepFiles{t, {std::move(f)}});
+  return true;
+}
+
 // The first step's surface and the list of steps of a time collection.
 bool ReadTimeCollection(const std::string& path, std::string_view bytes, TMeshFormat format, TCellSurface& s,
                         std::vector<TTimeStepFiles>& steps, std::string& reason) {
   const std::string folder = std::filesystem::path(path).parent_path().string();
-  const bool listed = format == TMeshFormat::kVtkCollection ? ListCollectionSteps(bytes, folder, steps, reason)
-                                                            : ListSeriesSteps(bytes, folder, steps, reason);
+  const bool listed = std::filesystem::is_directory(path)             ? ListNumberedSteps(path, steps, reason)
+                      : format == TMeshFormat::kVtkCollection ? ListCollectionSteps(bytes, folder, steps, reason)
+                                                              : ListSeriesSteps(bytes, folder, steps, reason);
   return listed && ReadFiles(steps.front().files, s, reason);
 }
 
@@ -111,7 +142,8 @@ bool LoadSimulationFile(const std::string& path, std::string_view bytes, TMeshFo
     TMesh fresh;
     TSurfaceNotes notes;
     std::vector<TTimeStepFiles> steps;
-    const bool timed = format == TMeshFormat::kVtkCollection || format == TMeshFormat::kVtkSeries;
+    const bool timed = format == TMeshFormat::kVtkCollection || format == TMeshFormat::kVtkSeries ||
+                       std::filesystem::is_directory(path);
     if (!(timed ? ReadTimeCollection(path, bytes, format, surface, steps, reason)
                 : ReadSurface(path, bytes, format, surface, reason)) ||
         !BuildCellSurfaceMesh(surface, opt.swap, &mesh, fresh, notes, reason) ||

@@ -12,7 +12,8 @@
 #include "loading/mesh_loading.h"
 
 // Reads the file `path` (whose contents are `bytes`, its format `format`,
-// one of IsSimulationFormat) into a new mesh and prepares it; on success
+// one of IsSimulationFormat; or a folder of numbered files name_0001.vtp,
+// name_0002.vtp, ..., whose numbers become the times) into a new mesh and prepares it; on success
 // `mesh` is replaced and report->notes says what was changed at load
 // ("faces turned outward"). On failure `mesh` is untouched and `error` names
 // the file and the reason: Cannot load "wall.vtp": the file ends inside a
