@@ -61,7 +61,8 @@ std::string Block(const std::string& data, bool zlib) {
 
 std::string Vtp(const TMesh& m, bool zlib) {
   std::vector<float> pts;
-  for (int32_t i = 0; i < m.vertex_count; ++i) pts.insert(pts.end(), {m.vertices[i].pos.x, m.vertices[i].pos.y, m.vertices[i].pos.z});
+  for (int32_t i = 0; i < m.vertex_count; ++i)
+    pts.insert(pts.end(), {m.vertices[i].pos.x, m.vertices[i].pos.y, m.vertices[i].pos.z});
   std::vector<int32_t> conn, offsets;
   for (int32_t f = 0; f < m.face_count; ++f) {
     conn.insert(conn.end(), m.faces[f].v, m.faces[f].v + 3);
@@ -69,14 +70,18 @@ std::string Vtp(const TMesh& m, bool zlib) {
   }
   const std::string blocks[3] = {Block(Bytes(pts), zlib), Block(Bytes(conn), zlib), Block(Bytes(offsets), zlib)};
   const size_t off1 = blocks[0].size(), off2 = off1 + blocks[1].size();
-  std::string x = "<?xml version=\"1.0\"?>\n<VTKFile type=\"PolyData\" version=\"1.0\" byte_order=\"LittleEndian\" "
-                  "header_type=\"UInt32\"" + std::string(zlib ? " compressor=\"vtkZLibDataCompressor\"" : "") +
-                  ">\n<PolyData>\n<Piece NumberOfPoints=\"" + std::to_string(m.vertex_count) + "\" NumberOfPolys=\"" +
-                  std::to_string(m.face_count) + "\">\n<Points><DataArray type=\"Float32\" NumberOfComponents=\"3\" "
-                  "format=\"appended\" offset=\"0\"/></Points>\n<Polys><DataArray type=\"Int32\" Name=\"connectivity\" "
-                  "format=\"appended\" offset=\"" + std::to_string(off1) + "\"/><DataArray type=\"Int32\" "
-                  "Name=\"offsets\" format=\"appended\" offset=\"" + std::to_string(off2) +
-                  "\"/></Polys>\n</Piece>\n</PolyData>\n<AppendedData encoding=\"raw\">\n_";
+  std::string x =
+      "<?xml version=\"1.0\"?>\n<VTKFile type=\"PolyData\" version=\"1.0\" byte_order=\"LittleEndian\" "
+      "header_type=\"UInt32\"" +
+      std::string(zlib ? " compressor=\"vtkZLibDataCompressor\"" : "") + ">\n<PolyData>\n<Piece NumberOfPoints=\"" +
+      std::to_string(m.vertex_count) + "\" NumberOfPolys=\"" + std::to_string(m.face_count) +
+      "\">\n<Points><DataArray type=\"Float32\" NumberOfComponents=\"3\" "
+      "format=\"appended\" offset=\"0\"/></Points>\n<Polys><DataArray type=\"Int32\" Name=\"connectivity\" "
+      "format=\"appended\" offset=\"" +
+      std::to_string(off1) +
+      "\"/><DataArray type=\"Int32\" "
+      "Name=\"offsets\" format=\"appended\" offset=\"" +
+      std::to_string(off2) + "\"/></Polys>\n</Piece>\n</PolyData>\n<AppendedData encoding=\"raw\">\n_";
   return x + blocks[0] + blocks[1] + blocks[2] + "\n</AppendedData>\n</VTKFile>\n";
 }
 

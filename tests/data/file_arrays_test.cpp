@@ -33,9 +33,18 @@ TEST(FileArrays, VelocityNamesAreRecognised) {
   const struct {
     const char* name;
     bool velocity;
-  } cases[] = {{"U", true},        {"u", true},          {"v", true},          {"velocity", true},
-               {"Velocity", true}, {"surfaceVelocity", true}, {"wallShearStress", true}, {"UMean", true},
-               {"p", false},       {"yPlus", false},     {"Normals", false},   {"Uniform", false}};
+  } cases[] = {{"U", true},
+               {"u", true},
+               {"v", true},
+               {"velocity", true},
+               {"Velocity", true},
+               {"surfaceVelocity", true},
+               {"wallShearStress", true},
+               {"UMean", true},
+               {"p", false},
+               {"yPlus", false},
+               {"Normals", false},
+               {"Uniform", false}};
   for (const auto& c : cases) EXPECT_EQ(IsVelocityName(c.name), c.velocity) << c.name;
 }
 
@@ -44,8 +53,8 @@ TEST(FileArrays, FlowOptionsTurnProjectAndScaleEachVector) {
     bool reverse, tangential, normalise;
     TVec3 want;
   } cases[] = {
-      {false, false, false, {3, 0, 4}},   {true, false, false, {-3, 0, -4}}, {false, true, false, {3, 0, 0}},
-      {false, false, true, {1.2f, 0, 1.6f}}, {false, true, true, {2, 0, 0}},   {true, true, true, {-2, 0, 0}},
+      {false, false, false, {3, 0, 4}},      {true, false, false, {-3, 0, -4}}, {false, true, false, {3, 0, 0}},
+      {false, false, true, {1.2f, 0, 1.6f}}, {false, true, true, {2, 0, 0}},    {true, true, true, {-2, 0, 0}},
   };
   for (const auto& c : cases) {
     TMesh m = OneVector();

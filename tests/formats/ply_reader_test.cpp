@@ -86,7 +86,8 @@ TEST(PlyReader, SwapOrientationExchangesFirstTwoCorners) {
 
 TEST(PlyReader, QuadsAndPolygonsBecomeTrianglesInPlaceKeepingTheirWinding) {
   // A square, a convex pentagon (4 below the square's lower edge) and a triangle after them.
-  const TMesh m = ReadOk(Ply("x y z", 5, 3, "0 0 0\n1 0 0\n1 1 0\n0 1 0\n0.5 -0.5 0\n4 0 1 2 3\n5 0 4 1 2 3\n3 2 3 1\n"));
+  const TMesh m =
+      ReadOk(Ply("x y z", 5, 3, "0 0 0\n1 0 0\n1 1 0\n0 1 0\n0.5 -0.5 0\n4 0 1 2 3\n5 0 4 1 2 3\n3 2 3 1\n"));
   ASSERT_EQ(m.face_count, 6);
   const int want_quad[2][3] = {{0, 1, 2}, {0, 2, 3}};  // equal diagonals: the first
   for (int f = 0; f < 2; ++f)

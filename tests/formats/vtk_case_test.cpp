@@ -17,8 +17,10 @@ TEST(VtkCase, SeedsReadAndEveryInputThatEverFailedPassesTheCheck) {
     const char* folder;
     TVtkReader reader;
     bool must_read;
-  } folders[] = {{"vtk_seeds/legacy", TVtkReader::kLegacy, true}, {"vtk_seeds/xml", TVtkReader::kXml, true},
-                 {"vtk_regressions", TVtkReader::kLegacy, false}, {"vtk_regressions", TVtkReader::kXml, false}};
+  } folders[] = {{"vtk_seeds/legacy", TVtkReader::kLegacy, true},
+                 {"vtk_seeds/xml", TVtkReader::kXml, true},
+                 {"vtk_regressions", TVtkReader::kLegacy, false},
+                 {"vtk_regressions", TVtkReader::kXml, false}};
   int seeds = 0;
   for (const auto& f : folders) {
     const std::filesystem::path dir = std::filesystem::path(FLOWSKIN_FUZZ_DIR) / f.folder;
@@ -34,8 +36,8 @@ TEST(VtkCase, SeedsReadAndEveryInputThatEverFailedPassesTheCheck) {
       ++seeds;
       TCellSurface s;
       std::string reason;
-      const bool read = f.reader == TVtkReader::kLegacy ? ReadLegacyVtk(bytes.str(), s, reason)
-                                                        : ReadVtkXml(bytes.str(), s, reason);
+      const bool read =
+          f.reader == TVtkReader::kLegacy ? ReadLegacyVtk(bytes.str(), s, reason) : ReadVtkXml(bytes.str(), s, reason);
       EXPECT_TRUE(read) << reason;
       EXPECT_GT(s.CellCount(), 0u);
     }

@@ -74,9 +74,11 @@ std::vector<TEncodingCase> EncodingCases() {
       {"legacy binary UNSTRUCTURED_GRID", "d.vtk", true, true, {}, false},
       {"XML ascii", "e.vtp", false, false, xml(TXmlEncoding::kAscii, false, false, false, false), true},
       {"XML base64", "f.vtp", false, false, xml(TXmlEncoding::kBase64, false, false, false, true), true},
-      {"XML base64 UInt64 big-endian", "g.vtu", false, false, xml(TXmlEncoding::kBase64, false, true, true, false), false},
+      {"XML base64 UInt64 big-endian", "g.vtu", false, false, xml(TXmlEncoding::kBase64, false, true, true, false),
+       false},
       {"XML appended raw", "h.vtu", false, false, xml(TXmlEncoding::kAppendedRaw, false, false, false, true), false},
-      {"XML appended base64", "i.vtp", false, false, xml(TXmlEncoding::kAppendedBase64, false, true, false, false), true},
+      {"XML appended base64", "i.vtp", false, false, xml(TXmlEncoding::kAppendedBase64, false, true, false, false),
+       true},
       {"XML zlib UInt32", "j.vtp", false, false, xml(TXmlEncoding::kBase64, true, false, false, false), true},
       {"XML zlib UInt64", "k.vtu", false, false, xml(TXmlEncoding::kAppendedRaw, true, true, false, false), false},
       {"XML zlib big-endian appended base64", "l.vtp", false, false,
@@ -133,11 +135,17 @@ TEST(SimulationLoading, PolygonStripAndTetrahedraLoadAsTheirTrianglesInPly) {
   const std::vector<double> tet_points = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 1, 1};
   std::vector<TShapeCase> cases = {
       {"an L-shaped polygon and a triangle",
-       {{0, 0, 0, 2, 0, 0, 2, 1, 0, 1, 1, 0, 1, 2, 0, 0, 2, 0, 3, 0, 0}, {{0, 1, 2, 3, 4, 5}, {1, 6, 2}}, {7, 5}, {}, {}},
+       {{0, 0, 0, 2, 0, 0, 2, 1, 0, 1, 1, 0, 1, 2, 0, 0, 2, 0, 3, 0, 0},
+        {{0, 1, 2, 3, 4, 5}, {1, 6, 2}},
+        {7, 5},
+        {},
+        {}},
        {}},
-      {"a strip of three triangles", {strip_points, {{0, 1, 2, 3, 4}}, {6}, {}, {}},
+      {"a strip of three triangles",
+       {strip_points, {{0, 1, 2, 3, 4}}, {6}, {}, {}},
        {strip_points, {{0, 1, 2}, {2, 1, 3}, {2, 3, 4}}, {5, 5, 5}, {}, {}}},
-      {"two tetrahedra sharing a face", {tet_points, {{0, 1, 2, 3}, {1, 2, 3, 4}}, {10, 10}, {}, {}},
+      {"two tetrahedra sharing a face",
+       {tet_points, {{0, 1, 2, 3}, {1, 2, 3, 4}}, {10, 10}, {}, {}},
        {tet_points, {{0, 2, 1}, {0, 1, 3}, {0, 3, 2}, {1, 4, 3}, {2, 3, 4}, {1, 2, 4}}, {5, 5, 5, 5, 5, 5}, {}, {}}},
   };
   cases[0].ply = cases[0].vtk;
@@ -159,7 +167,10 @@ TEST(SimulationLoading, PolygonStripAndTetrahedraLoadAsTheirTrianglesInPly) {
 
 TEST(SimulationLoading, CellDataIsAveragedOntoPointsByArea) {
   // Quad A (area 1, value 1) and quad B (area 2, value 4) share the edge x = 1.
-  TSimData d{{0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 3, 0, 0, 3, 1, 0}, {{0, 1, 2, 3}, {1, 4, 5, 2}}, {9, 9}, {},
+  TSimData d{{0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 3, 0, 0, 3, 1, 0},
+             {{0, 1, 2, 3}, {1, 4, 5, 2}},
+             {9, 9},
+             {},
              {{"wallShearStress", 3, {1, 0, 0, 4, 0, 0}}, {"k", 1, {1, 4}}}};
   TMesh m;
   std::string error;
@@ -180,7 +191,10 @@ TEST(SimulationLoading, OnlyExactlyEqualPointsAreJoined) {
   // corner differs from its neighbour's by one unit in the last place.
   const float next = std::nextafter(1.0f, 2.0f);
   TSimData d{{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, next, 1, 0, 2, 1, 0, 1, 2, 0},
-             {{0, 1, 2}, {3, 4, 5}, {6, 7, 8}}, {5, 5, 5}, {}, {}};
+             {{0, 1, 2}, {3, 4, 5}, {6, 7, 8}},
+             {5, 5, 5},
+             {},
+             {}};
   TMesh m;
   std::string error;
   ASSERT_TRUE(LoadFile("seams.vtp", fixtures::VtkXml(d, {}, true), m, error)) << error;

@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <tuple>
-#include <filesystem>
 
 #include "data/file_arrays.h"
 #include "loading/mesh_loading.h"
@@ -28,8 +28,8 @@ TSimData Step(int step) {
 std::string PlyTimeFile(const std::vector<double>& times) {
   const TSimData d = Step(0);
   std::string text = fixtures::SimPly(d);
-  text.insert(text.find("end_header"), "element time " + std::to_string(times.size()) + "\nntime " +
-                                           std::to_string(times.size()) + "\n");
+  text.insert(text.find("end_header"),
+              "element time " + std::to_string(times.size()) + "\nntime " + std::to_string(times.size()) + "\n");
   for (size_t t = 0; t < times.size(); ++t) {
     text += std::to_string(times[t]) + "\n";
     const TSimData s = Step(static_cast<int>(t));
@@ -97,10 +97,12 @@ TEST(SimulationSeries, StepsMustShareTheSurface) {
       "<DataSet timestep=\"1\" file=\"a_1.vtk\"/></Collection></VTKFile>";
   std::string error;
   Load(fixtures::WriteTempFile("a.pvd", pvd), error, false);
-  EXPECT_EQ(error, "Cannot load \"a.pvd\": the step at time 1.000000 does not have the surface of the first step "
-                   "(its points or cells differ)");
-  Load(fixtures::WriteTempFile("b.pvd", "<VTKFile type=\"Collection\"><Collection><DataSet timestep=\"0\" "
-                                        "file=\"missing.vtp\"/></Collection></VTKFile>"),
+  EXPECT_EQ(error,
+            "Cannot load \"a.pvd\": the step at time 1.000000 does not have the surface of the first step "
+            "(its points or cells differ)");
+  Load(fixtures::WriteTempFile("b.pvd",
+                               "<VTKFile type=\"Collection\"><Collection><DataSet timestep=\"0\" "
+                               "file=\"missing.vtp\"/></Collection></VTKFile>"),
        error, false);
   EXPECT_EQ(error, "Cannot load \"b.pvd\": \"missing.vtp\": File not found");
 }

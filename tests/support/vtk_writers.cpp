@@ -185,8 +185,8 @@ std::string LegacyVtk(const TSimData& d, bool binary, bool polydata) {
         out += "SCALARS " + a.name + " double\nLOOKUP_TABLE default\n";
         numbers(a.values, "double");
       } else {
-        out += "FIELD FieldData 1\n" + a.name + " " + std::to_string(a.components) + " " + std::to_string(n) +
-               " double\n";
+        out +=
+            "FIELD FieldData 1\n" + a.name + " " + std::to_string(a.components) + " " + std::to_string(n) + " double\n";
         numbers(a.values, "double");
       }
     }
@@ -199,7 +199,8 @@ std::string LegacyVtk(const TSimData& d, bool binary, bool polydata) {
 std::string VtkXml(const TSimData& d, const TXmlLayout& l, bool polydata) {
   TXmlWriter w{l, ""};
   const size_t np = d.points.size() / 3;
-  std::string body = "<Points>\n" + w.Array("Points", 3, d.points, l.float32_points ? "Float32" : "Float64") + "</Points>\n";
+  std::string body =
+      "<Points>\n" + w.Array("Points", 3, d.points, l.float32_points ? "Float32" : "Float64") + "</Points>\n";
   auto cells = [&](const char* element, auto pick, bool types) {
     std::vector<std::vector<int64_t>> chosen;
     std::vector<double> ty;
@@ -211,16 +212,25 @@ std::string VtkXml(const TSimData& d, const TXmlLayout& l, bool polydata) {
     std::vector<double> offsets;
     const std::vector<double> conn = Flat(chosen, &offsets);
     body += "<" + std::string(element) + ">\n" + w.Array("connectivity", 1, conn, "Int32") +
-            w.Array("offsets", 1, offsets, "Int64") + (types ? w.Array("types", 1, ty, "UInt8") : "") + "</" +
-            element + ">\n";
+            w.Array("offsets", 1, offsets, "Int64") + (types ? w.Array("types", 1, ty, "UInt8") : "") + "</" + element +
+            ">\n";
     return chosen.size();
   };
   std::string counts = "NumberOfPoints=\"" + std::to_string(np) + "\"";
   if (polydata) {
-    counts += " NumberOfPolys=\"" + std::to_string(cells("Polys", [&](size_t c) { return d.types[c] != 6; }, false)) + "\"";
-    counts += " NumberOfStrips=\"" + std::to_string(cells("Strips", [&](size_t c) { return d.types[c] == 6; }, false)) + "\"";
+    counts += " NumberOfPolys=\"" +
+              std::to_string(cells(
+                  "Polys", [&](size_t c) { return d.types[c] != 6; }, false)) +
+              "\"";
+    counts += " NumberOfStrips=\"" +
+              std::to_string(cells(
+                  "Strips", [&](size_t c) { return d.types[c] == 6; }, false)) +
+              "\"";
   } else {
-    counts += " NumberOfCells=\"" + std::to_string(cells("Cells", [](size_t) { return true; }, true)) + "\"";
+    counts += " NumberOfCells=\"" +
+              std::to_string(cells(
+                  "Cells", [](size_t) { return true; }, true)) +
+              "\"";
   }
   for (const auto* group : {&d.point_data, &d.cell_data}) {
     body += group == &d.point_data ? "<PointData>\n" : "<CellData>\n";
@@ -228,9 +238,9 @@ std::string VtkXml(const TSimData& d, const TXmlLayout& l, bool polydata) {
     body += group == &d.point_data ? "</PointData>\n" : "</CellData>\n";
   }
   const char* type = polydata ? "PolyData" : "UnstructuredGrid";
-  std::string out = "<?xml version=\"1.0\"?>\n<VTKFile type=\"" + std::string(type) + "\" version=\"1.0\" byte_order=\"" +
-                    (l.big_endian ? "BigEndian" : "LittleEndian") + "\" header_type=\"" +
-                    (l.uint64_header ? "UInt64" : "UInt32") + "\"" +
+  std::string out = "<?xml version=\"1.0\"?>\n<VTKFile type=\"" + std::string(type) +
+                    "\" version=\"1.0\" byte_order=\"" + (l.big_endian ? "BigEndian" : "LittleEndian") +
+                    "\" header_type=\"" + (l.uint64_header ? "UInt64" : "UInt32") + "\"" +
                     (l.zlib ? " compressor=\"vtkZLibDataCompressor\"" : "") + ">\n<" + type + ">\n<Piece " + counts +
                     ">\n" + body + "</Piece>\n</" + type + ">\n";
   if (l.encoding == TXmlEncoding::kAppendedRaw || l.encoding == TXmlEncoding::kAppendedBase64)

@@ -87,14 +87,16 @@ void ComputeDataRanges(TMesh& mesh, bool copy_to_data_range) {
 double FileChannelValue(const TMesh& mesh, int32_t v) {
   const std::vector<TFileScalar> scalars = FileScalars(mesh);
   if (scalars.empty()) return 0;
-  const TFileScalar& s = scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
+  const TFileScalar& s =
+      scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
   return FileScalarValue(mesh, s, mesh.file_step, v);
 }
 
 TRange FileChannelRange(const TMesh& mesh) {
   const std::vector<TFileScalar> scalars = FileScalars(mesh);
   if (scalars.empty()) return {0, 10};
-  const TFileScalar& s = scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
+  const TFileScalar& s =
+      scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
   std::vector<double> values;
   const int steps = static_cast<int>(mesh.file_arrays[s.array].steps.size());
   values.reserve(static_cast<size_t>(steps) * static_cast<size_t>(mesh.vertex_count));

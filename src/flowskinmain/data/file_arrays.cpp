@@ -16,8 +16,8 @@ std::string Lower(std::string_view s) {
 
 bool IsVelocityName(std::string_view name) {
   const std::string n = Lower(name);
-  return n == "u" || n == "v" || n == "vel" || n == "umean" || n == "wss" ||
-         n.find("velocity") != std::string::npos || n.find("shearstress") != std::string::npos;
+  return n == "u" || n == "v" || n == "vel" || n == "umean" || n == "wss" || n.find("velocity") != std::string::npos ||
+         n.find("shearstress") != std::string::npos;
 }
 
 bool FileArrayFits(const TMesh& mesh, const TFileArray& a) {
@@ -104,7 +104,8 @@ std::vector<TFileScalar> FileScalars(const TMesh& mesh) {
 
 double FileScalarValue(const TMesh& mesh, const TFileScalar& s, int step, int32_t v) {
   const TFileArray& a = mesh.file_arrays[s.array];
-  const std::vector<float>& row = a.steps[std::clamp<size_t>(static_cast<size_t>(std::max(step, 0)), 0, a.steps.size() - 1)];
+  const std::vector<float>& row =
+      a.steps[std::clamp<size_t>(static_cast<size_t>(std::max(step, 0)), 0, a.steps.size() - 1)];
   if (!s.magnitude) return row[v];
   const double x = row[3 * v], y = row[3 * v + 1], z = row[3 * v + 2];
   return std::sqrt(x * x + y * y + z * z);

@@ -31,10 +31,14 @@ void ComputeVertexData(TMesh& mesh, int code) {
   const int32_t n = std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
   const std::vector<TFileScalar> scalars = code == kChanFile ? FileScalars(mesh) : std::vector<TFileScalar>{};
   const TFileScalar* file =
-      scalars.empty() ? nullptr : &scalars[std::clamp<size_t>(static_cast<size_t>(std::max(mesh.file_scalar, 0)), 0, scalars.size() - 1)];
+      scalars.empty()
+          ? nullptr
+          : &scalars[std::clamp<size_t>(static_cast<size_t>(std::max(mesh.file_scalar, 0)), 0, scalars.size() - 1)];
   for (int32_t i = 0; i < n; ++i) {
     TVertex& v = mesh.vertices[i];
-    v.cur_value = code != kChanFile ? ChannelValue(v, code) : file ? FileScalarValue(mesh, *file, mesh.file_step, i) : 0.0;
+    v.cur_value = code != kChanFile ? ChannelValue(v, code)
+                  : file            ? FileScalarValue(mesh, *file, mesh.file_step, i)
+                                    : 0.0;
     v.norm_value = width > 0 ? (v.cur_value - range.min) / width : 0.0;
   }
 }

@@ -6,7 +6,14 @@
 #include <string_view>
 
 enum class TMeshFormat {
-  kUnknown, kPly, kObj, kStlAscii, kStlBinary, kOff, kGltf, kGlb,
+  kUnknown,
+  kPly,
+  kObj,
+  kStlAscii,
+  kStlBinary,
+  kOff,
+  kGltf,
+  kGlb,
   kVtkLegacy,      // .vtk
   kVtkXml,         // .vtp, .vtu (and the XML types Flowskin refuses by name)
   kVtkMultiBlock,  // .vtm: a collection of pieces, one surface

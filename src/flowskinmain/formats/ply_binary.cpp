@@ -9,9 +9,9 @@
 #include <utility>
 
 #include "formats/ply_messages.h"
-#include "formats/polygon_split.h"
 #include "formats/ply_reader.h"
 #include "formats/ply_vertex_slots.h"
+#include "formats/polygon_split.h"
 
 namespace {
 

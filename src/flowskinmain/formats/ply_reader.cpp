@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "formats/ply_messages.h"
-#include "formats/polygon_split.h"
 #include "formats/ply_scanner.h"
 #include "formats/ply_vertex_slots.h"
+#include "formats/polygon_split.h"
 
 namespace {
 

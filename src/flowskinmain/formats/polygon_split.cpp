@@ -51,7 +51,9 @@ struct TP2 {
   double x, y;
 };
 
-double Orient(const TP2& a, const TP2& b, const TP2& c) { return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x); }
+double Orient(const TP2& a, const TP2& b, const TP2& c) {
+  return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+}
 
 // 1 for an equilateral triangle, towards 0 for a sliver: 4 sqrt(3) area / sum
 // of squared edge lengths.
@@ -102,8 +104,8 @@ void EarClip(std::span<const TVec3> p, std::vector<std::array<int32_t, 3>>& out)
         const int32_t r = ring[j];
         if (r == a || r == b || r == c) continue;
         const TP2& t = q[r];
-        const bool at_corner = (t.x == q[a].x && t.y == q[a].y) || (t.x == q[b].x && t.y == q[b].y) ||
-                               (t.x == q[c].x && t.y == q[c].y);
+        const bool at_corner =
+            (t.x == q[a].x && t.y == q[a].y) || (t.x == q[b].x && t.y == q[b].y) || (t.x == q[c].x && t.y == q[c].y);
         empty = at_corner || !InsideOrOn(t, q[a], q[b], q[c]);
       }
       if (!empty) continue;

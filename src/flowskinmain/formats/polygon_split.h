@@ -32,8 +32,8 @@ class TPendingPolygons {
   bool Empty() const { return first_face_.empty(); }
 
  private:
-  std::vector<int32_t> corners_;      // every polygon's corners, one after another
-  std::vector<size_t> offsets_{0};    // polygon p: corners_[offsets_[p] .. offsets_[p + 1])
-  std::vector<size_t> first_face_;    // polygon p's first reserved face
+  std::vector<int32_t> corners_;    // every polygon's corners, one after another
+  std::vector<size_t> offsets_{0};  // polygon p: corners_[offsets_[p] .. offsets_[p + 1])
+  std::vector<size_t> first_face_;  // polygon p's first reserved face
   std::vector<bool> swap_;
 };

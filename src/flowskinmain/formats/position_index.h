@@ -18,7 +18,9 @@ struct TPositionKey {
 
 inline uint32_t PositionBits(float f) { return f == 0 ? 0u : std::bit_cast<uint32_t>(f); }
 
-inline TPositionKey PositionKeyOf(const TVec3& p) { return TPositionKey{PositionBits(p.x), PositionBits(p.y), PositionBits(p.z)}; }
+inline TPositionKey PositionKeyOf(const TVec3& p) {
+  return TPositionKey{PositionBits(p.x), PositionBits(p.y), PositionBits(p.z)};
+}
 
 // Index of the joined vertices by position: open addressing with linear
 // probing in a table of at least twice as many slots as corners.

@@ -29,7 +29,8 @@ bool BuildMeshFromSoup(const TTriangleSoup& soup, bool swap, const TMesh* previo
   mesh.faces.clear();
   mesh.faces.reserve(triangles);
   for (size_t t = 0; t < triangles; ++t) {
-    const TPositionKey k[3] = {PositionKeyOf(soup.corners[3 * t]), PositionKeyOf(soup.corners[3 * t + 1]), PositionKeyOf(soup.corners[3 * t + 2])};
+    const TPositionKey k[3] = {PositionKeyOf(soup.corners[3 * t]), PositionKeyOf(soup.corners[3 * t + 1]),
+                               PositionKeyOf(soup.corners[3 * t + 2])};
     if (k[0] == k[1] || k[1] == k[2] || k[2] == k[0]) continue;  // degenerate: drop
     TFace face{};
     for (int c = 0; c < 3; ++c) {

@@ -35,7 +35,7 @@ void TVtkCellGather::AddVolumeFace(const int64_t* cell, const int* face, size_t 
 
 std::string TVtkCellGather::Add(int type, const int64_t* c, size_t n, int64_t file_cell) {
   using namespace vtkcell;
-  auto volume = [&](const int (*faces)[4], size_t count, size_t corners) -> std::string {
+  auto volume = [&](const int(*faces)[4], size_t count, size_t corners) -> std::string {
     if (n != corners) return CornerMessage(type, n, std::to_string(corners).c_str());
     for (size_t f = 0; f < count; ++f) AddVolumeFace(c, faces[f], 4, file_cell);
     return "";
@@ -96,8 +96,8 @@ void TVtkCellGather::Finish(std::vector<TDataArray> file_cell_data, TCellSurface
       key.assign(vface_corners_.begin() + static_cast<std::ptrdiff_t>(vface_offsets_[f]),
                  vface_corners_.begin() + static_cast<std::ptrdiff_t>(vface_offsets_[f + 1]));
       std::sort(key.begin(), key.end());
-      auto [it, fresh] = seen.try_emplace(
-          std::string(reinterpret_cast<const char*>(key.data()), key.size() * sizeof(int64_t)), f, 0);
+      auto [it, fresh] =
+          seen.try_emplace(std::string(reinterpret_cast<const char*>(key.data()), key.size() * sizeof(int64_t)), f, 0);
       ++it->second.second;
     }
     std::vector<size_t> boundary;

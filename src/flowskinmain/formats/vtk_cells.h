@@ -12,9 +12,9 @@
 #include "formats/cell_surface.h"
 
 namespace vtkcell {
-constexpr int kVertex = 1, kPolyVertex = 2, kLine = 3, kPolyLine = 4, kTriangle = 5, kTriangleStrip = 6,
-              kPolygon = 7, kPixel = 8, kQuad = 9, kTetra = 10, kVoxel = 11, kHexahedron = 12, kWedge = 13,
-              kPyramid = 14, kQuadraticTriangle = 22, kQuadraticQuad = 23;
+constexpr int kVertex = 1, kPolyVertex = 2, kLine = 3, kPolyLine = 4, kTriangle = 5, kTriangleStrip = 6, kPolygon = 7,
+              kPixel = 8, kQuad = 9, kTetra = 10, kVoxel = 11, kHexahedron = 12, kWedge = 13, kPyramid = 14,
+              kQuadraticTriangle = 22, kQuadraticQuad = 23;
 }  // namespace vtkcell
 
 class TVtkCellGather {

@@ -62,7 +62,8 @@ class TLegacyCursor {
     if (size == 0) return Fail("an unknown number type in the " + what + " block");
     if (binary_) {
       SkipLine();
-      if (static_cast<uint64_t>(count) > (b_.size() - pos_) / size) return Fail("the file ends inside the " + what + " block");
+      if (static_cast<uint64_t>(count) > (b_.size() - pos_) / size)
+        return Fail("the file ends inside the " + what + " block");
       out.reserve(out.size() + static_cast<size_t>(count));
       const auto* p = reinterpret_cast<const unsigned char*>(b_.data()) + pos_;
       for (int64_t i = 0; i < count; ++i) out.push_back(VtkNumberAt(p + i * size, t, true));
@@ -70,7 +71,8 @@ class TLegacyCursor {
       return true;
     }
     // At least a digit and a blank per number.
-    if (static_cast<uint64_t>(count) > (b_.size() - pos_) / 2 + 1) return Fail("the file ends inside the " + what + " block");
+    if (static_cast<uint64_t>(count) > (b_.size() - pos_) / 2 + 1)
+      return Fail("the file ends inside the " + what + " block");
     out.reserve(out.size() + static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) {
       const std::string_view w = Word();
@@ -138,7 +140,8 @@ bool ReadCellBlock(TLegacyCursor& in, const std::string& what, TCellBlock& block
   for (int64_t c = 0; c < n; ++c) {
     if (k >= v.size()) return in.Fail("the " + what + " block holds fewer cells than it declares");
     const double m = v[k++];
-    if (!(m >= 0 && m <= static_cast<double>(v.size() - k))) return in.Fail("a cell of the " + what + " block runs past its end");
+    if (!(m >= 0 && m <= static_cast<double>(v.size() - k)))
+      return in.Fail("a cell of the " + what + " block runs past its end");
     for (int64_t j = 0; j < static_cast<int64_t>(m); ++j) {
       int64_t i = 0;
       if (!VtkIndexOf(v[k++], i)) return in.Fail("the " + what + " block holds a number that is no index");
@@ -151,7 +154,8 @@ bool ReadCellBlock(TLegacyCursor& in, const std::string& what, TCellBlock& block
 
 // "FIELD name count" and its arrays ("name components tuples type" and the
 // values); with `tuples` >= 0 each array must have that many tuples.
-bool ReadFieldBlock(TLegacyCursor& in, int64_t tuples_wanted, std::vector<TDataArray>& arrays, const std::string& where) {
+bool ReadFieldBlock(TLegacyCursor& in, int64_t tuples_wanted, std::vector<TDataArray>& arrays,
+                    const std::string& where) {
   in.Word();
   int64_t count = 0;
   if (!in.Count(count, "FIELD")) return false;
@@ -212,7 +216,8 @@ bool ReadAttributes(TLegacyCursor& in, int64_t n, std::vector<TDataArray>& array
       in.Word();
       int64_t size = 0;
       std::vector<double> skip;
-      if (!in.Count(size, "LOOKUP_TABLE") || !in.Numbers(TVtkType::kUInt8, 4 * size, skip, "LOOKUP_TABLE")) return false;
+      if (!in.Count(size, "LOOKUP_TABLE") || !in.Numbers(TVtkType::kUInt8, 4 * size, skip, "LOOKUP_TABLE"))
+        return false;
       continue;
     } else if (key == "FIELD") {
       in.Word();
@@ -262,7 +267,8 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason)
     if (key == "DATASET") {
       dataset = in.Word();
       if (dataset != "POLYDATA" && dataset != "UNSTRUCTURED_GRID")
-        return (reason = "unsupported dataset type " + dataset + "; Flowskin reads POLYDATA and UNSTRUCTURED_GRID", false);
+        return (reason = "unsupported dataset type " + dataset + "; Flowskin reads POLYDATA and UNSTRUCTURED_GRID",
+                false);
     } else if (key == "POINTS") {
       const TVtkType t = [&] {
         int64_t n = 0;
@@ -285,8 +291,9 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason)
       if (!in.Count(n, key)) return (reason = in.reason, false);
       const bool point = key == "POINT_DATA";
       if (point && n != point_count)
-        return (reason = "POINT_DATA counts " + std::to_string(n) + " points; the file has " +
-                         std::to_string(point_count), false);
+        return (
+            reason = "POINT_DATA counts " + std::to_string(n) + " points; the file has " + std::to_string(point_count),
+            false);
       if (!point) cell_data_count = n;
       ok = ReadAttributes(in, n, point ? point_data : cell_data, point ? "point" : "cell");
     } else if (key == "FIELD") {  // data of the whole dataset (a time, for example): not shown
@@ -313,16 +320,19 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason)
   } else {
     if (types.size() != cells.Count())
       return (reason = "CELL_TYPES lists " + std::to_string(types.size()) + " types for " +
-                       std::to_string(cells.Count()) + " cells", false);
+                       std::to_string(cells.Count()) + " cells",
+              false);
     for (size_t c = 0; c < cells.Count() && why.empty(); ++c, ++file_cells)
-      why = !(types[c] >= 0 && types[c] <= 255) ? "a cell type is out of range"
-                                               : gather.Add(static_cast<int>(types[c]), cells.connectivity.data() + cells.offsets[c],
-                       static_cast<size_t>(cells.offsets[c + 1] - cells.offsets[c]), file_cells);
+      why = !(types[c] >= 0 && types[c] <= 255)
+                ? "a cell type is out of range"
+                : gather.Add(static_cast<int>(types[c]), cells.connectivity.data() + cells.offsets[c],
+                             static_cast<size_t>(cells.offsets[c + 1] - cells.offsets[c]), file_cells);
   }
   if (!why.empty()) return (reason = why, false);
   if (cell_data_count >= 0 && cell_data_count != file_cells)
     return (reason = "CELL_DATA counts " + std::to_string(cell_data_count) + " cells; the file has " +
-                     std::to_string(file_cells), false);
+                     std::to_string(file_cells),
+            false);
   for (const TDataArray& a : point_data)
     if (a.TupleCount() != static_cast<size_t>(point_count))
       return (reason = "the point array \"" + a.name + "\" does not match the points", false);

@@ -7,7 +7,19 @@
 #include <cstring>
 #include <string_view>
 
-enum class TVtkType : uint8_t { kInvalid, kInt8, kUInt8, kInt16, kUInt16, kInt32, kUInt32, kInt64, kUInt64, kFloat32, kFloat64 };
+enum class TVtkType : uint8_t {
+  kInvalid,
+  kInt8,
+  kUInt8,
+  kInt16,
+  kUInt16,
+  kInt32,
+  kUInt32,
+  kInt64,
+  kUInt64,
+  kFloat32,
+  kFloat64
+};
 
 inline size_t VtkTypeSize(TVtkType t) {
   switch (t) {
@@ -39,14 +51,18 @@ inline TVtkType VtkTypeOf(std::string_view n) {
     TVtkType type;
   };
   static const TName kNames[] = {
-      {"Int8", TVtkType::kInt8},       {"UInt8", TVtkType::kUInt8},       {"Int16", TVtkType::kInt16},
-      {"UInt16", TVtkType::kUInt16},   {"Int32", TVtkType::kInt32},       {"UInt32", TVtkType::kUInt32},
-      {"Int64", TVtkType::kInt64},     {"UInt64", TVtkType::kUInt64},     {"Float32", TVtkType::kFloat32},
-      {"Float64", TVtkType::kFloat64}, {"char", TVtkType::kInt8},         {"unsigned_char", TVtkType::kUInt8},
-      {"short", TVtkType::kInt16},     {"unsigned_short", TVtkType::kUInt16}, {"int", TVtkType::kInt32},
-      {"unsigned_int", TVtkType::kUInt32}, {"long", TVtkType::kInt64},   {"unsigned_long", TVtkType::kUInt64},
-      {"vtktypeint64", TVtkType::kInt64}, {"vtktypeuint64", TVtkType::kUInt64}, {"vtkIdType", TVtkType::kInt32},
-      {"float", TVtkType::kFloat32},   {"double", TVtkType::kFloat64},   {"vtktypeint32", TVtkType::kInt32},
+      {"Int8", TVtkType::kInt8},          {"UInt8", TVtkType::kUInt8},
+      {"Int16", TVtkType::kInt16},        {"UInt16", TVtkType::kUInt16},
+      {"Int32", TVtkType::kInt32},        {"UInt32", TVtkType::kUInt32},
+      {"Int64", TVtkType::kInt64},        {"UInt64", TVtkType::kUInt64},
+      {"Float32", TVtkType::kFloat32},    {"Float64", TVtkType::kFloat64},
+      {"char", TVtkType::kInt8},          {"unsigned_char", TVtkType::kUInt8},
+      {"short", TVtkType::kInt16},        {"unsigned_short", TVtkType::kUInt16},
+      {"int", TVtkType::kInt32},          {"unsigned_int", TVtkType::kUInt32},
+      {"long", TVtkType::kInt64},         {"unsigned_long", TVtkType::kUInt64},
+      {"vtktypeint64", TVtkType::kInt64}, {"vtktypeuint64", TVtkType::kUInt64},
+      {"vtkIdType", TVtkType::kInt32},    {"float", TVtkType::kFloat32},
+      {"double", TVtkType::kFloat64},     {"vtktypeint32", TVtkType::kInt32},
   };
   for (const TName& t : kNames)
     if (n == t.name) return t.type;

@@ -76,14 +76,16 @@ bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDa
     }
     if (a.values.size() != count)
       return (reason = what + " holds " + std::to_string(a.values.size()) + " numbers; its points or cells need " +
-                       std::to_string(count), false);
+                       std::to_string(count),
+              false);
     return true;
   }
   std::unique_ptr<TVtkByteSource> src;
   if (form == "binary") {
     src = std::make_unique<TVtkByteSource>(e.text, 0, true);
   } else if (form == "appended") {
-    if (ctx.appended == std::string_view::npos) return (reason = what + " is appended but the file has no AppendedData", false);
+    if (ctx.appended == std::string_view::npos)
+      return (reason = what + " is appended but the file has no AppendedData", false);
     uint64_t offset = 0;
     const std::string o = e.Attr("offset", "0");
     if (std::from_chars(o.data(), o.data() + o.size(), offset).ec != std::errc() ||
@@ -133,7 +135,8 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
   TDataArray offsets, conn, types;
   if (!ReadArray(*off, ctx, n, offsets, reason)) return false;
   const double last = offsets.values.back();
-  if (!(last >= 0 && last <= static_cast<double>(kMaxValues))) return (reason = "the cell offsets are out of range", false);
+  if (!(last >= 0 && last <= static_cast<double>(kMaxValues)))
+    return (reason = "the cell offsets are out of range", false);
   if (!ReadArray(*con, ctx, static_cast<int64_t>(last), conn, reason)) return false;
   if (fixed_type == 0) {
     const TXmlElement* ty = FindArray(doc, parent, "types");
@@ -144,11 +147,13 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
   double start = 0;
   for (int64_t c = 0; c < n; ++c, ++file_cell) {
     const double end = offsets.values[static_cast<size_t>(c)];
-    if (!(end >= start && end <= last) || end != static_cast<double>(static_cast<int64_t>(end))) return (reason = "the cell offsets are out of order", false);
+    if (!(end >= start && end <= last) || end != static_cast<double>(static_cast<int64_t>(end)))
+      return (reason = "the cell offsets are out of order", false);
     corners.clear();
     for (size_t k = static_cast<size_t>(start); k < static_cast<size_t>(end); ++k) {
       int64_t i = 0;
-      if (!VtkIndexOf(conn.values[k], i)) return (reason = "the cell connectivity holds a number that is no index", false);
+      if (!VtkIndexOf(conn.values[k], i))
+        return (reason = "the cell connectivity holds a number that is no index", false);
       corners.push_back(i + base);
     }
     int64_t type = fixed_type;
@@ -195,7 +200,8 @@ bool ReadPiece(const TXmlDocument& doc, int piece, bool poly, const TXmlContext&
   if (!pa && points > 0) return (reason = "the piece has no Points", false);
   TDataArray pts;
   if (pa && !ReadArray(*pa, ctx, points, pts, reason)) return false;
-  if (pa && pts.components != 3) return (reason = "the Points have " + std::to_string(pts.components) + " components", false);
+  if (pa && pts.components != 3)
+    return (reason = "the Points have " + std::to_string(pts.components) + " components", false);
   s.points.insert(s.points.end(), pts.values.begin(), pts.values.end());
   const int64_t first_cell = file_cell;
   if (poly) {
@@ -251,7 +257,9 @@ bool ParseXml(std::string_view text, TXmlDocument& doc, std::string& reason) {
   return ok && !doc.elements.empty();
 }
 
-bool LooksLikeVtkXml(std::string_view bytes) { return bytes.substr(0, 1024).find("<VTKFile") != std::string_view::npos; }
+bool LooksLikeVtkXml(std::string_view bytes) {
+  return bytes.substr(0, 1024).find("<VTKFile") != std::string_view::npos;
+}
 
 std::string VtkXmlFileType(std::string_view bytes) {
   const std::string_view head = bytes.substr(0, 4096);

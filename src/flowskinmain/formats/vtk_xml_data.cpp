@@ -97,8 +97,7 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
   if (!src.Take(3 * hs, head, reason)) return false;
   const uint64_t blocks = header_value(0), block_size = header_value(1), last = header_value(2);
   // Sizes that cannot describe `expected` bytes are refused before any product is formed.
-  if (blocks > 0 && (block_size == 0 || last > block_size ||
-                     blocks - 1 > expected / block_size)) {
+  if (blocks > 0 && (block_size == 0 || last > block_size || blocks - 1 > expected / block_size)) {
     reason = "a compressed data block has a header that does not fit its array";
     return false;
   }
@@ -117,7 +116,8 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
   head = sizes;
   // zlib packs at most about 1032 bytes into one: a larger claim is refused before allocating.
   uint64_t packed_total = 0;
-  for (uint64_t b = 0; b < blocks; ++b) packed_total += std::min<uint64_t>(header_value(static_cast<size_t>(b)), 1ull << 40);
+  for (uint64_t b = 0; b < blocks; ++b)
+    packed_total += std::min<uint64_t>(header_value(static_cast<size_t>(b)), 1ull << 40);
   if (total > packed_total * 1040 + 1024) {
     reason = "a compressed data block claims more bytes than its blocks can hold";
     return false;

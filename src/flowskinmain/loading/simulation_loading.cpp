@@ -79,7 +79,8 @@ bool AddTimeSteps(const std::vector<TTimeStepFiles>& steps, bool swap, TMesh& me
       same = std::memcmp(step.faces[f].v, mesh.faces[f].v, sizeof mesh.faces[f].v) == 0;
     if (!same)
       return (reason = "the step at time " + std::to_string(steps[t].time) +
-                       " does not have the surface of the first step (its points or cells differ)", false);
+                       " does not have the surface of the first step (its points or cells differ)",
+              false);
     std::vector<TFileArray> kept;
     for (TFileArray& a : mesh.file_arrays)
       for (TFileArray& b : step.file_arrays)
@@ -125,7 +126,7 @@ bool ListNumberedSteps(const std::string& folder, std::vector<TTimeStepFiles>& s
 bool ReadTimeCollection(const std::string& path, std::string_view bytes, TMeshFormat format, TCellSurface& s,
                         std::vector<TTimeStepFiles>& steps, std::string& reason) {
   const std::string folder = std::filesystem::path(path).parent_path().string();
-  const bool listed = std::filesystem::is_directory(path)             ? ListNumberedSteps(path, steps, reason)
+  const bool listed = std::filesystem::is_directory(path)     ? ListNumberedSteps(path, steps, reason)
                       : format == TMeshFormat::kVtkCollection ? ListCollectionSteps(bytes, folder, steps, reason)
                                                               : ListSeriesSteps(bytes, folder, steps, reason);
   return listed && ReadFiles(steps.front().files, s, reason);

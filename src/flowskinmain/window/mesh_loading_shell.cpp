@@ -75,8 +75,8 @@ void TForm1::LoadMeshFile(const QString& path) {
   --state.frame.redraw_suspended;
   ShowFileArrayControls();
   RefreshRenderState(true);
-  lab_ntri->setText(QString::fromStdString(TriangleCountText(state.mesh) +
-                                          (report.notes.empty() ? "" : "; " + report.notes)));
+  lab_ntri->setText(
+      QString::fromStdString(TriangleCountText(state.mesh) + (report.notes.empty() ? "" : "; " + report.notes)));
 
   const QFileInfo file(path);
   OpenDialog1.initial_dir = file.absolutePath();
