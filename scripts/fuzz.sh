@@ -15,6 +15,8 @@ seconds=${1:-120}
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWSKIN_FUZZ=ON \
   -DFLOWSKIN_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target mesh_load_fuzz bitmap_check_fuzz >/dev/null
+# The simulation-file readers, legacy and XML, an eighth of the time each.
+cmake --build build-fuzz -j "$(nproc)" --target vtk_legacy_fuzz vtk_xml_fuzz >/dev/null
 mkdir -p build-fuzz/artifacts
 export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 
@@ -42,4 +44,6 @@ run_target() {
 
 run_target mesh_load_fuzz "$seconds" 4096 tests/fuzz/seeds tests/fuzz/regressions -- -dict=tests/fuzz/ply.dict
 run_target bitmap_check_fuzz "$((seconds / 4))" 65536 tests/fuzz/bitmap_seeds tests/fuzz/bitmap_regressions
+run_target vtk_legacy_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/legacy
+run_target vtk_xml_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/xml
 echo "fuzz run: 0 failures"

@@ -24,7 +24,7 @@ struct TFrameState {
   bool noise_dirty = false;
   bool overlay_dirty = false;        // list 2 is recompiled in the next frame (a source drag ended)
   bool frame_texture_stale = false;  // the frame texture is emptied before the next frame draws
-  uint8_t data_channel = 0;          // 0..9
+  uint8_t data_channel = 0;          // 0..10
   int32_t frame_counter = 0;
   int32_t fps_frames = 0;
   int64_t fps_last_tick = 0, fps_tick = 0;

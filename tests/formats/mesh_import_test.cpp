@@ -190,7 +190,7 @@ TEST(ImportMeshBadInput, BadFilesAreRefusedWithTheirNameAndReasonAndTheMeshStays
   std::memset(huge_stl.data() + 80, 0xFF, 4);
   const TBadFile cases[] = {
       {"empty.obj", "", "the file is empty"},
-      {"noise.dat", noise, "unknown format; Flowskin reads PLY, OBJ, STL, OFF and glTF files"},
+      {"noise.dat", noise, "unknown format; Flowskin reads PLY, OBJ, STL, OFF, glTF and VTK files"},
       {"noise.stl", noise, "the binary STL file is truncated"},
       {"noise.off", noise, "the file does not start with an OFF header"},
       {"noise.obj", noise, "the file holds no meshes (empty scene)"},

@@ -84,12 +84,24 @@ TEST(PlyReader, SwapOrientationExchangesFirstTwoCorners) {
   EXPECT_EQ(m.faces[0].v[2], 2);
 }
 
-TEST(PlyReader, QuadsAndPolygonsBecomeFans) {
-  const TMesh m = ReadOk(Ply("x y z", 5, 2, "0 0 0\n1 0 0\n1 1 0\n0 1 0\n2 2 0\n4 0 1 2 3\n5 4 0 1 2 3\n"));
-  ASSERT_EQ(m.face_count, 5);
-  const int want[5][3] = {{0, 1, 2}, {0, 2, 3}, {4, 0, 1}, {4, 1, 2}, {4, 2, 3}};
-  for (int f = 0; f < 5; ++f)
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(m.faces[f].v[k], want[f][k]) << f;
+TEST(PlyReader, QuadsAndPolygonsBecomeTrianglesInPlaceKeepingTheirWinding) {
+  // A square, a convex pentagon (4 below the square's lower edge) and a triangle after them.
+  const TMesh m =
+      ReadOk(Ply("x y z", 5, 3, "0 0 0\n1 0 0\n1 1 0\n0 1 0\n0.5 -0.5 0\n4 0 1 2 3\n5 0 4 1 2 3\n3 2 3 1\n"));
+  ASSERT_EQ(m.face_count, 6);
+  const int want_quad[2][3] = {{0, 1, 2}, {0, 2, 3}};  // equal diagonals: the first
+  for (int f = 0; f < 2; ++f)
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(m.faces[f].v[k], want_quad[f][k]) << f;
+  double area = 0;
+  for (int f = 2; f < 5; ++f) {
+    const TVec3 &a = m.vertices[m.faces[f].v[0]].pos, &b = m.vertices[m.faces[f].v[1]].pos,
+                &c = m.vertices[m.faces[f].v[2]].pos;
+    const double twice = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    EXPECT_GT(twice, 0) << f;
+    area += twice / 2;
+  }
+  EXPECT_NEAR(area, 1.25, 1e-6);
+  EXPECT_EQ(m.faces[5].v[0], 2);
 }
 
 TEST(PlyReader, LineEndsCrCrLfAndLfAndTabsInTheBody) {

@@ -91,6 +91,7 @@ std::string WriteTempFile(const std::string& name, const std::string& text) {
   const fs::path dir = fs::temp_directory_path() / ("flowskin_test_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const fs::path path = dir / name;
+  fs::create_directories(path.parent_path());  // a name may hold folders
   std::ofstream out(path, std::ios::binary);
   out << text;
   return path.string();

@@ -148,6 +148,13 @@ std::vector<Ctl> ControlTable() {
       Check("cb_drag_texture", "Drag texture when changing view", true),
       // Flow
       Check("cb_usr_flow", "Flow data", false),
+      // The vectors of a simulation file: hidden until such a file is loaded.
+      // The lists are empty until then, so no event reaches their handlers
+      // here (file_arrays_guitest.cpp chooses items of a loaded file).
+      {"cb_flow_array", K::Combo, "Flow array", -1, nullptr, 0, 0, 1, false, {}},
+      Check("cb_flow_reverse", "Reverse", false, "cb_flow_reverseClick", false),
+      Check("cb_flow_tangential", "Tangential only", true, "cb_flow_reverseClick", false),
+      Check("cb_flow_normalise", "Normalise", true, "cb_flow_reverseClick", false),
       UpDown("ud_angle", "ed_angle", "Angle", -360, 360, 0, {{"change", kRefresh}}, 15),
       Check("cb_shcurvature", "Curvature flow", false, kRefresh),
       Check("cb_curv_sh_max", "Use Kmax ", true, kRefresh),
@@ -193,6 +200,8 @@ std::vector<Ctl> ControlTable() {
       Radio("rbpz", "Z", false, kRefresh),
       Radio("rbkminmax", "K max * K min", false, kRefresh, false),
       Radio("rbkmaxabs", "max abs K", false, kRefresh, false),
+      Radio("rbfile", "File", false, kRefresh, false),
+      {"cb_file_array", K::Combo, "File", -1, nullptr, 0, 0, 1, false, {}},
       Edit("eddmin", "Min", nullptr, {{"keyup", "eddmaxKeyUp"}}),
       Edit("eddmax", "Max", nullptr, {{"keyup", "eddmaxKeyUp"}}),
       Swatch("sh_datamin", "Min", MakeColor(0, 255, 255)),

@@ -40,10 +40,10 @@ class SaveMovieTest : public FormTest {
     ASSERT_TRUE(dir.isValid());
     LoadThroughDialog(*form, dialogs, ExamplePath("torus_flow.ply"));
     // An odd drawing area, as a window often has.
-    TypeInto(form->ed_winw, "151");
+    TypeInto(form->ed_winw, "123");
     TypeInto(form->ed_winh, "75");
     QTest::keyClick(form->ed_winw, Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->GLPanel1->Width() == 151 && form->GLPanel1->Height() == 75; }, 3000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->GLPanel1->Width() == 123 && form->GLPanel1->Height() == 75; }, 3000))
         << form->GLPanel1->Width() << "x" << form->GLPanel1->Height();
   }
   QTemporaryDir dir;
@@ -56,7 +56,7 @@ TEST_F(SaveMovieTest, SaveSeqWithAMovieNameWritesTheFramesShownAsOneMovie) {
   };
   TFramePictures recorder(*form);
   for (const Case& c : {Case{"run.mp4", "h264"}, Case{"run.WebM", "vp9"}}) {
-    for (int i = 0; i < 5; ++i) form->RunLoopFrame();  // some flow on the torus
+    for (int i = 0; i < 30; ++i) form->RunLoopFrame();  // streaks on the torus
     const size_t before = recorder.frames.size();
     const int64_t drawn = form->diag.frames_drawn;
     dialogs.file_answers.push_back(dir.filePath(c.name));
@@ -69,7 +69,7 @@ TEST_F(SaveMovieTest, SaveSeqWithAMovieNameWritesTheFramesShownAsOneMovie) {
     std::string error;
     ASSERT_TRUE(DecodeMovie(dir.filePath(c.name).toStdString(), movie, error)) << error;
     EXPECT_EQ(movie.codec, c.codec);
-    EXPECT_EQ(QSize(movie.width, movie.height), QSize(152, 76)) << c.name;
+    EXPECT_EQ(QSize(movie.width, movie.height), QSize(124, 76)) << c.name;
     EXPECT_NEAR(movie.fps, 25, 0.01);
     ASSERT_EQ(movie.frames.size(), 6u) << c.name;
     // Movie frame k (0-based) is the frame shown before the k-th draw of the sequence.

@@ -5,12 +5,13 @@
 #include <charconv>
 #include <cmath>
 
+#include "data/file_arrays.h"
 #include "mesh/record_prefetch.h"
 
 const char* DataChannelName(int channel) {
   static const char* const kNames[] = {"K min", "K max", "max abs K", "(Kmin + Kmax)/2", "Velocity", "Aux",
-                                       "X",     "Y",     "Z",         "K max * K min"};
-  return channel >= 0 && channel < 10 ? kNames[channel] : "";
+                                       "X",     "Y",     "Z",         "K max * K min",   "File"};
+  return channel >= 0 && channel < 11 ? kNames[channel] : "";
 }
 
 double ChannelValue(const TVertex& v, int channel) {
@@ -83,9 +84,31 @@ void ComputeDataRanges(TMesh& mesh, bool copy_to_data_range) {
     if (c == kChanKMin) r = {-25, 15};
     if (c == kChanKMax) r = {-15, 25};
     if (c == kChanKAvg) r = {-20, 20};
+    if (c == kChanFile) r = FileChannelRange(mesh);
     mesh.auto_range[c] = r;
     if (copy_to_data_range) mesh.data_range[c] = r;
   }
+}
+
+double FileChannelValue(const TMesh& mesh, int32_t v) {
+  const std::vector<TFileScalar> scalars = FileScalars(mesh);
+  if (scalars.empty()) return 0;
+  const TFileScalar& s =
+      scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
+  return FileScalarValue(mesh, s, mesh.file_step, v);
+}
+
+TRange FileChannelRange(const TMesh& mesh) {
+  const std::vector<TFileScalar> scalars = FileScalars(mesh);
+  if (scalars.empty()) return {0, 10};
+  const TFileScalar& s =
+      scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
+  std::vector<double> values;
+  const int steps = static_cast<int>(mesh.file_arrays[s.array].steps.size());
+  values.reserve(static_cast<size_t>(steps) * static_cast<size_t>(mesh.vertex_count));
+  for (int t = 0; t < steps; ++t)
+    for (int32_t v = 0; v < mesh.vertex_count; ++v) values.push_back(FileScalarValue(mesh, s, t, v));
+  return TrimmedRange(std::move(values), 0.01);
 }
 
 TRange ApplyRangeCommand(TRange r, RangeCommand cmd) {

@@ -1,7 +1,8 @@
 #pragma once
-// The ten scalar data channels a vertex can show, and the value ranges the
+// The scalar data channels a vertex can show, and the value ranges the
 // colour map uses. Channel codes: 0 K min, 1 K max, 2 max abs K,
-// 3 (Kmin + Kmax)/2, 4 Velocity, 5 Aux, 6 X, 7 Y, 8 Z, 9 K max * K min.
+// 3 (Kmin + Kmax)/2, 4 Velocity, 5 Aux, 6 X, 7 Y, 8 Z, 9 K max * K min,
+// 10 File (a scalar of the file's arrays, see file_arrays.h).
 #include <string>
 
 #include "mesh/mesh_model.h"
@@ -17,20 +18,31 @@ enum DataChannel : int {
   kChanY = 7,
   kChanZ = 8,
   kChanKMinMax = 9,
+  kChanFile = 10,
 };
 
 // The channel's name as the "Data" tab shows it ("K max", "Velocity", ...);
-// "" for a code outside 0..9.
+// "" for a code outside 0..10.
 const char* DataChannelName(int channel);
 
-// Value of channel `channel` at one vertex (reads kmin, kmax, speed, aux, pos).
+// Value of channel `channel` at one vertex (reads kmin, kmax, speed, aux, pos);
+// 0 for the File channel, whose values live beside the vertex records
+// (FileChannelValue).
 double ChannelValue(const TVertex& v, int channel);
 
 // Fills auto_range of all ten channels from the first vertex_count vertices
 // (the velocity channel also covers every time-step vector); constant channels
-// get 0..7 (Aux) or 0..10; K min, K max and (Kmin+Kmax)/2 get fixed ranges.
+// get 0..7 (Aux) or 0..10; K min, K max and (Kmin+Kmax)/2 get fixed ranges;
+// the File channel gets the range of its scalar over every step without the
+// extreme 1 % at each end (FileChannelRange), 0..10 without file scalars.
 // With copy_to_data_range, data_range := auto_range. No vertices: nothing.
 void ComputeDataRanges(TMesh& mesh, bool copy_to_data_range);
+
+// The File channel at vertex v: the selected file scalar at file_step; 0
+// when the mesh has no file scalars.
+double FileChannelValue(const TMesh& mesh, int32_t v);
+// The 1 %-trimmed range of the selected file scalar over all its steps.
+TRange FileChannelRange(const TMesh& mesh);
 
 // The range buttons ">", "<", "<>", "><" on one (min, max) pair.
 enum class RangeCommand { ShiftUp, ShiftDown, Widen, Narrow };

@@ -8,6 +8,7 @@
 
 #include "colorconversion/colorconversion.h"
 #include "data/data_channels.h"
+#include "data/file_arrays.h"
 
 uint8_t ChannelCode(const TChannelRadios& r) {
   if (r.kmax) return kChanKMax;
@@ -19,6 +20,7 @@ uint8_t ChannelCode(const TChannelRadios& r) {
   if (r.py) return kChanY;
   if (r.pz) return kChanZ;
   if (r.ad) return kChanAux;
+  if (r.file) return kChanFile;
   return kChanVelocity;
 }
 
@@ -27,9 +29,16 @@ void ComputeVertexData(TMesh& mesh, int code) {
   const TRange range = mesh.data_range[code];
   const double width = range.max - range.min;
   const int32_t n = std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
+  const std::vector<TFileScalar> scalars = code == kChanFile ? FileScalars(mesh) : std::vector<TFileScalar>{};
+  const TFileScalar* file =
+      scalars.empty()
+          ? nullptr
+          : &scalars[std::clamp<size_t>(static_cast<size_t>(std::max(mesh.file_scalar, 0)), 0, scalars.size() - 1)];
   for (int32_t i = 0; i < n; ++i) {
     TVertex& v = mesh.vertices[i];
-    v.cur_value = ChannelValue(v, code);
+    v.cur_value = code != kChanFile ? ChannelValue(v, code)
+                  : file            ? FileScalarValue(mesh, *file, mesh.file_step, i)
+                                    : 0.0;
     v.norm_value = width > 0 ? (v.cur_value - range.min) / width : 0.0;
   }
 }
@@ -97,6 +106,10 @@ TRangeTexts RangeTexts(const TMesh& mesh, int code) {
 
 TRangeTexts RefreshDataChannel(TAppState& app, const TChannelRadios& radios) {
   app.frame.data_channel = ChannelCode(radios);
+  TMesh& m = app.mesh;
+  m.file_step = 0;
+  for (int32_t t = 1; t < m.time_count && t < static_cast<int32_t>(m.time_values.size()); ++t)
+    if (m.time_values[t] <= app.view.time) m.file_step = t;
   ComputeVertexData(app.mesh, app.frame.data_channel);
   app.frame.scene_dirty = true;
   return RangeTexts(app.mesh, app.frame.data_channel);

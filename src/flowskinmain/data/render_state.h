@@ -21,6 +21,7 @@ struct TChannelRadios {
   bool py = false;       // rbpy "Y"
   bool pz = false;       // rbpz "Z"
   bool ad = false;       // rbad "Aux"
+  bool file = false;     // rbfile "File"
 };
 
 // Control values the refresh reads (defaults: the controls at start).
@@ -32,7 +33,7 @@ struct TRenderStateControls {
 };
 
 // Code of the first checked radio button in the order K max, K min,
-// K max * K min, max abs K, (Kmin + Kmax)/2, X, Y, Z, Aux; 4 (Velocity) when
+// K max * K min, max abs K, (Kmin + Kmax)/2, X, Y, Z, Aux, File; 4 (Velocity) when
 // none is checked.
 uint8_t ChannelCode(const TChannelRadios& r);
 
@@ -66,5 +67,6 @@ struct TRangeTexts {
 TRangeTexts RangeTexts(const TMesh& mesh, int code);
 
 // The non-GL part of RefreshRenderState: data_channel from the radios,
-// per-vertex data, scene_dirty := true. Returns the range texts to show.
+// file_step from the view's time (the last step at or before it), per-vertex
+// data, scene_dirty := true. Returns the range texts to show.
 TRangeTexts RefreshDataChannel(TAppState& app, const TChannelRadios& radios);

@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "formats/mesh_import_checks.h"
+#include "formats/vtk_legacy.h"
+#include "formats/vtk_xml.h"
 
 namespace {
 
@@ -72,7 +74,22 @@ std::string LowerExtension(std::string_view path) {
   return ext;
 }
 
+TMeshFormat SimulationFormatOfContents(std::string_view b) {
+  if (LooksLikeLegacyVtk(b)) return TMeshFormat::kVtkLegacy;
+  if (LooksLikeVtkXml(b)) {
+    const std::string type = VtkXmlFileType(b);
+    if (type == "vtkMultiBlockDataSet") return TMeshFormat::kVtkMultiBlock;
+    if (type == "Collection") return TMeshFormat::kVtkCollection;
+    return TMeshFormat::kVtkXml;
+  }
+  const std::string_view text = SkipBlanks(b);
+  if (StartsWith(text, "{") && text.substr(0, 4096).find("\"file-series-version\"") != std::string_view::npos)
+    return TMeshFormat::kVtkSeries;
+  return TMeshFormat::kUnknown;
+}
+
 TMeshFormat FormatOfContents(std::string_view b) {
+  if (const TMeshFormat sim = SimulationFormatOfContents(b); sim != TMeshFormat::kUnknown) return sim;
   const std::string_view text = SkipBlanks(b);
   if (StartsWith(b, "ply") && b.size() > 3 && IsBlank(b[3])) return TMeshFormat::kPly;
   if (StartsWith(b, "glTF")) return TMeshFormat::kGlb;
@@ -97,6 +114,11 @@ TMeshFormat DetectMeshFormat(std::string_view path, std::string_view bytes) {
   if (ext == "off") return TMeshFormat::kOff;
   if (ext == "gltf") return TMeshFormat::kGltf;
   if (ext == "glb") return TMeshFormat::kGlb;
+  if (ext == "vtk") return TMeshFormat::kVtkLegacy;
+  if (ext == "vtp" || ext == "vtu") return TMeshFormat::kVtkXml;
+  if (ext == "vtm") return TMeshFormat::kVtkMultiBlock;
+  if (ext == "pvd") return TMeshFormat::kVtkCollection;
+  if (ext == "series") return TMeshFormat::kVtkSeries;
   return TMeshFormat::kUnknown;
 }
 
@@ -116,6 +138,16 @@ const char* MeshFormatName(TMeshFormat format) {
       return "glTF";
     case TMeshFormat::kGlb:
       return "binary glTF";
+    case TMeshFormat::kVtkLegacy:
+      return "legacy VTK";
+    case TMeshFormat::kVtkXml:
+      return "VTK XML";
+    case TMeshFormat::kVtkMultiBlock:
+      return "VTK multiblock";
+    case TMeshFormat::kVtkCollection:
+      return "VTK collection";
+    case TMeshFormat::kVtkSeries:
+      return "file series";
     case TMeshFormat::kUnknown:
       break;
   }
@@ -123,7 +155,13 @@ const char* MeshFormatName(TMeshFormat format) {
 }
 
 std::string MeshFileFilter() {
-  return "Mesh files|*.PLY;*.OBJ;*.STL;*.OFF;*.GLTF;*.GLB"
+  return "Mesh files|*.PLY;*.OBJ;*.STL;*.OFF;*.GLTF;*.GLB;*.VTK;*.VTP;*.VTU;*.VTM;*.PVD;*.SERIES"
          "|PLY files|*.PLY|OBJ files|*.OBJ|STL files|*.STL|OFF files|*.OFF|glTF files|*.GLTF;*.GLB"
+         "|VTK files|*.VTK;*.VTP;*.VTU;*.VTM;*.PVD;*.SERIES"
          "|All files|*.*";
+}
+
+bool IsSimulationFormat(TMeshFormat f) {
+  return f == TMeshFormat::kVtkLegacy || f == TMeshFormat::kVtkXml || f == TMeshFormat::kVtkMultiBlock ||
+         f == TMeshFormat::kVtkCollection || f == TMeshFormat::kVtkSeries;
 }

@@ -5,21 +5,41 @@
 #include <string>
 #include <string_view>
 
-enum class TMeshFormat { kUnknown, kPly, kObj, kStlAscii, kStlBinary, kOff, kGltf, kGlb };
+enum class TMeshFormat {
+  kUnknown,
+  kPly,
+  kObj,
+  kStlAscii,
+  kStlBinary,
+  kOff,
+  kGltf,
+  kGlb,
+  kVtkLegacy,      // .vtk
+  kVtkXml,         // .vtp, .vtu (and the XML types Flowskin refuses by name)
+  kVtkMultiBlock,  // .vtm: a collection of pieces, one surface
+  kVtkCollection,  // .pvd: files at times
+  kVtkSeries,      // .series: JSON list of files at times
+};
+
+// True for the formats of simulation files read by the cell-surface readers.
+bool IsSimulationFormat(TMeshFormat format);
 
 // The format of the file `path` whose whole contents are `bytes`. The contents
 // decide when they are recognisable: "ply" on the first line, the binary glTF
 // magic "glTF", a binary STL whose size is exactly 84 + 50 x its triangle
 // count, "solid" followed by "facet"/"endsolid" text, an "OFF" header word, a
-// JSON object with an "asset" member, or a first line that is an OBJ
+// JSON object with an "asset" member, "# vtk DataFile Version", a "<VTKFile"
+// element (by its type), a JSON object with "file-series-version", or a first line that is an OBJ
 // statement ("v ", "f ", "vt ", "o ", "mtllib ", ...). Otherwise the
-// extension decides, in any letter case (.ply .obj .stl .off .gltf .glb; an
+// extension decides, in any letter case (.ply .obj .stl .off .gltf .glb .vtk
+// .vtp .vtu .vtm .pvd .series; an
 // .stl file that is not STL text counts as binary STL). kUnknown when neither
 // tells.
 TMeshFormat DetectMeshFormat(std::string_view path, std::string_view bytes);
 
 // The format's name for messages: "PLY", "OBJ", "ASCII STL", "binary STL",
-// "OFF", "glTF", "binary glTF"; "unknown" for kUnknown.
+// "OFF", "glTF", "binary glTF", "legacy VTK", "VTK XML", "VTK multiblock",
+// "VTK collection", "file series"; "unknown" for kUnknown.
 const char* MeshFormatName(TMeshFormat format);
 
 // The filter of the mesh file dialog, in the dialog's "description|patterns|..."

@@ -231,7 +231,7 @@ bool CheckStructure(std::string_view& bytes, TMeshFormat format, std::string& re
   if (bytes.empty()) {
     reason = "the file is empty";
   } else if (format == TMeshFormat::kUnknown) {
-    reason = "unknown format; Flowskin reads PLY, OBJ, STL, OFF and glTF files";
+    reason = "unknown format; Flowskin reads PLY, OBJ, STL, OFF, glTF and VTK files";
   } else if (format == TMeshFormat::kStlBinary) {
     size_t used = 0;
     reason = CheckBinaryStl(bytes, used);

@@ -11,6 +11,7 @@
 #include "formats/ply_messages.h"
 #include "formats/ply_reader.h"
 #include "formats/ply_vertex_slots.h"
+#include "formats/polygon_split.h"
 
 namespace {
 
@@ -160,40 +161,46 @@ bool ReadVertexElement(TBinaryCursor& in, const TPlyHeader& h, const TPlyElement
   return true;
 }
 
-// Reads the corners of face `f` and appends its triangles (a fan for n > 3).
+// Reads the corners of face `f` and appends its triangles (a polygon of n > 3
+// corners is split once the positions are known, see SplitPolygon).
 bool ReadCorners(TBinaryCursor& in, const TPlyProperty& p, int64_t f, int64_t vertex_count, bool swap, FaceArray& faces,
-                 std::string& error) {
+                 TPendingPolygons& polygons, std::vector<int32_t>& corners, std::string& error) {
   if (!in.Has(PlyTypeSize(p.count_type))) return Fail(error, ply::kTruncated);
   const int64_t n = in.Int(p.count_type);
   if (n < 3) return Fail(error, ply::ShortFaceMessage(f, n));
   if (!in.Has(static_cast<uint64_t>(n) * PlyTypeSize(p.type))) return Fail(error, ply::kTruncated);
-  int32_t corner[3];
+  corners.clear();
   for (int64_t k = 0; k < n; ++k) {
     const int64_t i = in.Int(p.type);
     if (i < 0 || i >= vertex_count) return Fail(error, ply::IndexMessage(f, i, vertex_count));
-    corner[k < 2 ? k : 2] = static_cast<int32_t>(i);
-    if (k < 2) continue;
-    if (faces.size() >= static_cast<size_t>(ply::kMaxCount)) return Fail(error, ply::kTooManyFaces);
-    TFace& t = faces.emplace_back();
-    t.v[0] = corner[swap ? 1 : 0];
-    t.v[1] = corner[swap ? 0 : 1];
-    t.v[2] = corner[2];
-    corner[1] = corner[2];
+    corners.push_back(static_cast<int32_t>(i));
   }
+  if (faces.size() + static_cast<size_t>(n - 2) > static_cast<size_t>(ply::kMaxCount))
+    return Fail(error, ply::kTooManyFaces);
+  if (n > 3) {
+    polygons.Add(corners, swap, faces);
+    return true;
+  }
+  TFace& t = faces.emplace_back();
+  t.v[0] = corners[swap ? 1 : 0];
+  t.v[1] = corners[swap ? 0 : 1];
+  t.v[2] = corners[2];
   return true;
 }
 
 // Reads the face element: the corner list of each record, every other
 // property skipped.
-bool ReadFaceElement(TBinaryCursor& in, const TPlyHeader& h, bool swap, FaceArray& faces, std::string& error) {
+bool ReadFaceElement(TBinaryCursor& in, const TPlyHeader& h, bool swap, FaceArray& faces, TPendingPolygons& polygons,
+                     std::string& error) {
   const TPlyElement& e = h.layout.elements[h.layout.face_element];
+  std::vector<int32_t> corners;
   faces.clear();
   faces.reserve(static_cast<size_t>(e.count));
   for (int64_t f = 0; f < e.count; ++f)
     for (size_t k = 0; k < e.properties.size(); ++k) {
       const TPlyProperty& p = e.properties[k];
       if (k == h.layout.face_list) {
-        if (!ReadCorners(in, p, f, h.vertex_count, swap, faces, error)) return false;
+        if (!ReadCorners(in, p, f, h.vertex_count, swap, faces, polygons, corners, error)) return false;
       } else if (p.is_list) {
         if (!SkipList(in, p, error)) return false;
       } else {
@@ -213,18 +220,20 @@ bool ReadBinaryPlyData(std::string_view text, const TPlyHeader& h, bool swap, TM
   mesh.has_tex0 = h.has_tex0;
   mesh.vertex_count = static_cast<int32_t>(h.vertex_count);
   bool ok = true;
+  TPendingPolygons polygons;
   for (size_t i = 0; ok && i < h.layout.elements.size(); ++i) {
     const TPlyElement& e = h.layout.elements[i];
     if (i == h.layout.vertex_element) {
       ok = ReadVertexElement(in, h, e, previous, mesh, error);
     } else if (i == h.layout.face_element) {
-      ok = ReadFaceElement(in, h, swap, mesh.faces, error);
+      ok = ReadFaceElement(in, h, swap, mesh.faces, polygons, error);
     } else {
       ok = SkipElement(in, e, error);
     }
   }
   // Also after a failure the counts match the arrays and every index read is valid.
   if (mesh.vertices.size() < static_cast<size_t>(h.vertex_count)) mesh.vertices.resize(h.vertex_count);
+  if (ok) polygons.Resolve(mesh.vertices, mesh.faces);
   mesh.face_count = static_cast<int32_t>(mesh.faces.size());
   mesh.time_count = 0;
   return ok;

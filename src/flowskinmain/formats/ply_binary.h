@@ -15,8 +15,8 @@
 // the velocity, tx the texture pair; a declared partner that is missing reads
 // 0); every other property is skipped. Element "face": the list named
 // "vertex_indices" (or "vertex_index", else the first list) holds each face's
-// corners; a polygon of n > 3 corners becomes the fan (i0, i1, i2), (i0, i2,
-// i3), ... as in ASCII files. Every other element and property is skipped by
+// corners; a polygon of n > 3 corners becomes n - 2 triangles (SplitPolygon)
+// as in ASCII files. Every other element and property is skipped by
 // its declared size without being looked at. Time steps ("ntime") exist in
 // ASCII files only.
 #include <cstdint>

@@ -14,6 +14,7 @@
 #include "formats/ply_messages.h"
 #include "formats/ply_scanner.h"
 #include "formats/ply_vertex_slots.h"
+#include "formats/polygon_split.h"
 
 namespace {
 
@@ -157,23 +158,32 @@ bool ReadVertices(TBodyReader& in, const TPlyHeader& h, const TMesh* previous, T
   return true;
 }
 
-// Reads the faces; a polygon of n > 3 vertices becomes a fan of n - 2 triangles.
-bool ReadFaces(TBodyReader& in, const TPlyHeader& h, bool swap, FaceArray& faces) {
+// Reads the faces; a polygon of n > 3 vertices becomes n - 2 triangles (see
+// SplitPolygon), placed in file order once the positions are known.
+bool ReadFaces(TBodyReader& in, const TPlyHeader& h, bool swap, FaceArray& faces, TPendingPolygons& polygons) {
   faces.clear();
   faces.reserve(h.face_count);
+  std::vector<int32_t> corners;
   for (int64_t f = 0; f < h.face_count; ++f) {
     int64_t n = 0;
     if (!in.Int(n)) return false;
     if (n < 3) return Fail(in.Error(), ply::ShortFaceMessage(f, n));
-    TFace t{};
-    if (!in.Index(f, h.vertex_count, t.v[0]) || !in.Index(f, h.vertex_count, t.v[1])) return false;
-    for (int64_t k = 2; k < n; ++k) {
-      if (!in.Index(f, h.vertex_count, t.v[2])) return false;
-      if (faces.size() >= static_cast<size_t>(kMaxCount)) return Fail(in.Error(), ply::kTooManyFaces);
-      faces.push_back(t);
-      if (swap) std::swap(faces.back().v[0], faces.back().v[1]);
-      t.v[1] = t.v[2];
+    corners.clear();
+    for (int64_t k = 0; k < n; ++k) {
+      int32_t i = 0;
+      if (!in.Index(f, h.vertex_count, i)) return false;
+      corners.push_back(i);
     }
+    if (faces.size() + static_cast<size_t>(n - 2) > static_cast<size_t>(kMaxCount))
+      return Fail(in.Error(), ply::kTooManyFaces);
+    if (n > 3) {
+      polygons.Add(corners, swap, faces);
+      continue;
+    }
+    TFace& t = faces.emplace_back();
+    t.v[0] = corners[swap ? 1 : 0];
+    t.v[1] = corners[swap ? 0 : 1];
+    t.v[2] = corners[2];
   }
   return true;
 }
@@ -198,9 +208,11 @@ bool ReadPlyData(std::string_view text, const TPlyHeader& h, bool swap, TMesh& m
   mesh.has_user_velo = h.has_user_velo;
   mesh.has_tex0 = h.has_tex0;
   mesh.vertex_count = static_cast<int32_t>(h.vertex_count);
-  const bool ok = ReadVertices(in, h, previous, mesh) && ReadFaces(in, h, swap, mesh.faces);
+  TPendingPolygons polygons;
+  const bool ok = ReadVertices(in, h, previous, mesh) && ReadFaces(in, h, swap, mesh.faces, polygons);
   // Also after a failure the counts match the arrays and every index read is valid.
   if (mesh.vertices.size() < static_cast<size_t>(h.vertex_count)) mesh.vertices.resize(h.vertex_count);
+  if (ok) polygons.Resolve(mesh.vertices, mesh.faces);
   mesh.face_count = static_cast<int32_t>(mesh.faces.size());
   mesh.time_count = ok ? static_cast<int32_t>(h.time_count) : 0;
   return ok && (h.time_count == 0 || ReadTimeSteps(in, h, mesh));

@@ -12,7 +12,7 @@
 // Body: numbers separated by blanks (any character up to the space). Per vertex
 // x y z, then vx vy vz, then tx ty, then the further values, in that fixed
 // order whatever order the header gives; per face a vertex count n >= 3 and n
-// indices (a polygon becomes the fan (i0, i1, i2), (i0, i2, i3), ...); then per
+// indices (a polygon becomes n - 2 triangles, see SplitPolygon); then per
 // time step one time value and vertex_count velocity triples.
 //
 // Every fault of the input is an error with a message for the user; a
@@ -43,7 +43,7 @@ struct TPlyHeader {
 bool ReadPlyHeader(std::string_view text, TPlyHeader& header, std::string& error);
 
 // Reads the body into `mesh` (a binary one with ReadBinaryPlyData):
-// vertex_count, face_count (triangles after fan splitting), has_user_velo,
+// vertex_count, face_count (triangles after polygon splitting), has_user_velo,
 // has_tex0, pos, user_velo, tex0, faces[].v, time_count, time_values,
 // time_velo; with `swap` ("Swap orientation") v[0] and v[1] of every face are
 // exchanged. Other fields are left as they are.

@@ -10,6 +10,7 @@
 #include "flow/direction_alignment.h"
 #include "formats/mesh_import.h"
 #include "formats/ply_reader.h"
+#include "loading/simulation_loading.h"
 #include "mesh/crack_insertion.h"
 #include "mesh/curvature.h"
 #include "mesh/loop_subdivision.h"
@@ -117,15 +118,23 @@ bool ImportMeshBeside(const std::string& path, std::string& bytes, TMeshFormat f
 bool LoadMeshBeside(const std::string& path, const TLoadOptions& opt, const TMesh& previous, TMesh& loaded,
                     std::string& error, TLoadReport* report) {
   std::string text, reason;
-  bool ok = ReadFileText(path, text, reason);
-  if (ok) {
-    // The file's format: PLY is read here, every other format by the importer.
+  TMesh fresh;
+  bool ok = false;
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {  // a folder of numbered simulation files
+    ok = LoadSimulationBeside(path, "", TMeshFormat::kVtkSeries, opt, previous, fresh, reason, report);
+  } else if (ReadFileText(path, text, reason)) {
+    // The file's format: PLY and simulation files are read by our own readers,
+    // every other format by the importer.
     const TMeshFormat format = DetectMeshFormat(path, text);
-    TMesh fresh;
-    ok = format == TMeshFormat::kPly ? LoadPlyBeside(text, &text, opt, previous, fresh, reason, report)
-                                     : ImportMeshBeside(path, text, format, opt, previous, fresh, reason, report);
-    if (ok) loaded = std::move(fresh);
+    if (format == TMeshFormat::kPly)
+      ok = LoadPlyBeside(text, &text, opt, previous, fresh, reason, report);
+    else if (IsSimulationFormat(format))
+      ok = LoadSimulationBeside(path, text, format, opt, previous, fresh, reason, report);
+    else
+      ok = ImportMeshBeside(path, text, format, opt, previous, fresh, reason, report);
   }
+  if (ok) loaded = std::move(fresh);
   if (!ok) error = LoadFailureText(path, reason);
   return ok;
 }

@@ -25,12 +25,14 @@ struct TLoadOptions {
 struct TLoadReport {
   TStripStats strip_stats;
   std::string strip_text;  // StripStatisticsText(strip_stats)
+  std::string notes;       // what the load changed in the file's surface ("faces turned outward"), or ""
 };
 
 // Reads the mesh file `path` and prepares it. A PLY file (by its first line,
 // or by its extension when the contents tell no format) is read by the PLY
 // reader; OBJ, STL, OFF and glTF files by the importer (ImportMesh), which
-// names the file in its messages. Preparation: adjacency, optional Loop
+// names the file in its messages; simulation files (VTK), and a folder of
+// numbered ones as time steps, by LoadSimulationBeside. Preparation: adjacency, optional Loop
 // subdivision (adjacency after each step), normals, optional crack insertion
 // (then adjacency and normals again), bounding box, strips, generated texture
 // coordinates, curvature (kmax / kmin in 1/length, not yet scaled by box_size:

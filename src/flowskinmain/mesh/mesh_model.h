@@ -5,6 +5,7 @@
 // sizeof(TVertex) as stride (positions from adv_pos, texture coordinates from
 // tex), so the field order below is fixed and `tex` must be followed by a float.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Three single-precision components. Arithmetic is done in double and stored
@@ -16,41 +17,41 @@ struct TVec3 {
 // Adjacency lists hold at most this many entries; further ones are dropped.
 constexpr int kMaxAdjacent = 15;
 
-// Number of scalar data channels (codes 0..9).
-constexpr int kDataChannelCount = 10;
+// Number of scalar data channels (codes 0..10; 10 is the "File" channel).
+constexpr int kDataChannelCount = 11;
 
 struct TVertex {
-  TVec3 pos;        // base position (object space)
-  TVec3 adv_pos;    // displaced position drawn by the advection pass
-  TVec3 normal;     // unit vertex normal
-  TVec3 velo;       // current velocity used for advection
-  TVec3 e1;         // first tangent axis of the local frame
-  TVec3 e2;         // second tangent axis (normal x e1)
-  TVec3 user_velo;  // velocity read from the file
-  int32_t nb[kMaxAdjacent];     // edge-connected neighbours, nb[0 .. nb_count-1]
+  TVec3 pos;                 // base position (object space)
+  TVec3 adv_pos;             // displaced position drawn by the advection pass
+  TVec3 normal;              // unit vertex normal
+  TVec3 velo;                // current velocity used for advection
+  TVec3 e1;                  // first tangent axis of the local frame
+  TVec3 e2;                  // second tangent axis (normal x e1)
+  TVec3 user_velo;           // velocity read from the file
+  int32_t nb[kMaxAdjacent];  // edge-connected neighbours, nb[0 .. nb_count-1]
   int32_t nb_count;
   int32_t vface[kMaxAdjacent];  // incident faces, vface[0 .. vface_count-1]
   int32_t vface_count;
-  double kmax;       // larger principal curvature
-  double kmin;       // smaller principal curvature
-  TVec3 dir_max;     // direction of kmax as used by display and flow
-  TVec3 dir_min;     // direction of kmin as used
-  TVec3 dir_max0;    // direction of kmax as computed, never changed afterwards
-  TVec3 dir_min0;    // direction of kmin as computed
-  float tex[2];      // texture coordinate used when drawing (s, t)
-  float tex0[2];     // base texture coordinate (u, v); must follow tex
-  double cur_value;  // value of the selected data channel
-  double aux;        // auxiliary scalar field
-  double aux_base;   // working copy of aux
-  double norm_value; // cur_value mapped to 0..1 by the channel's range
+  double kmax;         // larger principal curvature
+  double kmin;         // smaller principal curvature
+  TVec3 dir_max;       // direction of kmax as used by display and flow
+  TVec3 dir_min;       // direction of kmin as used
+  TVec3 dir_max0;      // direction of kmax as computed, never changed afterwards
+  TVec3 dir_min0;      // direction of kmin as computed
+  float tex[2];        // texture coordinate used when drawing (s, t)
+  float tex0[2];       // base texture coordinate (u, v); must follow tex
+  double cur_value;    // value of the selected data channel
+  double aux;          // auxiliary scalar field
+  double aux_base;     // working copy of aux
+  double norm_value;   // cur_value mapped to 0..1 by the channel's range
   int32_t align_mark;  // mark of the direction-field alignment walk
-  double speed;      // length of velo
+  double speed;        // length of velo
 };
 
 struct TFace {
-  int32_t v[3];    // vertex indices; their order gives the orientation
-  TVec3 fnormal;   // unit face normal, normalise((P1-P0) x (P2-P1))
-  int32_t fmark;   // scratch mark of strip building and crack insertion
+  int32_t v[3];   // vertex indices; their order gives the orientation
+  TVec3 fnormal;  // unit face normal, normalise((P1-P0) x (P2-P1))
+  int32_t fmark;  // scratch mark of strip building and crack insertion
 };
 
 using VertexArray = std::vector<TVertex>;
@@ -58,6 +59,23 @@ using FaceArray = std::vector<TFace>;
 
 struct TRange {
   double min = 0, max = 0;
+};
+
+// A named per-vertex array read from a simulation file (scalars, vectors),
+// kept beside the vertex records: steps[t] holds vertex_count x components
+// values of time step t (one step for a file without time).
+struct TFileArray {
+  std::string name;
+  int32_t components = 1;  // 1 (scalar) or 3 (vector)
+  std::vector<std::vector<float>> steps;
+};
+
+// How the file's vectors become the file velocities (user_velo, time_velo).
+struct TFlowArrayChoice {
+  int32_t array = -1;      // index into file_arrays of the "Flow array"; -1: none
+  bool reverse = false;    // "Reverse": every vector turned round
+  bool tangential = true;  // "Tangential only": the part along the vertex normal removed
+  bool normalise = true;   // "Normalise": every vector of length box_size
 };
 
 struct TMesh {
@@ -73,11 +91,17 @@ struct TMesh {
   std::vector<std::vector<TVec3>> time_velo;  // [time step][vertex]
   std::vector<double> time_values;            // [time step]
   TVec3 box_center;
-  double box_size = 0;   // bounding-box diagonal: the global length scale
-  int32_t strip_len = 0; // entries of strips in use
+  double box_size = 0;    // bounding-box diagonal: the global length scale
+  int32_t strip_len = 0;  // entries of strips in use
   std::vector<int32_t> strips;
   TRange auto_range[kDataChannelCount];  // ranges computed from the data
   TRange data_range[kDataChannelCount];  // ranges in use for colour mapping
+  // Arrays of a simulation file, valid while their length matches
+  // vertex_count (subdivision and crack insertion leave them out).
+  std::vector<TFileArray> file_arrays;
+  TFlowArrayChoice flow_array;
+  int32_t file_scalar = 0;  // the scalar of the "File" channel, an index into FileScalars(mesh)
+  int32_t file_step = 0;    // the time step whose arrays the "File" channel shows
 };
 
 // out := a x b; all inputs are read before out is written (out may alias a or b).

@@ -123,6 +123,10 @@ const std::vector<TControlTip>& ControlTips() {
       {"sh_flow_paint_col", "Paint colour of the selected source; click to choose"},
       {"ud_paint_on", "Frames the source paints per blink, frames"},
       {"ud_paint_off", "Frames the source pauses per blink, frames"},
+      {"cb_flow_array", "The simulation file's vector array used as the file velocities (\"Flow data\")"},
+      {"cb_flow_reverse", "Turns the file's vectors round (shear stress points against the near-wall flow)"},
+      {"cb_flow_tangential", "Removes the part of each file vector along the surface normal"},
+      {"cb_flow_normalise", "Gives every file vector the same length, set by the surface's size"},
       {"but_add_flow", "Adds a line source; drag its spheres in the view (Shift: in depth)"},
       {"but_add_paint", "Adds a painting source"},
       {"Button6", "Deletes the selected source"},
@@ -132,6 +136,8 @@ const std::vector<TControlTip>& ControlTips() {
 
       // "Data".
       {"cbTexData", "Colours the surface by the chosen data channel"},
+      {"rbfile", "Data: an array of the simulation file, chosen in the list beside"},
+      {"cb_file_array", "The simulation file's scalar array (or vector magnitude) shown as the File channel"},
       {"cb_legend",
        "With \"Overlay with data\": draws a colour bar from Min to Max with the channel's name into the frame"},
       {"rbkmax", "Data: the largest principal curvature"},

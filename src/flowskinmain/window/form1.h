@@ -84,6 +84,18 @@ class TForm1 : public QMainWindow {
   void FormCreate(QObject* sender);
   void FormClose(QObject* sender);
 
+  // ---- the arrays of a simulation file (handlers_file_arrays.cpp)
+  // "Flow array" chosen: it becomes the file velocities at once.
+  void cb_flow_arrayChange(QObject* sender);
+  // "Reverse", "Tangential only", "Normalise": the file velocities again.
+  void cb_flow_reverseClick(QObject* sender);
+  // The File channel's scalar chosen: its automatic range becomes its range.
+  void cb_file_arrayChange(QObject* sender);
+  // Fills the "Flow array" and File lists and the flow options from the mesh,
+  // holding file_controls_busy_; hidden when the mesh has no file arrays.
+  void ShowFileArrayControls();
+  int32_t file_controls_busy_ = 0;
+
   // ---- frame driver (handlers_frame.cpp)
   void GLPanel1Redraw(QObject* sender);
   void sb_animateClick(QObject* sender);
@@ -335,6 +347,9 @@ class TForm1 : public QMainWindow {
   TButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *Button4 = nullptr, *Button9 = nullptr,
           *Button10 = nullptr;
   TRadioButton *rb_sphereflow = nullptr, *rb_cylflow = nullptr;
+  QWidget* flow_array_rows = nullptr;  // the "Flow array" list and its options
+  TComboBox* cb_flow_array = nullptr;
+  TCheckBox *cb_flow_reverse = nullptr, *cb_flow_tangential = nullptr, *cb_flow_normalise = nullptr;
   TUpDown *ud_fstrength = nullptr, *ud_frotstrength = nullptr, *ud_faxisstrength = nullptr, *ud_paint_on = nullptr,
           *ud_paint_off = nullptr;
   TEdit *Edit6 = nullptr, *ed_frotstrength = nullptr, *ed_faxisstrength = nullptr, *Edit5 = nullptr, *Edit10 = nullptr;
@@ -347,7 +362,9 @@ class TForm1 : public QMainWindow {
   TCheckBox* cbTexData = nullptr;
   TCheckBox* cb_legend = nullptr;
   TRadioButton *rbkmax = nullptr, *rbkavg = nullptr, *rbkmin = nullptr, *rbad = nullptr, *rbvelocity = nullptr,
-               *rbpx = nullptr, *rbpy = nullptr, *rbpz = nullptr, *rbkminmax = nullptr, *rbkmaxabs = nullptr;
+               *rbpx = nullptr, *rbpy = nullptr, *rbpz = nullptr, *rbkminmax = nullptr, *rbkmaxabs = nullptr,
+               *rbfile = nullptr;
+  TComboBox* cb_file_array = nullptr;  // the scalar of the "File" channel
   TEdit *eddmin = nullptr, *eddmax = nullptr;
   TColorSwatch *sh_datamin = nullptr, *sh_datamax = nullptr;
   TButton* Button5 = nullptr;

@@ -56,6 +56,7 @@ TRenderStateControls TForm1::RenderCtl() const {
   r.py = rbpy->Checked();
   r.pz = rbpz->Checked();
   r.ad = rbad->Checked();
+  r.file = rbfile->Checked();
   c.datamin = sh_datamin->Color();
   c.datamax = sh_datamax->Color();
   c.long_way = cblong->Checked();

@@ -90,7 +90,15 @@ QWidget* TForm1::BuildChannelRadios() {
   grid->addWidget(rbkmaxabs, 3, 2);
   rbkminmax->hide();
   rbkmaxabs->hide();
-  for (TRadioButton* rb : {rbkmax, rbkavg, rbkmin, rbad, rbvelocity, rbpx, rbpy, rbpz, rbkminmax, rbkmaxabs})
+  // "File": a scalar of a simulation file's arrays, shown only for such files.
+  rbfile = new TRadioButton("rbfile", "File", false, channels);
+  cb_file_array = new TComboBox("cb_file_array", {}, channels);
+  cb_file_array->OnChange = FORM_HANDLER(cb_file_arrayChange);
+  grid->addWidget(rbfile, 4, 0);
+  grid->addWidget(cb_file_array, 4, 1, 1, 2);
+  rbfile->hide();
+  cb_file_array->hide();
+  for (TRadioButton* rb : {rbkmax, rbkavg, rbkmin, rbad, rbvelocity, rbpx, rbpy, rbpz, rbkminmax, rbkmaxabs, rbfile})
     rb->OnClick = refresh;
   return channels;
 }

@@ -23,6 +23,23 @@ QWidget* TForm1::BuildTabFlow() {
   QGroupBox* field = NewGroup("gb_flow_field", "Flow field", rows);
   cb_usr_flow = new TCheckBox("cb_usr_flow", "Flow data", false);  // set by the mesh reader
   AddRow(rows, {cb_usr_flow});
+  // The vectors of a simulation file: which array is the flow, and how its
+  // vectors are taken; shown only for such files.
+  flow_array_rows = new QWidget;
+  auto* arrays = new QVBoxLayout(flow_array_rows);
+  arrays->setContentsMargins(0, 0, 0, 0);
+  arrays->setSpacing(2);
+  cb_flow_array = new TComboBox("cb_flow_array", {});
+  cb_flow_array->OnChange = FORM_HANDLER(cb_flow_arrayChange);
+  AddRow(arrays, {NewLabel("Flow array"), cb_flow_array});
+  cb_flow_reverse = new TCheckBox("cb_flow_reverse", "Reverse", false);
+  cb_flow_tangential = new TCheckBox("cb_flow_tangential", "Tangential only", true);
+  cb_flow_normalise = new TCheckBox("cb_flow_normalise", "Normalise", true);
+  for (TCheckBox* c : {cb_flow_reverse, cb_flow_tangential, cb_flow_normalise})
+    c->OnClick = FORM_HANDLER(cb_flow_reverseClick);
+  AddRow(arrays, {cb_flow_reverse, cb_flow_tangential, cb_flow_normalise});
+  rows->addWidget(flow_array_rows);
+  flow_array_rows->hide();
   ud_angle = NewUpDown("ud_angle", "ed_angle", ed_angle, -360, 360, 0, 15);
   ed_angle->OnChange = refresh;
   AddUpDownRow(rows, "Angle", ud_angle, kLabel);

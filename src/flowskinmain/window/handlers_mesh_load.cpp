@@ -132,8 +132,10 @@ void TForm1::LoadMeshFile(const QString& path) {
   cb_usr_flow->SetChecked(state.mesh.has_user_velo);
   cb_usr_flow->setVisible(state.mesh.has_user_velo);
   --state.frame.redraw_suspended;
+  ShowFileArrayControls();
   RefreshRenderState(true);
-  lab_ntri->setText(QString::fromStdString(TriangleCountText(state.mesh)));
+  lab_ntri->setText(
+      QString::fromStdString(TriangleCountText(state.mesh) + (report.notes.empty() ? "" : "; " + report.notes)));
 
   const QFileInfo file(path);
   OpenDialog1.initial_dir = file.absolutePath();

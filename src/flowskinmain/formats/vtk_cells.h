@@ -1,0 +1,43 @@
+#pragma once
+// The cells of simulation files by their type numbers, gathered into a
+// TCellSurface: surface cells as polygons, triangle strips as their
+// triangles, volume cells by their boundary faces. Points, lines and cell
+// types without a surface are left out; the file's cell data follows each
+// polygon back to the cell it came from.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "formats/cell_surface.h"
+
+namespace vtkcell {
+constexpr int kVertex = 1, kPolyVertex = 2, kLine = 3, kPolyLine = 4, kTriangle = 5, kTriangleStrip = 6, kPolygon = 7,
+              kPixel = 8, kQuad = 9, kTetra = 10, kVoxel = 11, kHexahedron = 12, kWedge = 13, kPyramid = 14,
+              kQuadraticTriangle = 22, kQuadraticQuad = 23;
+}  // namespace vtkcell
+
+class TVtkCellGather {
+ public:
+  // Adds the file's cell number `file_cell` of type `type` with `n` corners.
+  // Returns an empty string, or the reason when the corner count does not fit
+  // the type (a triangle of 4 corners, a strip of 2).
+  std::string Add(int type, const int64_t* corners, size_t n, int64_t file_cell);
+  // Moves the gathered cells into `s` (replacing its cells): first the
+  // surface cells in file order, then the faces of volume cells that no other
+  // volume cell shares. `file_cell_data` (one tuple per file cell) becomes
+  // s.cell_data, one tuple per polygon.
+  void Finish(std::vector<TDataArray> file_cell_data, TCellSurface& s);
+  size_t PolygonCount() const { return source_.size(); }
+
+ private:
+  void AddPolygon(const int64_t* corners, size_t n, int64_t file_cell);
+  void AddVolumeFace(const int64_t* cell, const int* face, size_t n, int64_t file_cell);
+  std::vector<int64_t> connectivity_;
+  std::vector<int64_t> offsets_{0};
+  std::vector<int64_t> source_;  // file cell of each polygon
+  // Faces of volume cells: corners, and the file cell of each.
+  std::vector<int64_t> vface_corners_;
+  std::vector<size_t> vface_offsets_{0};
+  std::vector<int64_t> vface_source_;
+};

@@ -1,0 +1,148 @@
+#include "formats/vtk_collection.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <utility>
+
+#include "formats/vtk_xml.h"
+
+namespace {
+
+std::string InFolder(const std::string& folder, const std::string& file) {
+  const std::filesystem::path p(file);
+  return p.is_absolute() ? file : (std::filesystem::path(folder) / p).lexically_normal().string();
+}
+
+bool ParseDouble(std::string_view s, double& v) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '+')) s.remove_prefix(1);
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  return ec == std::errc() && end != s.data();
+}
+
+// Groups (time, file) pairs into steps in increasing time.
+void GroupSteps(std::vector<std::pair<double, std::string>> entries, std::vector<TTimeStepFiles>& steps) {
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  steps.clear();
+  for (auto& [t, f] : entries) {
+    if (steps.empty() || steps.back().time != t) steps.push_back(TTimeStepFiles{t, {}});
+    steps.back().files.push_back(std::move(f));
+  }
+}
+
+// The JSON string starting at the quote at `pos`; `pos` moves past it.
+bool JsonString(std::string_view s, size_t& pos, std::string& out) {
+  if (pos >= s.size() || s[pos] != '"') return false;
+  out.clear();
+  for (++pos; pos < s.size(); ++pos) {
+    if (s[pos] == '"') {
+      ++pos;
+      return true;
+    }
+    if (s[pos] == '\\' && pos + 1 < s.size()) ++pos;
+    out.push_back(s[pos]);
+  }
+  return false;
+}
+
+size_t SkipBlank(std::string_view s, size_t pos) {
+  while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t' || s[pos] == '\r' || s[pos] == '\n')) ++pos;
+  return pos;
+}
+
+}  // namespace
+
+bool ListMultiBlockFiles(std::string_view bytes, const std::string& folder, std::vector<std::string>& files,
+                         std::string& reason) {
+  TXmlDocument doc;
+  if (!ParseXml(bytes, doc, reason)) return false;
+  files.clear();
+  for (const TXmlElement& e : doc.elements)
+    if ((e.name == "DataSet" || e.name == "Piece") && !e.Attr("file").empty())
+      files.push_back(InFolder(folder, e.Attr("file")));
+  if (files.empty()) return (reason = "the multiblock file lists no data set", false);
+  return true;
+}
+
+bool ListCollectionSteps(std::string_view bytes, const std::string& folder, std::vector<TTimeStepFiles>& steps,
+                         std::string& reason) {
+  TXmlDocument doc;
+  if (!ParseXml(bytes, doc, reason)) return false;
+  std::vector<std::pair<double, std::string>> entries;
+  for (const TXmlElement& e : doc.elements) {
+    if (e.name != "DataSet" || e.Attr("file").empty()) continue;
+    double t = static_cast<double>(entries.size());
+    if (!e.Attr("timestep").empty() && !ParseDouble(e.Attr("timestep"), t))
+      return (reason = "a DataSet has the malformed timestep \"" + e.Attr("timestep") + "\"", false);
+    entries.emplace_back(t, InFolder(folder, e.Attr("file")));
+  }
+  if (entries.empty()) return (reason = "the collection lists no data set", false);
+  GroupSteps(std::move(entries), steps);
+  return true;
+}
+
+bool ListSeriesSteps(std::string_view s, const std::string& folder, std::vector<TTimeStepFiles>& steps,
+                     std::string& reason) {
+  // Each object of the "files" list: "name" and "time", in either order.
+  std::vector<std::pair<double, std::string>> entries;
+  const size_t list = s.find("\"files\"");
+  if (list == std::string_view::npos) return (reason = "the series file has no \"files\" list", false);
+  size_t pos = s.find('[', list);
+  while (pos != std::string_view::npos) {
+    const size_t open = s.find('{', pos), end_list = s.find(']', pos);
+    if (open == std::string_view::npos || (end_list != std::string_view::npos && end_list < open)) break;
+    const size_t close = s.find('}', open);
+    if (close == std::string_view::npos) return (reason = "the series file ends inside an entry", false);
+    std::string name, key;
+    double time = static_cast<double>(entries.size());
+    bool has_name = false;
+    for (size_t p = SkipBlank(s, open + 1); p < close;) {
+      if (!JsonString(s, p, key)) return (reason = "the series file has a malformed entry", false);
+      p = SkipBlank(s, p);
+      if (p >= close || s[p] != ':') return (reason = "the series file has a malformed entry", false);
+      p = SkipBlank(s, p + 1);
+      if (key == "name") {
+        if (!JsonString(s, p, name)) return (reason = "a series entry has a name that is not a string", false);
+        has_name = true;
+      } else {
+        const size_t value_end = std::min(s.find(',', p), close);
+        if (key == "time" && !ParseDouble(s.substr(p, value_end - p), time))
+          return (reason = "a series entry has a malformed time", false);
+        p = value_end;
+      }
+      p = SkipBlank(s, p);
+      if (p < close && s[p] == ',') p = SkipBlank(s, p + 1);
+    }
+    if (!has_name) return (reason = "a series entry has no name", false);
+    entries.emplace_back(time, InFolder(folder, name));
+    pos = close + 1;
+  }
+  if (entries.empty()) return (reason = "the series file lists no file", false);
+  GroupSteps(std::move(entries), steps);
+  return true;
+}
+
+void AppendCellSurface(TCellSurface& whole, TCellSurface&& part) {
+  if (whole.points.empty() && whole.CellCount() == 0) {
+    whole = std::move(part);
+    return;
+  }
+  const int64_t base = static_cast<int64_t>(whole.PointCount());
+  const int64_t conn_base = static_cast<int64_t>(whole.connectivity.size());
+  whole.points.insert(whole.points.end(), part.points.begin(), part.points.end());
+  for (const int64_t i : part.connectivity) whole.connectivity.push_back(i + base);
+  for (size_t c = 1; c < part.offsets.size(); ++c) whole.offsets.push_back(part.offsets[c] + conn_base);
+  auto join = [](std::vector<TDataArray>& a, std::vector<TDataArray>& b) {
+    std::vector<TDataArray> kept;
+    for (TDataArray& x : a)
+      for (TDataArray& y : b)
+        if (x.name == y.name && x.components == y.components) {
+          x.values.insert(x.values.end(), y.values.begin(), y.values.end());
+          kept.push_back(std::move(x));
+          break;
+        }
+    a = std::move(kept);
+  };
+  join(whole.point_data, part.point_data);
+  join(whole.cell_data, part.cell_data);
+}

@@ -1,0 +1,323 @@
+#include "formats/vtk_xml.h"
+
+#include <expat.h>
+
+#include <charconv>
+#include <memory>
+
+#include "formats/vtk_cells.h"
+#include "formats/vtk_xml_data.h"
+
+namespace {
+
+struct TParseState {
+  TXmlDocument* doc;
+  std::vector<int> open;
+};
+
+void OnStart(void* user, const XML_Char* name, const XML_Char** attrs) {
+  auto* st = static_cast<TParseState*>(user);
+  const int id = static_cast<int>(st->doc->elements.size());
+  TXmlElement e;
+  e.name = name;
+  for (int i = 0; attrs[i]; i += 2) e.attributes.emplace_back(attrs[i], attrs[i + 1]);
+  st->doc->elements.push_back(std::move(e));
+  if (!st->open.empty()) st->doc->elements[st->open.back()].children.push_back(id);
+  st->open.push_back(id);
+}
+
+void OnEnd(void* user, const XML_Char*) { static_cast<TParseState*>(user)->open.pop_back(); }
+
+void OnText(void* user, const XML_Char* s, int len) {
+  auto* st = static_cast<TParseState*>(user);
+  if (!st->open.empty()) st->doc->elements[st->open.back()].text.append(s, static_cast<size_t>(len));
+}
+
+// Everything a data array needs besides its own element.
+struct TXmlContext {
+  std::string_view bytes;
+  TVtkBlockFormat format;
+  size_t appended = std::string_view::npos;  // first byte after the '_' of AppendedData
+  bool appended_base64 = false;
+};
+
+constexpr int64_t kMaxValues = int64_t{1} << 36;
+
+// Reads the DataArray element `e` of `tuples` tuples into `a` (name,
+// components, values).
+bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDataArray& a, std::string& reason) {
+  a.name = e.Attr("Name");
+  const std::string what = "the array \"" + a.name + "\"";
+  int64_t comps = 1;
+  const std::string nc = e.Attr("NumberOfComponents", "1");
+  if (std::from_chars(nc.data(), nc.data() + nc.size(), comps).ec != std::errc() || comps < 1 || comps > 9)
+    return (reason = what + " has a bad NumberOfComponents", false);
+  a.components = static_cast<int32_t>(comps);
+  const TVtkType type = VtkTypeOf(e.Attr("type"));
+  if (type == TVtkType::kInvalid) return (reason = what + " has an unknown type \"" + e.Attr("type") + "\"", false);
+  if (tuples < 0 || tuples * comps > kMaxValues) return (reason = what + " is larger than Flowskin can read", false);
+  const size_t count = static_cast<size_t>(tuples * comps);
+  const std::string form = e.Attr("format", "ascii");
+  a.values.clear();
+  if (form == "ascii") {
+    const std::string_view t = e.text;
+    if (count > t.size() / 2 + 1) return (reason = what + " holds fewer numbers than its points or cells need", false);
+    a.values.reserve(count);
+    size_t p = 0;
+    while (a.values.size() < count) {
+      while (p < t.size() && (t[p] == ' ' || t[p] == '\n' || t[p] == '\r' || t[p] == '\t')) ++p;
+      if (p >= t.size()) break;
+      double v = 0;
+      const auto [end, ec] = std::from_chars(t.data() + p, t.data() + t.size(), v);
+      if (end == t.data() + p || (ec != std::errc() && ec != std::errc::result_out_of_range))
+        return (reason = what + " holds a malformed number", false);
+      a.values.push_back(v);
+      p = static_cast<size_t>(end - t.data());
+    }
+    if (a.values.size() != count)
+      return (reason = what + " holds " + std::to_string(a.values.size()) + " numbers; its points or cells need " +
+                       std::to_string(count),
+              false);
+    return true;
+  }
+  std::unique_ptr<TVtkByteSource> src;
+  if (form == "binary") {
+    src = std::make_unique<TVtkByteSource>(e.text, 0, true);
+  } else if (form == "appended") {
+    if (ctx.appended == std::string_view::npos)
+      return (reason = what + " is appended but the file has no AppendedData", false);
+    uint64_t offset = 0;
+    const std::string o = e.Attr("offset", "0");
+    if (std::from_chars(o.data(), o.data() + o.size(), offset).ec != std::errc() ||
+        offset > ctx.bytes.size() - ctx.appended)
+      return (reason = what + " has an offset outside the appended data", false);
+    src = std::make_unique<TVtkByteSource>(ctx.bytes, ctx.appended + offset, ctx.appended_base64);
+  } else {
+    return (reason = what + " has an unknown format \"" + form + "\"", false);
+  }
+  std::string raw;
+  const size_t size = VtkTypeSize(type);
+  if (!ReadVtkBlock(*src, ctx.format, count * size, raw, reason)) return (reason = what + ": " + reason, false);
+  a.values.resize(count);
+  const auto* p = reinterpret_cast<const unsigned char*>(raw.data());
+  for (size_t i = 0; i < count; ++i) a.values[i] = VtkNumberAt(p + i * size, type, ctx.format.big_endian);
+  return true;
+}
+
+// The DataArray named `name` among the children of `parent` (any, when `name` is empty).
+const TXmlElement* FindArray(const TXmlDocument& doc, int parent, std::string_view name) {
+  if (parent < 0) return nullptr;
+  for (const int c : doc.elements[parent].children) {
+    const TXmlElement& e = doc.elements[c];
+    if (e.name == "DataArray" && (name.empty() || e.Attr("Name") == name)) return &e;
+  }
+  return nullptr;
+}
+
+int64_t CountAttr(const TXmlElement& e, std::string_view key, std::string& reason) {
+  const std::string v = e.Attr(key, "0");
+  int64_t n = -1;
+  if (std::from_chars(v.data(), v.data() + v.size(), n).ec != std::errc() || n < 0) {
+    reason = "the piece has a bad " + std::string(key);
+    return -1;
+  }
+  return n;
+}
+
+// The cells of one cell element (Polys, Strips, Cells): connectivity and
+// offsets, and types when `types` is given; corners shifted by `base`.
+bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext& ctx, int64_t base, int fixed_type,
+               int64_t& file_cell, TVtkCellGather& gather, std::string& reason) {
+  if (n == 0) return true;
+  const TXmlElement* off = FindArray(doc, parent, "offsets");
+  const TXmlElement* con = FindArray(doc, parent, "connectivity");
+  if (!off || !con) return (reason = "a cell list lacks its offsets or connectivity", false);
+  TDataArray offsets, conn, types;
+  if (!ReadArray(*off, ctx, n, offsets, reason)) return false;
+  const double last = offsets.values.back();
+  if (!(last >= 0 && last <= static_cast<double>(kMaxValues)))
+    return (reason = "the cell offsets are out of range", false);
+  if (!ReadArray(*con, ctx, static_cast<int64_t>(last), conn, reason)) return false;
+  if (fixed_type == 0) {
+    const TXmlElement* ty = FindArray(doc, parent, "types");
+    if (!ty) return (reason = "the Cells lack their types", false);
+    if (!ReadArray(*ty, ctx, n, types, reason)) return false;
+  }
+  std::vector<int64_t> corners;
+  double start = 0;
+  for (int64_t c = 0; c < n; ++c, ++file_cell) {
+    const double end = offsets.values[static_cast<size_t>(c)];
+    if (!(end >= start && end <= last) || end != static_cast<double>(static_cast<int64_t>(end)))
+      return (reason = "the cell offsets are out of order", false);
+    corners.clear();
+    for (size_t k = static_cast<size_t>(start); k < static_cast<size_t>(end); ++k) {
+      int64_t i = 0;
+      if (!VtkIndexOf(conn.values[k], i))
+        return (reason = "the cell connectivity holds a number that is no index", false);
+      corners.push_back(i + base);
+    }
+    int64_t type = fixed_type;
+    if (!fixed_type && (!VtkIndexOf(types.values[static_cast<size_t>(c)], type) || type < 0 || type > 255))
+      return (reason = "the cell types hold a number that is no type", false);
+    const std::string why = gather.Add(static_cast<int>(type), corners.data(), corners.size(), file_cell);
+    if (!why.empty()) return (reason = why, false);
+    start = end;
+  }
+  return true;
+}
+
+// Appends the arrays of a PointData or CellData element, `tuples` each, to
+// `arrays` (the first piece) or to the arrays of the same name (later pieces).
+bool ReadAttributeArrays(const TXmlDocument& doc, int parent, int64_t tuples, const TXmlContext& ctx, bool first,
+                         std::vector<TDataArray>& arrays, std::string& reason) {
+  if (parent < 0) return first || arrays.empty() || (reason = "the pieces hold different arrays", false);
+  for (const int c : doc.elements[parent].children) {
+    if (doc.elements[c].name != "DataArray") continue;
+    TDataArray a;
+    if (!ReadArray(doc.elements[c], ctx, tuples, a, reason)) return false;
+    if (first) {
+      arrays.push_back(std::move(a));
+      continue;
+    }
+    bool found = false;
+    for (TDataArray& old : arrays)
+      if (old.name == a.name && old.components == a.components) {
+        old.values.insert(old.values.end(), a.values.begin(), a.values.end());
+        found = true;
+      }
+    if (!found) return (reason = "the pieces hold different arrays", false);
+  }
+  return true;
+}
+
+bool ReadPiece(const TXmlDocument& doc, int piece, bool poly, const TXmlContext& ctx, bool first, TCellSurface& s,
+               TVtkCellGather& gather, int64_t& file_cell, std::vector<TDataArray>& cell_data, std::string& reason) {
+  const TXmlElement& e = doc.elements[piece];
+  const int64_t points = CountAttr(e, "NumberOfPoints", reason);
+  if (points < 0) return false;
+  const int64_t base = static_cast<int64_t>(s.PointCount());
+  const TXmlElement* pa = FindArray(doc, doc.Child(piece, "Points"), "");
+  if (!pa && points > 0) return (reason = "the piece has no Points", false);
+  TDataArray pts;
+  if (pa && !ReadArray(*pa, ctx, points, pts, reason)) return false;
+  if (pa && pts.components != 3)
+    return (reason = "the Points have " + std::to_string(pts.components) + " components", false);
+  s.points.insert(s.points.end(), pts.values.begin(), pts.values.end());
+  const int64_t first_cell = file_cell;
+  if (poly) {
+    const char* kinds[4] = {"Verts", "Lines", "Polys", "Strips"};
+    const char* counts[4] = {"NumberOfVerts", "NumberOfLines", "NumberOfPolys", "NumberOfStrips"};
+    const int types[4] = {vtkcell::kPolyVertex, vtkcell::kPolyLine, vtkcell::kPolygon, vtkcell::kTriangleStrip};
+    for (int k = 0; k < 4; ++k) {
+      const int64_t n = CountAttr(e, counts[k], reason);
+      if (n < 0 || !ReadCells(doc, doc.Child(piece, kinds[k]), n, ctx, base, types[k], file_cell, gather, reason))
+        return false;
+    }
+  } else {
+    const int64_t n = CountAttr(e, "NumberOfCells", reason);
+    if (n < 0 || !ReadCells(doc, doc.Child(piece, "Cells"), n, ctx, base, 0, file_cell, gather, reason)) return false;
+  }
+  return ReadAttributeArrays(doc, doc.Child(piece, "PointData"), points, ctx, first, s.point_data, reason) &&
+         ReadAttributeArrays(doc, doc.Child(piece, "CellData"), file_cell - first_cell, ctx, first, cell_data, reason);
+}
+
+}  // namespace
+
+std::string TXmlElement::Attr(std::string_view key, std::string_view fallback) const {
+  for (const auto& [k, v] : attributes)
+    if (k == key) return v;
+  return std::string(fallback);
+}
+
+int TXmlDocument::Child(int parent, std::string_view name) const {
+  if (parent < 0) return -1;
+  for (const int c : elements[parent].children)
+    if (elements[c].name == name) return c;
+  return -1;
+}
+
+bool ParseXml(std::string_view text, TXmlDocument& doc, std::string& reason) {
+  doc.elements.clear();
+  TParseState st{&doc, {}};
+  XML_Parser parser = XML_ParserCreate(nullptr);
+  XML_SetUserData(parser, &st);
+  XML_SetElementHandler(parser, OnStart, OnEnd);
+  XML_SetCharacterDataHandler(parser, OnText);
+  bool ok = true;
+  for (size_t done = 0; ok && done < text.size();) {  // in pieces: the length is an int
+    const size_t n = std::min<size_t>(text.size() - done, 1 << 30);
+    ok = XML_Parse(parser, text.data() + done, static_cast<int>(n), 0) == XML_STATUS_OK;
+    done += n;
+  }
+  ok = ok && XML_Parse(parser, "", 0, 1) == XML_STATUS_OK;
+  if (!ok)
+    reason = std::string("the XML is malformed (") + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
+             std::to_string(XML_GetCurrentLineNumber(parser)) + ")";
+  XML_ParserFree(parser);
+  return ok && !doc.elements.empty();
+}
+
+bool LooksLikeVtkXml(std::string_view bytes) {
+  return bytes.substr(0, 1024).find("<VTKFile") != std::string_view::npos;
+}
+
+std::string VtkXmlFileType(std::string_view bytes) {
+  const std::string_view head = bytes.substr(0, 4096);
+  const size_t at = head.find("<VTKFile");
+  if (at == std::string_view::npos) return "";
+  const size_t end = head.find('>', at);
+  const std::string_view tag = head.substr(at, end == std::string_view::npos ? head.size() - at : end - at);
+  const size_t t = tag.find(" type=\"");
+  if (t == std::string_view::npos) return "";
+  const size_t q = tag.find('"', t + 7);
+  return q == std::string_view::npos ? "" : std::string(tag.substr(t + 7, q - t - 7));
+}
+
+bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason) {
+  // Raw appended data is no XML: the parser sees the document with the
+  // AppendedData element emptied, the blocks are read from the bytes.
+  TXmlContext ctx{bytes, {}, std::string_view::npos, false};
+  std::string joined;  // the document around emptied appended data
+  std::string_view text = bytes;
+  const size_t tag = bytes.find("<AppendedData");
+  if (tag != std::string_view::npos) {
+    const size_t gt = bytes.find('>', tag), close = bytes.rfind("</AppendedData>");
+    const size_t mark = gt == std::string_view::npos ? gt : bytes.find('_', gt);
+    if (mark == std::string_view::npos || close == std::string_view::npos || close < mark)
+      return (reason = "the AppendedData element is incomplete", false);
+    ctx.appended = mark + 1;
+    joined = std::string(bytes.substr(0, gt + 1)) + std::string(bytes.substr(close));
+    text = joined;
+  }
+  TXmlDocument doc;
+  if (!ParseXml(text, doc, reason)) return false;
+  const TXmlElement& root = doc.elements[0];
+  if (root.name != "VTKFile") return (reason = "the root element is not VTKFile", false);
+  const std::string type = root.Attr("type");
+  if (type != "PolyData" && type != "UnstructuredGrid")
+    return (reason = "unsupported file type \"" + type + "\"; Flowskin reads PolyData and UnstructuredGrid", false);
+  ctx.format.big_endian = root.Attr("byte_order", "LittleEndian") == "BigEndian";
+  ctx.format.header_type = root.Attr("header_type", "UInt32") == "UInt64" ? TVtkType::kUInt64 : TVtkType::kUInt32;
+  const std::string comp = root.Attr("compressor");
+  if (!comp.empty() && comp != "vtkZLibDataCompressor")
+    return (reason = "unsupported compressor \"" + comp + "\"; Flowskin reads zlib blocks", false);
+  ctx.format.zlib = !comp.empty();
+  const int appended = doc.Child(0, "AppendedData");
+  if (appended >= 0) ctx.appended_base64 = doc.elements[appended].Attr("encoding", "raw") == "base64";
+  const int grid = doc.Child(0, type);
+  if (grid < 0) return (reason = "the file has no " + type + " element", false);
+  TVtkCellGather gather;
+  int64_t file_cell = 0;
+  std::vector<TDataArray> cell_data;
+  s = TCellSurface{};
+  bool first = true;
+  for (const int piece : doc.elements[grid].children) {
+    if (doc.elements[piece].name != "Piece") continue;
+    if (!ReadPiece(doc, piece, type == "PolyData", ctx, first, s, gather, file_cell, cell_data, reason)) return false;
+    first = false;
+  }
+  if (first) return (reason = "the file has no Piece", false);
+  gather.Finish(std::move(cell_data), s);
+  reason = CheckCellSurface(s);
+  return reason.empty();
+}

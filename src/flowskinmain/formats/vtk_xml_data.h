@@ -1,0 +1,47 @@
+#pragma once
+// The data blocks of XML simulation files: base64 text, the block header
+// (UInt32 or UInt64, either byte order) and zlib-compressed blocks.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formats/vtk_numbers.h"
+
+// Decodes base64 from `text` at `pos` until `out` holds at least `want`
+// bytes or the text ends; blanks are skipped and '=' padding may close any
+// group (blocks encoded one after another decode as one stream). Returns
+// false on a character outside the alphabet. `pos` is left after the last
+// group read.
+bool DecodeBase64(std::string_view text, size_t& pos, size_t want, std::string& out);
+
+// How the numbers of a block are stored.
+struct TVtkBlockFormat {
+  bool big_endian = false;
+  TVtkType header_type = TVtkType::kUInt32;  // kUInt32 or kUInt64
+  bool zlib = false;
+};
+
+// Where a block's bytes come from: raw bytes, or base64 text decoded as far
+// as needed.
+class TVtkByteSource {
+ public:
+  TVtkByteSource(std::string_view bytes, size_t pos, bool base64) : bytes_(bytes), pos_(pos), base64_(base64) {}
+  // The next `n` bytes into `out` (replacing it). False when the source ends
+  // first or the base64 is bad; `reason` says which.
+  bool Take(size_t n, std::string& out, std::string& reason);
+
+ private:
+  std::string_view bytes_;
+  size_t pos_;
+  bool base64_;
+  std::string pending_;  // decoded bytes not yet taken
+};
+
+// Reads one block (header, then data, compressed or not) of exactly
+// `expected` bytes of numbers from `src` into `out`. Fails when the header's
+// size differs, a compressed block does not inflate to its size, or the
+// source is short.
+bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, std::string& out,
+                  std::string& reason);
