@@ -96,7 +96,7 @@ bool ImportMesh(const std::string& path, std::string_view bytes, TMeshFormat for
   std::string reason;
   try {
     TMesh fresh;
-    if (!ReadImportedMesh(path, bytes, format, opt.swap, &mesh, fresh, reason)) {
+    if (!ReadImportedMesh(path, bytes, format, opt.swap, opt.import_limits, &mesh, fresh, reason)) {
       error = "Cannot load \"" + std::filesystem::path(path).filename().string() + "\": " + reason;
       return false;
     }
@@ -114,10 +114,15 @@ bool ImportMesh(const std::string& path, std::string_view bytes, TMeshFormat for
 bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error, TLoadReport* report) {
   std::string text;
   if (!ReadFileText(path, text, error)) return false;
+  return LoadMeshFromBytes(path, text, opt, mesh, error, report);
+}
+
+bool LoadMeshFromBytes(const std::string& path, std::string_view bytes, const TLoadOptions& opt, TMesh& mesh,
+                       std::string& error, TLoadReport* report) {
   // The file's format: PLY is read here, every other format by the importer.
-  const TMeshFormat format = DetectMeshFormat(path, text);
-  if (format != TMeshFormat::kPly) return ImportMesh(path, text, format, opt, mesh, error, report);
-  return LoadMeshFromText(text, opt, mesh, error, report);
+  const TMeshFormat format = DetectMeshFormat(path, bytes);
+  if (format != TMeshFormat::kPly) return ImportMesh(path, bytes, format, opt, mesh, error, report);
+  return LoadMeshFromText(bytes, opt, mesh, error, report);
 }
 
 std::string TriangleCountText(const TMesh& mesh) {
