@@ -181,7 +181,8 @@ class TExchange {
 bool WaitForWorker(pid_t pid, TClock::time_point deadline, int& status) {
   for (;;) {
     const pid_t r = waitpid(pid, &status, WNOHANG);
-    if (r == pid || (r < 0 && errno != EINTR)) return r == pid;
+    if (r == pid) return true;
+    if (r < 0 && errno != EINTR) return false;  // not ours to wait for any more: nothing to stop
     if (TClock::now() >= deadline) break;
     usleep(1000);
   }
@@ -236,12 +237,13 @@ bool ReadSoupInWorker(const std::string& path, std::string_view bytes, TMeshForm
   close(ends[0]);
   int status = 0;
   if (state == TExchange::TState::kBadAnswer) kill(pid, SIGKILL);  // it says no more that can be used
-  const bool ended = state != TExchange::TState::kTimedOut && WaitForWorker(pid, deadline, status);
+  // A worker past its time is stopped at once (WaitForWorker does so at the deadline).
+  const bool ended = WaitForWorker(pid, state == TExchange::TState::kTimedOut ? TClock::now() : deadline, status);
   const bool clean = ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   if (state == TExchange::TState::kBadAnswer) {
     r.end = TWorkerEnd::kBadAnswer;
     reason = Failed("its answer is not readable: " + exchange.fault());
-  } else if (!ended) {
+  } else if (!ended || state == TExchange::TState::kTimedOut) {
     r.end = TWorkerEnd::kTimedOut;
     reason = Failed("it gave up after " + Number(limits.seconds) + " s");
   } else if (WIFEXITED(status) && WEXITSTATUS(status) == kWorkerExitOutOfMemory) {
