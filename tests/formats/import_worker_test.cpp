@@ -152,10 +152,12 @@ TEST(ImportWorker, HandsBackExactlyWhatTheLibraryReads) {
     EXPECT_EQ(there.corners.size(), here.corners.size()) << MeshFormatName(c.format);
     EXPECT_EQ(there.uv.size(), here.uv.size()) << MeshFormatName(c.format);
     EXPECT_EQ(here.uv.empty(), c.format != TMeshFormat::kObj && c.format != TMeshFormat::kGltf);
-    if (there.corners.size() == here.corners.size())
+    if (there.corners.size() == here.corners.size()) {
       EXPECT_EQ(0, std::memcmp(there.corners.data(), here.corners.data(), here.corners.size() * sizeof(TVec3)));
-    if (there.uv.size() == here.uv.size() && !here.uv.empty())
+    }
+    if (there.uv.size() == here.uv.size() && !here.uv.empty()) {
       EXPECT_EQ(0, std::memcmp(there.uv.data(), here.uv.data(), here.uv.size() * sizeof(here.uv[0])));
+    }
   }
   EXPECT_TRUE(NoChildLeft());
 }

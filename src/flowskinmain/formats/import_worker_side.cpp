@@ -1,6 +1,7 @@
 // The worker's side of an import (see RunImportWorker): the only code that
 // runs in flowskin-import.
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -26,6 +27,7 @@
 #endif
 #ifdef FLOWSKIN_WORKER_ASAN
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/common_interface_defs.h>
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -65,11 +67,18 @@ bool ParseOptions(int argc, char** argv, TWorkerOptions& o) {
 
 #ifdef FLOWSKIN_WORKER_ASAN
 // With the address sanitizer an allocation beyond the limit ends in its
-// report, not in the new handler: such a report ends the worker the same way.
+// report, never in the new handler, and the report itself may find no memory
+// left and end the worker at once. So both its report of too much memory and
+// any death with the address space used up end the worker as out of memory.
 void OnSanitizerReport(const char* report) {
-  if (std::strstr(report, "out of memory") || std::strstr(report, "allocation-size-too-big") ||
-      std::strstr(report, "rss limit"))
-    OutOfMemory();
+  if (std::strstr(report, "out of memory") || std::strstr(report, "allocation-size-too-big")) OutOfMemory();
+}
+
+void OnSanitizerDeath() {
+  constexpr size_t kProbe = size_t{1} << 20;
+  void* probe = mmap(nullptr, kProbe, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (probe == MAP_FAILED) OutOfMemory();
+  munmap(probe, kProbe);
 }
 #endif
 
@@ -92,6 +101,7 @@ void SetLimits(double seconds, double mb) {
   std::set_new_handler(OutOfMemory);
 #ifdef FLOWSKIN_WORKER_ASAN
   __asan_set_error_report_callback(OnSanitizerReport);
+  __sanitizer_set_death_callback(OnSanitizerDeath);
 #endif
 }
 
