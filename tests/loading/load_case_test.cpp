@@ -87,13 +87,3 @@ TEST(ImportCase, EveryInputThatEverFailedIsRefusedAndPassesTheCheck) {
   EXPECT_GE(count, 4);
   EXPECT_EQ(refused, count);
 }
-
-TEST(ImportCase, TheFirstByteNamesTheFile) {
-  const struct {
-    char first;
-    const char* name;
-  } cases[] = {{0, "case"}, {1, "case.obj"}, {2, "case.stl"}, {3, "case.off"},
-               {4, "case.gltf"}, {5, "case.glb"}, {6, "case.ply"}, {7, "case"}, {'\xFF', "case.off"}};
-  for (const auto& c : cases) EXPECT_EQ(ImportCaseName(std::string(1, c.first) + "xyz"), c.name) << int(c.first);
-  EXPECT_EQ(ImportCaseName(""), "case");
-}

@@ -7,6 +7,7 @@
 
 #include "support/form_fixture.h"
 #include "support/form_frame_helpers.h"
+#include "support/run_loop_stopper.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ TEST_F(FrameTest, RunWithRotateTurnsTheViewRecompilingOnlyTheSurfaceList) {
   form->ud_rotate->SetPosition(5);
   const TListCompileCounts before = form->diag.list_compiles;
   const int64_t frames = form->diag.frames_drawn;
-  QTimer::singleShot(500, form.get(), [&] { QTest::mouseClick(form->sb_animate, Qt::LeftButton); });
+  const TRunLoopStopper stopper(*form, [&] { return form->state.frame.frame_counter >= 12; });
   QTest::mouseClick(form->sb_animate, Qt::LeftButton);  // returns when the loop ends
   EXPECT_FALSE(form->sb_animate->Down());
   const int loop_frames = form->state.frame.frame_counter;
