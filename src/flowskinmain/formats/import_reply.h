@@ -1,7 +1,6 @@
 #pragma once
-// What the import worker and the program say to each other over the worker's
-// socket. The program sends the file's bytes and closes its sending side; the
-// worker answers with a fixed head and a body:
+// What the import worker answers the program over the worker's socket (the
+// file's bytes went to it in a memory file): a fixed head and a body:
 //   head (kReplyHeadBytes): "FSKR", kind (0 triangles, 1 refused), the length
 //     of the reason text, 1 when texture coordinates follow (else 0), the
 //     corner count (three per triangle); numbers in the machine's byte order

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,8 +54,9 @@ const char* FaultWord(TWorkerFault fault) {
 }
 
 // One worker started on a socket whose other end is its standard input and
-// output (its standard error is the program's).
-bool StartWorker(const std::vector<std::string>& args, int child_end, pid_t& pid, std::string& reason) {
+// output (its standard error is the program's), the file's bytes in the
+// memory file `file_fd` as its descriptor 3.
+bool StartWorker(const std::vector<std::string>& args, int child_end, int file_fd, pid_t& pid, std::string& reason) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -62,7 +64,8 @@ bool StartWorker(const std::vector<std::string>& args, int child_end, pid_t& pid
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, child_end, 0);
   posix_spawn_file_actions_adddup2(&actions, 2, 1);  // whatever the library prints goes to standard error
-  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  posix_spawn_file_actions_adddup2(&actions, file_fd, 3);
+  posix_spawn_file_actions_addclosefrom_np(&actions, 4);
   const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (err == 0) return true;
@@ -70,28 +73,26 @@ bool StartWorker(const std::vector<std::string>& args, int child_end, pid_t& pid
   return false;
 }
 
-// The program's side of the conversation: sends the file, then takes the
-// answer into its head, its reason text and the soup's arrays.
+// The program's side of the conversation: closes its sending side (the file
+// went in the memory file), then takes the answer into its head, its reason
+// text and the soup's arrays.
 class TExchange {
  public:
-  TExchange(int fd, std::string_view bytes, uint64_t max_corners, TTriangleSoup& soup)
-      : fd_(fd), bytes_(bytes), max_corners_(max_corners), soup_(soup) {}
+  TExchange(int fd, uint64_t max_corners, TTriangleSoup& soup) : fd_(fd), max_corners_(max_corners), soup_(soup) {}
 
   enum class TState { kRunning, kComplete, kClosedEarly, kBadAnswer, kTimedOut };
 
   // Runs until the answer is complete and the worker has closed its side,
   // the worker closes early, the answer is malformed or `deadline` passes.
   TState Run(TClock::time_point deadline) {
-    if (bytes_.empty()) Finish();
+    shutdown(fd_, SHUT_WR);
     while (state_ == TState::kRunning) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
       if (left <= 0) return TState::kTimedOut;
-      pollfd p{fd_, static_cast<short>(POLLIN | (sending_ ? POLLOUT : 0)), 0};
+      pollfd p{fd_, POLLIN, 0};
       const int n = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
       if (n < 0 && errno != EINTR) return TState::kClosedEarly;
-      if (n <= 0) continue;
-      if (sending_ && (p.revents & POLLOUT)) Send();
-      if (p.revents & (POLLIN | POLLHUP | POLLERR)) Receive();
+      if (n > 0) Receive();
     }
     return state_;
   }
@@ -101,19 +102,6 @@ class TExchange {
   const std::string& fault() const { return fault_; }
 
  private:
-  void Finish() {
-    sending_ = false;
-    shutdown(fd_, SHUT_WR);
-  }
-
-  void Send() {
-    const size_t chunk = std::min<size_t>(bytes_.size() - sent_, size_t{1} << 20);
-    const ssize_t n = send(fd_, bytes_.data() + sent_, chunk, MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (n > 0) sent_ += static_cast<size_t>(n);
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) sending_ = false;  // the worker is gone
-    if (sending_ && sent_ == bytes_.size()) Finish();
-  }
-
   // Where the next bytes of the answer go, or nullptr past its end.
   char* Target(size_t& room) {
     if (!head_done_) return room = kReplyHeadBytes - head_got_, head_buf_ + head_got_;
@@ -161,12 +149,9 @@ class TExchange {
   }
 
   int fd_;
-  std::string_view bytes_;
   uint64_t max_corners_;
   TTriangleSoup& soup_;
   TState state_ = TState::kRunning;
-  bool sending_ = true;
-  size_t sent_ = 0;
   char head_buf_[kReplyHeadBytes] = {};
   size_t head_got_ = 0;
   bool head_done_ = false;
@@ -190,6 +175,16 @@ bool WaitForWorker(pid_t pid, TClock::time_point deadline, int& status) {
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   return false;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
 }
 
 std::string Failed(const std::string& how) { return "the import library failed on this file (" + how + ")"; }
@@ -221,18 +216,35 @@ bool ReadSoupInWorker(const std::string& path, std::string_view bytes, TMeshForm
     reason = std::string("the import helper cannot be started (") + std::strerror(errno) + ")";
     return false;
   }
+  // Large buffers: the triangles cross in fewer, larger steps.
+  const int buffer = 4 << 20;
+  for (int end : ends) {
+    setsockopt(end, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
+    setsockopt(end, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+  }
+  // The file's bytes go to the worker in a memory file (no file on disk): it
+  // maps them, with no copy on its side.
+  const int file_fd = memfd_create("flowskin-import", MFD_CLOEXEC);
+  if (file_fd < 0 || !WriteAll(file_fd, bytes)) {
+    reason = std::string("the import helper cannot be started (") + std::strerror(errno) + ")";
+    if (file_fd >= 0) close(file_fd);
+    close(ends[0]);
+    close(ends[1]);
+    return false;
+  }
   pid_t pid = -1;
   const TClock::time_point deadline =
       TClock::now() + std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(limits.seconds));
-  const bool started = StartWorker(args, ends[1], pid, reason);
+  const bool started = StartWorker(args, ends[1], file_fd, pid, reason);
   close(ends[1]);
+  close(file_fd);
   if (!started) {
     close(ends[0]);
     return false;
   }
   r.pid = pid;
   // The soup and the mesh joined from it take about 20 bytes a corner and more.
-  TExchange exchange(ends[0], bytes, static_cast<uint64_t>(MeshMemoryLimit() / 20), soup);
+  TExchange exchange(ends[0], static_cast<uint64_t>(MeshMemoryLimit() / 20), soup);
   const TExchange::TState state = exchange.Run(deadline);
   close(ends[0]);
   int status = 0;

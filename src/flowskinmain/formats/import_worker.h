@@ -4,8 +4,9 @@
 // crash, an abort, an endless loop or runaway memory inside the library ends
 // that process and costs the user a message, never the program. The worker
 // runs under a time limit (the program stops it) and a memory limit (set with
-// setrlimit in the worker), and hands back the triangles and texture
-// coordinates over a socket (see import_reply.h). Our own readers (PLY) stay
+// setrlimit in the worker); it gets the file's bytes in a memory file and
+// hands back the triangles and texture coordinates over a socket (see
+// import_reply.h). Our own readers (PLY) stay
 // in the program.
 #include <string>
 #include <string_view>
@@ -56,9 +57,9 @@ std::string ImportWorkerPath();
 
 // The worker's side, the whole of flowskin-import's main: reads its options
 //   --format WORD --name PATH --seconds S --memory-mb M [--test-fault crash|hang|memory]
-// sets its limits, reads the file's bytes from standard input (the socket)
-// until the program closes its side, reads them with the library and answers
-// on the same socket. Returns the exit status: 0 after an answer,
+// sets its limits, maps the file's bytes from descriptor 3 (a memory file the
+// program filled), reads them with the library and answers on its standard
+// input, a socket to the program. Returns the exit status: 0 after an answer,
 // kWorkerExitBadOptions on bad options; kWorkerExitOutOfMemory ends it when
 // memory runs out.
 int RunImportWorker(int argc, char** argv);

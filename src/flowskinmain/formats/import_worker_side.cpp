@@ -3,9 +3,11 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +35,8 @@
 
 namespace {
 
-constexpr int kSocket = 0;  // standard input: the socket to the program, both ways
+constexpr int kSocket = 0;  // standard input: the socket to the program, for the answer
+constexpr int kFile = 3;    // the memory file holding the file's bytes
 
 struct TWorkerOptions {
   TMeshFormat format = TMeshFormat::kUnknown;
@@ -105,15 +108,13 @@ void SetLimits(double seconds, double mb) {
 #endif
 }
 
-bool ReadAll(int fd, std::string& bytes) {
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n == 0) return true;
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
+// The file's bytes: the memory file the program filled, mapped (empty for an
+// empty file).
+std::string_view MapFile(int fd) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || st.st_size <= 0) return {};
+  void* p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+  return p == MAP_FAILED ? std::string_view() : std::string_view(static_cast<const char*>(p), st.st_size);
 }
 
 bool WriteAll(int fd, const void* data, size_t size) {
@@ -169,8 +170,7 @@ int RunImportWorker(int argc, char** argv) {
     return kWorkerExitBadOptions;
   }
   SetLimits(options.seconds, options.memory_mb);
-  std::string bytes;
-  if (!ReadAll(kSocket, bytes)) return 1;
+  const std::string_view bytes = MapFile(kFile);
   CommitFault(options.fault);
   TTriangleSoup soup;
   std::string reason;
