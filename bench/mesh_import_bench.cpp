@@ -164,9 +164,10 @@ int main(int argc, char** argv) {
   Row("binary STL read by the library in the process", stl_read_here);
   std::printf("  worker / in the process              %.3f wall %.3f cpu\n", stl_read.wall / stl_read_here.wall,
               stl_read.cpu / stl_read_here.cpu);
-  std::printf("  small OBJ (4 triangles), median of 21: worker %.2f ms wall %.2f ms cpu, in the process %.2f ms wall"
-              " %.2f ms cpu\n",
-              1e3 * small_worker.wall, 1e3 * small_worker.cpu, 1e3 * small_here.wall, 1e3 * small_here.cpu);
+  std::printf(
+      "  small OBJ (4 triangles), median of 21: worker %.2f ms wall %.2f ms cpu, in the process %.2f ms wall"
+      " %.2f ms cpu\n",
+      1e3 * small_worker.wall, 1e3 * small_worker.cpu, 1e3 * small_here.wall, 1e3 * small_here.cpu);
   Row("ASCII PLY read (ReadPlyFile)", ply_read);
   Row("whole LoadMesh, binary STL", stl_load);
   Row("whole LoadMesh, ASCII PLY", ply_load);

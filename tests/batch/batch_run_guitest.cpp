@@ -101,7 +101,9 @@ TEST(BatchRun, BadCommandLinesAreRefusedAndWriteNothing) {
       {{torus, "--set", "eddmin=low", "-o", out}, 1, "eddmin: 'low' is not a valid floating point value"},
       {{dir.filePath("none.ply"), "-o", out}, 1, "cannot load"},
       // The import library crashes on this file: the worker ends, the command reports it.
-      {{CutOff(input_dir), "-o", out}, 1, "Cannot load \"cut.off\": the import library failed on this file (it crashed)"},
+      {{CutOff(input_dir), "-o", out},
+       1,
+       "Cannot load \"cut.off\": the import library failed on this file (it crashed)"},
       {{torus, "-o", dir.filePath("no/such/folder/f.png")}, 1, "does not exist"},
   };
   for (const Case& c : cases) {

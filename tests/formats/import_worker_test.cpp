@@ -62,11 +62,17 @@ TEST(ImportWorker, FaultsEndInTheirMessageAndLeaveNoProcessBehind) {
     const char* reason;
   };
   const TCase cases[] = {
-      {TWorkerFault::kCrash, {30, 0, TWorkerFault::kCrash}, TWorkerEnd::kCrashed,
+      {TWorkerFault::kCrash,
+       {30, 0, TWorkerFault::kCrash},
+       TWorkerEnd::kCrashed,
        "the import library failed on this file (it crashed)"},
-      {TWorkerFault::kHang, {1, 0, TWorkerFault::kHang}, TWorkerEnd::kTimedOut,
+      {TWorkerFault::kHang,
+       {1, 0, TWorkerFault::kHang},
+       TWorkerEnd::kTimedOut,
        "the import library failed on this file (it gave up after 1 s)"},
-      {TWorkerFault::kMemory, {30, 256, TWorkerFault::kMemory}, TWorkerEnd::kOutOfMemory,
+      {TWorkerFault::kMemory,
+       {30, 256, TWorkerFault::kMemory},
+       TWorkerEnd::kOutOfMemory,
        "the import library failed on this file (it ran out of memory: more than 256 MB)"},
   };
   const std::string obj = fixtures::ObjText(fixtures::Cube());
@@ -148,7 +154,8 @@ TEST(ImportWorker, HandsBackExactlyWhatTheLibraryReads) {
     TTriangleSoup here, there;
     std::string reason;
     ASSERT_TRUE(ReadSoupWithLibrary(c.name, c.bytes, c.format, here, reason)) << c.name << ": " << reason;
-    ASSERT_TRUE(ReadSoupInWorker(c.name, c.bytes, c.format, TImportLimits{}, there, reason)) << c.name << ": " << reason;
+    ASSERT_TRUE(ReadSoupInWorker(c.name, c.bytes, c.format, TImportLimits{}, there, reason))
+        << c.name << ": " << reason;
     EXPECT_EQ(there.corners.size(), here.corners.size()) << MeshFormatName(c.format);
     EXPECT_EQ(there.uv.size(), here.uv.size()) << MeshFormatName(c.format);
     EXPECT_EQ(here.uv.empty(), c.format != TMeshFormat::kObj && c.format != TMeshFormat::kGltf);
@@ -171,8 +178,7 @@ TEST(ImportWorker, AHelperThatCannotStartIsAMessage) {
   EXPECT_FALSE(ReadSoupInWorker("cube.obj", fixtures::ObjText(fixtures::Cube()), TMeshFormat::kObj, TImportLimits{},
                                 soup, reason, &run));
   SetImportWorkerPath(saved);
-  EXPECT_EQ(reason,
-            "the import helper /nonexistent/flowskin-import cannot be started (No such file or directory)");
+  EXPECT_EQ(reason, "the import helper /nonexistent/flowskin-import cannot be started (No such file or directory)");
   EXPECT_EQ(static_cast<int>(run.end), static_cast<int>(TWorkerEnd::kNotStarted));
   EXPECT_TRUE(NoChildLeft());
 }

@@ -243,4 +243,3 @@ bool ReadSoupWithLibrary(const std::string& path, std::string_view bytes, TMeshF
   soup.uv.reserve(uv ? 3 * triangles : 0);
   return FillSoup(instances, uv, soup, reason);
 }
-

@@ -24,9 +24,9 @@ struct TFormatWord {
   const char* word;
 };
 
-constexpr TFormatWord kFormatWords[] = {{TMeshFormat::kObj, "obj"},         {TMeshFormat::kStlAscii, "stl-ascii"},
-                                        {TMeshFormat::kStlBinary, "stl-binary"}, {TMeshFormat::kOff, "off"},
-                                        {TMeshFormat::kGltf, "gltf"},       {TMeshFormat::kGlb, "glb"}};
+constexpr TFormatWord kFormatWords[] = {
+    {TMeshFormat::kObj, "obj"}, {TMeshFormat::kStlAscii, "stl-ascii"}, {TMeshFormat::kStlBinary, "stl-binary"},
+    {TMeshFormat::kOff, "off"}, {TMeshFormat::kGltf, "gltf"},          {TMeshFormat::kGlb, "glb"}};
 
 }  // namespace
 

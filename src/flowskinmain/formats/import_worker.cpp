@@ -207,9 +207,9 @@ bool ReadSoupInWorker(const std::string& path, std::string_view bytes, TMeshForm
   r = TWorkerRun{};
   soup = TTriangleSoup{};
   const double memory_mb = MemoryMb(limits);
-  std::vector<std::string> args = {ImportWorkerPath(), "--format",  FormatWord(format),  "--name",
-                                   path,               "--seconds", Number(limits.seconds), "--memory-mb",
-                                   Number(std::floor(memory_mb))};
+  std::vector<std::string> args = {
+      ImportWorkerPath(),     "--format",    FormatWord(format),           "--name", path, "--seconds",
+      Number(limits.seconds), "--memory-mb", Number(std::floor(memory_mb))};
   if (limits.test_fault != TWorkerFault::kNone) args.insert(args.end(), {"--test-fault", FaultWord(limits.test_fault)});
   int ends[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {

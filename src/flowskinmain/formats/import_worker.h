@@ -19,8 +19,8 @@
 enum class TWorkerFault { kNone, kCrash, kHang, kMemory };
 
 struct TImportLimits {
-  double seconds = 30;    // wall-clock time the worker gets, transfer included
-  double memory_mb = 0;   // memory the worker may take besides its start-up; 0: MeshMemoryLimit()
+  double seconds = 30;   // wall-clock time the worker gets, transfer included
+  double memory_mb = 0;  // memory the worker may take besides its start-up; 0: MeshMemoryLimit()
   TWorkerFault test_fault = TWorkerFault::kNone;
 };
 

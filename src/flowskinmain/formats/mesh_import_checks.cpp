@@ -56,9 +56,8 @@ bool IsCoordinate(std::string_view word) {
 // a normal they could not compute.
 bool IsNormalWord(std::string_view word) {
   return IsCoordinate(word) || (!word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-                                  return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '#' ||
-                                         c == '+' || c == '-';
-                                }));
+           return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '#' || c == '+' || c == '-';
+         }));
 }
 
 std::string CheckVertexLine(std::string_view line, int64_t index) {
