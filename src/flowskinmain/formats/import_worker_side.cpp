@@ -30,7 +30,6 @@
 #ifdef FLOWSKIN_WORKER_ASAN
 #include <sanitizer/asan_interface.h>
 #include <sanitizer/common_interface_defs.h>
-#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace {
@@ -158,9 +157,6 @@ void CommitFault(const std::string& fault) {
 }  // namespace
 
 int RunImportWorker(int argc, char** argv) {
-#ifdef FLOWSKIN_WORKER_ASAN
-  __lsan_disable();  // the library leaks on some files; the worker ends right after the read
-#endif
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   TWorkerOptions options;
   if (!ParseOptions(argc, argv, options)) {
