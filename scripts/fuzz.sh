@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang (libFuzzer, address and undefined-
 # behaviour sanitizers) into build-fuzz/ and runs each for a bounded time:
 #   scripts/fuzz.sh [seconds]  (default 120: the mesh loader for that long,
-#                               the picture check of "Load image..." for a quarter of it)
+#                               the picture check of "Load image..." for a quarter of it,
+#                               the import path (worker and all) for half of it)
 # New inputs collect in build-fuzz/corpus-<target>; the seeds and every input
 # that ever failed (tests/fuzz/regressions, bitmap_regressions) are read, never
 # written. Fails on a crash, a sanitizer report, a leak, a failed check or an
@@ -14,7 +15,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-120}
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWSKIN_FUZZ=ON \
   -DFLOWSKIN_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)" --target mesh_load_fuzz bitmap_check_fuzz >/dev/null
+cmake --build build-fuzz -j "$(nproc)" --target mesh_load_fuzz bitmap_check_fuzz mesh_import_fuzz >/dev/null
 # The simulation-file readers, legacy and XML, an eighth of the time each.
 cmake --build build-fuzz -j "$(nproc)" --target vtk_legacy_fuzz vtk_xml_fuzz >/dev/null
 mkdir -p build-fuzz/artifacts
@@ -46,4 +47,11 @@ run_target mesh_load_fuzz "$seconds" 4096 tests/fuzz/seeds tests/fuzz/regression
 run_target bitmap_check_fuzz "$((seconds / 4))" 65536 tests/fuzz/bitmap_seeds tests/fuzz/bitmap_regressions
 run_target vtk_legacy_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/legacy
 run_target vtk_xml_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/xml
+# The import path: faults of the library end in the worker and pass; the first
+# few such inputs are kept in build-fuzz/import-findings (copy new kinds into
+# tests/fuzz/import_regressions, where the unit test ImportCase runs them).
+mkdir -p build-fuzz/import-findings
+FLOWSKIN_IMPORT_FINDINGS=build-fuzz/import-findings \
+  run_target mesh_import_fuzz "$((seconds / 2))" 8192 tests/fuzz/import_seeds tests/fuzz/import_regressions
+echo "import path: $(ls build-fuzz/import-findings | wc -l) inputs ended in the worker's failure (kept)"
 echo "fuzz run: 0 failures"

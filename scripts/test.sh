@@ -3,7 +3,8 @@
 #   1. the optimised build (build/, the one the benchmarks use),
 #   2. the whole suite again built with the address and undefined-behaviour
 #      sanitizers (build-sanitize/): unit, GL and GUI tests alike,
-#   3. the mesh-loader fuzz target for two minutes (scripts/fuzz.sh).
+#   3. the fuzz targets (scripts/fuzz.sh): the mesh loader for two minutes, the
+#      picture check and the import path for part of that.
 # GL and GUI tests need an X display: when none is set, a private Xvfb is
 # started for the run and stopped afterwards. Arguments go to both ctest runs
 # (for example -L unit).
@@ -34,20 +35,14 @@ fi
 export QT_QPA_PLATFORM=xcb
 export LIBGL_ALWAYS_SOFTWARE=1
 
-# A test that fails is run once more (--repeat until-pass:2): the GL and GUI
-# tests share one software-rendered X display with a parallel test, and one
-# window test crashed once in some forty whole runs (a segmentation fault as
-# it started, not reproduced in hundreds of further runs). A failure that
-# repeats still fails the run; the first attempt's output (with the crashing
-# thread's stack, which the display test binaries now print) stays in the log.
 echo "== optimised build"
-(cd build && ctest --output-on-failure --repeat until-pass:2 -j 2 "$@" </dev/null)
+(cd build && ctest --output-on-failure -j 2 "$@" </dev/null)
 
 echo "== sanitizer build (address, undefined behaviour, leaks)"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFLOWSKIN_SANITIZE=ON -DFLOWSKIN_BUILD_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j "$(nproc)"
 export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
-(cd build-sanitize && ctest --output-on-failure --repeat until-pass:2 -j 2 "$@" </dev/null)
+(cd build-sanitize && ctest --output-on-failure -j 2 "$@" </dev/null)
 
 echo "== fuzz run"
 bash scripts/fuzz.sh 120

@@ -40,6 +40,16 @@ QByteArray Bytes(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// An OFF file whose last face lines are zero bytes, kept among the import
+// regressions, written as cut.off into `dir`.
+QString CutOff(const QTemporaryDir& dir) {
+  const QString path = dir.filePath("cut.off");
+  QFile out(path);
+  if (out.open(QIODevice::WriteOnly))
+    out.write(Bytes(QString(FLOWSKIN_FUZZ_DIR) + "/import_regressions/off_faces_cut_by_zero_bytes.case").mid(4));
+  return path;
+}
+
 }  // namespace
 
 TEST(BatchRun, ShortRunWritesNumberedFramesAndTheSameCommandTheSameBytes) {
@@ -75,6 +85,7 @@ TEST(BatchRun, BadCommandLinesAreRefusedAndWriteNothing) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString out = dir.filePath("f.png"), torus = Example("torus.ply");
+  QTemporaryDir input_dir;
   struct Case {
     QStringList args;
     int status;
@@ -93,6 +104,10 @@ TEST(BatchRun, BadCommandLinesAreRefusedAndWriteNothing) {
       {{torus, "--set", "rbpy=0", "-o", out}, 1, "rbpy is a radio button"},
       {{torus, "--set", "eddmin=low", "-o", out}, 1, "eddmin: 'low' is not a valid floating point value"},
       {{dir.filePath("none.ply"), "-o", out}, 1, "Cannot load \"none.ply\": File not found"},
+      // The import library crashes on this file: the worker ends, the command reports it.
+      {{CutOff(input_dir), "-o", out},
+       1,
+       "Cannot load \"cut.off\": the import library failed on this file (it crashed)"},
       {{torus, "-o", dir.filePath("no/such/folder/f.png")}, 1, "does not exist"},
   };
   for (const Case& c : cases) {

@@ -51,3 +51,39 @@ TEST(LoadCase, SeedsLoadOrFailAsNamedAndPassTheCheck) {
 }
 
 TEST(LoadCase, EveryInputThatEverFailedNowPasses) { CheckFolder("regressions"); }
+
+namespace {
+
+// Runs every import case of a corpus folder; returns how many there were.
+int CheckImportFolder(const char* folder, int& refused) {
+  int count = 0;
+  refused = 0;
+  TImportLimits limits;
+  limits.seconds = 10;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(FLOWSKIN_FUZZ_DIR) / folder)) {
+    if (entry.path().filename().string()[0] == '.') continue;
+    FpTrapsOff traps_off;
+    std::string error;
+    EXPECT_EQ(CheckImportCase(Bytes(entry.path()), limits, &error), "") << entry.path();
+    refused += !error.empty();
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+TEST(ImportCase, SeedsOfEveryImportedFormatLoad) {
+  int refused = 0;
+  EXPECT_GE(CheckImportFolder("import_seeds", refused), 6);
+  EXPECT_EQ(refused, 0);
+}
+
+// Inputs that ever made the library crash, loop, leak or read a format they
+// do not claim: all refused, none harming the program.
+TEST(ImportCase, EveryInputThatEverFailedIsRefusedAndPassesTheCheck) {
+  int refused = 0;
+  const int count = CheckImportFolder("import_regressions", refused);
+  EXPECT_GE(count, 4);
+  EXPECT_EQ(refused, count);
+}

@@ -7,6 +7,7 @@
 
 #include "support/form_fixture.h"
 #include "support/form_frame_helpers.h"
+#include "support/run_loop_stopper.h"
 
 namespace {
 
@@ -93,11 +94,13 @@ TEST_F(FrameTest, RunWithRotateTurnsTheViewRecompilingOnlyTheSurfaceList) {
   form->ud_rotate->SetPosition(5);
   const TListCompileCounts before = form->diag.list_compiles;
   const int64_t frames = form->diag.frames_drawn;
-  QString rate;  // the frame-rate label while the loop runs
-  QTimer::singleShot(500, form.get(), [&] {
-    rate = form->lab_fps->text();
-    QTest::mouseClick(form->sb_animate, Qt::LeftButton);
-  });
+  QString rate;  // the frame-rate label while the loop runs (set every tenth frame)
+  const TRunLoopStopper stopper(
+      *form, [&] { return form->state.frame.frame_counter >= 12; },
+      [&] {
+        rate = form->lab_fps->text();
+        QTest::mouseClick(form->sb_animate, Qt::LeftButton);
+      });
   QTest::mouseClick(form->sb_animate, Qt::LeftButton);  // returns when the loop ends
   EXPECT_FALSE(form->sb_animate->Down());
   const int loop_frames = form->state.frame.frame_counter;

@@ -1,6 +1,7 @@
 #include "support/load_case.h"
 
 #include <array>
+#include <iterator>
 
 #include "formats/ply_writer.h"
 #include "mesh/mesh_shapes.h"
@@ -53,16 +54,50 @@ TLoadCase DecodeLoadCase(std::string_view input) {
   return c;
 }
 
-std::string CheckLoadCase(std::string_view input) {
-  const TLoadCase c = DecodeLoadCase(input);
+namespace {
+
+// Loads `c`'s file with `load` into a copy of the previous mesh and checks
+// the outcome.
+template <typename TLoad>
+std::string CheckLoad(const TLoadCase& c, TLoad load, std::string* error_out) {
   const TMesh& previous = PreviousMesh(c.rich_previous);
   TMesh mesh = previous;
   std::string error;
-  if (!LoadMeshFromText(c.file, c.options, mesh, error)) {
+  const bool loaded = load(mesh, error);
+  if (error_out) *error_out = loaded ? "" : error;
+  if (!loaded) {
     if (error.empty()) return "a failed load gave no message\n";
     const std::string changed = MeshDifference(mesh, previous);
     return changed.empty() ? "" : "a failed load (" + error + ") changed the mesh: " + changed + "\n";
   }
   return ValidateMesh(mesh, kCheckAdjacency | kCheckNormals | kCheckStripCover | kCheckFinite | kCheckCurvature) +
          CheckTimeSteps(mesh);
+}
+
+}  // namespace
+
+std::string CheckLoadCase(std::string_view input) {
+  const TLoadCase c = DecodeLoadCase(input);
+  return CheckLoad(
+      c, [&](TMesh& mesh, std::string& error) { return LoadMeshFromText(c.file, c.options, mesh, error); }, nullptr);
+}
+
+std::string ImportCaseName(std::string_view input) {
+  const size_t pick = input.empty() ? 0 : static_cast<unsigned char>(input[0]) % std::size(kImportCaseExtensions);
+  return std::string("case") + kImportCaseExtensions[pick];
+}
+
+std::string CheckImportCase(std::string_view input, const TImportLimits& limits, std::string* error) {
+  const std::string name = ImportCaseName(input);
+  TLoadCase c = DecodeLoadCase(input.empty() ? input : input.substr(1));
+  c.options.import_limits = limits;
+  std::string message;
+  std::string fault = CheckLoad(
+      c, [&](TMesh& mesh, std::string& e) { return LoadMeshFromBytes(name, c.file, c.options, mesh, e); }, &message);
+  // A worker that failed is reported with the file's name.
+  if (fault.empty() && message.find("the import library failed") != std::string::npos &&
+      message.rfind("Cannot load \"" + name + "\": ", 0) != 0)
+    fault = "a failed import does not name the file: " + message + "\n";
+  if (error) *error = message;
+  return fault;
 }

@@ -37,3 +37,14 @@ TLoadCase DecodeLoadCase(std::string_view input);
 // and has time-step arrays as long as time_count says. Returns "" when all
 // holds, else what failed.
 std::string CheckLoadCase(std::string_view input);
+
+// The import path entered as a load of a file is: byte 0 of an import case
+// picks the file name's extension (value % 7: none, .obj, .stl, .off, .gltf,
+// .glb, .ply), the rest is a load case whose file is loaded under that name
+// (LoadMeshFromBytes: format from the contents, else from the name), the
+// import worker running under `limits`. Checked as CheckLoadCase checks, and
+// a failed load must name the file. `error` (optional) receives the failed
+// load's message.
+constexpr const char* kImportCaseExtensions[] = {"", ".obj", ".stl", ".off", ".gltf", ".glb", ".ply"};
+std::string ImportCaseName(std::string_view input);
+std::string CheckImportCase(std::string_view input, const TImportLimits& limits, std::string* error = nullptr);

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 #include <cfenv>
 
+#include "formats/import_worker.h"
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  SetImportWorkerPath(FLOWSKIN_IMPORT_WORKER);  // the test binaries live apart from the program
   feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
   return RUN_ALL_TESTS();
 }

@@ -2,8 +2,10 @@
 // loads, and what the window shows after a load.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <cstring>
 
 #include "data/render_state.h"
 #include "support/form_fixture.h"
@@ -164,6 +166,48 @@ TEST_F(FormTest, OtherFormatsLoadThroughTheSamePathAndBadOnesKeepTheMesh) {
   EXPECT_FALSE(Shown(form->cb_usr_flow));
   EXPECT_GT(form->diag.frames_drawn, frames);
   EXPECT_EQ(form->OpenDialog1.file_name, "cube.stl");
+}
+
+// Files that crash the import library, make it loop or leak, or that a
+// reader of another format would take: a message box each, the window alive
+// and drawing, the mesh byte for byte as it was.
+TEST_F(FormTest, HostileFilesCostAMessageAndTheMeshStays) {
+  LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
+  const TMesh before = form->state.mesh;
+  const QString counts = form->lab_ntri->text();
+  const struct {
+    const char* regression;
+    const char* name;
+    const char* reason;
+  } cases[] = {
+      {"off_faces_cut_by_zero_bytes.case", "cut.off", "the import library failed on this file (it crashed)"},
+      {"stl_stray_bytes_in_normal.case", "stray.stl", "facet 0 has a normal that is not a number"},
+      {"glb_with_ply_like_text.case", "loop.glb", "not a readable binary glTF file (its contents are not binary glTF)"},
+      {"glb_with_other_model_text.case", "model.glb",
+       "not a readable binary glTF file (its contents are not binary glTF)"},
+  };
+  size_t shown = 0;
+  for (const auto& c : cases) {
+    QFile file(QString(FLOWSKIN_FUZZ_DIR) + "/import_regressions/" + c.regression);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.regression;
+    const std::string bytes = file.readAll().mid(4).toStdString();  // past the import case's leading bytes
+    LoadThroughDialog(*form, dialogs, QString::fromStdString(fixtures::WriteTempFile(c.name, bytes)));
+    ASSERT_EQ(dialogs.messages.size(), ++shown) << c.name;
+    EXPECT_EQ(dialogs.messages.back().toStdString(), std::string("Cannot load \"") + c.name + "\": " + c.reason);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const TMesh& m = form->state.mesh;
+    ASSERT_EQ(m.vertices.size(), before.vertices.size()) << c.name;
+    EXPECT_EQ(0, std::memcmp(m.vertices.data(), before.vertices.data(), sizeof(TVertex) * m.vertices.size()));
+    EXPECT_EQ(0, std::memcmp(m.faces.data(), before.faces.data(), sizeof(TFace) * m.faces.size()));
+    EXPECT_EQ(form->lab_ntri->text(), counts);
+  }
+  // The window goes on: a good file loads and is drawn.
+  const auto frames = form->diag.frames_drawn;
+  LoadThroughDialog(*form, dialogs,
+                    QString::fromStdString(fixtures::WriteTempFile("cube.off", fixtures::OffText(fixtures::Cube()))));
+  EXPECT_EQ(dialogs.messages.size(), shown);
+  EXPECT_EQ(form->lab_ntri->text(), "12 triangles, 8 vertices");
+  EXPECT_GT(form->diag.frames_drawn, frames);
 }
 
 TEST_F(FormTest, CancelledDialogLoadsNothing) {

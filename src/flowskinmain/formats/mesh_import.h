@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/import_worker.h"
 #include "formats/mesh_format.h"
 #include "mesh/mesh_model.h"
 
@@ -16,11 +17,11 @@
 // joining of corners by position and the dropping of degenerate triangles;
 // polygons are split into triangles, points and lines are left out).
 // Texture coordinates (the first set) are taken when every mesh has them.
+// The checks of the format's structure run here; the library reads the file
+// in the import worker under `limits` (see ReadSoupInWorker), so a file that
+// crashes it, loops it or exhausts its memory is refused with a reason.
 // `previous` supplies the carried vertex fields as in ReadPlyData. On failure
 // `reason` says why in words for the user ("the file is empty", "the binary
 // STL file is truncated: ...") and `mesh` may be partly written.
 bool ReadImportedMesh(const std::string& path, std::string_view bytes, TMeshFormat format, bool swap,
-                      const TMesh* previous, TMesh& mesh, std::string& reason);
-
-// The import library's name and version as it runs ("Assimp 5.2.5").
-std::string ImportLibraryVersion();
+                      const TImportLimits& limits, const TMesh* previous, TMesh& mesh, std::string& reason);

@@ -1,6 +1,7 @@
 #include "formats/mesh_import_checks.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -49,6 +50,14 @@ bool IsCoordinate(std::string_view word) {
   double d = 0;
   return sc.Real(d) == ScanStatus::kOk && sc.AtEnd() && std::isfinite(d) &&
          std::fabs(d) <= std::numeric_limits<float>::max();
+}
+
+// A number, or a word of letters, digits and ". # + -" as exporters write for
+// a normal they could not compute.
+bool IsNormalWord(std::string_view word) {
+  return IsCoordinate(word) || (!word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+           return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '#' || c == '+' || c == '-';
+         }));
 }
 
 std::string CheckVertexLine(std::string_view line, int64_t index) {
@@ -104,7 +113,11 @@ std::string CheckFacet(TWordReader& in, uint64_t index) {
   const std::string where = "facet " + Num(index);
   auto expect = [&](std::string_view word) { return in.Next() == word; };
   if (!expect("normal")) return where + " has no normal";
-  for (int k = 0; k < 3; ++k) in.Next();  // normals are recomputed; their values do not matter
+  // Normals are recomputed, so their values do not matter (exporters write
+  // "nan" or "-1.#IND" for degenerate facets), but stray bytes there meet a
+  // fault in the library's reader.
+  for (int k = 0; k < 3; ++k)
+    if (!IsNormalWord(in.Next())) return where + " has a normal that is not a number";
   if (!expect("outer") || !expect("loop")) return where + " has no \"outer loop\"";
   for (int corner = 0; corner < 3; ++corner) {
     if (!expect("vertex")) return where + " does not have three vertices";

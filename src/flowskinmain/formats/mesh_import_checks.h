@@ -22,7 +22,7 @@ uint64_t BinaryStlCount(std::string_view bytes);
 std::string CheckBinaryStl(std::string_view bytes, size_t& used);
 
 // ASCII STL text: "solid" and a name, then facets of the form "facet normal
-// nx ny nz outer loop", three "vertex x y z" with finite numbers, "endloop
+// nx ny nz outer loop" (finite numbers), three "vertex x y z" with finite numbers, "endloop
 // endfacet", and "endsolid" (a file may hold several solids). A file that ends
 // before its last "endsolid" is truncated.
 std::string CheckAsciiStl(std::string_view text);

@@ -104,13 +104,25 @@ namespace {
 bool ImportMeshBeside(const std::string& path, std::string& bytes, TMeshFormat format, const TLoadOptions& opt,
                       const TMesh& previous, TMesh& fresh, std::string& error, TLoadReport* report) {
   try {
-    if (!ReadImportedMesh(path, bytes, format, opt.swap, &previous, fresh, error)) return false;
+    if (!ReadImportedMesh(path, bytes, format, opt.swap, opt.import_limits, &previous, fresh, error)) return false;
     std::string().swap(bytes);
     return PrepareLoadedMesh(fresh, previous, opt, error, report);
   } catch (const std::bad_alloc&) {
     error = "Not enough memory to load the mesh";
     return false;
   }
+}
+
+// The contents `bytes` of the file `path` (format from the bytes, else from
+// the name) read and prepared into `fresh`: PLY and simulation files by our
+// own readers, every other format by the importer. `bytes` is freed once read.
+bool LoadBytesBeside(const std::string& path, std::string& bytes, const TLoadOptions& opt, const TMesh& previous,
+                     TMesh& fresh, std::string& reason, TLoadReport* report) {
+  const TMeshFormat format = DetectMeshFormat(path, bytes);
+  if (format == TMeshFormat::kPly) return LoadPlyBeside(bytes, &bytes, opt, previous, fresh, reason, report);
+  if (IsSimulationFormat(format))
+    return LoadSimulationBeside(path, bytes, format, opt, previous, fresh, reason, report);
+  return ImportMeshBeside(path, bytes, format, opt, previous, fresh, reason, report);
 }
 
 }  // namespace
@@ -121,22 +133,25 @@ bool LoadMeshBeside(const std::string& path, const TLoadOptions& opt, const TMes
   TMesh fresh;
   bool ok = false;
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {  // a folder of numbered simulation files
+  if (std::filesystem::is_directory(path, ec))  // a folder of numbered simulation files
     ok = LoadSimulationBeside(path, "", TMeshFormat::kVtkSeries, opt, previous, fresh, reason, report);
-  } else if (ReadFileText(path, text, reason)) {
-    // The file's format: PLY and simulation files are read by our own readers,
-    // every other format by the importer.
-    const TMeshFormat format = DetectMeshFormat(path, text);
-    if (format == TMeshFormat::kPly)
-      ok = LoadPlyBeside(text, &text, opt, previous, fresh, reason, report);
-    else if (IsSimulationFormat(format))
-      ok = LoadSimulationBeside(path, text, format, opt, previous, fresh, reason, report);
-    else
-      ok = ImportMeshBeside(path, text, format, opt, previous, fresh, reason, report);
-  }
+  else
+    ok = ReadFileText(path, text, reason) && LoadBytesBeside(path, text, opt, previous, fresh, reason, report);
   if (ok) loaded = std::move(fresh);
   if (!ok) error = LoadFailureText(path, reason);
   return ok;
+}
+
+bool LoadMeshFromBytes(const std::string& path, std::string_view bytes, const TLoadOptions& opt, TMesh& mesh,
+                       std::string& error, TLoadReport* report) {
+  std::string copy(bytes), reason;
+  TMesh fresh;
+  if (!LoadBytesBeside(path, copy, opt, mesh, fresh, reason, report)) {
+    error = LoadFailureText(path, reason);
+    return false;
+  }
+  mesh = std::move(fresh);
+  return true;
 }
 
 bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std::string& error, TLoadReport* report) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/import_worker.h"
 #include "mesh/mesh_model.h"
 #include "mesh/triangle_strips.h"
 
@@ -18,6 +19,7 @@ struct TLoadOptions {
   double crack_angle_convex = 45;   // ud_crack_angle_convex, degrees 0..180
   double crack_angle_concave = 20;  // ud_crack_angle_concave, degrees 0..180
   bool use_neighbors = false;       // cb_use_neighbors "Use more neighbors for curvature" (hidden, off)
+  TImportLimits import_limits;      // time and memory of the import worker (OBJ, STL, OFF, glTF)
 };
 
 // What a load reports besides the mesh: the strip statistics (shown in the
@@ -56,6 +58,11 @@ bool LoadMeshBeside(const std::string& path, const TLoadOptions& opt, const TMes
 
 // `Cannot load "<file name>": <reason>`, the message of every failed load.
 std::string LoadFailureText(const std::string& path, const std::string& reason);
+
+// LoadMesh on the bytes of the file `path` already in memory (the format from
+// the bytes, else from the name).
+bool LoadMeshFromBytes(const std::string& path, std::string_view bytes, const TLoadOptions& opt, TMesh& mesh,
+                       std::string& error, TLoadReport* report = nullptr);
 
 // The same on PLY text already in memory; `error` holds the reason alone.
 bool LoadMeshFromText(std::string_view text, const TLoadOptions& opt, TMesh& mesh, std::string& error,

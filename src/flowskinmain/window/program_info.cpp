@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <QtGlobal>
 
-#include "formats/mesh_import.h"
+#include "formats/import_library.h"
 
 #ifndef FLOWSKIN_VERSION
 #define FLOWSKIN_VERSION "unknown"

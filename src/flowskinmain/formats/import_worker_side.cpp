@@ -1,0 +1,175 @@
+// The worker's side of an import (see RunImportWorker): the only code that
+// runs in flowskin-import.
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "formats/import_library.h"
+#include "formats/import_reply.h"
+#include "formats/import_worker.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define FLOWSKIN_WORKER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FLOWSKIN_WORKER_ASAN 1
+#endif
+#endif
+#ifdef FLOWSKIN_WORKER_ASAN
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/common_interface_defs.h>
+#endif
+
+namespace {
+
+constexpr int kSocket = 0;  // standard input: the socket to the program, for the answer
+constexpr int kFile = 3;    // the memory file holding the file's bytes
+
+struct TWorkerOptions {
+  TMeshFormat format = TMeshFormat::kUnknown;
+  std::string name;
+  double seconds = 0, memory_mb = 0;
+  std::string fault;
+};
+
+bool ParseOptions(int argc, char** argv, TWorkerOptions& o) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string key = argv[i], value = argv[i + 1];
+    char* end = nullptr;
+    if (key == "--format") {
+      o.format = FormatFromWord(value);
+    } else if (key == "--name") {
+      o.name = value;
+    } else if (key == "--seconds" || key == "--memory-mb") {
+      const double x = std::strtod(value.c_str(), &end);
+      if (*end != '\0' || !(x > 0)) return false;
+      (key == "--seconds" ? o.seconds : o.memory_mb) = x;
+    } else if (key == "--test-fault") {
+      o.fault = value;
+    } else {
+      return false;
+    }
+  }
+  return argc % 2 == 1 && o.format != TMeshFormat::kUnknown && !o.name.empty() && o.seconds > 0 && o.memory_mb > 0;
+}
+
+[[noreturn]] void OutOfMemory() { _exit(kWorkerExitOutOfMemory); }
+
+#ifdef FLOWSKIN_WORKER_ASAN
+// With the address sanitizer an allocation beyond the limit ends in its
+// report, never in the new handler, and the report itself may find no memory
+// left and end the worker at once. So both its report of too much memory and
+// any death with the address space used up end the worker as out of memory.
+void OnSanitizerReport(const char* report) {
+  if (std::strstr(report, "out of memory") || std::strstr(report, "allocation-size-too-big")) OutOfMemory();
+}
+
+void OnSanitizerDeath() {
+  constexpr size_t kProbe = size_t{1} << 20;
+  void* probe = mmap(nullptr, kProbe, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (probe == MAP_FAILED) OutOfMemory();
+  munmap(probe, kProbe);
+}
+#endif
+
+// The memory limit: the address space the worker has at start (the sanitizers'
+// reservations among it) and `mb` megabytes more. CPU time as a second time
+// limit, should the program be gone.
+void SetLimits(double seconds, double mb) {
+  unsigned long long pages = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%llu", &pages) != 1) pages = 0;
+    std::fclose(f);
+  }
+  const double bytes = static_cast<double>(pages) * static_cast<double>(sysconf(_SC_PAGESIZE)) + mb * 1024 * 1024;
+  const rlim_t as = bytes >= static_cast<double>(RLIM_INFINITY) ? RLIM_INFINITY : static_cast<rlim_t>(bytes);
+  const rlimit memory{as, as};
+  setrlimit(RLIMIT_AS, &memory);
+  const rlim_t cpu = static_cast<rlim_t>(seconds) + 2;
+  const rlimit time{cpu, cpu + 1};
+  setrlimit(RLIMIT_CPU, &time);
+  std::set_new_handler(OutOfMemory);
+#ifdef FLOWSKIN_WORKER_ASAN
+  __asan_set_error_report_callback(OnSanitizerReport);
+  __sanitizer_set_death_callback(OnSanitizerDeath);
+#endif
+}
+
+// The file's bytes: the memory file the program filled, mapped (empty for an
+// empty file).
+std::string_view MapFile(int fd) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || st.st_size <= 0) return {};
+  void* p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+  return p == MAP_FAILED ? std::string_view() : std::string_view(static_cast<const char*>(p), st.st_size);
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n, size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool Answer(bool ok, const std::string& reason, const TTriangleSoup& soup) {
+  TReplyHead head;
+  head.kind = ok ? TReplyKind::kTriangles : TReplyKind::kRefused;
+  const std::string text = ok ? std::string() : reason.substr(0, kMaxReplyReasonBytes);
+  head.reason_bytes = static_cast<uint32_t>(text.size());
+  head.has_uv = ok && !soup.uv.empty();
+  head.corner_count = ok ? soup.corners.size() : 0;
+  const std::string h = EncodeReplyHead(head);
+  return WriteAll(kSocket, h.data(), h.size()) && WriteAll(kSocket, text.data(), text.size()) &&
+         (!ok || WriteAll(kSocket, soup.corners.data(), soup.corners.size() * sizeof(TVec3))) &&
+         (!head.has_uv || WriteAll(kSocket, soup.uv.data(), soup.uv.size() * sizeof(soup.uv[0])));
+}
+
+// The faults the tests ask for.
+void CommitFault(const std::string& fault) {
+  if (fault == "crash") raise(SIGSEGV);
+  if (fault == "hang")
+    for (;;) pause();
+  if (fault == "memory") {
+    std::vector<std::unique_ptr<char[]>> blocks;
+    for (;;) {
+      blocks.emplace_back(new char[size_t{16} << 20]);
+      std::memset(blocks.back().get(), 1, size_t{16} << 20);
+    }
+  }
+}
+
+}  // namespace
+
+int RunImportWorker(int argc, char** argv) {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  TWorkerOptions options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "flowskin-import: the program's import worker, started by flowskin\n"
+                 "usage: flowskin-import --format WORD --name PATH --seconds S --memory-mb M < socket\n");
+    return kWorkerExitBadOptions;
+  }
+  SetLimits(options.seconds, options.memory_mb);
+  const std::string_view bytes = MapFile(kFile);
+  CommitFault(options.fault);
+  TTriangleSoup soup;
+  std::string reason;
+  const bool ok = ReadSoupWithLibrary(options.name, bytes, options.format, soup, reason);
+  return Answer(ok, reason, soup) ? 0 : 1;
+}
