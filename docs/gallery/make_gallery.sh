@@ -14,3 +14,5 @@ $f examples/sphere_swirl.ply --size 320x320 --preset Rainbow --set rbpy=1 --set 
   --set ed_dtime=0.04 --warmup 150 -o $out/sphere_swirl_rainbow.png
 $f examples/sphere.ply --size 320x320 --set rb_z=1 --set ud_vz=10 --press "Flow/Add paint" --warmup 200 \
   -o $out/sphere_paint.png
+$f examples/motorbike_wss.vtp --size 320x320 --set cb_flow_array=wallShearStress --set cb_flow_reverse=1 --set rb_z=1 \
+  --set ud_alpha_shade=30 --warmup 200 -o $out/motorbike_wss.png
