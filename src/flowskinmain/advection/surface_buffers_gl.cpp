@@ -25,7 +25,8 @@ int32_t LastStripVertex(const TMesh& mesh) {
 // exactly them.
 void TSurfaceBuffers::Send(Slot s, const void* data, size_t bytes, bool elements) {
   std::vector<uint8_t>& held = held_[s];
-  if (names_[s] != 0 && held.size() == bytes && std::memcmp(held.data(), data, bytes) == 0) return;
+  // (No memcmp of empty arrays: their data pointers may be null.)
+  if (names_[s] != 0 && held.size() == bytes && (bytes == 0 || std::memcmp(held.data(), data, bytes) == 0)) return;
   if (names_[s] == 0) glGenBuffers(1, &names_[s]);
   const GLenum target = elements ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER;
   glBindBuffer(target, names_[s]);
