@@ -10,39 +10,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/batch_process.h"
 #include "support/movie_decoder_av.h"
 
 namespace {
-
-struct TRun {
-  int status = -1;
-  QString out, err;
-};
-
-// Runs the program; with file_blocks > 0 under a file size limit of that many
-// KiB (writes beyond it fail as on a full disk).
-TRun RunFlowskin(const QStringList& args, int file_blocks = 0) {
-  QProcess p;
-  if (file_blocks > 0)
-    p.start("bash", QStringList{"-c", QString("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(file_blocks),
-                                FLOWSKIN_EXE} +
-                        args);
-  else
-    p.start(FLOWSKIN_EXE, args);
-  TRun r;
-  if (!p.waitForFinished(120000)) return r;
-  r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-  r.err = QString::fromLocal8Bit(p.readAllStandardError());
-  return r;
-}
-
-QString Example(const char* name) { return QString(FLOWSKIN_EXAMPLES_DIR) + "/" + name; }
-
-QByteArray Bytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The box of the pixels that differ from the background colour of the corner.
 QRectF SurfaceBox(const QImage& picture) {

@@ -14,31 +14,9 @@
 #include <cstdlib>
 
 #include "advection/image_map.h"
+#include "support/batch_process.h"
 
 namespace {
-
-struct TRun {
-  int status = -1;
-  QString out, err;
-};
-
-TRun RunFlowskin(const QStringList& args) {
-  QProcess p;
-  p.start(FLOWSKIN_EXE, args);
-  TRun r;
-  if (!p.waitForFinished(120000)) return r;
-  r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-  r.err = QString::fromLocal8Bit(p.readAllStandardError());
-  return r;
-}
-
-QString Example(const char* name) { return QString(FLOWSKIN_EXAMPLES_DIR) + "/" + name; }
-
-QByteArray Bytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // An OFF file whose last face lines are zero bytes, kept among the import
 // regressions, written as cut.off into `dir`.

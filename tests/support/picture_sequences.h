@@ -12,29 +12,14 @@
 #include <vector>
 
 #include "glpanel/glpanel.h"
+#include "support/frame_recorder.h"
 #include "support/scripted_dialogs.h"
 #include "window/form1.h"
-
-struct TFrameKeeper {
-  std::vector<std::vector<uint8_t>> frames;
-  explicit TFrameKeeper(TForm1& form) {
-    auto draw = form.GLPanel1->OnRedraw;
-    form.GLPanel1->OnRedraw = [this, draw](TGLPanel* panel) {
-      draw(panel);
-      std::vector<uint8_t> px(size_t(panel->Width()) * panel->Height() * 3);
-      glReadBuffer(GL_BACK);
-      glPixelStorei(GL_PACK_ALIGNMENT, 1);
-      glReadPixels(0, 0, panel->Width(), panel->Height(), GL_RGB, GL_UNSIGNED_BYTE, px.data());
-      glPixelStorei(GL_PACK_ALIGNMENT, 4);
-      frames.push_back(std::move(px));
-    };
-  }
-};
 
 struct TSequenceRun {
   TScriptedDialogs dialogs;
   std::unique_ptr<TForm1> form;
-  std::unique_ptr<TFrameKeeper> recorder;
+  std::unique_ptr<TFrameRecorder> recorder;
 
   // Shows the window, waits for its context, loads `mesh` and starts
   // recording; surface_arrays chooses how the surface is drawn. The events of
@@ -50,7 +35,7 @@ struct TSequenceRun {
     dialogs.file_answers.push_back(mesh);
     form->Open1Click(form->but_load_mesh);
     if (form->state.mesh.vertex_count == 0) return false;
-    recorder = std::make_unique<TFrameKeeper>(*form);
+    recorder = std::make_unique<TFrameRecorder>(*form);
     return true;
   }
 };

@@ -17,26 +17,9 @@
 #include "output/picture_files.h"
 #include "support/form_fixture.h"
 #include "support/form_frame_helpers.h"
+#include "support/frame_recorder.h"
 
 namespace {
-
-// Keeps the back buffer of every frame the panel draws (RGB rows of exactly
-// 3w bytes, bottom row first), read before the panel swaps it.
-struct TFrameRecorder {
-  std::vector<std::vector<uint8_t>> frames;
-  explicit TFrameRecorder(TForm1& form) {
-    auto draw = form.GLPanel1->OnRedraw;
-    form.GLPanel1->OnRedraw = [this, draw](TGLPanel* panel) {
-      draw(panel);
-      std::vector<uint8_t> px(size_t(panel->Width()) * panel->Height() * 3);
-      glReadBuffer(GL_BACK);
-      glPixelStorei(GL_PACK_ALIGNMENT, 1);
-      glReadPixels(0, 0, panel->Width(), panel->Height(), GL_RGB, GL_UNSIGNED_BYTE, px.data());
-      glPixelStorei(GL_PACK_ALIGNMENT, 4);
-      frames.push_back(std::move(px));
-    };
-  }
-};
 
 QByteArray FileBytes(const QString& path) {
   QFile f(path);
