@@ -138,6 +138,24 @@ void DrawTexturedSurface(TMesh& mesh, const TSurfaceControls& c, const TSurfaceF
   glDisable(GL_TEXTURE_2D);
 }
 
+namespace {
+
+// The arrays of a lit overlay pass drawn from the surface buffers: positions
+// (displaced or not), normals when lit, the material colour per vertex when
+// the opacity is modulated.
+TSurfaceAttribs LitAttribs(const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a,
+                           const float* colour) {
+  TSurfaceAttribs at;
+  at.use_adv = use_adv;
+  at.normals = f.lighting_on;
+  if (c.alpha_mod) at.colour = colour;
+  at.alpha = a;
+  at.alpha_inverse = c.alpha_mod_inverse;
+  return at;
+}
+
+}  // namespace
+
 void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f, bool use_adv, double a,
                        TSurfaceBuffers* buffers) {
   if (f.lighting_on) glEnable(GL_LIGHTING);
@@ -150,13 +168,8 @@ void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurf
     glEnable(GL_TEXTURE_2D);
   }
   if (c.smooth && buffers) {
-    TSurfaceAttribs at;
-    at.use_adv = use_adv;
-    at.normals = f.lighting_on;
+    TSurfaceAttribs at = LitAttribs(c, f, use_adv, a, colour);
     at.tex0 = show_image;
-    if (c.alpha_mod) at.colour = colour;
-    at.alpha = a;
-    at.alpha_inverse = c.alpha_mod_inverse;
     buffers->DrawStrips(mesh, at, true);
   } else if (c.smooth) {
     DrawShadedStrips(mesh, c, f, use_adv, a, colour, show_image);
@@ -175,13 +188,8 @@ void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfac
   SetupMaterial(c, a, colour);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   if (c.smooth && buffers) {
-    TSurfaceAttribs at;
-    at.use_adv = use_adv;
-    at.normals = f.lighting_on;
+    TSurfaceAttribs at = LitAttribs(c, f, use_adv, a, colour);
     at.data_coord = true;
-    if (c.alpha_mod) at.colour = colour;
-    at.alpha = a;
-    at.alpha_inverse = c.alpha_mod_inverse;
     buffers->DrawFaces(mesh, at);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_1D);
