@@ -117,6 +117,8 @@ TEST(ImportWorker, HostileFilesAreRefusedNamedAndTheMeshStays) {
       {"glb_with_ply_like_text.case", "loop.glb", "not a readable binary glTF file (its contents are not binary glTF)"},
       {"glb_with_other_model_text.case", "model.glb",
        "not a readable binary glTF file (its contents are not binary glTF)"},
+      // A texture coordinate whose bits are not a number, read as they stand.
+      {"glb_uv_not_a_number.case", "nan.glb", "the file holds a texture coordinate that is not a finite number"},
   };
   const TMesh before = PreviousMesh();
   for (const TCase& c : cases) {

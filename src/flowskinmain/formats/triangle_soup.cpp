@@ -1,5 +1,6 @@
 #include "formats/triangle_soup.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -48,9 +49,17 @@ bool BuildMeshFromSoup(const TTriangleSoup& soup, bool swap, const TMesh* previo
   for (size_t i = 0; i < first_corner.size(); ++i) {
     TVertex& v = mesh.vertices[i];
     v.pos = soup.corners[first_corner[i]];
+    if (!std::isfinite(v.pos.x) || !std::isfinite(v.pos.y) || !std::isfinite(v.pos.z)) {
+      reason = "the file holds a coordinate that is not a finite number";
+      return false;
+    }
     if (has_uv) {
       v.tex0[0] = soup.uv[first_corner[i]][0];
       v.tex0[1] = soup.uv[first_corner[i]][1];
+      if (!std::isfinite(v.tex0[0]) || !std::isfinite(v.tex0[1])) {
+        reason = "the file holds a texture coordinate that is not a finite number";
+        return false;
+      }
     }
     if (previous && i < previous->vertices.size()) CarryFields(previous->vertices[i], v);
   }

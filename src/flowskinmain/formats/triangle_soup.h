@@ -27,6 +27,7 @@ struct TTriangleSoup {
 //     exchanged.
 // Vertex slots that `previous` (the mesh this load replaces) has take its
 // aux, aux_base, align_mark and user_velo, as a PLY load without velocities
-// keeps them. Fails with a reason when no triangle is left or the counts
-// exceed the int32 indices.
+// keeps them. Fails with a reason when no triangle is left, the counts
+// exceed the int32 indices, or a kept position or texture coordinate is not
+// finite (whatever the soup came from, the mesh holds finite numbers only).
 bool BuildMeshFromSoup(const TTriangleSoup& soup, bool swap, const TMesh* previous, TMesh& mesh, std::string& reason);
