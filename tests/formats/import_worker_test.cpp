@@ -78,13 +78,13 @@ TEST(ImportWorker, FaultsEndInTheirMessageAndLeaveNoProcessBehind) {
   const std::string obj = fixtures::ObjText(fixtures::Cube());
   const TMesh before = PreviousMesh();
   for (const TCase& c : cases) {
-    TTriangleSoup soup;
+    TImportedSoup soup;
     std::string reason;
     TWorkerRun run;
     EXPECT_FALSE(ReadSoupInWorker("cube.obj", obj, TMeshFormat::kObj, c.limits, soup, reason, &run));
     EXPECT_EQ(reason, c.reason);
     EXPECT_EQ(static_cast<int>(run.end), static_cast<int>(c.end)) << c.reason;
-    EXPECT_TRUE(soup.corners.empty() && soup.uv.empty()) << c.reason;
+    EXPECT_TRUE(soup.View().corners.empty() && soup.View().uv.empty()) << c.reason;
     EXPECT_TRUE(ProcessGone(run.pid)) << c.reason;
     EXPECT_TRUE(NoChildLeft()) << c.reason;
     // The same fault in a whole load: the file named, the mesh as it was.
@@ -153,11 +153,13 @@ TEST(ImportWorker, HandsBackExactlyWhatTheLibraryReads) {
       {"s.glb", TMeshFormat::kGlb, fixtures::GlbBytes(sphere)},
   };
   for (const auto& c : cases) {
-    TTriangleSoup here, there;
+    TTriangleSoup here;
+    TImportedSoup imported;
     std::string reason;
     ASSERT_TRUE(ReadSoupWithLibrary(c.name, c.bytes, c.format, here, reason)) << c.name << ": " << reason;
-    ASSERT_TRUE(ReadSoupInWorker(c.name, c.bytes, c.format, TImportLimits{}, there, reason))
+    ASSERT_TRUE(ReadSoupInWorker(c.name, c.bytes, c.format, TImportLimits{}, imported, reason))
         << c.name << ": " << reason;
+    const TSoupView there = imported.View();
     EXPECT_EQ(there.corners.size(), here.corners.size()) << MeshFormatName(c.format);
     EXPECT_EQ(there.uv.size(), here.uv.size()) << MeshFormatName(c.format);
     EXPECT_EQ(here.uv.empty(), c.format != TMeshFormat::kObj && c.format != TMeshFormat::kGltf);
@@ -174,7 +176,7 @@ TEST(ImportWorker, HandsBackExactlyWhatTheLibraryReads) {
 TEST(ImportWorker, AHelperThatCannotStartIsAMessage) {
   const std::string saved = ImportWorkerPath();
   SetImportWorkerPath("/nonexistent/flowskin-import");
-  TTriangleSoup soup;
+  TImportedSoup soup;
   std::string reason;
   TWorkerRun run;
   EXPECT_FALSE(ReadSoupInWorker("cube.obj", fixtures::ObjText(fixtures::Cube()), TMeshFormat::kObj, TImportLimits{},
@@ -219,9 +221,9 @@ TEST(ImportReply, HeadsAreReadBackOrRefusedWithTheirFault) {
   }
   TReplyHead h;
   ASSERT_EQ(DecodeReplyHead(good, 3000, h), "");
-  EXPECT_EQ(ReplyBodyBytes(h), 36u * 20u);
+  EXPECT_EQ(AnswerFileBytes(h), 36u * 20u);
   ASSERT_EQ(DecodeReplyHead(head(TReplyKind::kRefused, 40, false, 0), 3000, h), "");
-  EXPECT_EQ(ReplyBodyBytes(h), 40u);
+  EXPECT_EQ(AnswerFileBytes(h), 0u);
   for (TMeshFormat f : {TMeshFormat::kObj, TMeshFormat::kStlAscii, TMeshFormat::kStlBinary, TMeshFormat::kOff,
                         TMeshFormat::kGltf, TMeshFormat::kGlb})
     EXPECT_EQ(FormatFromWord(FormatWord(f)), f) << MeshFormatName(f);

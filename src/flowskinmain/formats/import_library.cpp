@@ -164,11 +164,13 @@ size_t CountTriangles(const std::vector<TInstance>& instances) {
   return n;
 }
 
-// Appends the triangles of every instance, positions in object space, and
-// their texture coordinates with `uv`. A mirroring transform (negative
-// determinant) turns the triangles over, so their corners are taken in the
-// opposite order to keep the surface facing out.
-bool FillSoup(const std::vector<TInstance>& instances, bool uv, TTriangleSoup& soup, std::string& reason) {
+// Hands the triangles of every instance to `put` corner by corner (index,
+// position in object space, texture coordinate or nullptr without `uv`). A
+// mirroring transform (negative determinant) turns the triangles over, so their
+// corners are taken in the opposite order to keep the surface facing out.
+template <typename TPut>
+bool FillSoup(const std::vector<TInstance>& instances, bool uv, TPut put, std::string& reason) {
+  size_t corner = 0;
   for (const TInstance& in : instances) {
     const aiMesh& m = *in.mesh;
     const bool identity = in.transform.IsIdentity();
@@ -183,21 +185,27 @@ bool FillSoup(const std::vector<TInstance>& instances, bool uv, TTriangleSoup& s
           reason = "the file holds a coordinate that is not a finite number";
           return false;
         }
-        soup.corners.push_back(v);
-        if (uv) soup.uv.push_back({m.mTextureCoords[0][i].x, m.mTextureCoords[0][i].y});
+        put(corner++, v, uv ? &m.mTextureCoords[0][i] : nullptr);
       }
     }
   }
   return true;
 }
 
-}  // namespace
+// The scene of a file read with the library, its meshes placed, ready to be
+// handed out as triangles.
+struct TReadScene {
+  Assimp::Importer importer;
+  std::vector<TInstance> instances;
+  size_t triangles = 0;
+  bool uv = false;
+};
 
-bool ReadSoupWithLibrary(const std::string& path, std::string_view bytes, TMeshFormat format, TTriangleSoup& soup,
-                         std::string& reason) {
+bool ReadScene(const std::string& path, std::string_view bytes, TMeshFormat format, TReadScene& read,
+               std::string& reason) {
   const std::string name = std::filesystem::path(path).replace_extension(ExtensionOf(format)).string();
   TScopedImportLog log;
-  Assimp::Importer importer;
+  Assimp::Importer& importer = read.importer;
   importer.SetIOHandler(new TMainFileIO(name, bytes));  // the importer owns it
   importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
   KeepOnlyReadersOf(importer, std::string(ExtensionOf(format)).substr(1));
@@ -221,28 +229,56 @@ bool ReadSoupWithLibrary(const std::string& path, std::string_view bytes, TMeshF
   }
   if (!CheckIndices(*scene, reason)) return false;
   scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
-  std::vector<TInstance> instances;
-  if (!scene || !ListInstances(*scene, instances, reason)) {
+  if (!scene || !ListInstances(*scene, read.instances, reason)) {
     if (!scene) reason = std::string("the triangles cannot be made (") + importer.GetErrorString() + ")";
     return false;
   }
-  const size_t triangles = CountTriangles(instances);
-  if (triangles == 0) {
+  read.triangles = CountTriangles(read.instances);
+  if (read.triangles == 0) {
     reason = "the file holds no triangles";
     return false;
   }
   // The soup, then the joined mesh with its vertex records (at most three per triangle).
-  const double bytes_needed =
-      static_cast<double>(triangles) * (3 * (sizeof(TVec3) + 8 + 16) + sizeof(TFace) + 3.0 * sizeof(TVertex) + 64);
+  const double bytes_needed = static_cast<double>(read.triangles) *
+                              (3 * (sizeof(TVec3) + 8 + 16) + sizeof(TFace) + 3.0 * sizeof(TVertex) + 64);
   if (bytes_needed > MeshMemoryLimit()) {
-    reason = "not enough memory for a mesh of " + std::to_string(triangles) + " triangles";
+    reason = "not enough memory for a mesh of " + std::to_string(read.triangles) + " triangles";
     return false;
   }
-  bool uv = true;  // only when every mesh has them
-  for (const TInstance& in : instances) uv = uv && in.mesh->HasTextureCoords(0);
-  soup.corners.reserve(3 * triangles);
-  soup.uv.reserve(uv ? 3 * triangles : 0);
-  return FillSoup(instances, uv, soup, reason);
+  read.uv = true;  // only when every mesh has them
+  for (const TInstance& in : read.instances) read.uv = read.uv && in.mesh->HasTextureCoords(0);
+  return true;
+}
+
+}  // namespace
+
+bool ReadSoupWithLibrary(const std::string& path, std::string_view bytes, TMeshFormat format, TTriangleSoup& soup,
+                         std::string& reason) {
+  TReadScene read;
+  if (!ReadScene(path, bytes, format, read, reason)) return false;
+  soup.corners.reserve(3 * read.triangles);
+  soup.uv.reserve(read.uv ? 3 * read.triangles : 0);
+  return FillSoup(
+      read.instances, read.uv,
+      [&soup](size_t, const TVec3& v, const aiVector3D* t) {
+        soup.corners.push_back(v);
+        if (t) soup.uv.push_back({t->x, t->y});
+      },
+      reason);
+}
+
+bool ReadSoupWithLibrary(const std::string& path, std::string_view bytes, TMeshFormat format,
+                         const TSoupAllocator& allocate, std::string& reason) {
+  TReadScene read;
+  if (!ReadScene(path, bytes, format, read, reason)) return false;
+  const TSoupArrays out = allocate(3 * read.triangles, read.uv);
+  return FillSoup(
+      read.instances, read.uv,
+      [&out](size_t i, const TVec3& v, const aiVector3D* t) {
+        out.corners[i] = v;
+        if (t) out.uv[i] = {t->x, t->y};
+      },
+      reason);
 }
 
 std::string ImportLibraryVersion() {

@@ -62,8 +62,8 @@ std::string DecodeReplyHead(std::string_view bytes, uint64_t max_corners, TReply
   return "";
 }
 
-uint64_t ReplyBodyBytes(const TReplyHead& head) {
-  return head.reason_bytes + head.corner_count * (kCornerBytes + (head.has_uv ? kUvBytes : 0));
+uint64_t AnswerFileBytes(const TReplyHead& head) {
+  return head.corner_count * (kCornerBytes + (head.has_uv ? kUvBytes : 0));
 }
 
 const char* FormatWord(TMeshFormat format) {

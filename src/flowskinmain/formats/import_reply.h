@@ -1,12 +1,13 @@
 #pragma once
 // What the import worker answers the program over the worker's socket (the
-// file's bytes went to it in a memory file): a fixed head and a body:
+// file's bytes went to it in a memory file): a fixed head and the reason:
 //   head (kReplyHeadBytes): "FSKR", kind (0 triangles, 1 refused), the length
 //     of the reason text, 1 when texture coordinates follow (else 0), the
 //     corner count (three per triangle); numbers in the machine's byte order
 //     (both ends are the same machine).
-//   body: the reason text, then the corners (x y z as floats, object space),
-//     then, when present, the texture coordinates (u v as floats) per corner.
+//   then the reason text. The triangles are in the answer memory file: the
+//     corners (x y z as floats, object space), then, when present, the
+//     texture coordinates (u v as floats) per corner.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,8 +36,8 @@ std::string EncodeReplyHead(const TReplyHead& head);
 // refusal: no corners and no texture flag). Otherwise what is wrong with it.
 std::string DecodeReplyHead(std::string_view bytes, uint64_t max_corners, TReplyHead& head);
 
-// The bytes of the body that follows `head`.
-uint64_t ReplyBodyBytes(const TReplyHead& head);
+// The bytes of the answer memory file that goes with `head`.
+uint64_t AnswerFileBytes(const TReplyHead& head);
 
 // The word that names a format on the worker's command line ("obj",
 // "stl-ascii", "stl-binary", "off", "gltf", "glb"; "" for PLY and kUnknown,

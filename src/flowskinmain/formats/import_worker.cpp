@@ -3,7 +3,9 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,9 +56,11 @@ const char* FaultWord(TWorkerFault fault) {
 }
 
 // One worker started on a socket whose other end is its standard input and
-// output (its standard error is the program's), the file's bytes in the
-// memory file `file_fd` as its descriptor 3.
-bool StartWorker(const std::vector<std::string>& args, int child_end, int file_fd, pid_t& pid, std::string& reason) {
+// output (its standard error is the program's), the memory file for the
+// file's bytes `file_fd` as its descriptor 3, the one for its answer
+// `answer_fd` as 4.
+bool StartWorker(const std::vector<std::string>& args, int child_end, int file_fd, int answer_fd, pid_t& pid,
+                 std::string& reason) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -65,8 +69,15 @@ bool StartWorker(const std::vector<std::string>& args, int child_end, int file_f
   posix_spawn_file_actions_adddup2(&actions, child_end, 0);
   posix_spawn_file_actions_adddup2(&actions, 2, 1);  // whatever the library prints goes to standard error
   posix_spawn_file_actions_adddup2(&actions, file_fd, 3);
-  posix_spawn_file_actions_addclosefrom_np(&actions, 4);
-  const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_adddup2(&actions, answer_fd, 4);
+  posix_spawn_file_actions_addclosefrom_np(&actions, 5);
+  std::vector<char*> env;
+  static char tunables[] = "GLIBC_TUNABLES=glibc.malloc.hugetlb=1";
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, "GLIBC_TUNABLES=", 15) != 0) env.push_back(*e);
+  env.push_back(tunables);
+  env.push_back(nullptr);
+  const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);
   if (err == 0) return true;
   reason = "the import helper " + args[0] + " cannot be started (" + std::strerror(err) + ")";
@@ -74,11 +85,11 @@ bool StartWorker(const std::vector<std::string>& args, int child_end, int file_f
 }
 
 // The program's side of the conversation: closes its sending side (the file
-// went in the memory file), then takes the answer into its head, its reason
-// text and the soup's arrays.
+// went in the memory file), then takes the answer into its head and its
+// reason text (the triangles are in the answer memory file).
 class TExchange {
  public:
-  TExchange(int fd, uint64_t max_corners, TTriangleSoup& soup) : fd_(fd), max_corners_(max_corners), soup_(soup) {}
+  TExchange(int fd, uint64_t max_corners) : fd_(fd), max_corners_(max_corners) {}
 
   enum class TState { kRunning, kComplete, kClosedEarly, kBadAnswer, kTimedOut };
 
@@ -136,11 +147,7 @@ class TExchange {
     fault_ = DecodeReplyHead(std::string_view(head_buf_, kReplyHeadBytes), max_corners_, head_);
     if (!fault_.empty()) return Fail(fault_);
     reason_.resize(head_.reason_bytes);
-    soup_.corners.resize(head_.corner_count);
-    soup_.uv.resize(head_.has_uv ? head_.corner_count : 0);
-    parts_ = {{reason_.data(), reason_.size()},
-              {reinterpret_cast<char*>(soup_.corners.data()), soup_.corners.size() * sizeof(TVec3)},
-              {reinterpret_cast<char*>(soup_.uv.data()), soup_.uv.size() * sizeof(soup_.uv[0])}};
+    parts_ = {{reason_.data(), reason_.size()}};
   }
 
   void Fail(const std::string& fault) {
@@ -150,7 +157,6 @@ class TExchange {
 
   int fd_;
   uint64_t max_corners_;
-  TTriangleSoup& soup_;
   TState state_ = TState::kRunning;
   char head_buf_[kReplyHeadBytes] = {};
   size_t head_got_ = 0;
@@ -189,6 +195,32 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 std::string Failed(const std::string& how) { return "the import library failed on this file (" + how + ")"; }
 
+// The answer memory file of a worker that has answered, mapped into `soup`:
+// sealed first (the worker dropped its writable mapping before answering), so
+// that nothing still holding it can change or shorten it under the program,
+// and exactly as long as the head says. "" when all holds,
+// else what is wrong.
+std::string MapAnswer(int fd, const TReplyHead& head, TImportedSoup& soup) {
+  if (fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0)
+    return std::string("its triangles cannot be sealed (") + std::strerror(errno) + ")";
+  const uint64_t bytes = AnswerFileBytes(head);
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) != bytes)
+    return "its triangles take " + std::to_string(st.st_size) + " bytes, not " + std::to_string(bytes);
+  void* base = mmap(nullptr, bytes, PROT_READ, MAP_SHARED | MAP_POPULATE, fd, 0);
+  if (base == MAP_FAILED) return std::string("its triangles cannot be mapped (") + std::strerror(errno) + ")";
+  soup.Adopt(base, bytes, head.corner_count, head.has_uv);
+  return "";
+}
+
+// Fills the memory file with the file's bytes while the worker starts, then
+// tells it their count.
+bool HandOverFile(int file_fd, int socket_fd, std::string_view bytes) {
+  const uint64_t size = bytes.size();
+  // No signal should the worker be gone already: its end is told below.
+  return WriteAll(file_fd, bytes) && send(socket_fd, &size, sizeof size, MSG_NOSIGNAL) == sizeof size;
+}
+
 }  // namespace
 
 void SetImportWorkerPath(const std::string& path) { WorkerPathSetting() = path; }
@@ -200,59 +232,97 @@ std::string ImportWorkerPath() {
   return (ec ? std::filesystem::path(".") : exe.parent_path()) / "flowskin-import";
 }
 
+void TImportedSoup::Adopt(void* base, size_t bytes, size_t corners, bool uv) {
+  Release();
+  base_ = base;
+  bytes_ = bytes;
+  const auto* c = static_cast<const TVec3*>(base);
+  const auto* t = reinterpret_cast<const std::array<float, 2>*>(c + corners);
+  view_ = TSoupView({c, corners}, {t, uv ? corners : 0});
+}
+
+void TImportedSoup::AdoptWorker(int pid) { worker_ = pid; }
+
+void TImportedSoup::Release() {
+  if (base_) munmap(base_, bytes_);
+  base_ = nullptr;
+  bytes_ = 0;
+  view_ = TSoupView();
+  if (worker_ > 0) {  // it has answered and is ending; a moment, then stopped
+    int status = 0;
+    WaitForWorker(worker_, TClock::now() + std::chrono::seconds(2), status);
+  }
+  worker_ = -1;
+}
+
 bool ReadSoupInWorker(const std::string& path, std::string_view bytes, TMeshFormat format, const TImportLimits& limits,
-                      TTriangleSoup& soup, std::string& reason, TWorkerRun* run) {
+                      TImportedSoup& soup, std::string& reason, TWorkerRun* run) {
   TWorkerRun local;
   TWorkerRun& r = run ? *run : local;
   r = TWorkerRun{};
-  soup = TTriangleSoup{};
+  soup.Release();
   const double memory_mb = MemoryMb(limits);
   std::vector<std::string> args = {
       ImportWorkerPath(),     "--format",    FormatWord(format),           "--name", path, "--seconds",
       Number(limits.seconds), "--memory-mb", Number(std::floor(memory_mb))};
   if (limits.test_fault != TWorkerFault::kNone) args.insert(args.end(), {"--test-fault", FaultWord(limits.test_fault)});
-  int ends[2];
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-    reason = std::string("the import helper cannot be started (") + std::strerror(errno) + ")";
-    return false;
-  }
-  // Large buffers: the triangles cross in fewer, larger steps.
-  const int buffer = 4 << 20;
-  for (int end : ends) {
-    setsockopt(end, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
-    setsockopt(end, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
-  }
-  // The file's bytes go to the worker in a memory file (no file on disk): it
-  // maps them, with no copy on its side.
+  // The file's bytes go to the worker in a memory file (no file on disk), which
+  // it maps, with no copy on its side; its triangles come back in a second one.
+  int ends[2] = {-1, -1};
   const int file_fd = memfd_create("flowskin-import", MFD_CLOEXEC);
-  if (file_fd < 0 || !WriteAll(file_fd, bytes)) {
+  const int answer_fd = memfd_create("flowskin-import-answer", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+  const auto close_all = [&] {
+    for (int fd : {file_fd, answer_fd, ends[0], ends[1]})
+      if (fd >= 0) close(fd);
+  };
+  if (file_fd < 0 || answer_fd < 0 || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
     reason = std::string("the import helper cannot be started (") + std::strerror(errno) + ")";
-    if (file_fd >= 0) close(file_fd);
-    close(ends[0]);
-    close(ends[1]);
+    close_all();
     return false;
   }
   pid_t pid = -1;
   const TClock::time_point deadline =
       TClock::now() + std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(limits.seconds));
-  const bool started = StartWorker(args, ends[1], file_fd, pid, reason);
-  close(ends[1]);
-  close(file_fd);
-  if (!started) {
-    close(ends[0]);
+  if (!StartWorker(args, ends[1], file_fd, answer_fd, pid, reason)) {
+    close_all();
     return false;
   }
+  close(ends[1]);
+  ends[1] = -1;
   r.pid = pid;
-  // The soup and the mesh joined from it take about 20 bytes a corner and more.
-  TExchange exchange(ends[0], static_cast<uint64_t>(MeshMemoryLimit() / 20), soup);
-  const TExchange::TState state = exchange.Run(deadline);
+  // While the worker starts (loading the library takes a while), the bytes go in.
+  const bool handed = HandOverFile(file_fd, ends[0], bytes);
+  const int handover_errno = errno;
+  close(file_fd);
+  TExchange exchange(ends[0], static_cast<uint64_t>(MeshMemoryLimit() / 20));
+  const TExchange::TState state = handed ? exchange.Run(deadline) : TExchange::TState::kClosedEarly;
   close(ends[0]);
+  // A whole answer of triangles is taken at once: the worker closed the socket
+  // as its last act and is ending; it is waited for when the soup goes.
+  if (state == TExchange::TState::kComplete && exchange.head().kind == TReplyKind::kTriangles) {
+    const std::string fault = MapAnswer(answer_fd, exchange.head(), soup);
+    close(answer_fd);
+    if (fault.empty()) {
+      r.end = TWorkerEnd::kRead;
+      soup.AdoptWorker(pid);
+      return true;
+    }
+    int status = 0;
+    kill(pid, SIGKILL);
+    WaitForWorker(pid, TClock::now(), status);
+    r.end = TWorkerEnd::kBadAnswer;
+    reason = Failed("its answer is not readable: " + fault);
+    return false;
+  }
   int status = 0;
-  if (state == TExchange::TState::kBadAnswer) kill(pid, SIGKILL);  // it says no more that can be used
+  if (!handed || state == TExchange::TState::kBadAnswer) kill(pid, SIGKILL);  // it says no more that can be used
   // A worker past its time is stopped at once (WaitForWorker does so at the deadline).
   const bool ended = WaitForWorker(pid, state == TExchange::TState::kTimedOut ? TClock::now() : deadline, status);
   const bool clean = ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  if (state == TExchange::TState::kBadAnswer) {
+  if (!handed) {
+    r.end = TWorkerEnd::kNotStarted;
+    reason = std::string("the import helper cannot be given the file (") + std::strerror(handover_errno) + ")";
+  } else if (state == TExchange::TState::kBadAnswer) {
     r.end = TWorkerEnd::kBadAnswer;
     reason = Failed("its answer is not readable: " + exchange.fault());
   } else if (!ended || state == TExchange::TState::kTimedOut) {
@@ -261,16 +331,14 @@ bool ReadSoupInWorker(const std::string& path, std::string_view bytes, TMeshForm
   } else if (WIFEXITED(status) && WEXITSTATUS(status) == kWorkerExitOutOfMemory) {
     r.end = TWorkerEnd::kOutOfMemory;
     reason = Failed("it ran out of memory: more than " + Number(std::floor(memory_mb)) + " MB");
-  } else if (!clean || state == TExchange::TState::kClosedEarly) {
+  } else if (!clean || state == TExchange::TState::kClosedEarly || exchange.head().kind != TReplyKind::kRefused) {
     r.end = TWorkerEnd::kCrashed;
     reason = Failed("it crashed");
-  } else if (exchange.head().kind == TReplyKind::kRefused) {
+  } else {
     r.end = TWorkerEnd::kRefused;
     reason = exchange.reason().empty() ? Failed("it gave no reason") : exchange.reason();
-  } else {
-    r.end = TWorkerEnd::kRead;
-    return true;
   }
-  soup = TTriangleSoup{};
+  close(answer_fd);
+  soup.Release();
   return false;
 }

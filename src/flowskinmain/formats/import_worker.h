@@ -4,10 +4,9 @@
 // crash, an abort, an endless loop or runaway memory inside the library ends
 // that process and costs the user a message, never the program. The worker
 // runs under a time limit (the program stops it) and a memory limit (set with
-// setrlimit in the worker); it gets the file's bytes in a memory file and
-// hands back the triangles and texture coordinates over a socket (see
-// import_reply.h). Our own readers (PLY) stay
-// in the program.
+// setrlimit in the worker); it gets the file's bytes in a memory file, writes
+// the triangles and texture coordinates into a second one and answers over a
+// socket (see import_reply.h). Our own readers (PLY) stay in the program.
 #include <string>
 #include <string_view>
 
@@ -37,7 +36,31 @@ enum class TWorkerEnd {
 
 struct TWorkerRun {
   TWorkerEnd end = TWorkerEnd::kNotStarted;
-  int pid = -1;  // the worker's process id (already waited for when the call returns)
+  int pid = -1;  // the worker's process id (waited for as ReadSoupInWorker says)
+};
+
+// The triangles a worker handed back: its answer memory file, sealed against
+// any change once the worker has answered, mapped read-only and seen as a soup.
+class TImportedSoup {
+ public:
+  TImportedSoup() = default;
+  ~TImportedSoup() { Release(); }
+  TImportedSoup(const TImportedSoup&) = delete;
+  TImportedSoup& operator=(const TImportedSoup&) = delete;
+
+  TSoupView View() const { return view_; }
+  // Takes `bytes` mapped at `base` (unmapped when released) holding `corners`
+  // corners and, with `uv`, their texture coordinates after them.
+  void Adopt(void* base, size_t bytes, size_t corners, bool uv);
+  // The worker that answered, still ending: waited for on release.
+  void AdoptWorker(int pid);
+  void Release();
+
+ private:
+  int worker_ = -1;
+  void* base_ = nullptr;
+  size_t bytes_ = 0;
+  TSoupView view_;
 };
 
 // Reads `bytes` (the whole file `path`, of format `format`, not kPly or
@@ -45,9 +68,11 @@ struct TWorkerRun {
 // `soup`. On failure `reason` says why in words for the user: the library's
 // own refusal, or "the import library failed on this file (it crashed)",
 // "(it gave up after 30 s)", "(it ran out of memory: more than 512 MB)".
-// Whatever the end, the worker has been waited for when this returns.
+// After a failure the worker has been waited for when this returns; after a
+// success it is waited for when `soup` is released (it closed the socket as
+// its last act and ends while the program joins the triangles).
 bool ReadSoupInWorker(const std::string& path, std::string_view bytes, TMeshFormat format, const TImportLimits& limits,
-                      TTriangleSoup& soup, std::string& reason, TWorkerRun* run = nullptr);
+                      TImportedSoup& soup, std::string& reason, TWorkerRun* run = nullptr);
 
 // The helper program started as the worker: by default flowskin-import in the
 // folder of the running program; the tests, whose binaries live elsewhere,
@@ -58,11 +83,13 @@ std::string ImportWorkerPath();
 // The worker's side, the whole of flowskin-import's main: reads its options
 //   --format WORD --name PATH --seconds S --memory-mb M [--test-fault crash|hang|memory]
 // sets its limits, maps the file's bytes from descriptor 3 (a memory file the
-// program filled), reads them with the library and answers on its standard
-// input, a socket to the program. Returns the exit status: 0 after an answer,
+// program fills; the socket says when it is full), reads them with the
+// library, writes the triangles into descriptor 4 (the answer memory file) and
+// answers on its standard input, a socket to the program. Returns the exit status: 0 after an answer,
 // kWorkerExitBadOptions on bad options; kWorkerExitOutOfMemory ends it when
 // memory runs out.
 int RunImportWorker(int argc, char** argv);
 
 constexpr int kWorkerExitBadOptions = 2;
 constexpr int kWorkerExitOutOfMemory = 3;
+constexpr int kWorkerExitNoFile = 4;  // the program gave no file (it gave up)

@@ -34,8 +34,9 @@
 
 namespace {
 
-constexpr int kSocket = 0;  // standard input: the socket to the program, for the answer
+constexpr int kSocket = 0;  // standard input: the socket to the program
 constexpr int kFile = 3;    // the memory file holding the file's bytes
+constexpr int kAnswer = 4;  // the memory file the triangles go into
 
 struct TWorkerOptions {
   TMeshFormat format = TMeshFormat::kUnknown;
@@ -107,13 +108,49 @@ void SetLimits(double seconds, double mb) {
 #endif
 }
 
-// The file's bytes: the memory file the program filled, mapped (empty for an
-// empty file).
-std::string_view MapFile(int fd) {
+bool ReadAll(int fd, void* data, size_t size) {
+  char* p = static_cast<char*>(data);
+  while (size > 0) {
+    const ssize_t n = read(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n, size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The file's bytes: the memory file the program fills while this worker
+// starts; the program says on the socket how many bytes it holds once they
+// are all written. Empty for an empty file; false when the program gave up.
+bool MapFile(int fd, std::string_view& bytes) {
+  uint64_t size = 0;
+  if (!ReadAll(kSocket, &size, sizeof size)) return false;
   struct stat st {};
-  if (fstat(fd, &st) != 0 || st.st_size <= 0) return {};
-  void* p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-  return p == MAP_FAILED ? std::string_view() : std::string_view(static_cast<const char*>(p), st.st_size);
+  if (fstat(fd, &st) != 0 || static_cast<uint64_t>(st.st_size) < size) return false;
+  if (size == 0) return true;
+  void* p = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  if (p == MAP_FAILED) return false;
+  bytes = std::string_view(static_cast<const char*>(p), size);
+  return true;
+}
+
+// The answer's arrays: the answer memory file made as large as the corners
+// (and their texture coordinates) need and mapped, so the triangles are
+// written where the program reads them. No room ends the worker as out of
+// memory.
+struct TAnswerMapping {
+  void* base = nullptr;
+  size_t bytes = 0;
+};
+
+TSoupArrays AnswerArrays(size_t corners, bool uv, TAnswerMapping& mapping) {
+  const size_t corner_bytes = corners * sizeof(TVec3), bytes = corner_bytes + (uv ? corners * 8 : 0);
+  if (ftruncate(kAnswer, static_cast<off_t>(bytes)) != 0) OutOfMemory();
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, kAnswer, 0);
+  if (p == MAP_FAILED) OutOfMemory();
+  mapping = {p, bytes};
+  char* base = static_cast<char*>(p);
+  return {reinterpret_cast<TVec3*>(base), uv ? reinterpret_cast<std::array<float, 2>*>(base + corner_bytes) : nullptr};
 }
 
 bool WriteAll(int fd, const void* data, size_t size) {
@@ -127,17 +164,17 @@ bool WriteAll(int fd, const void* data, size_t size) {
   return true;
 }
 
-bool Answer(bool ok, const std::string& reason, const TTriangleSoup& soup) {
+// The answer on the socket: its head and, for a refusal, the reason (the
+// triangles are in the answer memory file already).
+bool Answer(bool ok, const std::string& reason, size_t corners, bool uv) {
   TReplyHead head;
   head.kind = ok ? TReplyKind::kTriangles : TReplyKind::kRefused;
   const std::string text = ok ? std::string() : reason.substr(0, kMaxReplyReasonBytes);
   head.reason_bytes = static_cast<uint32_t>(text.size());
-  head.has_uv = ok && !soup.uv.empty();
-  head.corner_count = ok ? soup.corners.size() : 0;
+  head.has_uv = ok && uv;
+  head.corner_count = ok ? corners : 0;
   const std::string h = EncodeReplyHead(head);
-  return WriteAll(kSocket, h.data(), h.size()) && WriteAll(kSocket, text.data(), text.size()) &&
-         (!ok || WriteAll(kSocket, soup.corners.data(), soup.corners.size() * sizeof(TVec3))) &&
-         (!head.has_uv || WriteAll(kSocket, soup.uv.data(), soup.uv.size() * sizeof(soup.uv[0])));
+  return WriteAll(kSocket, h.data(), h.size()) && WriteAll(kSocket, text.data(), text.size());
 }
 
 // The faults the tests ask for.
@@ -166,10 +203,26 @@ int RunImportWorker(int argc, char** argv) {
     return kWorkerExitBadOptions;
   }
   SetLimits(options.seconds, options.memory_mb);
-  const std::string_view bytes = MapFile(kFile);
+  std::string_view bytes;
+  if (!MapFile(kFile, bytes)) return kWorkerExitNoFile;
   CommitFault(options.fault);
-  TTriangleSoup soup;
+  size_t corners = 0;
+  bool uv = false;
+  TAnswerMapping mapping;
   std::string reason;
-  const bool ok = ReadSoupWithLibrary(options.name, bytes, options.format, soup, reason);
-  return Answer(ok, reason, soup) ? 0 : 1;
+  const bool ok = ReadSoupWithLibrary(
+      options.name, bytes, options.format,
+      [&](size_t n, bool with_uv) {
+        corners = n, uv = with_uv;
+        return AnswerArrays(n, with_uv, mapping);
+      },
+      reason);
+  // The triangles stay in the answer memory file; the program seals it against
+  // writing, which needs this worker's writable mapping gone.
+  if (mapping.base) munmap(mapping.base, mapping.bytes);
+  const bool answered = Answer(ok, reason, corners, uv);
+  // Done: the socket closed at once, so the program goes on while the system
+  // takes this process down (the library's scene is not freed piece by piece).
+  close(kSocket);
+  _exit(answered ? 0 : 1);
 }

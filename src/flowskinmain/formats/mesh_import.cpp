@@ -1,6 +1,7 @@
 #include "formats/mesh_import.h"
 
 #include "formats/mesh_import_checks.h"
+#include "formats/import_worker.h"
 #include "formats/triangle_soup.h"
 
 namespace {
@@ -28,7 +29,7 @@ bool CheckStructure(std::string_view& bytes, TMeshFormat format, std::string& re
 bool ReadImportedMesh(const std::string& path, std::string_view bytes, TMeshFormat format, bool swap,
                       const TImportLimits& limits, const TMesh* previous, TMesh& mesh, std::string& reason) {
   reason.clear();
-  TTriangleSoup soup;
+  TImportedSoup soup;
   return CheckStructure(bytes, format, reason) && ReadSoupInWorker(path, bytes, format, limits, soup, reason) &&
-         BuildMeshFromSoup(soup, swap, previous, mesh, reason);
+         BuildMeshFromSoup(soup.View(), swap, previous, mesh, reason);
 }

@@ -18,7 +18,7 @@ void CarryFields(const TVertex& old, TVertex& v) {
 
 }  // namespace
 
-bool BuildMeshFromSoup(const TTriangleSoup& soup, bool swap, const TMesh* previous, TMesh& mesh, std::string& reason) {
+bool BuildMeshFromSoup(const TSoupView& soup, bool swap, const TMesh* previous, TMesh& mesh, std::string& reason) {
   const size_t triangles = soup.corners.size() / 3;
   const bool has_uv = !soup.uv.empty() && soup.uv.size() == soup.corners.size();
   if (triangles > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {

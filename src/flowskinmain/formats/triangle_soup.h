@@ -4,6 +4,7 @@
 // an indexed surface: corners at the same position become one vertex, so the
 // surface has adjacency, smooth normals and curvature.
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,16 @@
 struct TTriangleSoup {
   std::vector<TVec3> corners;            // three per triangle, object space
   std::vector<std::array<float, 2>> uv;  // per corner (u, v), or empty when the file has none
+};
+
+// A soup's arrays wherever they live: a TTriangleSoup's vectors, or an import
+// worker's answer mapped into memory.
+struct TSoupView {
+  TSoupView() = default;
+  TSoupView(std::span<const TVec3> c, std::span<const std::array<float, 2>> t) : corners(c), uv(t) {}
+  TSoupView(const TTriangleSoup& soup) : corners(soup.corners), uv(soup.uv) {}  // NOLINT: a soup is its view
+  std::span<const TVec3> corners;
+  std::span<const std::array<float, 2>> uv;
 };
 
 // Builds the raw mesh of a load from the soup: vertex_count, face_count,
@@ -30,4 +41,4 @@ struct TTriangleSoup {
 // keeps them. Fails with a reason when no triangle is left, the counts
 // exceed the int32 indices, or a kept position or texture coordinate is not
 // finite (whatever the soup came from, the mesh holds finite numbers only).
-bool BuildMeshFromSoup(const TTriangleSoup& soup, bool swap, const TMesh* previous, TMesh& mesh, std::string& reason);
+bool BuildMeshFromSoup(const TSoupView& soup, bool swap, const TMesh* previous, TMesh& mesh, std::string& reason);
