@@ -83,8 +83,7 @@ void TForm1::InstallAdvectionPasses() {
     const double factor = ContrastFactorOf(ud_contrast->Position());
     if (factor == 1) return;
     const int32_t w = GLPanel1->Width(), h = GLPanel1->Height();
-    if (injected != 0)
-      TakeBackHalfNoise(state.view, injected, InjectControlsOf(*this), state.frame.lighting_on, w, h);
+    if (injected != 0) TakeBackHalfNoise(state.view, injected, InjectControlsOf(*this), state.frame.lighting_on, w, h);
     const TNoiseState& n = state.noise;
     const std::array<double, 3> pivot = ShownSurfaceMean(w, h, {n.noise_mean[0], n.noise_mean[1], n.noise_mean[2]});
     StretchContrast(state.view, factor, pivot, state.frame.lighting_on, w, h);
