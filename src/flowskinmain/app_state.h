@@ -50,6 +50,7 @@ struct TNoiseState {
   double noise_phase = 0;                        // time step of the noise, 0 .. 64.5, advanced by every injection
   bool noise_flash = false;                      // the next injection replaces the image by unfiltered noise
   double noise_mean[3] = {127.5, 127.5, 127.5};  // mean noise colour (0..255) of the last rebuild
+  unsigned injected_list = 0;                    // noise list blended into this frame, 0 when none (or a flash)
 };
 
 // The picture mapped onto the surface (display list 9).

@@ -1,7 +1,8 @@
 // The contrast stretch on an offscreen Mesa context: surface pixels move away
 // from the pivot by the factor and clamp, the background keeps its colour, the
 // pixel transfer is left as the identity, and in a whole frame the captured
-// image that the advection carries on stays unstretched.
+// image that the advection carries on stays unstretched; half of a frame's
+// noise taken back leaves the mean of that frame and the one before it.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -98,4 +99,53 @@ TEST(ContrastStretchGL, TheCapturedImageStaysUnstretched) {
     }
   }
   EXPECT_GT(spread, checked / 4);  // the noise left the captured image far from flat
+}
+
+// Half of the noise taken back: over a flat surface P, the injection gives
+// I = a N + (1 - a) P and the shown frame becomes (1 - a) (I + P) / 2 +
+// 255 a / 2 on every surface pixel, whatever the noise there; the background
+// keeps its colour. Under "full" or at weight 0 nothing is drawn.
+TEST(ContrastStretchGL, TakingBackHalfTheNoiseShowsTheMeanOfThisFrameAndTheLast) {
+  struct Case {
+    int32_t alpha_text;
+    bool full_text;
+  } cases[] = {{40, false}, {12, false}, {40, true}, {0, false}};
+  TGLTestScene s(frame_meshes::Sphere(1, 48, 24), kBackground);
+  ASSERT_TRUE(s.ctx.Ok());
+  const int grey = 100;
+  s.c.surface.diffuse = MakeColor(grey, grey, grey);
+  BuildNoiseTextures(s.app.noise, TNoiseBuildParams());
+  for (const Case& c : cases) {
+    s.app.frame.scene_dirty = true;
+    s.Frame();
+    TInjectControls inject;
+    inject.alpha_text = c.alpha_text;
+    inject.full_text = c.full_text;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const unsigned list = InjectNoise(s.app.view, s.app.noise, inject, false, kSize, kSize);
+    const std::vector<uint8_t> injected = s.Pixels();
+    TakeBackHalfNoise(s.app.view, list, inject, false, kSize, kSize);
+    ASSERT_EQ(TakeGLErrors(), "");
+    GLint env = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+    EXPECT_EQ(env, GL_MODULATE);
+    const std::vector<uint8_t> shown = s.Pixels();
+    const bool drawn = !c.full_text && c.alpha_text > 0;
+    const double a = c.alpha_text / 100.0;
+    int spread = 0, checked = 0;
+    for (int y = kSize / 2 - 40; y < kSize / 2 + 40; y += 2) {
+      for (int x = kSize / 2 - 40; x < kSize / 2 + 40; x += 2) {
+        const int i = s.At(injected, x, y).r, out = s.At(shown, x, y).r;
+        const double expected = drawn ? (1 - a) * (i + grey) / 2 + 127.5 * a : i;
+        EXPECT_NEAR(out, expected, 1.5) << c.alpha_text << " at " << x << "," << y;
+        spread += std::abs(i - grey) > 5;
+        ++checked;
+      }
+    }
+    if (c.alpha_text >= 40) {
+      EXPECT_GT(spread, checked / 4);  // the noise did reach the surface
+    }
+    const TRGBInt bg = SplitColor(kBackground);
+    EXPECT_EQ(s.At(shown, 2, 2).b, bg.blue);
+  }
 }

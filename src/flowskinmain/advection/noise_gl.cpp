@@ -49,8 +49,12 @@ void DrawNoiseQuad(const TNoiseQuad& q) {
   glEnd();
 }
 
-unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on, int32_t panel_w,
-                     int32_t panel_h) {
+namespace {
+
+// The state both noise quads draw in: eye space, depth writes off and
+// GL_GREATER (only where the surface wrote a depth), unlit, textured, flat,
+// repeating noise texture, blending on.
+void BeginNoiseQuad() {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
@@ -58,10 +62,28 @@ unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControl
   glDepthFunc(GL_GREATER);
   glDisable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glShadeModel(GL_FLAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glEnable(GL_BLEND);
+}
+
+void EndNoiseQuad(bool lighting_on) {
+  glPopMatrix();
+  glDepthFunc(GL_LEQUAL);
+  glDisable(GL_TEXTURE_2D);
+  if (lighting_on) glEnable(GL_LIGHTING);
+  glShadeModel(GL_SMOOTH);
+  glDisable(GL_BLEND);
+  glDepthMask(GL_TRUE);
+}
+
+}  // namespace
+
+unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on, int32_t panel_w,
+                     int32_t panel_h) {
+  BeginNoiseQuad();
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   if (noise.noise_flash) {
     SetNoiseFilters(GL_NEAREST);
     glColor4f(1, 1, 1, 1);
@@ -69,7 +91,6 @@ unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControl
     SetNoiseFilters(GL_LINEAR);
     glColor4f(1, 1, 1, static_cast<float>(c.alpha_text / 100.0));
   }
-  glEnable(GL_BLEND);
   if (c.full_text)
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   else
@@ -78,16 +99,28 @@ unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControl
   glCallList(list);
   noise.noise_phase = AdvanceNoisePhase(noise.noise_phase, c.modspeed);
   DrawNoiseQuad(NoiseQuadFor(view, view.isometric, panel_w, panel_h, c.scale));
-  glPopMatrix();
-  glDepthFunc(GL_LEQUAL);
-  glDisable(GL_TEXTURE_2D);
-  if (lighting_on) glEnable(GL_LIGHTING);
-  glShadeModel(GL_SMOOTH);
-  glDisable(GL_BLEND);
-  glDepthMask(GL_TRUE);
+  EndNoiseQuad(lighting_on);
   if (noise.noise_flash) {
     noise.noise_flash = false;
     SetNoiseFilters(GL_LINEAR);
   }
   return list;
+}
+
+void TakeBackHalfNoise(const TView& view, unsigned list, const TInjectControls& c, bool lighting_on, int32_t panel_w,
+                       int32_t panel_h) {
+  if (c.full_text || c.alpha_text <= 0) return;
+  BeginNoiseQuad();
+  // GL_BLEND with a white fragment and a black environment colour draws the
+  // texture inverted: 1 - N.
+  const GLfloat black[4] = {0, 0, 0, 0};
+  glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, black);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
+  SetNoiseFilters(GL_LINEAR);
+  glColor4f(1, 1, 1, static_cast<float>(c.alpha_text / 200.0));
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glCallList(list);
+  DrawNoiseQuad(NoiseQuadFor(view, view.isometric, panel_w, panel_h, c.scale));
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  EndNoiseQuad(lighting_on);
 }

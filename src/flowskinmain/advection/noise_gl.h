@@ -1,8 +1,8 @@
 #pragma once
 // GL half of the noise: the 64 noise time steps compiled as texture uploads
-// into display lists 11..74, and the injection that blends one of them over
-// the pixels the surface covers in the current frame. Both draw with the
-// current context.
+// into display lists 11..74, the injection that blends one of them over the
+// pixels the surface covers in the current frame, and the take-back of half
+// of it from the frame shown. All draw with the current context.
 #include <cstdint>
 
 #include "advection/noise_tables.h"
@@ -50,3 +50,15 @@ struct TInjectControls {
 // device pixels. Returns the display list it replayed (11..74).
 unsigned InjectNoise(const TView& view, TNoiseState& noise, const TInjectControls& c, bool lighting_on, int32_t panel_w,
                      int32_t panel_h);
+
+// Takes half of this frame's noise back out of the shown frame, after the
+// capture: the inverted noise step of display list `list` (the one
+// InjectNoise replayed) blended at a / 2 over the surface pixels. With
+// I = a N + (1 - a) P (P the previous image mapped upstream; colours 0..1) the
+// shown frame becomes (1 - a) (I + P) / 2 + a / 2: the mean of this frame and
+// the last one carried along the flow, slightly flattened, so a grain of new
+// noise shows as a short dash along the flow rather than a dot. The captured image is not
+// touched. Nothing under "full" or at opacity 0. Restores the state as
+// InjectNoise does, and the texture environment to GL_MODULATE.
+void TakeBackHalfNoise(const TView& view, unsigned list, const TInjectControls& c, bool lighting_on, int32_t panel_w,
+                       int32_t panel_h);

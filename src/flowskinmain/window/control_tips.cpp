@@ -56,7 +56,7 @@ const std::vector<TControlTip>& ControlTips() {
       {"Button17", "Style: coarse texture (larger noise and displacement)"},
       {"but_erode", "Style: eroded look, curvature flow coloured by K min"},
       {"Button16", "Style: particles (short pulses added over the surface)"},
-      {"but_crisp", "Style: long, thin, contrasty streaks (stronger noise, longer steps, Contrast 5.0)"},
+      {"but_crisp", "Style: long, thin, contrasty streaks (faint, slowly changing noise, Contrast 5.0)"},
       {"but_shaded", "Style: plain shaded surface without texture"},
       {"but_d_kmin", "Shows K min as data"},
       {"but_d_kmax", "Shows K max as data"},
@@ -65,8 +65,8 @@ const std::vector<TControlTip>& ControlTips() {
 
       // "Texture".
       {"ud_contrast",
-       "Stretches the shown texture's contrast about its mean, in tenths (10 = off); the advected image "
-       "is not changed"},
+       "Stretches the shown texture's contrast about its mean, in tenths (10 = off), showing only half "
+       "of each frame's new noise; the advected image is not changed"},
       {"but_bc1", "First noise colour; click to choose"},
       {"but_bc2", "Second noise colour; click to choose"},
       {"cb_tex_long", "Noise colours blend the long way round the hue circle"},

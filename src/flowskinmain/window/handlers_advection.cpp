@@ -55,10 +55,14 @@ TInjectControls InjectControlsOf(const TForm1& f) {
 // its velocity. compute_tex_coords (start of the textured pass): upstream
 // frame-texture coordinates through the matrices stored by this frame's camera.
 // inject_noise (texture free or catching up, before the capture): one noise
-// time step blended over the surface pixels of the whole panel.
-// stretch_contrast (after the capture): the shown frame's surface pixels
-// stretched by "Contrast" about their own mean colour (the noise's mean when
-// the surface covers no pixel); nothing is read back at "Contrast" 1.0.
+// time step blended over the surface pixels of the whole panel (its list kept
+// for the stretch, unless it was a flash of raw noise).
+// stretch_contrast (after the capture): half of this frame's noise taken back
+// out of the shown frame when this frame injected any (the stretch would
+// otherwise magnify each new grain of noise into a bright dot at the head of
+// its streak), then the shown frame's surface pixels stretched by "Contrast"
+// about their own mean colour (the noise's mean when the surface covers no
+// pixel); nothing is drawn or read back at "Contrast" 1.0.
 void TForm1::InstallAdvectionPasses() {
   passes_.advection_step = [this] {
     if (state.frame.scene_dirty) SynthesizeVelocity(state.mesh, state.sources, FlowParamsOf(*this));
@@ -68,13 +72,18 @@ void TForm1::InstallAdvectionPasses() {
     ComputeTexCoords(state.mesh, state.matrices, state.view, state.frame.texture_dragged, TexCoordParamsOf(*this));
   };
   passes_.inject_noise = [this] {
-    InjectNoise(state.view, state.noise, InjectControlsOf(*this), state.frame.lighting_on, GLPanel1->Width(),
-                GLPanel1->Height());
+    const bool flash = state.noise.noise_flash;
+    const unsigned list = InjectNoise(state.view, state.noise, InjectControlsOf(*this), state.frame.lighting_on,
+                                      GLPanel1->Width(), GLPanel1->Height());
+    state.noise.injected_list = flash ? 0 : list;
   };
   passes_.stretch_contrast = [this] {
+    const unsigned injected = state.noise.injected_list;
+    state.noise.injected_list = 0;
     const double factor = ContrastFactorOf(ud_contrast->Position());
     if (factor == 1) return;
     const int32_t w = GLPanel1->Width(), h = GLPanel1->Height();
+    if (injected != 0) TakeBackHalfNoise(state.view, injected, InjectControlsOf(*this), state.frame.lighting_on, w, h);
     const TNoiseState& n = state.noise;
     const std::array<double, 3> pivot = ShownSurfaceMean(w, h, {n.noise_mean[0], n.noise_mean[1], n.noise_mean[2]});
     StretchContrast(state.view, factor, pivot, state.frame.lighting_on, w, h);

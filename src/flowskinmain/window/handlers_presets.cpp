@@ -336,16 +336,19 @@ void TForm1::but_topoClick(QObject*) {
 
 // "Crisp": long, thin, contrasty streaks. The style defaults' noise ("Puls",
 // scale 25) blended in at 3 per cent, so each streak remembers some thirty
-// frames (less is lost to the 8-bit rounding of the blend), changing slowly
-// ("Speed" 2) and moved 2.2 pixels a frame (longer steps blur across the
-// flow); the shown frame's contrast is stretched five times and only a light
-// shading laid over it. The flow itself is left as it is.
+// frames (less is lost to the 8-bit rounding of the blend and to the blur of
+// mapping the image back every frame); the noise changes slowly ("Speed" 1:
+// faster noise breaks the streaks up) and moves 2.5 pixels a frame, about one
+// noise texel, so the samples along a streak follow each other closely. The
+// shown frame's contrast is stretched five times (which also shows only half
+// of each frame's new noise, so the stretch does not turn it into dots) and
+// only a light shading is laid over it. The flow itself is left as it is.
 void TForm1::but_crispClick(QObject*) {
   ++state.frame.redraw_suspended;
   ApplyStyleDefaults();
   ud_alpha_text->SetPosition(3);
-  ud_modspeed->SetPosition(2);
-  ud_dispmax->SetPosition(22);
+  ud_modspeed->SetPosition(1);
+  ud_dispmax->SetPosition(25);
   ud_alpha_shade->SetPosition(30);
   ud_contrast->SetPosition(50);
   --state.frame.redraw_suspended;
