@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mesh/double_lanes.h"
+#include "mesh/parallel_for.h"
 #include "mesh/record_prefetch.h"
 
 namespace {
@@ -74,6 +75,8 @@ inline void AddScaled(TVec3& acc, const TVec3& v, double s) {
 }  // namespace
 
 constexpr int32_t kFacesAhead = 8;
+// Smallest share of vertices (or faces) a thread takes in the parallel passes.
+constexpr size_t kVertexBlock = 8192;
 
 void BuildAdjacency(TMesh& mesh) {
   TVertex* vs = mesh.vertices.data();
@@ -113,21 +116,20 @@ void BuildAdjacency(TMesh& mesh) {
     if (!reached[i]) vs[i].nb_count = vs[i].vface_count = 0;
 }
 
-void ComputeNormals(TMesh& mesh) {
-  // Positions and the normal sums live in compact arrays during the face
-  // sweep (the full vertex records are large and faces reach them out of order).
-  const int32_t n = mesh.vertex_count;
-  std::vector<TVec3> pos(n), sum(n);
-  const TVertex* vs = mesh.vertices.data();
-  for (int32_t i = 0; i < n; ++i) {
-    if (i + kPrefetchAhead < n) PrefetchRead(&vs[i + kPrefetchAhead].pos);
-    pos[i] = vs[i].pos;
-  }
-  // Two faces at a time, one per lane; their sums are added in face order.
-  const size_t face_count = mesh.faces.size();
-  for (size_t f = 0; f < face_count; f += 2) {
-    const int lanes = f + 1 < face_count ? 2 : 1;
-    TFace* face[2] = {&mesh.faces[f], &mesh.faces[f + lanes - 1]};
+namespace {
+
+// The weights of a face's corners in the vertex normals (corner angles 0..pi).
+struct TCornerAngles {
+  double a[3];
+};
+
+// fnormal and the corner angles of the faces [begin, end), two faces at a
+// time, one per lane (a lane gives the bits of the scalar computation).
+void FaceNormals(FaceArray& faces, const std::vector<TVec3>& pos, std::vector<TCornerAngles>& angles, size_t begin,
+                 size_t end) {
+  for (size_t f = begin; f < end; f += 2) {
+    const int lanes = f + 1 < end ? 2 : 1;
+    TFace* face[2] = {&faces[f], &faces[f + lanes - 1]};
     const int32_t* v0 = face[0]->v;
     const int32_t* v1 = face[1]->v;
     const TVec3 &p0 = pos[v0[0]], &p1 = pos[v0[1]], &p2 = pos[v0[2]];
@@ -137,22 +139,64 @@ void ComputeNormals(TMesh& mesh) {
     const TL3 na{-a.x, -a.y, -a.z}, nc{-c.x, -c.y, -c.z};
     const TLanes angle0 = CornerAngle(nc, a), angle1 = CornerAngle(na, b);
     for (int l = 0; l < lanes; ++l) {
-      TFace& fl = *face[l];
-      fl.fnormal = TVec3{static_cast<float>(fn.x[l]), static_cast<float>(fn.y[l]), static_cast<float>(fn.z[l])};
-      // A face with a zero normal (a zero edge, or collinear corners) adds nothing.
-      // Otherwise every edge is non-zero and the corner angles sum to pi.
-      if (fn.x[l] == 0 && fn.y[l] == 0 && fn.z[l] == 0) continue;
-      const double angle2 = std::max(0.0, std::numbers::pi - angle0[l] - angle1[l]);
-      AddScaled(sum[fl.v[0]], fl.fnormal, angle0[l]);
-      AddScaled(sum[fl.v[1]], fl.fnormal, angle1[l]);
-      AddScaled(sum[fl.v[2]], fl.fnormal, angle2);
+      face[l]->fnormal =
+          TVec3{static_cast<float>(fn.x[l]), static_cast<float>(fn.y[l]), static_cast<float>(fn.z[l])};
+      // Where the normal is not zero every edge is non-zero and the corner
+      // angles sum to pi.
+      angles[f + l].a[0] = angle0[l];
+      angles[f + l].a[1] = angle1[l];
+      angles[f + l].a[2] = std::max(0.0, std::numbers::pi - angle0[l] - angle1[l]);
     }
   }
-  for (int32_t i = 0; i < n; ++i) {
-    if (i + kPrefetchAhead < n) PrefetchWrite(&vs[i + kPrefetchAhead].normal);
-    const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});
-    mesh.vertices[i].normal = TVec3{static_cast<float>(u.x), static_cast<float>(u.y), static_cast<float>(u.z)};
+}
+
+// The normal sums of the vertices [first, last): every face in index order
+// adds fnormal times its corner angle to those of its corners in the range.
+// A face with a zero normal (a zero edge, or collinear corners) adds nothing.
+void SumNormals(const FaceArray& faces, const std::vector<TCornerAngles>& angles, int32_t first, int32_t last,
+                std::vector<TVec3>& sum) {
+  for (size_t f = 0; f < faces.size(); ++f) {
+    const TFace& face = faces[f];
+    const TVec3& fn = face.fnormal;
+    if (fn.x == 0 && fn.y == 0 && fn.z == 0) continue;
+    for (int k = 0; k < 3; ++k) {
+      const int32_t v = face.v[k];
+      if (v >= first && v < last) AddScaled(sum[v], fn, angles[f].a[k]);
+    }
   }
+}
+
+}  // namespace
+
+// Faces and vertices are split over the threads. A vertex's sum is added up by
+// one thread in face order, so the normals have the same bits on any number of
+// threads.
+void ComputeNormals(TMesh& mesh) {
+  // Positions and the normal sums live in compact arrays during the face
+  // sweeps (the full vertex records are large and faces reach them out of order).
+  const int32_t n = mesh.vertex_count;
+  std::vector<TVec3> pos(n), sum(n);
+  TVertex* vs = mesh.vertices.data();
+  ParallelFor(static_cast<size_t>(std::max(n, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);
+      pos[i] = vs[i].pos;
+    }
+  });
+  const size_t face_count = mesh.faces.size();
+  std::vector<TCornerAngles> angles(face_count);
+  // blocks of whole face pairs
+  ParallelFor((face_count + 1) / 2, kVertexBlock / 2, [&](size_t begin, size_t end) {
+    FaceNormals(mesh.faces, pos, angles, 2 * begin, std::min(face_count, 2 * end));
+  });
+  ParallelFor(static_cast<size_t>(std::max(n, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+    SumNormals(mesh.faces, angles, static_cast<int32_t>(begin), static_cast<int32_t>(end), sum);
+    for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) PrefetchWrite(&vs[i + kPrefetchAhead].normal);
+      const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});
+      vs[i].normal = TVec3{static_cast<float>(u.x), static_cast<float>(u.y), static_cast<float>(u.z)};
+    }
+  });
 }
 
 void ComputeBoundingBox(TMesh& mesh) {
