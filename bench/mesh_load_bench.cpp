@@ -127,7 +127,10 @@ void TimePasses(const std::string& path) {
   // The curvature fits were split before: how far 2 threads can go on this
   // machine as it is loaded now.
   ThreadRows("ComputeCurvature (reference)", [] {}, [&] { ComputeCurvature(m, TCurvatureOptions{}); });
+  ThreadRows("BuildAdjacency", [] {}, [&] { BuildAdjacency(m); });
   ThreadRows("ComputeNormals", [] {}, [&] { ComputeNormals(m); });
+  ThreadRows("ComputeBoundingBox", [] {}, [&] { ComputeBoundingBox(m); });
+  ThreadRows("GenerateTexCoords", [] {}, [&] { GenerateTexCoords(m); });
 }
 
 void TimeOptionalPasses(int nu, int nv) {

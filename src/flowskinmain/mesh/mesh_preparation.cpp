@@ -78,12 +78,18 @@ constexpr int32_t kFacesAhead = 8;
 // Smallest share of vertices (or faces) a thread takes in the parallel passes.
 constexpr size_t kVertexBlock = 8192;
 
-void BuildAdjacency(TMesh& mesh) {
+namespace {
+
+// The lists of the vertices [first, last): every face in index order makes
+// the additions of BuildAdjacency, each one only where the vertex it changes
+// lies in the range. A vertex's lists thus see the additions in the order of
+// the whole sweep, whatever the range.
+void AdjacencyOfRange(TMesh& mesh, int32_t first, int32_t last, std::vector<uint8_t>& reached) {
   TVertex* vs = mesh.vertices.data();
+  auto in = [first, last](int32_t i) { return i >= first && i < last; };
   // A vertex's lists are emptied when the first face reaches it (its record
   // is being written then anyway); vertices in no face are emptied at the end.
   // This spares a separate sweep over the large records.
-  std::vector<uint8_t> reached(mesh.vertex_count, 0);
   auto reach = [&](int32_t i) {
     if (reached[i]) return;
     reached[i] = 1;
@@ -94,26 +100,40 @@ void BuildAdjacency(TMesh& mesh) {
       // the lists of the corners of a face further on
       const int32_t* w = mesh.faces[f + kFacesAhead].v;
       for (int k = 0; k < 3; ++k) {
+        if (!in(w[k])) continue;
         PrefetchWrite(&vs[w[k]].nb[0]);
         PrefetchWrite(&vs[w[k]].vface_count);
       }
     }
     const int32_t p = mesh.faces[f].v[0], q = mesh.faces[f].v[1], r = mesh.faces[f].v[2];
-    reach(p);
-    reach(q);
-    reach(r);
-    AddNeighbour(vs[p], q);
-    AddNeighbour(vs[q], p);
-    AddNeighbour(vs[p], r);
-    AddNeighbour(vs[r], p);
-    AddNeighbour(vs[q], r);
-    AddNeighbour(vs[r], q);
-    AddFace(vs[p], f);
-    AddFace(vs[q], f);
-    AddFace(vs[r], f);
+    const bool hp = in(p), hq = in(q), hr = in(r);
+    if (!hp && !hq && !hr) continue;
+    if (hp) reach(p);
+    if (hq) reach(q);
+    if (hr) reach(r);
+    if (hp) AddNeighbour(vs[p], q);
+    if (hq) AddNeighbour(vs[q], p);
+    if (hp) AddNeighbour(vs[p], r);
+    if (hr) AddNeighbour(vs[r], p);
+    if (hq) AddNeighbour(vs[q], r);
+    if (hr) AddNeighbour(vs[r], q);
+    if (hp) AddFace(vs[p], f);
+    if (hq) AddFace(vs[q], f);
+    if (hr) AddFace(vs[r], f);
   }
-  for (int32_t i = 0; i < mesh.vertex_count; ++i)
+  for (int32_t i = first; i < last; ++i)
     if (!reached[i]) vs[i].nb_count = vs[i].vface_count = 0;
+}
+
+}  // namespace
+
+// The vertices are split over the threads; each thread sweeps all faces for
+// its own vertices, so the lists are the same on any number of threads.
+void BuildAdjacency(TMesh& mesh) {
+  std::vector<uint8_t> reached(mesh.vertex_count, 0);
+  ParallelFor(static_cast<size_t>(std::max(mesh.vertex_count, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+    AdjacencyOfRange(mesh, static_cast<int32_t>(begin), static_cast<int32_t>(end), reached);
+  });
 }
 
 namespace {
@@ -199,31 +219,65 @@ void ComputeNormals(TMesh& mesh) {
   });
 }
 
+namespace {
+
+// Smallest and largest coordinates per axis, each starting from the same
+// first position.
+struct TBox {
+  double lo[3], hi[3];
+};
+
+// Takes c into the box: a coordinate below the minimum becomes the minimum,
+// otherwise one above the maximum becomes the maximum.
+inline void Extend(TBox& box, const double c[3]) {
+  for (int k = 0; k < 3; ++k) {
+    if (c[k] < box.lo[k]) {
+      box.lo[k] = c[k];
+    } else if (c[k] > box.hi[k]) {
+      box.hi[k] = c[k];
+    }
+  }
+}
+
+}  // namespace
+
+// Each thread takes the box of its own vertices, starting from vertex 0;
+// the boxes are then merged in order with the same rule. A minimum or maximum
+// does not depend on the grouping, so the box is the same on any number of threads.
 void ComputeBoundingBox(TMesh& mesh) {
   if (mesh.vertex_count <= 0) return;
   const TVec3& p0 = mesh.vertices[0].pos;
-  double lo[3] = {p0.x, p0.y, p0.z}, hi[3] = {p0.x, p0.y, p0.z};
+  const TBox start{{p0.x, p0.y, p0.z}, {p0.x, p0.y, p0.z}};
+  const size_t n = static_cast<size_t>(mesh.vertex_count);
+  const size_t parts = std::clamp<size_t>(n / kVertexBlock, 1, static_cast<size_t>(ParallelThreads()));
+  std::vector<TBox> part(parts, start);
+  const size_t step = (n + part.size() - 1) / part.size();
   const TVertex* vs = mesh.vertices.data();
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-    if (i + kPrefetchAhead < mesh.vertex_count) PrefetchRead(&vs[i + kPrefetchAhead].pos);
-    const TVec3& p = vs[i].pos;
-    const double c[3] = {p.x, p.y, p.z};
-    for (int k = 0; k < 3; ++k) {
-      if (c[k] < lo[k]) {
-        lo[k] = c[k];
-      } else if (c[k] > hi[k]) {
-        hi[k] = c[k];
+  ParallelFor(part.size(), 1, [&](size_t first_part, size_t end_part) {
+    for (size_t b = first_part; b < end_part; ++b) {
+      const size_t end = std::min(n, (b + 1) * step);
+      for (size_t i = b * step; i < end; ++i) {
+        if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);
+        const TVec3& p = vs[i].pos;
+        const double c[3] = {p.x, p.y, p.z};
+        Extend(part[b], c);
       }
     }
+  });
+  TBox box = start;
+  for (const TBox& b : part) {
+    Extend(box, b.lo);
+    Extend(box, b.hi);
   }
   double diag2 = 0;
   for (int k = 0; k < 3; ++k) {
-    mesh.box_min[k] = lo[k];
-    mesh.box_max[k] = hi[k];
-    diag2 += (hi[k] - lo[k]) * (hi[k] - lo[k]);
+    mesh.box_min[k] = box.lo[k];
+    mesh.box_max[k] = box.hi[k];
+    diag2 += (box.hi[k] - box.lo[k]) * (box.hi[k] - box.lo[k]);
   }
-  mesh.box_center = TVec3{static_cast<float>((lo[0] + hi[0]) / 2), static_cast<float>((lo[1] + hi[1]) / 2),
-                          static_cast<float>((lo[2] + hi[2]) / 2)};
+  mesh.box_center = TVec3{static_cast<float>((box.lo[0] + box.hi[0]) / 2),
+                          static_cast<float>((box.lo[1] + box.hi[1]) / 2),
+                          static_cast<float>((box.lo[2] + box.hi[2]) / 2)};
   mesh.box_size = std::sqrt(diag2);
 }
 
@@ -233,13 +287,15 @@ void GenerateTexCoords(TMesh& mesh) {
   if (w == 0) w = 1;
   if (h == 0) h = 1;
   TVertex* vs = mesh.vertices.data();
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-    if (i + kPrefetchAhead < mesh.vertex_count) {
-      PrefetchRead(&vs[i + kPrefetchAhead].pos);
-      PrefetchWrite(&vs[i + kPrefetchAhead].tex0);
+  ParallelFor(static_cast<size_t>(std::max(mesh.vertex_count, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) {
+        PrefetchRead(&vs[i + kPrefetchAhead].pos);
+        PrefetchWrite(&vs[i + kPrefetchAhead].tex0);
+      }
+      TVertex& v = vs[i];
+      v.tex0[0] = static_cast<float>((v.pos.x - mesh.box_min[0]) / w);
+      v.tex0[1] = static_cast<float>(1 - (v.pos.y - mesh.box_min[1]) / h);
     }
-    TVertex& v = vs[i];
-    v.tex0[0] = static_cast<float>((v.pos.x - mesh.box_min[0]) / w);
-    v.tex0[1] = static_cast<float>(1 - (v.pos.y - mesh.box_min[1]) / h);
-  }
+  });
 }
