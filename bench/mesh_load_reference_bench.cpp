@@ -14,11 +14,11 @@
 //   mesh_load_reference_bench --peak ours|reference FILE [loop_steps]
 //       one load of FILE in this fresh process; prints its time and the
 //       peak resident size in MiB on one line
+#include <unistd.h>
+
 #include <OpenMesh/Core/IO/MeshIO.hh>
 #include <OpenMesh/Core/Mesh/TriMesh_ArrayKernelT.hh>
 #include <OpenMesh/Tools/Subdivider/Uniform/LoopT.hh>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -68,7 +68,9 @@ long OurLoad(const std::string& path, int steps) {
   return mesh.face_count;
 }
 
-long Load(bool ours, const std::string& path, int steps) { return ours ? OurLoad(path, steps) : ReferenceLoad(path, steps); }
+long Load(bool ours, const std::string& path, int steps) {
+  return ours ? OurLoad(path, steps) : ReferenceLoad(path, steps);
+}
 
 // Best of `reps` loads; stops the program when a load fails or the two
 // programs' face counts disagree with `faces`.

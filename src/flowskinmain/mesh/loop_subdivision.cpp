@@ -183,8 +183,7 @@ void RefineTimeSteps(TMesh& mesh, const std::vector<TEdge>& edges) {
       for (size_t e = begin; e < end; ++e) next[old_count + e] = EdgeMix(edges[e], get);
     });
     ParallelFor(old_count, kBlock, [&](size_t begin, size_t end) {
-      for (size_t i = begin; i < end; ++i)
-        next[i] = VertexMix(mesh.vertices[i], static_cast<int32_t>(i), get);
+      for (size_t i = begin; i < end; ++i) next[i] = VertexMix(mesh.vertices[i], static_cast<int32_t>(i), get);
     });
     mesh.time_velo[t].swap(next);
   }

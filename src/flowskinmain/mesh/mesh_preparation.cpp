@@ -159,8 +159,7 @@ void FaceNormals(FaceArray& faces, const std::vector<TVec3>& pos, std::vector<TC
     const TL3 na{-a.x, -a.y, -a.z}, nc{-c.x, -c.y, -c.z};
     const TLanes angle0 = CornerAngle(nc, a), angle1 = CornerAngle(na, b);
     for (int l = 0; l < lanes; ++l) {
-      face[l]->fnormal =
-          TVec3{static_cast<float>(fn.x[l]), static_cast<float>(fn.y[l]), static_cast<float>(fn.z[l])};
+      face[l]->fnormal = TVec3{static_cast<float>(fn.x[l]), static_cast<float>(fn.y[l]), static_cast<float>(fn.z[l])};
       // Where the normal is not zero every edge is non-zero and the corner
       // angles sum to pi.
       angles[f + l].a[0] = angle0[l];
@@ -275,9 +274,9 @@ void ComputeBoundingBox(TMesh& mesh) {
     mesh.box_max[k] = box.hi[k];
     diag2 += (box.hi[k] - box.lo[k]) * (box.hi[k] - box.lo[k]);
   }
-  mesh.box_center = TVec3{static_cast<float>((box.lo[0] + box.hi[0]) / 2),
-                          static_cast<float>((box.lo[1] + box.hi[1]) / 2),
-                          static_cast<float>((box.lo[2] + box.hi[2]) / 2)};
+  mesh.box_center =
+      TVec3{static_cast<float>((box.lo[0] + box.hi[0]) / 2), static_cast<float>((box.lo[1] + box.hi[1]) / 2),
+            static_cast<float>((box.lo[2] + box.hi[2]) / 2)};
   mesh.box_size = std::sqrt(diag2);
 }
 
