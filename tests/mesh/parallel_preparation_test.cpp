@@ -1,4 +1,4 @@
-// The preparation passes of a load give the same bits on one and on two threads.
+// The preparation passes of a load give the same bits on any number of threads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -50,7 +50,7 @@ struct TPassCase {
 
 }  // namespace
 
-TEST(ParallelPreparation, SameMeshOnOneAndTwoThreads) {
+TEST(ParallelPreparation, SameMeshOnOneTwoAndThreeThreads) {
   const std::vector<TPassCase> cases = {
       {"adjacency of the faces in reverse order",
        [](TMesh& m) {
@@ -67,10 +67,8 @@ TEST(ParallelPreparation, SameMeshOnOneAndTwoThreads) {
        },
        kCheckAdjacency | kCheckFinite},
       {"Loop step", [](TMesh& m) { LoopSubdivide(m); }, kCheckIndices},
-      {"two Loop steps, adjacency and normals",
+      {"Loop step, then adjacency and normals of the result",
        [](TMesh& m) {
-         LoopSubdivide(m);
-         BuildAdjacency(m);
          LoopSubdivide(m);
          BuildAdjacency(m);
          ComputeNormals(m);
@@ -87,10 +85,12 @@ TEST(ParallelPreparation, SameMeshOnOneAndTwoThreads) {
     c.run(one);
     EXPECT_NE(MeshDifference(one, start), "");  // the pass wrote something
     EXPECT_EQ(ValidateMesh(one, c.checks), "");
-    SetParallelThreads(2);
-    TMesh two = start;
-    c.run(two);
-    EXPECT_EQ(MeshDifference(one, two), "");
+    for (int threads : {2, 3}) {  // 3: blocks of uneven size
+      SetParallelThreads(threads);
+      TMesh many = start;
+      c.run(many);
+      EXPECT_EQ(MeshDifference(one, many), "") << threads << " threads";
+    }
   }
   SetParallelThreads(0);
 }
