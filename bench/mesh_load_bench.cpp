@@ -89,13 +89,13 @@ size_t CopyAndWriteRecords(const std::string& path, int32_t nv, int32_t nf) {
 
 void Row(const char* name, TTime t) { std::printf("  %-34s %8.3f s wall %8.3f s cpu\n", name, t.wall, t.cpu); }
 
-// A pass on 1 and on 2 threads in this run (best of 3 each; `setup`, untimed,
+// A pass on 1 and on 2 threads in this run (best of 5 each; `setup`, untimed,
 // gives each run its input) and the ratio 2 threads / 1 thread.
 void ThreadRows(const char* name, const std::function<void()>& pass, const std::function<void()>& setup = nullptr) {
   TTime t[2];
   for (int threads : {1, 2}) {
     SetParallelThreads(threads);
-    for (int r = 0; r < 3; ++r) {
+    for (int r = 0; r < 5; ++r) {
       if (setup) setup();
       const TTime one = Measure(pass);
       t[threads - 1].wall = std::min(t[threads - 1].wall, one.wall);
@@ -123,7 +123,7 @@ void TimePasses(const std::string& path) {
   Row("ComputeCurvature", Best(3, [&] { ComputeCurvature(m, TCurvatureOptions{}); }));
   Row("AlignDirectionsWithAxis (+y)", Best(3, [&] { AlignDirectionsWithAxis(m, 1); }));
   Row("ComputeDataRanges", Best(3, [&] { ComputeDataRanges(m, true); }));
-  std::printf("passes split over the cores, 2 threads against 1 (best of 3 each):\n");
+  std::printf("passes split over the cores, 2 threads against 1 (best of 5 each):\n");
   // The curvature fits were split before: how far 2 threads can go on this
   // machine as it is loaded now.
   ThreadRows("ComputeCurvature (reference)", [&] { ComputeCurvature(m, TCurvatureOptions{}); });

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -145,8 +146,7 @@ struct TCornerAngles {
 
 // fnormal and the corner angles of the faces [begin, end), two faces at a
 // time, one per lane (a lane gives the bits of the scalar computation).
-void FaceNormals(FaceArray& faces, const std::vector<TVec3>& pos, std::vector<TCornerAngles>& angles, size_t begin,
-                 size_t end) {
+void FaceNormals(FaceArray& faces, const TVec3* pos, TCornerAngles* angles, size_t begin, size_t end) {
   for (size_t f = begin; f < end; f += 2) {
     const int lanes = f + 1 < end ? 2 : 1;
     TFace* face[2] = {&faces[f], &faces[f + lanes - 1]};
@@ -172,7 +172,7 @@ void FaceNormals(FaceArray& faces, const std::vector<TVec3>& pos, std::vector<TC
 // The normal sums of the vertices [first, last): every face in index order
 // adds fnormal times its corner angle to those of its corners in the range.
 // A face with a zero normal (a zero edge, or collinear corners) adds nothing.
-void SumNormals(const FaceArray& faces, const std::vector<TCornerAngles>& angles, int32_t first, int32_t last,
+void SumNormals(const FaceArray& faces, const TCornerAngles* angles, int32_t first, int32_t last,
                 std::vector<TVec3>& sum) {
   for (size_t f = 0; f < faces.size(); ++f) {
     const TFace& face = faces[f];
@@ -203,13 +203,15 @@ void ComputeNormals(TMesh& mesh) {
     }
   });
   const size_t face_count = mesh.faces.size();
-  std::vector<TCornerAngles> angles(face_count);
+  // Every entry is written before it is read: the array is left unset at
+  // first, so that each thread's block is first touched by that thread.
+  const auto angles = std::make_unique_for_overwrite<TCornerAngles[]>(face_count);
   // blocks of whole face pairs
   ParallelFor((face_count + 1) / 2, kVertexBlock / 2, [&](size_t begin, size_t end) {
-    FaceNormals(mesh.faces, pos, angles, 2 * begin, std::min(face_count, 2 * end));
+    FaceNormals(mesh.faces, pos.data(), angles.get(), 2 * begin, std::min(face_count, 2 * end));
   });
   ParallelFor(static_cast<size_t>(std::max(n, 0)), kVertexBlock, [&](size_t begin, size_t end) {
-    SumNormals(mesh.faces, angles, static_cast<int32_t>(begin), static_cast<int32_t>(end), sum);
+    SumNormals(mesh.faces, angles.get(), static_cast<int32_t>(begin), static_cast<int32_t>(end), sum);
     for (size_t i = begin; i < end; ++i) {
       if (i + kPrefetchAhead < end) PrefetchWrite(&vs[i + kPrefetchAhead].normal);
       const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});
