@@ -79,6 +79,11 @@ constexpr int32_t kFacesAhead = 8;
 // Smallest share of vertices (or faces) a thread takes in the parallel passes.
 constexpr size_t kVertexBlock = 8192;
 
+// Smallest share for the passes in which every thread sweeps all faces for
+// the vertices of its own range: each further thread adds one more reading of
+// the whole face array, so at most four threads take part.
+static size_t SweepBlock(size_t vertex_count) { return std::max(kVertexBlock, (vertex_count + 3) / 4); }
+
 namespace {
 
 // The lists of the vertices [first, last): every face in index order makes
@@ -132,7 +137,8 @@ void AdjacencyOfRange(TMesh& mesh, int32_t first, int32_t last, std::vector<uint
 // its own vertices, so the lists are the same on any number of threads.
 void BuildAdjacency(TMesh& mesh) {
   std::vector<uint8_t> reached(mesh.vertex_count, 0);
-  ParallelFor(static_cast<size_t>(std::max(mesh.vertex_count, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+  const size_t n = static_cast<size_t>(std::max(mesh.vertex_count, 0));
+  ParallelFor(n, SweepBlock(n), [&](size_t begin, size_t end) {
     AdjacencyOfRange(mesh, static_cast<int32_t>(begin), static_cast<int32_t>(end), reached);
   });
 }
@@ -193,10 +199,10 @@ void SumNormals(const FaceArray& faces, const TCornerAngles* angles, int32_t fir
 void ComputeNormals(TMesh& mesh) {
   // Positions and the normal sums live in compact arrays during the face
   // sweeps (the full vertex records are large and faces reach them out of order).
-  const int32_t n = mesh.vertex_count;
-  std::vector<TVec3> pos(n), sum(n);
+  const size_t count = static_cast<size_t>(std::max(mesh.vertex_count, 0));
+  std::vector<TVec3> pos(count), sum(count);
   TVertex* vs = mesh.vertices.data();
-  ParallelFor(static_cast<size_t>(std::max(n, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+  ParallelFor(count, kVertexBlock, [&](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
       if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);
       pos[i] = vs[i].pos;
@@ -210,7 +216,7 @@ void ComputeNormals(TMesh& mesh) {
   ParallelFor((face_count + 1) / 2, kVertexBlock / 2, [&](size_t begin, size_t end) {
     FaceNormals(mesh.faces, pos.data(), angles.get(), 2 * begin, std::min(face_count, 2 * end));
   });
-  ParallelFor(static_cast<size_t>(std::max(n, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+  ParallelFor(count, SweepBlock(count), [&](size_t begin, size_t end) {
     SumNormals(mesh.faces, angles.get(), static_cast<int32_t>(begin), static_cast<int32_t>(end), sum);
     for (size_t i = begin; i < end; ++i) {
       if (i + kPrefetchAhead < end) PrefetchWrite(&vs[i + kPrefetchAhead].normal);
