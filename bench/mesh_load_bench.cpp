@@ -7,7 +7,8 @@
 //     floor of a binary read: that copy plus every vertex and face record
 //     written once,
 //   - the whole LoadMesh (reading and every preparation step),
-//   - each preparation pass on its own,
+//   - each preparation pass on its own, and the passes split over the cores
+//     on 1 and on 2 threads,
 // and the peak resident memory of the process. Subdivision and crack insertion
 // are off in a load by default; they are timed on a quarter-size torus.
 //
@@ -41,6 +42,7 @@
 #include "mesh/loop_subdivision.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
+#include "mesh/parallel_for.h"
 #include "mesh/triangle_strips.h"
 
 namespace {
@@ -87,6 +89,24 @@ size_t CopyAndWriteRecords(const std::string& path, int32_t nv, int32_t nf) {
 
 void Row(const char* name, TTime t) { std::printf("  %-34s %8.3f s wall %8.3f s cpu\n", name, t.wall, t.cpu); }
 
+// A pass on 1 and on 2 threads in this run (best of 5 each; `setup`, untimed,
+// gives each run its input) and the ratio 2 threads / 1 thread.
+void ThreadRows(const char* name, const std::function<void()>& pass, const std::function<void()>& setup = nullptr) {
+  TTime t[2];
+  for (int threads : {1, 2}) {
+    SetParallelThreads(threads);
+    for (int r = 0; r < 5; ++r) {
+      if (setup) setup();
+      const TTime one = Measure(pass);
+      t[threads - 1].wall = std::min(t[threads - 1].wall, one.wall);
+      t[threads - 1].cpu = std::min(t[threads - 1].cpu, one.cpu);
+    }
+  }
+  SetParallelThreads(0);
+  std::printf("  %-34s 1 thread %.3f s, 2 threads %.3f s wall; 2 / 1: %.2f wall %.2f cpu\n", name, t[0].wall, t[1].wall,
+              t[1].wall / t[0].wall, t[1].cpu / t[0].cpu);
+}
+
 // Each pass on the mesh as the previous passes left it; every pass is
 // idempotent, so each is run three times and the best time is kept.
 void TimePasses(const std::string& path) {
@@ -103,6 +123,14 @@ void TimePasses(const std::string& path) {
   Row("ComputeCurvature", Best(3, [&] { ComputeCurvature(m, TCurvatureOptions{}); }));
   Row("AlignDirectionsWithAxis (+y)", Best(3, [&] { AlignDirectionsWithAxis(m, 1); }));
   Row("ComputeDataRanges", Best(3, [&] { ComputeDataRanges(m, true); }));
+  std::printf("passes split over the cores, 2 threads against 1 (best of 5 each):\n");
+  // The curvature fits were split before: how far 2 threads can go on this
+  // machine as it is loaded now.
+  ThreadRows("ComputeCurvature (reference)", [&] { ComputeCurvature(m, TCurvatureOptions{}); });
+  ThreadRows("BuildAdjacency", [&] { BuildAdjacency(m); });
+  ThreadRows("ComputeNormals", [&] { ComputeNormals(m); });
+  ThreadRows("ComputeBoundingBox", [&] { ComputeBoundingBox(m); });
+  ThreadRows("GenerateTexCoords", [&] { GenerateTexCoords(m); });
 }
 
 void TimeOptionalPasses(int nu, int nv) {
@@ -114,6 +142,14 @@ void TimeOptionalPasses(int nu, int nv) {
   ComputeNormals(m);
   Row("InsertCracks (1 degree thresholds)", Measure([&] { InsertCracks(m, TCrackOptions{1, 1}); }));
   std::printf("  (%d triangles, %d vertices after both)\n", m.face_count, m.vertex_count);
+  const TMesh base = [&] {
+    TMesh b = MakeTorusMesh(4, 1, nu / 2, nv / 2);
+    BuildAdjacency(b);
+    return b;
+  }();
+  const std::function<void()> fresh = [&] { m = base; };
+  const std::function<void()> step = [&] { LoopSubdivide(m); };
+  ThreadRows("LoopSubdivide (one step)", step, fresh);
 }
 
 // Binary read against ASCII read and against its floor, in one run.

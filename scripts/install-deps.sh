@@ -3,7 +3,8 @@
 # packages already present are left alone and nothing is downloaded again.
 # clang-14 with its runtime libraries (libFuzzer, sanitizers) and llvm-14 (the
 # symbolizer of sanitizer reports) build and run the fuzz target. The FFmpeg
-# libraries (found through pkg-config) encode movie files.
+# libraries (found through pkg-config) encode movie files. libopenmesh-dev is
+# linked by one benchmark only (bench/mesh_load_reference_bench), never by the program.
 set -euo pipefail
 packages=(
   cmake g++ make
@@ -12,6 +13,7 @@ packages=(
   libassimp-dev
   pkg-config libavcodec-dev libavformat-dev libswscale-dev
   libexpat1-dev zlib1g-dev
+  libopenmesh-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils fonts-dejavu-core
   clang-14 libclang-rt-14-dev llvm-14

@@ -9,6 +9,7 @@
 #include <numbers>
 #include <vector>
 
+#include "mesh/parallel_for.h"
 #include "mesh/triangle_strips.h"
 
 double LoopAlpha(int n) {
@@ -25,6 +26,9 @@ namespace {
 struct TEdge {
   int32_t a, b, d, x;
 };
+
+// Smallest share of edges, vertices or faces a thread takes.
+constexpr size_t kBlock = 4096;
 
 // Edge table: each edge filed under its smaller endpoint, keyed by the larger.
 // Slots per vertex are counted in advance from the faces (at most one per face
@@ -60,7 +64,9 @@ class TEdgeTable {
 };
 
 // Collects the edges in the order they are first met and the edge index of
-// every face corner (corner k: edge from v[k] to v[k+1]).
+// every face corner (corner k: edge from v[k] to v[k+1]). The walk is
+// sequential (the order of first meeting numbers the edges); the faces across
+// are looked up afterwards on all threads, each edge on its own.
 void CollectEdges(const TMesh& mesh, std::vector<TEdge>& edges, std::vector<int32_t>& corner_edge) {
   TEdgeTable table(mesh);
   corner_edge.resize(3 * static_cast<size_t>(mesh.face_count));
@@ -70,15 +76,21 @@ void CollectEdges(const TMesh& mesh, std::vector<TEdge>& edges, std::vector<int3
       const int32_t a = v[k], b = v[(k + 1) % 3], d = v[(k + 2) % 3];
       int32_t e = table.Find(a, b);
       if (e < 0) {
-        int32_t x = -1;
-        if (FindFaceAcross(mesh, f, a, b, x) < 0) x = -1;
         e = static_cast<int32_t>(edges.size());
-        edges.push_back(TEdge{a, b, d, x});
+        edges.push_back(TEdge{a, b, d, f});  // x holds the finding face until the lookup below
         table.Add(a, b, e);
       }
       corner_edge[3 * static_cast<size_t>(f) + k] = e;
     }
   }
+  ParallelFor(edges.size(), kBlock, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      TEdge& e = edges[i];
+      int32_t x = -1;
+      if (FindFaceAcross(mesh, e.x, e.a, e.b, x) < 0) x = -1;
+      e.x = x;
+    }
+  });
 }
 
 // Weighted sum of up to four vectors (weights for the missing ones are 0).
@@ -130,35 +142,49 @@ void SetTex(TVertex& v, const TVec3& t) {
   v.tex0[1] = t.y;
 }
 
+// Every new record is written by one thread from the old records alone, so
+// the results have the same bits on any number of threads.
 void RefineVertices(const TMesh& old, const std::vector<TEdge>& edges, VertexArray& out) {
   const VertexArray& vs = old.vertices;
-  std::vector<TVec3> tex(old.vertex_count);
-  for (int32_t i = 0; i < old.vertex_count; ++i) tex[i] = TexOf(vs[i]);
+  const size_t nv = static_cast<size_t>(old.vertex_count);
+  std::vector<TVec3> tex(nv);
+  ParallelFor(nv, kBlock, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) tex[i] = TexOf(vs[i]);
+  });
   auto pos = [&](int32_t i) -> const TVec3& { return vs[i].pos; };
   auto velo = [&](int32_t i) -> const TVec3& { return vs[i].user_velo; };
   auto tx = [&](int32_t i) -> const TVec3& { return tex[i]; };
-  for (size_t e = 0; e < edges.size(); ++e) {
-    TVertex& v = out[old.vertex_count + e];
-    v.pos = EdgeMix(edges[e], pos);
-    SetTex(v, EdgeMix(edges[e], tx));
-    if (old.has_user_velo) v.user_velo = EdgeMix(edges[e], velo);
-  }
-  for (int32_t i = 0; i < old.vertex_count; ++i) {
-    TVertex& v = out[i];
-    v.pos = VertexMix(vs[i], i, pos);
-    SetTex(v, VertexMix(vs[i], i, tx));
-    if (old.has_user_velo) v.user_velo = VertexMix(vs[i], i, velo);
-  }
+  ParallelFor(edges.size(), kBlock, [&](size_t begin, size_t end) {
+    for (size_t e = begin; e < end; ++e) {
+      TVertex& v = out[nv + e];
+      v.pos = EdgeMix(edges[e], pos);
+      SetTex(v, EdgeMix(edges[e], tx));
+      if (old.has_user_velo) v.user_velo = EdgeMix(edges[e], velo);
+    }
+  });
+  ParallelFor(nv, kBlock, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      TVertex& v = out[i];
+      const int32_t k = static_cast<int32_t>(i);
+      v.pos = VertexMix(vs[i], k, pos);
+      SetTex(v, VertexMix(vs[i], k, tx));
+      if (old.has_user_velo) v.user_velo = VertexMix(vs[i], k, velo);
+    }
+  });
 }
 
 void RefineTimeSteps(TMesh& mesh, const std::vector<TEdge>& edges) {
-  const size_t nv = mesh.vertex_count + edges.size();
+  const size_t old_count = static_cast<size_t>(mesh.vertex_count), nv = old_count + edges.size();
   for (int32_t t = 0; t < mesh.time_count; ++t) {
     const std::vector<TVec3>& row = mesh.time_velo[t];
     auto get = [&](int32_t i) -> const TVec3& { return row[i]; };
     std::vector<TVec3> next(nv);
-    for (size_t e = 0; e < edges.size(); ++e) next[mesh.vertex_count + e] = EdgeMix(edges[e], get);
-    for (int32_t i = 0; i < mesh.vertex_count; ++i) next[i] = VertexMix(mesh.vertices[i], i, get);
+    ParallelFor(edges.size(), kBlock, [&](size_t begin, size_t end) {
+      for (size_t e = begin; e < end; ++e) next[old_count + e] = EdgeMix(edges[e], get);
+    });
+    ParallelFor(old_count, kBlock, [&](size_t begin, size_t end) {
+      for (size_t i = begin; i < end; ++i) next[i] = VertexMix(mesh.vertices[i], static_cast<int32_t>(i), get);
+    });
     mesh.time_velo[t].swap(next);
   }
 }
@@ -174,14 +200,15 @@ void LoopSubdivide(TMesh& mesh) {
   RefineVertices(mesh, edges, out);
   if (mesh.time_count > 0) RefineTimeSteps(mesh, edges);
   FaceArray faces(4 * static_cast<size_t>(mesh.face_count));
-  for (int32_t f = 0; f < mesh.face_count; ++f) {
-    const int32_t* p = mesh.faces[f].v;
-    const int32_t m01 = nv + corner_edge[3 * size_t(f)], m12 = nv + corner_edge[3 * size_t(f) + 1],
-                  m20 = nv + corner_edge[3 * size_t(f) + 2];
-    const int32_t quad[4][3] = {{p[0], m01, m20}, {m01, p[1], m12}, {p[2], m20, m12}, {m01, m12, m20}};
-    for (int k = 0; k < 4; ++k)
-      for (int j = 0; j < 3; ++j) faces[4 * size_t(f) + k].v[j] = quad[k][j];
-  }
+  ParallelFor(static_cast<size_t>(mesh.face_count), kBlock, [&](size_t begin, size_t end) {
+    for (size_t f = begin; f < end; ++f) {
+      const int32_t* p = mesh.faces[f].v;
+      const int32_t m01 = nv + corner_edge[3 * f], m12 = nv + corner_edge[3 * f + 1], m20 = nv + corner_edge[3 * f + 2];
+      const int32_t quad[4][3] = {{p[0], m01, m20}, {m01, p[1], m12}, {p[2], m20, m12}, {m01, m12, m20}};
+      for (int k = 0; k < 4; ++k)
+        for (int j = 0; j < 3; ++j) faces[4 * f + k].v[j] = quad[k][j];
+    }
+  });
   mesh.vertices.swap(out);
   mesh.vertex_count = nv + static_cast<int32_t>(edges.size());
   mesh.faces.swap(faces);

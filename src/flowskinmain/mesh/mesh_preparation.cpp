@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <numbers>
 #include <vector>
 
 #include "mesh/double_lanes.h"
+#include "mesh/parallel_for.h"
 #include "mesh/record_prefetch.h"
 
 namespace {
@@ -74,13 +76,26 @@ inline void AddScaled(TVec3& acc, const TVec3& v, double s) {
 }  // namespace
 
 constexpr int32_t kFacesAhead = 8;
+// Smallest share of vertices (or faces) a thread takes in the parallel passes.
+constexpr size_t kVertexBlock = 8192;
 
-void BuildAdjacency(TMesh& mesh) {
+// Smallest share for the passes in which every thread sweeps all faces for
+// the vertices of its own range: each further thread adds one more reading of
+// the whole face array, so at most four threads take part.
+static size_t SweepBlock(size_t vertex_count) { return std::max(kVertexBlock, (vertex_count + 3) / 4); }
+
+namespace {
+
+// The lists of the vertices [first, last): every face in index order makes
+// the additions of BuildAdjacency, each one only where the vertex it changes
+// lies in the range. A vertex's lists thus see the additions in the order of
+// the whole sweep, whatever the range.
+void AdjacencyOfRange(TMesh& mesh, int32_t first, int32_t last, std::vector<uint8_t>& reached) {
   TVertex* vs = mesh.vertices.data();
+  auto in = [first, last](int32_t i) { return i >= first && i < last; };
   // A vertex's lists are emptied when the first face reaches it (its record
   // is being written then anyway); vertices in no face are emptied at the end.
   // This spares a separate sweep over the large records.
-  std::vector<uint8_t> reached(mesh.vertex_count, 0);
   auto reach = [&](int32_t i) {
     if (reached[i]) return;
     reached[i] = 1;
@@ -91,43 +106,56 @@ void BuildAdjacency(TMesh& mesh) {
       // the lists of the corners of a face further on
       const int32_t* w = mesh.faces[f + kFacesAhead].v;
       for (int k = 0; k < 3; ++k) {
+        if (!in(w[k])) continue;
         PrefetchWrite(&vs[w[k]].nb[0]);
         PrefetchWrite(&vs[w[k]].vface_count);
       }
     }
     const int32_t p = mesh.faces[f].v[0], q = mesh.faces[f].v[1], r = mesh.faces[f].v[2];
-    reach(p);
-    reach(q);
-    reach(r);
-    AddNeighbour(vs[p], q);
-    AddNeighbour(vs[q], p);
-    AddNeighbour(vs[p], r);
-    AddNeighbour(vs[r], p);
-    AddNeighbour(vs[q], r);
-    AddNeighbour(vs[r], q);
-    AddFace(vs[p], f);
-    AddFace(vs[q], f);
-    AddFace(vs[r], f);
+    const bool hp = in(p), hq = in(q), hr = in(r);
+    if (!hp && !hq && !hr) continue;
+    if (hp) reach(p);
+    if (hq) reach(q);
+    if (hr) reach(r);
+    if (hp) AddNeighbour(vs[p], q);
+    if (hq) AddNeighbour(vs[q], p);
+    if (hp) AddNeighbour(vs[p], r);
+    if (hr) AddNeighbour(vs[r], p);
+    if (hq) AddNeighbour(vs[q], r);
+    if (hr) AddNeighbour(vs[r], q);
+    if (hp) AddFace(vs[p], f);
+    if (hq) AddFace(vs[q], f);
+    if (hr) AddFace(vs[r], f);
   }
-  for (int32_t i = 0; i < mesh.vertex_count; ++i)
+  for (int32_t i = first; i < last; ++i)
     if (!reached[i]) vs[i].nb_count = vs[i].vface_count = 0;
 }
 
-void ComputeNormals(TMesh& mesh) {
-  // Positions and the normal sums live in compact arrays during the face
-  // sweep (the full vertex records are large and faces reach them out of order).
-  const int32_t n = mesh.vertex_count;
-  std::vector<TVec3> pos(n), sum(n);
-  const TVertex* vs = mesh.vertices.data();
-  for (int32_t i = 0; i < n; ++i) {
-    if (i + kPrefetchAhead < n) PrefetchRead(&vs[i + kPrefetchAhead].pos);
-    pos[i] = vs[i].pos;
-  }
-  // Two faces at a time, one per lane; their sums are added in face order.
-  const size_t face_count = mesh.faces.size();
-  for (size_t f = 0; f < face_count; f += 2) {
-    const int lanes = f + 1 < face_count ? 2 : 1;
-    TFace* face[2] = {&mesh.faces[f], &mesh.faces[f + lanes - 1]};
+}  // namespace
+
+// The vertices are split over the threads; each thread sweeps all faces for
+// its own vertices, so the lists are the same on any number of threads.
+void BuildAdjacency(TMesh& mesh) {
+  std::vector<uint8_t> reached(mesh.vertex_count, 0);
+  const size_t n = static_cast<size_t>(std::max(mesh.vertex_count, 0));
+  ParallelFor(n, SweepBlock(n), [&](size_t begin, size_t end) {
+    AdjacencyOfRange(mesh, static_cast<int32_t>(begin), static_cast<int32_t>(end), reached);
+  });
+}
+
+namespace {
+
+// The weights of a face's corners in the vertex normals (corner angles 0..pi).
+struct TCornerAngles {
+  double a[3];
+};
+
+// fnormal and the corner angles of the faces [begin, end), two faces at a
+// time, one per lane (a lane gives the bits of the scalar computation).
+void FaceNormals(FaceArray& faces, const TVec3* pos, TCornerAngles* angles, size_t begin, size_t end) {
+  for (size_t f = begin; f < end; f += 2) {
+    const int lanes = f + 1 < end ? 2 : 1;
+    TFace* face[2] = {&faces[f], &faces[f + lanes - 1]};
     const int32_t* v0 = face[0]->v;
     const int32_t* v1 = face[1]->v;
     const TVec3 &p0 = pos[v0[0]], &p1 = pos[v0[1]], &p2 = pos[v0[2]];
@@ -137,49 +165,126 @@ void ComputeNormals(TMesh& mesh) {
     const TL3 na{-a.x, -a.y, -a.z}, nc{-c.x, -c.y, -c.z};
     const TLanes angle0 = CornerAngle(nc, a), angle1 = CornerAngle(na, b);
     for (int l = 0; l < lanes; ++l) {
-      TFace& fl = *face[l];
-      fl.fnormal = TVec3{static_cast<float>(fn.x[l]), static_cast<float>(fn.y[l]), static_cast<float>(fn.z[l])};
-      // A face with a zero normal (a zero edge, or collinear corners) adds nothing.
-      // Otherwise every edge is non-zero and the corner angles sum to pi.
-      if (fn.x[l] == 0 && fn.y[l] == 0 && fn.z[l] == 0) continue;
-      const double angle2 = std::max(0.0, std::numbers::pi - angle0[l] - angle1[l]);
-      AddScaled(sum[fl.v[0]], fl.fnormal, angle0[l]);
-      AddScaled(sum[fl.v[1]], fl.fnormal, angle1[l]);
-      AddScaled(sum[fl.v[2]], fl.fnormal, angle2);
+      face[l]->fnormal = TVec3{static_cast<float>(fn.x[l]), static_cast<float>(fn.y[l]), static_cast<float>(fn.z[l])};
+      // Where the normal is not zero every edge is non-zero and the corner
+      // angles sum to pi.
+      angles[f + l].a[0] = angle0[l];
+      angles[f + l].a[1] = angle1[l];
+      angles[f + l].a[2] = std::max(0.0, std::numbers::pi - angle0[l] - angle1[l]);
     }
-  }
-  for (int32_t i = 0; i < n; ++i) {
-    if (i + kPrefetchAhead < n) PrefetchWrite(&vs[i + kPrefetchAhead].normal);
-    const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});
-    mesh.vertices[i].normal = TVec3{static_cast<float>(u.x), static_cast<float>(u.y), static_cast<float>(u.z)};
   }
 }
 
+// The normal sums of the vertices [first, last): every face in index order
+// adds fnormal times its corner angle to those of its corners in the range.
+// A face with a zero normal (a zero edge, or collinear corners) adds nothing.
+void SumNormals(const FaceArray& faces, const TCornerAngles* angles, int32_t first, int32_t last,
+                std::vector<TVec3>& sum) {
+  for (size_t f = 0; f < faces.size(); ++f) {
+    const TFace& face = faces[f];
+    const TVec3& fn = face.fnormal;
+    if (fn.x == 0 && fn.y == 0 && fn.z == 0) continue;
+    for (int k = 0; k < 3; ++k) {
+      const int32_t v = face.v[k];
+      if (v >= first && v < last) AddScaled(sum[v], fn, angles[f].a[k]);
+    }
+  }
+}
+
+}  // namespace
+
+// Faces and vertices are split over the threads. A vertex's sum is added up by
+// one thread in face order, so the normals have the same bits on any number of
+// threads.
+void ComputeNormals(TMesh& mesh) {
+  // Positions and the normal sums live in compact arrays during the face
+  // sweeps (the full vertex records are large and faces reach them out of order).
+  const size_t count = static_cast<size_t>(std::max(mesh.vertex_count, 0));
+  std::vector<TVec3> pos(count), sum(count);
+  TVertex* vs = mesh.vertices.data();
+  ParallelFor(count, kVertexBlock, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);
+      pos[i] = vs[i].pos;
+    }
+  });
+  const size_t face_count = mesh.faces.size();
+  // Every entry is written before it is read: the array is left unset at
+  // first, so that each thread's block is first touched by that thread.
+  const auto angles = std::make_unique_for_overwrite<TCornerAngles[]>(face_count);
+  // blocks of whole face pairs
+  ParallelFor((face_count + 1) / 2, kVertexBlock / 2, [&](size_t begin, size_t end) {
+    FaceNormals(mesh.faces, pos.data(), angles.get(), 2 * begin, std::min(face_count, 2 * end));
+  });
+  ParallelFor(count, SweepBlock(count), [&](size_t begin, size_t end) {
+    SumNormals(mesh.faces, angles.get(), static_cast<int32_t>(begin), static_cast<int32_t>(end), sum);
+    for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) PrefetchWrite(&vs[i + kPrefetchAhead].normal);
+      const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});
+      vs[i].normal = TVec3{static_cast<float>(u.x), static_cast<float>(u.y), static_cast<float>(u.z)};
+    }
+  });
+}
+
+namespace {
+
+// Smallest and largest coordinates per axis, each starting from the same
+// first position.
+struct TBox {
+  double lo[3], hi[3];
+};
+
+// Takes c into the box: a coordinate below the minimum becomes the minimum,
+// otherwise one above the maximum becomes the maximum.
+inline void Extend(TBox& box, const double c[3]) {
+  for (int k = 0; k < 3; ++k) {
+    if (c[k] < box.lo[k]) {
+      box.lo[k] = c[k];
+    } else if (c[k] > box.hi[k]) {
+      box.hi[k] = c[k];
+    }
+  }
+}
+
+}  // namespace
+
+// Each thread takes the box of its own vertices, starting from vertex 0;
+// the boxes are then merged in order with the same rule. A minimum or maximum
+// does not depend on the grouping, so the box is the same on any number of threads.
 void ComputeBoundingBox(TMesh& mesh) {
   if (mesh.vertex_count <= 0) return;
   const TVec3& p0 = mesh.vertices[0].pos;
-  double lo[3] = {p0.x, p0.y, p0.z}, hi[3] = {p0.x, p0.y, p0.z};
+  const TBox start{{p0.x, p0.y, p0.z}, {p0.x, p0.y, p0.z}};
+  const size_t n = static_cast<size_t>(mesh.vertex_count);
+  const size_t parts = std::clamp<size_t>(n / kVertexBlock, 1, static_cast<size_t>(ParallelThreads()));
+  std::vector<TBox> part(parts, start);
+  const size_t step = (n + part.size() - 1) / part.size();
   const TVertex* vs = mesh.vertices.data();
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-    if (i + kPrefetchAhead < mesh.vertex_count) PrefetchRead(&vs[i + kPrefetchAhead].pos);
-    const TVec3& p = vs[i].pos;
-    const double c[3] = {p.x, p.y, p.z};
-    for (int k = 0; k < 3; ++k) {
-      if (c[k] < lo[k]) {
-        lo[k] = c[k];
-      } else if (c[k] > hi[k]) {
-        hi[k] = c[k];
+  ParallelFor(part.size(), 1, [&](size_t first_part, size_t end_part) {
+    for (size_t b = first_part; b < end_part; ++b) {
+      const size_t end = std::min(n, (b + 1) * step);
+      for (size_t i = b * step; i < end; ++i) {
+        if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);
+        const TVec3& p = vs[i].pos;
+        const double c[3] = {p.x, p.y, p.z};
+        Extend(part[b], c);
       }
     }
+  });
+  TBox box = start;
+  for (const TBox& b : part) {
+    Extend(box, b.lo);
+    Extend(box, b.hi);
   }
   double diag2 = 0;
   for (int k = 0; k < 3; ++k) {
-    mesh.box_min[k] = lo[k];
-    mesh.box_max[k] = hi[k];
-    diag2 += (hi[k] - lo[k]) * (hi[k] - lo[k]);
+    mesh.box_min[k] = box.lo[k];
+    mesh.box_max[k] = box.hi[k];
+    diag2 += (box.hi[k] - box.lo[k]) * (box.hi[k] - box.lo[k]);
   }
-  mesh.box_center = TVec3{static_cast<float>((lo[0] + hi[0]) / 2), static_cast<float>((lo[1] + hi[1]) / 2),
-                          static_cast<float>((lo[2] + hi[2]) / 2)};
+  mesh.box_center =
+      TVec3{static_cast<float>((box.lo[0] + box.hi[0]) / 2), static_cast<float>((box.lo[1] + box.hi[1]) / 2),
+            static_cast<float>((box.lo[2] + box.hi[2]) / 2)};
   mesh.box_size = std::sqrt(diag2);
 }
 
@@ -189,13 +294,15 @@ void GenerateTexCoords(TMesh& mesh) {
   if (w == 0) w = 1;
   if (h == 0) h = 1;
   TVertex* vs = mesh.vertices.data();
-  for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-    if (i + kPrefetchAhead < mesh.vertex_count) {
-      PrefetchRead(&vs[i + kPrefetchAhead].pos);
-      PrefetchWrite(&vs[i + kPrefetchAhead].tex0);
+  ParallelFor(static_cast<size_t>(std::max(mesh.vertex_count, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) {
+        PrefetchRead(&vs[i + kPrefetchAhead].pos);
+        PrefetchWrite(&vs[i + kPrefetchAhead].tex0);
+      }
+      TVertex& v = vs[i];
+      v.tex0[0] = static_cast<float>((v.pos.x - mesh.box_min[0]) / w);
+      v.tex0[1] = static_cast<float>(1 - (v.pos.y - mesh.box_min[1]) / h);
     }
-    TVertex& v = vs[i];
-    v.tex0[0] = static_cast<float>((v.pos.x - mesh.box_min[0]) / w);
-    v.tex0[1] = static_cast<float>(1 - (v.pos.y - mesh.box_min[1]) / h);
-  }
+  });
 }
