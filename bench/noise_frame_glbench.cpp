@@ -167,7 +167,7 @@ void DirtyFrame(int slices, int stacks, int frames) {
 }
 
 // The per-vertex passes of a dirty frame on one thread and on two, medians of
-// alternating rounds (the steady frame's matrices).
+// alternating rounds of 10 runs each (the steady frame's matrices).
 void PassThreads(int slices, int stacks) {
   Bench b(BenchSphere(slices, stacks));
   InitGLState(b.app.frame, kSize, kSize);
@@ -188,7 +188,9 @@ void PassThreads(int slices, int stacks) {
     for (int r = 0; r < 2 * kRounds; ++r) {
       for (int t = 1; t <= 2; ++t) {
         SetParallelThreads(t);
-        ms[t - 1].push_back(1000 * Measure(p.run).wall);
+        ms[t - 1].push_back(100 * Measure([&] {
+                             for (int k = 0; k < 10; ++k) p.run();
+                           }).wall);
       }
     }
     const double one = Median(ms[0]), two = Median(ms[1]);

@@ -106,7 +106,7 @@ void WarpGeometry(TVertex* v, size_t n, const TWindowProjector& proj, const TTex
 
 void DisplaceVertices(TMesh& mesh, double h) {
   TVertex* v = mesh.vertices.data();
-  ParallelFor(VerticesInUse(mesh), kVertexBlock, [v, h](size_t begin, size_t end) {
+  ParallelForChunks(VerticesInUse(mesh), kVertexBlock, [v, h](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
       v[i].adv_pos.x = static_cast<float>(v[i].pos.x + static_cast<double>(v[i].velo.x) * h);
       v[i].adv_pos.y = static_cast<float>(v[i].pos.y + static_cast<double>(v[i].velo.y) * h);
@@ -145,7 +145,7 @@ void ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& 
   const TWindowProjector proj(m);
   TVertex* v = mesh.vertices.data();
   const bool warp_texture = p.warp_texture;
-  ParallelFor(VerticesInUse(mesh), kVertexBlock, [&](size_t begin, size_t end) {
+  ParallelForChunks(VerticesInUse(mesh), kVertexBlock, [&](size_t begin, size_t end) {
     if (warp_texture) {
       WarpTexture(v + begin, end - begin, proj, k);
     } else {

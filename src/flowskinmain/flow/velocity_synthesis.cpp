@@ -207,7 +207,7 @@ void SynthesizeVelocity(TMesh& mesh, TFlowSourceTable& table, const TFlowParams&
   if (count <= 0) return;
   TVertex* vertices = mesh.vertices.data();
   const size_t blocks = (static_cast<size_t>(count) + kSourceBlock - 1) / kSourceBlock;
-  ParallelFor(blocks, 8192 / kSourceBlock, [&](size_t first_block, size_t end_block) {
+  ParallelForChunks(blocks, 8192 / kSourceBlock, [&](size_t first_block, size_t end_block) {
     const int32_t stop = std::min<int32_t>(count, static_cast<int32_t>(end_block * kSourceBlock));
     SynthesizeRange(pass, vertices, static_cast<int32_t>(first_block * kSourceBlock), stop);
   });

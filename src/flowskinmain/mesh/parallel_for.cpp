@@ -41,3 +41,23 @@ void ParallelFor(size_t n, size_t min_block, const std::function<void(size_t, si
   body(0, std::min(n, step));
   for (std::thread& w : workers) w.join();
 }
+
+void ParallelForChunks(size_t n, size_t chunk, const std::function<void(size_t, size_t)>& body) {
+  if (n == 0) return;
+  chunk = std::max<size_t>(chunk, 1);
+  const size_t chunks = (n + chunk - 1) / chunk;
+  const size_t threads = std::min<size_t>(static_cast<size_t>(ParallelThreads()), chunks);
+  if (threads <= 1) {
+    body(0, n);
+    return;
+  }
+  std::atomic<size_t> next{0};
+  const auto take = [&] {
+    for (size_t c = next.fetch_add(1); c < chunks; c = next.fetch_add(1)) body(c * chunk, std::min(n, (c + 1) * chunk));
+  };
+  std::vector<std::thread> workers;
+  workers.reserve(threads - 1);
+  for (size_t t = 1; t < threads; ++t) workers.emplace_back(take);
+  take();
+  for (std::thread& w : workers) w.join();
+}
