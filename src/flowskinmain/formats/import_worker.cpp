@@ -74,7 +74,7 @@ bool StartWorker(const std::vector<std::string>& args, int child_end, int file_f
   // A fresh worker touches every page of its memory for the first time; its
   // allocator asks for huge pages, so a large file costs hundreds of page
   // faults instead of tens of thousands (a read of a million triangles took a
-  // third longer in 4 KiB pages). The program's own tunables are not passed on.
+  // fifth to a third longer in 4 KiB pages). The program's own tunables are not passed on.
   std::vector<char*> env;
   static char tunables[] = "GLIBC_TUNABLES=glibc.malloc.hugetlb=1";
   for (char** e = environ; *e; ++e)
