@@ -22,22 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs the command and returns the seconds of its "... frames in T s" line; < 0 on failure.
-double FrameSeconds(const std::string& command) {
-  FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
-  if (!p) return -1;
-  char line[512];
-  double seconds = -1;
-  while (fgets(line, sizeof line, p)) {
-    int n = 0;
-    double t = 0;
-    if (std::sscanf(line, "wrote %d frames in %lf s", &n, &t) == 2 ||
-        std::sscanf(line, "drew %d frames in %lf s", &n, &t) == 2)
-      seconds = t;
-  }
-  return pclose(p) == 0 ? seconds : -1;
-}
-
 // Bytes of a file, or of the files in a folder.
 double BytesUnder(const fs::path& p) {
   if (fs::is_regular_file(p)) return double(fs::file_size(p));

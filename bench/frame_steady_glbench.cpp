@@ -28,6 +28,7 @@
 
 #include "advection/capture_gl.h"
 #include "advection/noise_gl.h"
+#include "bench_timing.h"
 #include "formats/ply_writer.h"
 #include "advection/surface_passes_gl.h"
 #include "mesh/mesh_preparation.h"
@@ -62,19 +63,11 @@ TMesh BenchSphere() {
 // Milliseconds per frame the batch command reports for `frames` frames of the
 // mesh in `ply` drawn without writing; < 0 when it fails.
 double BatchMsPerFrame(const std::string& ply, int frames) {
-  const std::string command = std::string(FLOWSKIN_EXE) + " " + ply + " --size " + std::to_string(kSize) + "x" +
-                              std::to_string(kSize) + " --warmup 20 --frames " + std::to_string(frames) +
-                              " --dry-run -o " + ply + ".png 2>/dev/null";
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return -1;
-  char line[512];
-  double seconds = -1;
-  int n = 0;
-  while (fgets(line, sizeof line, p)) {
-    double t = 0;
-    if (std::sscanf(line, "drew %d frames in %lf s", &n, &t) == 2) seconds = t;
-  }
-  return pclose(p) == 0 && seconds > 0 && n > 0 ? 1000 * seconds / n : -1;
+  const std::string size = std::to_string(kSize);
+  const double seconds = FrameSeconds(std::string(FLOWSKIN_EXE) + " " + ply + " --size " + size + "x" + size +
+                                      " --warmup 20 --frames " + std::to_string(frames) + " --dry-run -o " + ply +
+                                      ".png");
+  return seconds > 0 ? 1000 * seconds / frames : -1;
 }
 
 }  // namespace

@@ -74,16 +74,6 @@ TTime MeasureWithWorkers(const std::function<void()>& fn) {
   return t;
 }
 
-TTime BestWithWorkers(int reps, const std::function<void()>& fn) {
-  TTime best;
-  for (int r = 0; r < reps; ++r) {
-    const TTime t = MeasureWithWorkers(fn);
-    best.wall = std::min(best.wall, t.wall);
-    best.cpu = std::min(best.cpu, t.cpu);
-  }
-  return best;
-}
-
 // The median wall and processor time (workers included) of `reps` runs.
 TTime MedianOf(int reps, const std::function<void()>& fn) {
   std::vector<double> walls, cpus;
@@ -122,11 +112,11 @@ int main(int argc, char** argv) {
   const TTime file = Best(3, [&] {
     if (!ReadFileText(stl, bytes, error)) Fail("reading", error);
   });
-  const TTime stl_read = BestWithWorkers(3, [&] {
+  const TTime stl_read = Best(3, [&] {
     TMesh m;
     if (!ReadImportedMesh(stl, bytes, TMeshFormat::kStlBinary, false, TImportLimits{}, nullptr, m, error))
       Fail("STL read", error);
-  });
+  }, MeasureWithWorkers);
   const TTime stl_read_here = Best(3, [&] {
     TMesh m;
     TTriangleSoup soup;
@@ -152,9 +142,9 @@ int main(int argc, char** argv) {
     if (!ReadPlyFile(ply, false, m, error)) Fail("PLY read", error);
   });
   TMesh stl_mesh, ply_mesh;
-  const TTime stl_load = BestWithWorkers(3, [&] {
+  const TTime stl_load = Best(3, [&] {
     if (!LoadMesh(stl, TLoadOptions{}, stl_mesh, error)) Fail("STL load", error);
-  });
+  }, MeasureWithWorkers);
   const TTime ply_load = Best(3, [&] {
     if (!LoadMesh(ply, TLoadOptions{}, ply_mesh, error)) Fail("PLY load", error);
   });
