@@ -103,16 +103,21 @@ void TurnPieceTowardsY(TMesh& mesh, const std::vector<int32_t>& queue, int32_t f
   for (int32_t i = first; i <= last; ++i) vec_scale(mesh.vertices[queue[i]].*dir, -1.0);
 }
 
+// What every walk starts from: the directions as computed, no vertex marked,
+// and a queue with room for each of the `count` vertices in use (each enters
+// it at most once, marked 1 when queued).
+std::vector<int32_t> StartWalks(TMesh& mesh, int32_t count, bool sort_max_abs) {
+  ResetCurvatureDirections(mesh, sort_max_abs);
+  for (int32_t i = 0; i < count; ++i) mesh.vertices[i].align_mark = 0;
+  return std::vector<int32_t>(static_cast<size_t>(count));
+}
+
 }  // namespace
 
 void AlignNeighbours(TMesh& mesh, bool sort_max_abs) {
   const int32_t count = VerticesInUse(mesh);
   if (count <= 0) return;
-  ResetCurvatureDirections(mesh, sort_max_abs);
-  for (int32_t i = 0; i < count; ++i) mesh.vertices[i].align_mark = 0;
-
-  // Every vertex enters the queue at most once (marked 1 when queued).
-  std::vector<int32_t> queue(static_cast<size_t>(count));
+  std::vector<int32_t> queue = StartWalks(mesh, count, sort_max_abs);
   int32_t head = 0, tail = -1;
   const int32_t start = count / 2;
   queue[++tail] = start;
@@ -123,9 +128,7 @@ void AlignNeighbours(TMesh& mesh, bool sort_max_abs) {
 void OrientPiecesConsistently(TMesh& mesh, bool sort_max_abs) {
   const int32_t count = VerticesInUse(mesh);
   if (count <= 0) return;
-  ResetCurvatureDirections(mesh, sort_max_abs);
-  for (int32_t i = 0; i < count; ++i) mesh.vertices[i].align_mark = 0;
-  std::vector<int32_t> queue(static_cast<size_t>(count));
+  std::vector<int32_t> queue = StartWalks(mesh, count, sort_max_abs);
   int32_t head = 0, tail = -1;
   // The piece of vertex count / 2 first, as "Align neighbor" walks it, then
   // every piece not reached yet from its lowest vertex.
