@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "formats/polygon_split.h"
+#include "mesh/page_prefault.h"
 #include "formats/position_index.h"
 
 namespace {
@@ -194,6 +195,7 @@ bool BuildCellSurfaceMesh(const TCellSurface& s, bool swap, const TMesh* previou
     ++used;
   }
   notes.joined_points = used - first_point.size();
+  ReservePrefaulted(mesh.vertices, first_point.size());
   mesh.vertices.assign(first_point.size(), TVertex{});
   for (size_t i = 0; i < first_point.size(); ++i) {
     const size_t p = first_point[i];

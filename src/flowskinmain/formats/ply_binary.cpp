@@ -12,6 +12,7 @@
 #include "formats/ply_reader.h"
 #include "formats/ply_vertex_slots.h"
 #include "formats/polygon_split.h"
+#include "mesh/page_prefault.h"
 
 namespace {
 
@@ -195,7 +196,7 @@ bool ReadFaceElement(TBinaryCursor& in, const TPlyHeader& h, bool swap, FaceArra
   const TPlyElement& e = h.layout.elements[h.layout.face_element];
   std::vector<int32_t> corners;
   faces.clear();
-  faces.reserve(static_cast<size_t>(e.count));
+  ReservePrefaulted(faces, static_cast<size_t>(e.count));
   for (int64_t f = 0; f < e.count; ++f)
     for (size_t k = 0; k < e.properties.size(); ++k) {
       const TPlyProperty& p = e.properties[k];

@@ -15,6 +15,7 @@
 #include "formats/ply_scanner.h"
 #include "formats/ply_vertex_slots.h"
 #include "formats/polygon_split.h"
+#include "mesh/page_prefault.h"
 
 namespace {
 
@@ -162,7 +163,7 @@ bool ReadVertices(TBodyReader& in, const TPlyHeader& h, const TMesh* previous, T
 // SplitPolygon), placed in file order once the positions are known.
 bool ReadFaces(TBodyReader& in, const TPlyHeader& h, bool swap, FaceArray& faces, TPendingPolygons& polygons) {
   faces.clear();
-  faces.reserve(h.face_count);
+  ReservePrefaulted(faces, static_cast<size_t>(h.face_count));
   std::vector<int32_t> corners;
   for (int64_t f = 0; f < h.face_count; ++f) {
     int64_t n = 0;
@@ -228,7 +229,10 @@ bool ReadFileText(const std::string& path, std::string& text, std::string& error
   const uintmax_t size = std::filesystem::file_size(path, ec);
   bool ok = !ec;
   try {
-    if (ok) text.resize(static_cast<size_t>(size));
+    if (ok) {
+      ReservePrefaulted(text, static_cast<size_t>(size));
+      text.resize(static_cast<size_t>(size));
+    }
   } catch (const std::bad_alloc&) {
     std::fclose(file);
     return Fail(error, "The file is too large to read: " + path);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "mesh/mesh_model.h"
+#include "mesh/page_prefault.h"
 #include "mesh/record_prefetch.h"
 
 class TVertexSlots {
@@ -19,7 +20,7 @@ class TVertexSlots {
         carried_(previous ? previous->vertices.size() : 0),
         has_user_velo_(has_user_velo) {
     vertices_.resize(std::min(vertices_.size(), static_cast<size_t>(count)));
-    vertices_.reserve(static_cast<size_t>(count));
+    ReservePrefaulted(vertices_, static_cast<size_t>(count));
   }
 
   // The record of vertex i, called for i = 0, 1, 2, ... in turn.

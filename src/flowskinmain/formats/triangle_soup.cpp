@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "formats/position_index.h"
+#include "mesh/page_prefault.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool BuildMeshFromSoup(const TSoupView& soup, bool swap, const TMesh* previous, 
   TPositionIndex index(soup.corners.size());
   std::vector<size_t> first_corner;  // of each vertex, in vertex order
   mesh.faces.clear();
-  mesh.faces.reserve(triangles);
+  ReservePrefaulted(mesh.faces, triangles);
   for (size_t t = 0; t < triangles; ++t) {
     const TPositionKey k[3] = {PositionKeyOf(soup.corners[3 * t]), PositionKeyOf(soup.corners[3 * t + 1]),
                                PositionKeyOf(soup.corners[3 * t + 2])};
@@ -45,6 +46,7 @@ bool BuildMeshFromSoup(const TSoupView& soup, bool swap, const TMesh* previous, 
     reason = "the file holds no triangles";
     return false;
   }
+  ReservePrefaulted(mesh.vertices, index.Count());
   mesh.vertices.assign(index.Count(), TVertex{});
   for (size_t i = 0; i < first_corner.size(); ++i) {
     TVertex& v = mesh.vertices[i];

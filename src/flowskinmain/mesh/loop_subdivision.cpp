@@ -9,6 +9,7 @@
 #include <numbers>
 #include <vector>
 
+#include "mesh/page_prefault.h"
 #include "mesh/parallel_for.h"
 #include "mesh/triangle_strips.h"
 
@@ -196,10 +197,14 @@ void LoopSubdivide(TMesh& mesh) {
   std::vector<int32_t> corner_edge;
   CollectEdges(mesh, edges, corner_edge);
   const int32_t nv = mesh.vertex_count;
-  VertexArray out(nv + edges.size());
+  VertexArray out;
+  ReservePrefaulted(out, nv + edges.size());
+  out.resize(nv + edges.size());
   RefineVertices(mesh, edges, out);
   if (mesh.time_count > 0) RefineTimeSteps(mesh, edges);
-  FaceArray faces(4 * static_cast<size_t>(mesh.face_count));
+  FaceArray faces;
+  ReservePrefaulted(faces, 4 * static_cast<size_t>(mesh.face_count));
+  faces.resize(4 * static_cast<size_t>(mesh.face_count));
   ParallelFor(static_cast<size_t>(mesh.face_count), kBlock, [&](size_t begin, size_t end) {
     for (size_t f = begin; f < end; ++f) {
       const int32_t* p = mesh.faces[f].v;
