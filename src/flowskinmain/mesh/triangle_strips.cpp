@@ -1,5 +1,7 @@
 #include "mesh/triangle_strips.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <vector>
 
@@ -8,36 +10,39 @@
 namespace {
 
 // What the strip walks read: per vertex its incident faces, copied into one
-// 64-byte line each (count and up to 15 faces), and the faces themselves with
-// fmark as the walk mark. The walks jump between distant vertices; reading
-// these small records instead of the full vertex records keeps them in cache.
-// The query is the same as FindFaceAcross on the mesh.
+// compact list (the lists of all vertices one after another), and the faces
+// themselves with fmark as the walk mark. The walks jump between distant
+// vertices; reading these short lists instead of the full vertex records
+// keeps them in cache. The query is the same as FindFaceAcross on the mesh.
 class TStripGraph {
  public:
-  explicit TStripGraph(TMesh& mesh) : inc_(mesh.vertex_count), faces_(mesh.faces) {
+  explicit TStripGraph(TMesh& mesh) : first_(static_cast<size_t>(mesh.vertex_count) + 1), faces_(mesh.faces) {
     const TVertex* vs = mesh.vertices.data();
+    first_[0] = 0;
+    for (int32_t i = 0; i < mesh.vertex_count; ++i) {
+      if (i + kPrefetchAhead < mesh.vertex_count) PrefetchRead(&vs[i + kPrefetchAhead].vface_count);
+      first_[i + 1] = first_[i] + static_cast<size_t>(vs[i].vface_count);
+    }
+    inc_.resize(first_.back());
     for (int32_t i = 0; i < mesh.vertex_count; ++i) {
       if (i + kPrefetchAhead < mesh.vertex_count) {
         PrefetchRead(&vs[i + kPrefetchAhead].vface[0]);
         PrefetchRead(&vs[i + kPrefetchAhead].vface_count);
       }
       const TVertex& v = vs[i];
-      inc_[i].count = v.vface_count;
-      for (int32_t s = 0; s < v.vface_count; ++s) inc_[i].face[s] = v.vface[s];
+      std::copy(v.vface, v.vface + v.vface_count, inc_.begin() + static_cast<ptrdiff_t>(first_[i]));
     }
     for (TFace& face : faces_) face.fmark = 0;
   }
   int32_t Across(int32_t f, int32_t a, int32_t b, int32_t& x) const {
-    return FindFaceAcrossIn(inc_[b].face, inc_[b].count, faces_.data(), f, a, b, x);
+    const int32_t count = static_cast<int32_t>(first_[b + 1] - first_[b]);
+    return FindFaceAcrossIn(inc_.data() + first_[b], count, faces_.data(), f, a, b, x);
   }
   int32_t& Mark(int32_t f) { return faces_[f].fmark; }
 
  private:
-  struct alignas(64) TIncident {
-    int32_t count;
-    int32_t face[kMaxAdjacent];
-  };
-  std::vector<TIncident> inc_;
+  std::vector<size_t> first_;  // the list of vertex i is inc_[first_[i] .. first_[i + 1])
+  std::vector<int32_t> inc_;
   FaceArray& faces_;  // corners, and fmark: 0 free, 2 taken, 1 start of a strip being built, 4/8/16 trial walks
 };
 
