@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "data/data_channels.h"
+#include "loading/mesh_loading.h"
 #include "mesh/loop_subdivision.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
@@ -66,6 +69,18 @@ TEST(ParallelPreparation, SameMeshOnOneTwoAndThreeThreads) {
          GenerateTexCoords(m);
        },
        kCheckAdjacency | kCheckFinite},
+      {"data ranges",
+       [](TMesh& m) {
+         for (int32_t i = 0; i < m.vertex_count; ++i) m.vertices[i].aux = (i % 7 == 0 ? -1.0 : 1.0) * (i % 4001);
+         ComputeDataRanges(m, true);
+       },
+       kCheckAdjacency},
+      {"whole preparation of a load, the strips beside the other passes",
+       [](TMesh& m) {
+         std::string error;
+         ASSERT_TRUE(PrepareLoadedMesh(m, TMesh(), TLoadOptions(), error, nullptr)) << error;
+       },
+       kCheckAdjacency | kCheckNormals | kCheckStrips},
       {"Loop step", [](TMesh& m) { LoopSubdivide(m); }, kCheckIndices},
       {"Loop step, then adjacency and normals of the result",
        [](TMesh& m) {

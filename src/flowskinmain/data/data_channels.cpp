@@ -4,8 +4,10 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 #include "data/file_arrays.h"
+#include "mesh/parallel_for.h"
 #include "mesh/record_prefetch.h"
 
 const char* DataChannelName(int channel) {
@@ -43,6 +45,9 @@ double ChannelValue(const TVertex& v, int channel) {
 
 namespace {
 
+// Fewest vertices a thread takes in the range scan.
+constexpr size_t kScanBlock = 8192;
+
 void Widen(TRange& r, double value) {
   if (value < r.min) {
     r.min = value;
@@ -51,12 +56,10 @@ void Widen(TRange& r, double value) {
   }
 }
 
-// All ten channels in one pass over the vertex records (they are large, so one
-// sweep instead of ten keeps the scan memory-bound only once).
-void ScanChannels(const TMesh& mesh, TRange (&r)[kDataChannelCount]) {
-  for (int c = 0; c < kDataChannelCount; ++c) r[c].min = r[c].max = ChannelValue(mesh.vertices[0], c);
-  for (int i = 1; i < mesh.vertex_count; ++i) {
-    if (i + kPrefetchAhead < mesh.vertex_count) {
+// Every channel's range over the vertices [begin, end), widened from `r`.
+void ScanVertices(const TMesh& mesh, size_t begin, size_t end, TRange (&r)[kDataChannelCount]) {
+  for (size_t i = begin; i < end; ++i) {
+    if (i + kPrefetchAhead < end) {
       const TVertex& ahead = mesh.vertices[i + kPrefetchAhead];
       PrefetchRead(&ahead.pos);
       PrefetchRead(&ahead.kmax);  // with kmin
@@ -65,6 +68,32 @@ void ScanChannels(const TMesh& mesh, TRange (&r)[kDataChannelCount]) {
     }
     const TVertex& v = mesh.vertices[i];
     for (int c = 0; c < kDataChannelCount; ++c) Widen(r[c], ChannelValue(v, c));
+  }
+}
+
+// All channels in one pass over the vertex records (they are large, so one
+// sweep instead of eleven keeps the scan memory-bound only once). The cores
+// each take the ranges of a block of vertices, every block starting from
+// vertex 0's values; the blocks are then merged in order by the same rule, so
+// the ranges are those of one sweep on any number of threads.
+void ScanChannels(const TMesh& mesh, TRange (&r)[kDataChannelCount]) {
+  struct TRanges {
+    TRange r[kDataChannelCount];
+  } start;
+  for (int c = 0; c < kDataChannelCount; ++c) start.r[c].min = start.r[c].max = ChannelValue(mesh.vertices[0], c);
+  const size_t n = static_cast<size_t>(mesh.vertex_count);
+  const size_t parts = std::clamp<size_t>(n / kScanBlock, 1, static_cast<size_t>(ParallelThreads()));
+  std::vector<TRanges> part(parts, start);
+  const size_t step = (n + parts - 1) / parts;
+  ParallelFor(parts, 1, [&](size_t first_part, size_t end_part) {
+    for (size_t b = first_part; b < end_part; ++b) ScanVertices(mesh, b * step, std::min(n, (b + 1) * step), part[b].r);
+  });
+  for (int c = 0; c < kDataChannelCount; ++c) {
+    r[c] = start.r[c];
+    for (const TRanges& p : part) {
+      Widen(r[c], p.r[c].min);
+      Widen(r[c], p.r[c].max);
+    }
   }
   if (mesh.time_count >= 2) {
     for (int t = 0; t < mesh.time_count; ++t)

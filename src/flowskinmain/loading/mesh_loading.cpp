@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <new>
 #include <utility>
 
@@ -15,6 +16,8 @@
 #include "mesh/curvature.h"
 #include "mesh/loop_subdivision.h"
 #include "mesh/mesh_preparation.h"
+#include "mesh/parallel_for.h"
+#include "mesh/triangle_strips.h"
 
 namespace {
 
@@ -22,6 +25,15 @@ namespace {
 // taken over by the reader, see ReadPlyData.)
 void CarryOver(const TMesh& previous, TMesh& mesh) {
   std::copy(std::begin(previous.data_range), std::end(previous.data_range), std::begin(mesh.data_range));
+}
+
+// BuildStrips on a thread of its own where there is a core to spare, else
+// on the calling thread before this returns.
+std::future<TStripStats> StartStrips(TMesh& mesh) {
+  const auto policy = ParallelThreads() > 1 ? std::launch::async : std::launch::deferred;
+  std::future<TStripStats> strips = std::async(policy, [&mesh] { return BuildStrips(mesh); });
+  if (policy == std::launch::deferred) strips.wait();
+  return strips;
 }
 
 }  // namespace
@@ -42,12 +54,19 @@ bool PrepareLoadedMesh(TMesh& mesh, const TMesh& previous, const TLoadOptions& o
     BuildAdjacency(mesh);
     ComputeNormals(mesh);
   }
+  // The faces and their incident-face lists are final now. The strips are
+  // built from these alone (their walk marks are the only face field they
+  // write), and no later pass reads the strips or the marks, so the strips
+  // are built beside the remaining passes: one walk that cannot be split,
+  // taken off the path of those that can. (Not beside the normals: the
+  // working arrays of the two together would raise the load's peak memory.)
+  std::future<TStripStats> strips = StartStrips(mesh);
   ComputeBoundingBox(mesh);
-  const TStripStats stats = BuildStrips(mesh);
   GenerateTexCoords(mesh);
   ComputeCurvature(mesh, TCurvatureOptions{opt.use_neighbors});
   AlignDirectionsWithAxis(mesh, 1);
   ComputeDataRanges(mesh, previous.vertex_count == 0);
+  const TStripStats stats = strips.get();
   if (report) {
     report->strip_stats = stats;
     report->strip_text = StripStatisticsText(stats);
