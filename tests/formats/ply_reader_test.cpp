@@ -5,7 +5,10 @@
 #include <string>
 
 #include "formats/ply_writer.h"
+#include "mesh/mesh_shapes.h"
+#include "mesh/parallel_for.h"
 #include "support/mesh_fixtures.h"
+#include "support/mesh_validator.h"
 
 namespace {
 
@@ -216,4 +219,63 @@ TEST(PlyReader, FaceIntegersWithSignsLeadingZerosAndLongDigitRuns) {
   EXPECT_EQ(m.faces[0].v[2], 2);
   EXPECT_FALSE(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 99999999999999999999\n")).empty());
   EXPECT_EQ(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2x\n")), "Invalid numeric input");
+}
+
+namespace {
+
+// Offset of the line `k` lines after "end_header" (0: the first vertex line).
+size_t BodyLine(const std::string& text, int k) {
+  size_t p = text.find("end_header\n") + 11;
+  for (int i = 0; i < k; ++i) p = text.find('\n', p) + 1;
+  return p;
+}
+
+}  // namespace
+
+// A large file has its faces read by a second thread from where one vertex
+// per line puts them. Whatever the layout, the mesh and the first error are
+// those of one thread reading from the start.
+TEST(PlyReader, LargeFilesReadTheSameOnOneAndTwoThreadsWhateverTheLineLayout) {
+  const TMesh torus = MakeTorusMesh(1.0, 0.3, 128, 80);  // 10,240 vertices, 20,480 faces
+  const std::string text = FormatPly(torus);
+  const int nv = torus.vertex_count;
+  auto replace = [&](int line, size_t skip, size_t count, const std::string& with) {
+    std::string t = text;
+    return t.replace(BodyLine(t, line) + skip, count, with);
+  };
+  auto joined = [&](int line) {  // this line and the next one made one
+    std::string t = text;
+    return t.replace(BodyLine(t, line + 1) - 1, 1, " ");
+  };
+  const struct {
+    const char* name;
+    std::string text;
+    bool ok;
+  } cases[] = {
+      {"one vertex per line", text, true},
+      {"two vertices on one line", joined(10), true},
+      {"a vertex over two lines", replace(10, 0, 0, "\n"), true},
+      {"blank lines before the faces", replace(nv, 0, 0, "\n \r\n"), true},
+      {"a quad among the faces", replace(nv + 500, 0, 1, "4 0"), true},
+      {"a face index out of range", replace(nv + 15000, 2, 0, "9"), false},
+      {"the same, two vertices on one line", joined(10).replace(BodyLine(text, nv + 15000) - 1, 0, "9"), false},
+      {"a malformed vertex number", replace(5000, 0, 0, "x"), false},
+      {"a short face, a vertex over two lines",
+       replace(20, 0, 0, "\n").replace(BodyLine(text, nv + 300) + 1, 0, "2 "), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMesh mesh[2];
+    std::string error[2];
+    bool ok[2];
+    for (int threads : {1, 2}) {
+      SetParallelThreads(threads);
+      ok[threads - 1] = Read(c.text, mesh[threads - 1], error[threads - 1]);
+    }
+    SetParallelThreads(0);
+    EXPECT_EQ(ok[0], ok[1]);
+    EXPECT_EQ(error[0], error[1]);
+    EXPECT_EQ(MeshDifference(mesh[0], mesh[1]), "");
+    EXPECT_EQ(ok[0], c.ok) << error[0];
+  }
 }

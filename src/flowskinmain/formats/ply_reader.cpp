@@ -5,7 +5,9 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <future>
 #include <limits>
 #include <new>
 #include <utility>
@@ -16,6 +18,7 @@
 #include "formats/ply_vertex_slots.h"
 #include "formats/polygon_split.h"
 #include "mesh/page_prefault.h"
+#include "mesh/parallel_for.h"
 
 namespace {
 
@@ -138,6 +141,7 @@ class TBodyReader {
     return true;
   }
   std::string& Error() { return error_; }
+  size_t Offset() const { return sc_.Offset(); }
 
  private:
   TPlyScanner sc_;
@@ -189,6 +193,70 @@ bool ReadFaces(TBodyReader& in, const TPlyHeader& h, bool swap, FaceArray& faces
   return true;
 }
 
+// The offset just past the `lines`-th line end from `from`, or npos when the
+// text has fewer.
+size_t SkipLines(std::string_view text, size_t from, int64_t lines) {
+  const char* p = text.data() + from;
+  const char* end = text.data() + text.size();
+  for (int64_t k = 0; k < lines; ++k) {
+    const void* line_end = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    if (!line_end) return std::string_view::npos;
+    p = static_cast<const char*>(line_end) + 1;
+  }
+  return static_cast<size_t>(p - text.data());
+}
+
+// The faces as read by a second thread while the first reads the vertices,
+// from where they begin when every vertex takes a line of its own (as nearly
+// every file has it).
+struct TFacesAhead {
+  size_t start = std::string_view::npos;  // where that puts the first face; npos: too few lines
+  bool ok = false;
+  std::string error;
+  FaceArray faces;
+  TPendingPolygons polygons;
+};
+
+void ReadFacesAhead(std::string_view text, const TPlyHeader& h, bool swap, TFacesAhead& out) {
+  // the rest of the "end_header" line, then one line per vertex
+  out.start = SkipLines(text, h.body_offset, h.vertex_count + 1);
+  if (out.start == std::string_view::npos) return;
+  TBodyReader in(text, out.start, out.error);
+  out.ok = ReadFaces(in, h, swap, out.faces, out.polygons);
+}
+
+// Whether nothing but blanks lies in [from, to): the faces read ahead then
+// begin where a reading of the whole text would find them.
+bool OnlyBlanks(std::string_view text, size_t from, size_t to) {
+  if (to == std::string_view::npos || from > to) return false;
+  return std::all_of(text.begin() + static_cast<ptrdiff_t>(from), text.begin() + static_cast<ptrdiff_t>(to),
+                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+// Below this many faces the faces are not worth a thread of their own.
+constexpr int64_t kFacesAheadFloor = 1 << 14;
+
+// Vertices, then faces. A large file without time steps has its faces read by
+// a second thread at the same time, from where one line per vertex puts
+// them; they are kept only when the vertices, read from the start as always,
+// end right there (else the faces are read again after the vertices). Either
+// way the mesh and the first error are those of one reading from the start.
+bool ReadVerticesAndFaces(TBodyReader& in, std::string_view text, const TPlyHeader& h, bool swap,
+                          const TMesh* previous, TMesh& mesh, TPendingPolygons& polygons) {
+  if (h.time_count > 0 || h.face_count < kFacesAheadFloor || ParallelThreads() < 2)
+    return ReadVertices(in, h, previous, mesh) && ReadFaces(in, h, swap, mesh.faces, polygons);
+  TFacesAhead ahead;
+  auto faces = std::async(std::launch::async, [&] { ReadFacesAhead(text, h, swap, ahead); });
+  const bool vertices_ok = ReadVertices(in, h, previous, mesh);
+  faces.get();
+  if (!vertices_ok) return false;
+  if (!OnlyBlanks(text, in.Offset(), ahead.start)) return ReadFaces(in, h, swap, mesh.faces, polygons);
+  mesh.faces.swap(ahead.faces);
+  polygons = std::move(ahead.polygons);
+  if (!ahead.ok) in.Error() = ahead.error;
+  return ahead.ok;
+}
+
 bool ReadTimeSteps(TBodyReader& in, const TPlyHeader& h, TMesh& mesh) {
   mesh.time_values.assign(h.time_count, 0.0);
   mesh.time_velo.assign(h.time_count, std::vector<TVec3>(h.vertex_count));
@@ -210,7 +278,7 @@ bool ReadPlyData(std::string_view text, const TPlyHeader& h, bool swap, TMesh& m
   mesh.has_tex0 = h.has_tex0;
   mesh.vertex_count = static_cast<int32_t>(h.vertex_count);
   TPendingPolygons polygons;
-  const bool ok = ReadVertices(in, h, previous, mesh) && ReadFaces(in, h, swap, mesh.faces, polygons);
+  const bool ok = ReadVerticesAndFaces(in, text, h, swap, previous, mesh, polygons);
   // Also after a failure the counts match the arrays and every index read is valid.
   if (mesh.vertices.size() < static_cast<size_t>(h.vertex_count)) mesh.vertices.resize(h.vertex_count);
   if (ok) polygons.Resolve(mesh.vertices, mesh.faces);
