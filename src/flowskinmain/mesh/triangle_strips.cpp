@@ -54,21 +54,21 @@ class TStripGraph {
 // stops at a face taken by a strip (2) or carrying its own bit, so each walk
 // sees exactly what it would see walking alone.
 struct TTrial {
-  int32_t a, b, cur, length;
+  int32_t a, b, cur;
   bool active;
-  std::vector<int32_t> visited;
+  std::vector<int32_t> visited;  // the faces of the walk in turn
+  std::vector<int32_t> sent;     // per face, the vertex b of the edge (a, b) it was entered by
 };
 
-void TrialWalks(TStripGraph& graph, int32_t f, const int32_t (&start)[3][2], int32_t (&length)[3],
-                TTrial (&walk)[3]) {
+void TrialWalks(TStripGraph& graph, int32_t f, const int32_t (&start)[3][2], TTrial (&walk)[3]) {
   for (int k = 0; k < 3; ++k) {
     TTrial& w = walk[k];
     w.a = start[k][0];
     w.b = start[k][1];
     w.cur = f;
-    w.length = 1;
     w.active = true;
     w.visited.clear();
+    w.sent.clear();
   }
   for (int active = 3; active > 0;) {
     for (int k = 0; k < 3; ++k) {
@@ -77,6 +77,7 @@ void TrialWalks(TStripGraph& graph, int32_t f, const int32_t (&start)[3][2], int
       const int32_t own = 4 << k;
       graph.Mark(w.cur) |= own;
       w.visited.push_back(w.cur);
+      w.sent.push_back(w.b);
       int32_t x = -1;
       const int32_t g = graph.Across(w.cur, w.a, w.b, x);
       if (g < 0 || (graph.Mark(g) & (own | 3)) != 0) {
@@ -84,34 +85,25 @@ void TrialWalks(TStripGraph& graph, int32_t f, const int32_t (&start)[3][2], int
         --active;
         continue;
       }
-      ++w.length;
       w.cur = g;
       w.a = w.b;
       w.b = x;
     }
   }
-  for (int k = 0; k < 3; ++k) {
+  for (int k = 0; k < 3; ++k)
     for (int32_t v : walk[k].visited) graph.Mark(v) &= ~(4 << k);
-    length[k] = walk[k].length;
-  }
 }
 
-// Appends the strip started at face f with its corners in the rotation (p, q, r).
-void BuildStrip(TStripGraph& graph, TMesh& mesh, int32_t f, int32_t p, int32_t q, int32_t r) {
+// Appends the strip of trial walk `w`, whose first edge is (p, q): the strip
+// walk from its face would stop where the trial stopped (at a face of a strip,
+// or back at one of its own), so it takes the trial's faces in the trial's order.
+void BuildStrip(TStripGraph& graph, TMesh& mesh, const TTrial& w, int32_t p, int32_t q) {
   std::vector<int32_t>& s = mesh.strips;
-  graph.Mark(f) = 1;
   s[mesh.strip_len++] = p;
   s[mesh.strip_len++] = q;
-  int32_t a = q, b = r, cur = f;
-  while (true) {
-    graph.Mark(cur) = 2;
-    s[mesh.strip_len++] = b;
-    int32_t x = -1;
-    const int32_t g = graph.Across(cur, a, b, x);
-    if (g < 0 || graph.Mark(g) != 0) break;
-    cur = g;
-    a = b;
-    b = x;
+  for (size_t i = 0; i < w.visited.size(); ++i) {
+    graph.Mark(w.visited[i]) = 2;
+    s[mesh.strip_len++] = w.sent[i];
   }
   s[mesh.strip_len++] = kStripEnd;
 }
@@ -129,20 +121,13 @@ TStripStats BuildStrips(TMesh& mesh) {
     if (graph.Mark(f) != 0) continue;
     const int32_t v0 = mesh.faces[f].v[0], v1 = mesh.faces[f].v[1], v2 = mesh.faces[f].v[2];
     const int32_t start[3][2] = {{v1, v2}, {v2, v0}, {v0, v1}};
-    int32_t length[3];
-    TrialWalks(graph, f, start, length, walk);
-    const int32_t l1 = length[0], l2 = length[1], l3 = length[2];
+    TrialWalks(graph, f, start, walk);
+    const size_t l1 = walk[0].visited.size(), l2 = walk[1].visited.size(), l3 = walk[2].visited.size();
     ++stats.strips;
-    if (l1 > l2 && l1 > l3) {
-      BuildStrip(graph, mesh, f, v0, v1, v2);
-      stats.faces += l1;
-    } else if (l2 > l3) {
-      BuildStrip(graph, mesh, f, v1, v2, v0);
-      stats.faces += l2;
-    } else {
-      BuildStrip(graph, mesh, f, v2, v0, v1);
-      stats.faces += l3;
-    }
+    const int k = l1 > l2 && l1 > l3 ? 0 : (l2 > l3 ? 1 : 2);  // the longest walk; a tie goes to the later one
+    const int32_t corner[3] = {v0, v1, v2};                     // walk k's strip starts with corner k
+    BuildStrip(graph, mesh, walk[k], corner[k], start[k][0]);
+    stats.faces += static_cast<int64_t>(walk[k].visited.size());
   }
   mesh.strips[mesh.strip_len++] = kStreamEnd;
   return stats;
