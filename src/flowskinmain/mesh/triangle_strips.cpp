@@ -9,41 +9,53 @@
 
 namespace {
 
-// What the strip walks read: per vertex its incident faces, copied into one
-// compact list (the lists of all vertices one after another), and the faces
-// themselves with fmark as the walk mark. The walks jump between distant
-// vertices; reading these short lists instead of the full vertex records
-// keeps them in cache. The query is the same as FindFaceAcross on the mesh.
+// What the strip walks read: per vertex its incident faces, copied into a
+// 32-byte slot (count and up to 7 faces, else the index of a longer list kept
+// aside), and the faces themselves with fmark as the walk mark. The walks jump
+// between distant vertices; one small aligned slot per step instead of the
+// full vertex record keeps them in cache. The query is the same as
+// FindFaceAcross on the mesh.
 class TStripGraph {
  public:
-  explicit TStripGraph(TMesh& mesh) : first_(static_cast<size_t>(mesh.vertex_count) + 1), faces_(mesh.faces) {
+  explicit TStripGraph(TMesh& mesh) : slot_(static_cast<size_t>(mesh.vertex_count)), faces_(mesh.faces) {
     const TVertex* vs = mesh.vertices.data();
-    first_[0] = 0;
-    for (int32_t i = 0; i < mesh.vertex_count; ++i) {
-      if (i + kPrefetchAhead < mesh.vertex_count) PrefetchRead(&vs[i + kPrefetchAhead].vface_count);
-      first_[i + 1] = first_[i] + static_cast<size_t>(vs[i].vface_count);
-    }
-    inc_.resize(first_.back());
     for (int32_t i = 0; i < mesh.vertex_count; ++i) {
       if (i + kPrefetchAhead < mesh.vertex_count) {
         PrefetchRead(&vs[i + kPrefetchAhead].vface[0]);
         PrefetchRead(&vs[i + kPrefetchAhead].vface_count);
       }
       const TVertex& v = vs[i];
-      std::copy(v.vface, v.vface + v.vface_count, inc_.begin() + static_cast<ptrdiff_t>(first_[i]));
+      TSlot& slot = slot_[i];
+      slot.count = v.vface_count;
+      if (v.vface_count <= kInline) {
+        std::copy(v.vface, v.vface + v.vface_count, slot.face);
+      } else {
+        slot.face[0] = static_cast<int32_t>(aside_.size());
+        aside_.emplace_back();
+        std::copy(v.vface, v.vface + v.vface_count, aside_.back().face);
+      }
     }
     for (TFace& face : faces_) face.fmark = 0;
   }
   int32_t Across(int32_t f, int32_t a, int32_t b, int32_t& x) const {
-    const int32_t count = static_cast<int32_t>(first_[b + 1] - first_[b]);
-    return FindFaceAcrossIn(inc_.data() + first_[b], count, faces_.data(), f, a, b, x);
+    const TSlot& slot = slot_[b];
+    const int32_t* list = slot.count <= kInline ? slot.face : aside_[slot.face[0]].face;
+    return FindFaceAcrossIn(list, slot.count, faces_.data(), f, a, b, x);
   }
   int32_t& Mark(int32_t f) { return faces_[f].fmark; }
 
  private:
-  std::vector<size_t> first_;  // the list of vertex i is inc_[first_[i] .. first_[i + 1])
-  std::vector<int32_t> inc_;
-  FaceArray& faces_;  // corners, and fmark: 0 free, 2 taken, 1 start of a strip being built, 4/8/16 trial walks
+  static constexpr int32_t kInline = 7;
+  struct alignas(32) TSlot {
+    int32_t count;
+    int32_t face[kInline];  // the faces, or face[0]: the index of the list in aside_
+  };
+  struct TAside {
+    int32_t face[kMaxAdjacent];
+  };
+  std::vector<TSlot> slot_;
+  std::vector<TAside> aside_;
+  FaceArray& faces_;  // corners, and fmark: 0 free, 2 taken, 4/8/16 trial walks
 };
 
 // The three trial walks of a strip start at face f, across the edges given in
