@@ -111,22 +111,23 @@ void TrialWalks(TStripGraph& graph, int32_t f, const int32_t (&start)[3][2], TTr
 // or back at one of its own), so it takes the trial's faces in the trial's order.
 void BuildStrip(TStripGraph& graph, TMesh& mesh, const TTrial& w, int32_t p, int32_t q) {
   std::vector<int32_t>& s = mesh.strips;
-  s[mesh.strip_len++] = p;
-  s[mesh.strip_len++] = q;
+  s.push_back(p);
+  s.push_back(q);
   for (size_t i = 0; i < w.visited.size(); ++i) {
     graph.Mark(w.visited[i]) = 2;
-    s[mesh.strip_len++] = w.sent[i];
+    s.push_back(w.sent[i]);
   }
-  s[mesh.strip_len++] = kStripEnd;
+  s.push_back(kStripEnd);
 }
 
 }  // namespace
 
 TStripStats BuildStrips(TMesh& mesh) {
   TStripStats stats;
-  const size_t need = 4 * static_cast<size_t>(mesh.face_count) + 1;
-  if (mesh.strips.size() < need) mesh.strips.resize(need);
-  mesh.strip_len = 0;
+  // Room for the longest stream (every face a strip of its own); only the
+  // part written takes memory.
+  mesh.strips.clear();
+  mesh.strips.reserve(4 * static_cast<size_t>(mesh.face_count) + 1);
   TStripGraph graph(mesh);
   TTrial walk[3];
   for (int32_t f = 0; f < mesh.face_count; ++f) {
@@ -141,7 +142,8 @@ TStripStats BuildStrips(TMesh& mesh) {
     BuildStrip(graph, mesh, walk[k], corner[k], start[k][0]);
     stats.faces += static_cast<int64_t>(walk[k].visited.size());
   }
-  mesh.strips[mesh.strip_len++] = kStreamEnd;
+  mesh.strips.push_back(kStreamEnd);
+  mesh.strip_len = static_cast<int32_t>(mesh.strips.size());
   return stats;
 }
 
