@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "mesh/parallel_for.h"
+#include "mesh/record_prefetch.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ inline double LimitFactor(double d, double d2) { return d2 <= 0.0001 ? 0.0001 : 
 // Texture-warp mode: geometry undisplaced, texture sampled upstream.
 void WarpTexture(TVertex* v, size_t n, const TWindowProjector& proj, const TTexSetup& k) {
   for (size_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) PrefetchWrite(&v[i + kPrefetchAhead].pos);  // the line of every field used
     TVertex& vx = v[i];
     double px, py, s1, t1;
     proj.Project(vx.pos, px, py);
@@ -85,6 +87,7 @@ void WarpTexture(TVertex* v, size_t n, const TWindowProjector& proj, const TTexS
 // coordinate stays at the projection of pos.
 void WarpGeometry(TVertex* v, size_t n, const TWindowProjector& proj, const TTexSetup& k) {
   for (size_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) PrefetchWrite(&v[i + kPrefetchAhead].pos);  // the line of every field used
     TVertex& vx = v[i];
     double px, py, s1, t1;
     proj.Project(vx.pos, px, py);
@@ -108,6 +111,7 @@ void DisplaceVertices(TMesh& mesh, double h) {
   TVertex* v = mesh.vertices.data();
   ParallelForChunks(VerticesInUse(mesh), kVertexBlock, [v, h](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) PrefetchWrite(&v[i + kPrefetchAhead].pos);  // pos, adv_pos and velo
       v[i].adv_pos.x = static_cast<float>(v[i].pos.x + static_cast<double>(v[i].velo.x) * h);
       v[i].adv_pos.y = static_cast<float>(v[i].pos.y + static_cast<double>(v[i].velo.y) * h);
       v[i].adv_pos.z = static_cast<float>(v[i].pos.z + static_cast<double>(v[i].velo.z) * h);

@@ -154,8 +154,9 @@ inline void FinishVertex(const TPass& pass, const TVecD& source_sum, TVecD velo,
 }
 
 // The vertex record is long (several cache lines) and the pass does little work
-// per vertex, so the lines it reads and writes (the frame fields at the start,
-// the directions and `speed` at the end) are requested some vertices ahead.
+// per vertex, so the lines it reads and writes (the frame fields and `speed`
+// at the start, the curvature directions further on) are requested some
+// vertices ahead.
 constexpr int32_t kPrefetchAhead = 12;
 
 inline void PrefetchVertex(const TVertex& v, bool curvature) {
@@ -163,7 +164,6 @@ inline void PrefetchVertex(const TVertex& v, bool curvature) {
   __builtin_prefetch(base, 1);
   __builtin_prefetch(base + 64, 1);
   if (curvature) __builtin_prefetch(&v.dir_max, 0);
-  __builtin_prefetch(&v.speed, 1);
 }
 
 // The vertices [begin, stop) of the pass, begin a multiple of kSourceBlock.

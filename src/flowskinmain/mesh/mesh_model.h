@@ -3,7 +3,9 @@
 // used everywhere. Every per-vertex quantity lives in one interleaved TVertex
 // record; the drawing code hands the vertex array to OpenGL with
 // sizeof(TVertex) as stride (positions from adv_pos, texture coordinates from
-// tex), so the field order below is fixed and `tex` must be followed by a float.
+// tex), so `tex` must be followed by a float. The fields the per-frame passes
+// sweep over come first: pos, adv_pos, tex, normal and velo share the first
+// 64-byte line, speed and the tangent frame the next.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,8 +25,11 @@ constexpr int kDataChannelCount = 11;
 struct TVertex {
   TVec3 pos;                 // base position (object space)
   TVec3 adv_pos;             // displaced position drawn by the advection pass
+  float tex[2];              // texture coordinate used when drawing (s, t)
+  float tex0[2];             // base texture coordinate (u, v); must follow tex
   TVec3 normal;              // unit vertex normal
   TVec3 velo;                // current velocity used for advection
+  double speed;              // length of velo
   TVec3 e1;                  // first tangent axis of the local frame
   TVec3 e2;                  // second tangent axis (normal x e1)
   TVec3 user_velo;           // velocity read from the file
@@ -38,14 +43,11 @@ struct TVertex {
   TVec3 dir_min;       // direction of kmin as used
   TVec3 dir_max0;      // direction of kmax as computed, never changed afterwards
   TVec3 dir_min0;      // direction of kmin as computed
-  float tex[2];        // texture coordinate used when drawing (s, t)
-  float tex0[2];       // base texture coordinate (u, v); must follow tex
   double cur_value;    // value of the selected data channel
   double aux;          // auxiliary scalar field
   double aux_base;     // working copy of aux
   double norm_value;   // cur_value mapped to 0..1 by the channel's range
   int32_t align_mark;  // mark of the direction-field alignment walk
-  double speed;        // length of velo
 };
 
 struct TFace {
