@@ -43,6 +43,8 @@ class TStripGraph {
     return FindFaceAcrossIn(list, slot.count, faces_.data(), f, a, b, x);
   }
   int32_t& Mark(int32_t f) { return faces_[f].fmark; }
+  // Asks for the slot of vertex b, which a walk reads at its next step.
+  void Prefetch(int32_t b) const { PrefetchRead(&slot_[b]); }
 
  private:
   static constexpr int32_t kInline = 7;
@@ -100,6 +102,7 @@ void TrialWalks(TStripGraph& graph, int32_t f, const int32_t (&start)[3][2], TTr
       w.cur = g;
       w.a = w.b;
       w.b = x;
+      graph.Prefetch(x);
     }
   }
   for (int k = 0; k < 3; ++k)
