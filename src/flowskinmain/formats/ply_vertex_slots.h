@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "mesh/mesh_model.h"
 #include "mesh/page_prefault.h"
@@ -20,7 +21,9 @@ class TVertexSlots {
         carried_(previous ? previous->vertices.size() : 0),
         has_user_velo_(has_user_velo) {
     vertices_.resize(std::min(vertices_.size(), static_cast<size_t>(count)));
-    ReservePrefaulted(vertices_, static_cast<size_t>(count));
+    vertices_.reserve(static_cast<size_t>(count));
+    // the new slots' pages asked for beside the reading, which writes them in turn
+    prefault_.emplace(vertices_.data() + vertices_.size(), (static_cast<size_t>(count) - vertices_.size()) * sizeof(TVertex));
   }
 
   // The record of vertex i, called for i = 0, 1, 2, ... in turn.
@@ -51,6 +54,7 @@ class TVertexSlots {
   }
 
   VertexArray& vertices_;
+  std::optional<TBackgroundPrefault> prefault_;
   const TMesh* previous_;
   size_t carried_;
   bool has_user_velo_;

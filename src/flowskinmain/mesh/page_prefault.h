@@ -4,8 +4,11 @@
 // written, and a single thread writing the array pays for all of them in
 // turn. Prefaulting asks the system for every page of a block up front, split
 // over the cores. It never changes the block's contents, so it may be asked
-// for memory that already holds values.
+// for memory that is being written at the same time.
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <thread>
 
 // Makes the pages of [p, p + bytes) present and writable, on ParallelThreads()
 // threads. Blocks under a few megabytes are left alone (their faults cost
@@ -21,3 +24,26 @@ void ReservePrefaulted(Array& array, size_t count) {
   if (count > array.size())
     PrefaultPages(array.data() + array.size(), (count - array.size()) * sizeof(*array.data()));
 }
+
+// Prefaulting beside other work: a thread of its own asks for the pages of a
+// block from its start while the caller goes on (writing the block from its
+// start too, or doing something else); Finish, or the destructor, has the
+// caller take its share of what is left and waits for the thread. On a single
+// core, or for a small block, nothing is started and Finish does nothing.
+class TBackgroundPrefault {
+ public:
+  TBackgroundPrefault(void* p, size_t bytes);
+  ~TBackgroundPrefault() { Finish(); }
+  TBackgroundPrefault(const TBackgroundPrefault&) = delete;
+  TBackgroundPrefault& operator=(const TBackgroundPrefault&) = delete;
+  void Finish();
+
+ private:
+  void TakeChunks();
+
+  uintptr_t first_page_ = 0;  // address of the block's first whole page
+  size_t chunks_ = 0;         // chunks of whole pages in the block
+  size_t pages_ = 0;          // whole pages in the block
+  std::atomic<size_t> next_{0};
+  std::thread thread_;
+};
