@@ -260,6 +260,8 @@ TEST(PlyReader, LargeFilesReadTheSameOnOneAndTwoThreadsWhateverTheLineLayout) {
       {"a face index out of range", replace(nv + 15000, 2, 0, "9"), false},
       {"the same, two vertices on one line", joined(10).replace(BodyLine(text, nv + 15000) - 1, 0, "9"), false},
       {"a malformed vertex number", replace(5000, 0, 0, "x"), false},
+      {"a malformed vertex number late in the vertices", replace(8000, 0, 2, "1e999"), false},
+      {"two vertices on one line late in the vertices", joined(8000), true},
       {"a short face, a vertex over two lines",
        replace(20, 0, 0, "\n").replace(BodyLine(text, nv + 300) + 1, 0, "2 "), false},
   };
