@@ -378,13 +378,12 @@ void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   const int32_t n = mesh.vertex_count;
   TVertex* vs = mesh.vertices.data();
   std::vector<TPointNormal> pn(n);
-  for (int32_t i = 0; i < n; ++i) {
-    if (i + kPrefetchAhead < n) {
-      PrefetchRead(&vs[i + kPrefetchAhead].pos);
-      PrefetchRead(&vs[i + kPrefetchAhead].normal.z);
+  ParallelFor(static_cast<size_t>(std::max(n, 0)), 8192, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);  // with normal
+      pn[i] = TPointNormal{vs[i].pos, vs[i].normal};
     }
-    pn[i] = TPointNormal{vs[i].pos, vs[i].normal};
-  }
+  });
   ParallelFor(static_cast<size_t>(std::max(n, 0)), 4096, [&](size_t begin, size_t end) {
     CurvatureRange(mesh, pn, opt.use_neighbors, static_cast<int32_t>(begin), static_cast<int32_t>(end));
   });
