@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mesh/double_lanes.h"
+#include "mesh/parallel_array.h"
 #include "mesh/parallel_for.h"
 #include "mesh/record_prefetch.h"
 
@@ -223,7 +224,7 @@ struct TPendingFit {
 // Normal equations of two fits set up together, one per lane, into sys0 and
 // sys1. The shorter list is padded with its centre vertex, whose rows are all
 // zero (d = 0) and leave the sums unchanged.
-void AddNormalEquations2(const std::vector<TPointNormal>& pn, const TPendingFit& fit0, const TPendingFit& fit1,
+void AddNormalEquations2(const TParallelArray<TPointNormal>& pn, const TPendingFit& fit0, const TPendingFit& fit1,
                          TSystem& sys0, TSystem& sys1) {
   const TPendingFit* fit[2] = {&fit0, &fit1};
   TSystem* sys[2] = {&sys0, &sys1};
@@ -330,7 +331,7 @@ bool SetUpFit(TFit& fit, TMesh& mesh, int32_t ci, bool use_neighbors, TPendingFi
 
 // Normal equations, solution and results of four pending fits, of which the
 // first `used` are stored.
-void SolveFour(TMesh& mesh, const std::vector<TPointNormal>& pn, const TPendingFit (&pending)[4], int used) {
+void SolveFour(TMesh& mesh, const TParallelArray<TPointNormal>& pn, const TPendingFit (&pending)[4], int used) {
   TSystem sys[4];
   double coef[4][kCoef];
   AddNormalEquations2(pn, pending[0], pending[1], sys[0], sys[1]);
@@ -340,7 +341,7 @@ void SolveFour(TMesh& mesh, const std::vector<TPointNormal>& pn, const TPendingF
 }
 
 // Vertices [begin, end) of ComputeCurvature with their own fit table.
-void CurvatureRange(TMesh& mesh, const std::vector<TPointNormal>& pn, bool use_neighbors, int32_t begin, int32_t end) {
+void CurvatureRange(TMesh& mesh, const TParallelArray<TPointNormal>& pn, bool use_neighbors, int32_t begin, int32_t end) {
   TFit fit;
   TVertex* vs = mesh.vertices.data();
   // Fits are set up four at a time and solved side by side, two per lane pair.
@@ -377,7 +378,7 @@ void CurvatureRange(TMesh& mesh, const std::vector<TPointNormal>& pn, bool use_n
 void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   const int32_t n = mesh.vertex_count;
   TVertex* vs = mesh.vertices.data();
-  std::vector<TPointNormal> pn(n);
+  TParallelArray<TPointNormal> pn(static_cast<size_t>(std::max(n, 0)));
   ParallelFor(static_cast<size_t>(std::max(n, 0)), 8192, [&](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
       if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);  // with normal

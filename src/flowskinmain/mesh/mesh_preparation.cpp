@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mesh/double_lanes.h"
+#include "mesh/parallel_array.h"
 #include "mesh/parallel_for.h"
 #include "mesh/record_prefetch.h"
 
@@ -179,7 +180,7 @@ void FaceNormals(FaceArray& faces, const TVec3* pos, TCornerAngles* angles, size
 // adds fnormal times its corner angle to those of its corners in the range.
 // A face with a zero normal (a zero edge, or collinear corners) adds nothing.
 void SumNormals(const FaceArray& faces, const TCornerAngles* angles, int32_t first, int32_t last,
-                std::vector<TVec3>& sum) {
+                TParallelArray<TVec3>& sum) {
   for (size_t f = 0; f < faces.size(); ++f) {
     const TFace& face = faces[f];
     const TVec3& fn = face.fnormal;
@@ -200,7 +201,7 @@ void ComputeNormals(TMesh& mesh) {
   // Positions and the normal sums live in compact arrays during the face
   // sweeps (the full vertex records are large and faces reach them out of order).
   const size_t count = static_cast<size_t>(std::max(mesh.vertex_count, 0));
-  std::vector<TVec3> pos(count), sum(count);
+  TParallelArray<TVec3> pos(count), sum(count);
   TVertex* vs = mesh.vertices.data();
   ParallelFor(count, kVertexBlock, [&](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
