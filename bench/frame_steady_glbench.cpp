@@ -11,7 +11,6 @@
 // compared with the steady frame of the same round. Run under an X display:
 //   frame_steady_glbench [frames [size]]
 #include <GL/gl.h>
-
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -28,9 +27,9 @@
 
 #include "advection/capture_gl.h"
 #include "advection/noise_gl.h"
+#include "advection/surface_passes_gl.h"
 #include "bench_timing.h"
 #include "formats/ply_writer.h"
-#include "advection/surface_passes_gl.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
 #include "mesh/triangle_strips.h"
@@ -64,9 +63,9 @@ TMesh BenchSphere() {
 // mesh in `ply` drawn without writing; < 0 when it fails.
 double BatchMsPerFrame(const std::string& ply, int frames) {
   const std::string size = std::to_string(kSize);
-  const double seconds = FrameSeconds(std::string(FLOWSKIN_EXE) + " " + ply + " --size " + size + "x" + size +
-                                      " --warmup 20 --frames " + std::to_string(frames) + " --dry-run -o " + ply +
-                                      ".png");
+  const double seconds =
+      FrameSeconds(std::string(FLOWSKIN_EXE) + " " + ply + " --size " + size + "x" + size + " --warmup 20 --frames " +
+                   std::to_string(frames) + " --dry-run -o " + ply + ".png");
   return seconds > 0 ? 1000 * seconds / frames : -1;
 }
 
@@ -156,7 +155,8 @@ int main(int argc, char** argv) {
   // the steady frame are compared within one round (the machine's speed
   // drifts between rounds) and the median of the rounds' ratios is reported.
   const std::string ply =
-      (std::filesystem::temp_directory_path() / ("flowskin_bench_sphere_" + std::to_string(getpid()) + ".ply")).string();
+      (std::filesystem::temp_directory_path() / ("flowskin_bench_sphere_" + std::to_string(getpid()) + ".ply"))
+          .string();
   std::ofstream(ply) << FormatPly(state.mesh);
   constexpr int kRounds = 5;
   std::vector<std::vector<double>> ms(variants.size());

@@ -262,8 +262,8 @@ TEST(PlyReader, LargeFilesReadTheSameOnOneAndTwoThreadsWhateverTheLineLayout) {
       {"a malformed vertex number", replace(5000, 0, 0, "x"), false},
       {"a malformed vertex number late in the vertices", replace(8000, 0, 2, "1e999"), false},
       {"two vertices on one line late in the vertices", joined(8000), true},
-      {"a short face, a vertex over two lines",
-       replace(20, 0, 0, "\n").replace(BodyLine(text, nv + 300) + 1, 0, "2 "), false},
+      {"a short face, a vertex over two lines", replace(20, 0, 0, "\n").replace(BodyLine(text, nv + 300) + 1, 0, "2 "),
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "formats/polygon_split.h"
-#include "mesh/page_prefault.h"
 #include "formats/position_index.h"
+#include "mesh/page_prefault.h"
 
 namespace {
 

@@ -241,8 +241,8 @@ constexpr int64_t kFacesAheadFloor = 1 << 14;
 // them; they are kept only when the vertices, read from the start as always,
 // end right there (else the faces are read again after the vertices). Either
 // way the mesh and the first error are those of one reading from the start.
-bool ReadVerticesAndFaces(TBodyReader& in, std::string_view text, const TPlyHeader& h, bool swap,
-                          const TMesh* previous, TMesh& mesh, TPendingPolygons& polygons) {
+bool ReadVerticesAndFaces(TBodyReader& in, std::string_view text, const TPlyHeader& h, bool swap, const TMesh* previous,
+                          TMesh& mesh, TPendingPolygons& polygons) {
   if (h.time_count > 0 || h.face_count < kFacesAheadFloor || ParallelThreads() < 2)
     return ReadVertices(in, h, previous, mesh) && ReadFaces(in, h, swap, mesh.faces, polygons);
   TFacesAhead ahead;

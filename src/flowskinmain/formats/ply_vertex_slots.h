@@ -23,7 +23,8 @@ class TVertexSlots {
     vertices_.resize(std::min(vertices_.size(), static_cast<size_t>(count)));
     vertices_.reserve(static_cast<size_t>(count));
     // the new slots' pages asked for beside the reading, which writes them in turn
-    prefault_.emplace(vertices_.data() + vertices_.size(), (static_cast<size_t>(count) - vertices_.size()) * sizeof(TVertex));
+    prefault_.emplace(vertices_.data() + vertices_.size(),
+                      (static_cast<size_t>(count) - vertices_.size()) * sizeof(TVertex));
   }
 
   // The record of vertex i, called for i = 0, 1, 2, ... in turn.

@@ -341,7 +341,8 @@ void SolveFour(TMesh& mesh, const TParallelArray<TPointNormal>& pn, const TPendi
 }
 
 // Vertices [begin, end) of ComputeCurvature with their own fit table.
-void CurvatureRange(TMesh& mesh, const TParallelArray<TPointNormal>& pn, bool use_neighbors, int32_t begin, int32_t end) {
+void CurvatureRange(TMesh& mesh, const TParallelArray<TPointNormal>& pn, bool use_neighbors, int32_t begin,
+                    int32_t end) {
   TFit fit;
   TVertex* vs = mesh.vertices.data();
   // Fits are set up four at a time and solved side by side, two per lane pair.

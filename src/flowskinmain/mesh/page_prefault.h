@@ -21,8 +21,7 @@ void PrefaultPages(void* p, size_t bytes);
 template <class Array>
 void ReservePrefaulted(Array& array, size_t count) {
   array.reserve(count);
-  if (count > array.size())
-    PrefaultPages(array.data() + array.size(), (count - array.size()) * sizeof(*array.data()));
+  if (count > array.size()) PrefaultPages(array.data() + array.size(), (count - array.size()) * sizeof(*array.data()));
 }
 
 // Prefaulting beside other work: a thread of its own asks for the pages of a

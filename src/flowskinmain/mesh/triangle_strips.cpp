@@ -141,7 +141,7 @@ TStripStats BuildStrips(TMesh& mesh) {
     const size_t l1 = walk[0].visited.size(), l2 = walk[1].visited.size(), l3 = walk[2].visited.size();
     ++stats.strips;
     const int k = l1 > l2 && l1 > l3 ? 0 : (l2 > l3 ? 1 : 2);  // the longest walk; a tie goes to the later one
-    const int32_t corner[3] = {v0, v1, v2};                     // walk k's strip starts with corner k
+    const int32_t corner[3] = {v0, v1, v2};                    // walk k's strip starts with corner k
     BuildStrip(graph, mesh, walk[k], corner[k], start[k][0]);
     stats.faces += static_cast<int64_t>(walk[k].visited.size());
   }
