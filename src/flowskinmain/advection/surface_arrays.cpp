@@ -1,17 +1,27 @@
 #include "advection/surface_arrays.h"
 
 #include "advection/surface_opacity.h"
+#include "mesh/parallel_for.h"
 
 namespace {
 
 bool IsMarker(int32_t entry) { return static_cast<uint32_t>(entry) >= 0x7FFFFFFEu; }
 
+// Fewest vertices a thread packs at a time.
+constexpr size_t kPackChunk = 16384;
+
+// Every vertex's values are written by one call on their own, so the vertices
+// are split over the cores with the same result.
 template <typename Fill>
 void PackEach(const TMesh& mesh, int per_vertex, std::vector<float>& out, Fill fill) {
   const size_t n = mesh.vertices.size();
   out.resize(n * per_vertex);
-  float* o = out.data();
-  for (size_t i = 0; i < n; ++i, o += per_vertex) fill(mesh.vertices[i], o);
+  const TVertex* vs = mesh.vertices.data();
+  float* packed = out.data();
+  ParallelForChunks(n, kPackChunk, [&](size_t begin, size_t end) {
+    float* o = packed + begin * per_vertex;
+    for (size_t i = begin; i < end; ++i, o += per_vertex) fill(vs[i], o);
+  });
 }
 
 }  // namespace
