@@ -5,11 +5,11 @@
 #                               the picture check of "Load image..." for a quarter of it,
 #                               the import path (worker and all) for half of it)
 # New inputs collect in build-fuzz/corpus-<target>; the seeds and every input
-# that ever failed (tests/fuzz/regressions, bitmap_regressions) are read, never
-# written. Fails on a crash, a sanitizer report, a leak, a failed check or an
-# input slower than 20 s; the input is then in build-fuzz/artifacts: add it to
-# the target's regressions folder (the unit tests LoadCase and BitmapCase run
-# them) and fix the fault.
+# that ever failed (tests/fuzz/regressions, bitmap_regressions, vtk_regressions)
+# are read, never written. Fails on a crash, a sanitizer report, a leak, a
+# failed check or an input slower than 20 s; the input is then in
+# build-fuzz/artifacts: add it to the target's regressions folder (the unit
+# tests LoadCase, BitmapCase and VtkCase run them) and fix the fault.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-120}
@@ -45,8 +45,8 @@ run_target() {
 
 run_target mesh_load_fuzz "$seconds" 4096 tests/fuzz/seeds tests/fuzz/regressions -- -dict=tests/fuzz/ply.dict
 run_target bitmap_check_fuzz "$((seconds / 4))" 65536 tests/fuzz/bitmap_seeds tests/fuzz/bitmap_regressions
-run_target vtk_legacy_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/legacy
-run_target vtk_xml_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/xml
+run_target vtk_legacy_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/legacy tests/fuzz/vtk_regressions
+run_target vtk_xml_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/xml tests/fuzz/vtk_regressions
 # The import path: faults of the library end in the worker and pass; the first
 # few such inputs are kept in build-fuzz/import-findings (copy new kinds into
 # tests/fuzz/import_regressions, where the unit test ImportCase runs them).

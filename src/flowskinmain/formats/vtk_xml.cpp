@@ -55,7 +55,8 @@ bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDa
   a.components = static_cast<int32_t>(comps);
   const TVtkType type = VtkTypeOf(e.Attr("type"));
   if (type == TVtkType::kInvalid) return (reason = what + " has an unknown type \"" + e.Attr("type") + "\"", false);
-  if (tuples < 0 || tuples * comps > kMaxValues) return (reason = what + " is larger than Flowskin can read", false);
+  // (compared by division: the product of a huge tuple count could overflow)
+  if (tuples < 0 || tuples > kMaxValues / comps) return (reason = what + " is larger than Flowskin can read", false);
   const size_t count = static_cast<size_t>(tuples * comps);
   const std::string form = e.Attr("format", "ascii");
   a.values.clear();
