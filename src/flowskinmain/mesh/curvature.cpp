@@ -386,7 +386,9 @@ void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
       pn[i] = TPointNormal{vs[i].pos, vs[i].normal};
     }
   });
-  ParallelFor(static_cast<size_t>(std::max(n, 0)), 4096, [&](size_t begin, size_t end) {
+  // Chunks taken in turn: a load builds its strips on a core of their own
+  // meanwhile, and the other threads make up for the one that shares it.
+  ParallelForChunks(static_cast<size_t>(std::max(n, 0)), 16384, [&](size_t begin, size_t end) {
     CurvatureRange(mesh, pn, opt.use_neighbors, static_cast<int32_t>(begin), static_cast<int32_t>(end));
   });
 }

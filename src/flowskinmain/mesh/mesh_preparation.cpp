@@ -295,7 +295,7 @@ void GenerateTexCoords(TMesh& mesh) {
   if (w == 0) w = 1;
   if (h == 0) h = 1;
   TVertex* vs = mesh.vertices.data();
-  ParallelFor(static_cast<size_t>(std::max(mesh.vertex_count, 0)), kVertexBlock, [&](size_t begin, size_t end) {
+  ParallelForChunks(static_cast<size_t>(std::max(mesh.vertex_count, 0)), kVertexBlock, [&](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
       if (i + kPrefetchAhead < end) {
         PrefetchRead(&vs[i + kPrefetchAhead].pos);
