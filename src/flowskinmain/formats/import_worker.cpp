@@ -1,12 +1,12 @@
 #include "formats/import_worker.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "formats/descriptor_io.h"
 #include "formats/import_reply.h"
 #include "mesh/loop_subdivision.h"
 
@@ -187,16 +188,6 @@ bool WaitForWorker(pid_t pid, TClock::time_point deadline, int& status) {
   return false;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
 std::string Failed(const std::string& how) { return "the import library failed on this file (" + how + ")"; }
 
 // The answer memory file of a worker that has answered, mapped into `soup`:
@@ -222,7 +213,8 @@ std::string MapAnswer(int fd, const TReplyHead& head, TImportedSoup& soup) {
 bool HandOverFile(int file_fd, int socket_fd, std::string_view bytes) {
   const uint64_t size = bytes.size();
   // No signal should the worker be gone already: its end is told below.
-  return WriteAll(file_fd, bytes) && send(socket_fd, &size, sizeof size, MSG_NOSIGNAL) == sizeof size;
+  return WriteAll(file_fd, bytes.data(), bytes.size()) &&
+         send(socket_fd, &size, sizeof size, MSG_NOSIGNAL) == sizeof size;
 }
 
 }  // namespace

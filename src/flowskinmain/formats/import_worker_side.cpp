@@ -16,6 +16,7 @@
 #include <new>
 #include <vector>
 
+#include "formats/descriptor_io.h"
 #include "formats/import_library.h"
 #include "formats/import_reply.h"
 #include "formats/import_worker.h"
@@ -108,17 +109,6 @@ void SetLimits(double seconds, double mb) {
 #endif
 }
 
-bool ReadAll(int fd, void* data, size_t size) {
-  char* p = static_cast<char*>(data);
-  while (size > 0) {
-    const ssize_t n = read(fd, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n, size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // The file's bytes: the memory file the program fills while this worker
 // starts; the program says on the socket how many bytes it holds once they
 // are all written. Empty for an empty file; false when the program gave up.
@@ -151,17 +141,6 @@ TSoupArrays AnswerArrays(size_t corners, bool uv, TAnswerMapping& mapping) {
   mapping = {p, bytes};
   char* base = static_cast<char*>(p);
   return {reinterpret_cast<TVec3*>(base), uv ? reinterpret_cast<std::array<float, 2>*>(base + corner_bytes) : nullptr};
-}
-
-bool WriteAll(int fd, const void* data, size_t size) {
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = write(fd, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n, size -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 // The answer on the socket: its head and, for a refusal, the reason (the
