@@ -64,6 +64,6 @@ void TBackgroundPrefault::TakeChunks() {
 
 void TBackgroundPrefault::Finish() {
   if (!thread_.joinable()) return;
-  TakeChunks();
+  next_ = chunks_;  // the thread's next chunk is past the end
   thread_.join();
 }

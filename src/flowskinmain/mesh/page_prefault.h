@@ -24,11 +24,11 @@ void ReservePrefaulted(Array& array, size_t count) {
   if (count > array.size()) PrefaultPages(array.data() + array.size(), (count - array.size()) * sizeof(*array.data()));
 }
 
-// Prefaulting beside other work: a thread of its own asks for the pages of a
-// block from its start while the caller goes on (writing the block from its
-// start too, or doing something else); Finish, or the destructor, has the
-// caller take its share of what is left and waits for the thread. On a single
-// core, or for a small block, nothing is started and Finish does nothing.
+// Prefaulting beside the writing of a block: a thread of its own asks for the
+// pages from the block's start while the caller writes it from its start too.
+// Finish, or the destructor, stops the thread where it is (the caller has
+// written the block by then, so what is left would be asked for in vain) and
+// waits for it. On a single core, or for a small block, nothing is started.
 class TBackgroundPrefault {
  public:
   TBackgroundPrefault(void* p, size_t bytes);
