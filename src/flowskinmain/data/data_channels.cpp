@@ -81,13 +81,9 @@ void ScanChannels(const TMesh& mesh, TRange (&r)[kDataChannelCount]) {
     TRange r[kDataChannelCount];
   } start;
   for (int c = 0; c < kDataChannelCount; ++c) start.r[c].min = start.r[c].max = ChannelValue(mesh.vertices[0], c);
-  const size_t n = static_cast<size_t>(mesh.vertex_count);
-  const size_t parts = std::clamp<size_t>(n / kScanBlock, 1, static_cast<size_t>(ParallelThreads()));
-  std::vector<TRanges> part(parts, start);
-  const size_t step = (n + parts - 1) / parts;
-  ParallelFor(parts, 1, [&](size_t first_part, size_t end_part) {
-    for (size_t b = first_part; b < end_part; ++b) ScanVertices(mesh, b * step, std::min(n, (b + 1) * step), part[b].r);
-  });
+  const std::vector<TRanges> part =
+      ScanInParts(static_cast<size_t>(mesh.vertex_count), kScanBlock, start,
+                  [&mesh](size_t begin, size_t end, TRanges& ranges) { ScanVertices(mesh, begin, end, ranges.r); });
   for (int c = 0; c < kDataChannelCount; ++c) {
     r[c] = start.r[c];
     for (const TRanges& p : part) {

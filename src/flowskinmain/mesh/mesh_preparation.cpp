@@ -256,22 +256,16 @@ void ComputeBoundingBox(TMesh& mesh) {
   if (mesh.vertex_count <= 0) return;
   const TVec3& p0 = mesh.vertices[0].pos;
   const TBox start{{p0.x, p0.y, p0.z}, {p0.x, p0.y, p0.z}};
-  const size_t n = static_cast<size_t>(mesh.vertex_count);
-  const size_t parts = std::clamp<size_t>(n / kVertexBlock, 1, static_cast<size_t>(ParallelThreads()));
-  std::vector<TBox> part(parts, start);
-  const size_t step = (n + part.size() - 1) / part.size();
   const TVertex* vs = mesh.vertices.data();
-  ParallelFor(part.size(), 1, [&](size_t first_part, size_t end_part) {
-    for (size_t b = first_part; b < end_part; ++b) {
-      const size_t end = std::min(n, (b + 1) * step);
-      for (size_t i = b * step; i < end; ++i) {
-        if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);
-        const TVec3& p = vs[i].pos;
-        const double c[3] = {p.x, p.y, p.z};
-        Extend(part[b], c);
-      }
+  const auto scan = [vs](size_t begin, size_t end, TBox& box) {
+    for (size_t i = begin; i < end; ++i) {
+      if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);
+      const TVec3& p = vs[i].pos;
+      const double c[3] = {p.x, p.y, p.z};
+      Extend(box, c);
     }
-  });
+  };
+  const std::vector<TBox> part = ScanInParts(static_cast<size_t>(mesh.vertex_count), kVertexBlock, start, scan);
   TBox box = start;
   for (const TBox& b : part) {
     Extend(box, b.lo);
