@@ -103,7 +103,7 @@ TEST(AlignNeighbours, RunningTwiceGivesTheSameResultAndEmptyMeshIsHarmless) {
   TMesh mesh = TwoChains(5, 11);
   Link(mesh, 2, 8);  // join the pieces into one with a cycle
   AlignNeighbours(mesh, true);
-  std::vector<TVertex> once = mesh.vertices;
+  VertexArray once = mesh.vertices;
   AlignNeighbours(mesh, true);
   for (int i = 0; i < 11; ++i) {
     EXPECT_EQ(mesh.vertices[i].dir_max.x, once[i].dir_max.x);

@@ -167,8 +167,8 @@ std::string ValidateMesh(const TMesh& mesh, unsigned checks) {
 
 namespace {
 
-template <typename T>
-bool SameBytes(const std::vector<T>& a, const std::vector<T>& b) {
+template <typename T, typename A>
+bool SameBytes(const std::vector<T, A>& a, const std::vector<T, A>& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 

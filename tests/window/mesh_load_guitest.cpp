@@ -55,7 +55,7 @@ TEST_F(FormTest, NormKMakesCurvatureDimensionless) {
   // the same file loaded without it keeps them per unit length (about -1 on
   // the unit sphere, negative with outward normals).
   LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
-  const std::vector<TVertex> normalised = form->state.mesh.vertices;
+  const VertexArray normalised = form->state.mesh.vertices;
   const double box = form->state.mesh.box_size;
   form->cb_normk->SetChecked(false);
   LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));

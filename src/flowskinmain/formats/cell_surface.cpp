@@ -9,7 +9,7 @@
 
 #include "formats/polygon_split.h"
 #include "formats/position_index.h"
-#include "mesh/page_prefault.h"
+#include "mesh/page_memory.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "formats/ply_reader.h"
 #include "formats/ply_vertex_slots.h"
 #include "formats/polygon_split.h"
-#include "mesh/page_prefault.h"
+#include "mesh/page_memory.h"
 
 namespace {
 

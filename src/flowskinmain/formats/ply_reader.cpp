@@ -17,7 +17,7 @@
 #include "formats/ply_scanner.h"
 #include "formats/ply_vertex_slots.h"
 #include "formats/polygon_split.h"
-#include "mesh/page_prefault.h"
+#include "mesh/page_memory.h"
 #include "mesh/parallel_for.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "mesh/mesh_model.h"
-#include "mesh/page_prefault.h"
+#include "mesh/page_memory.h"
 #include "mesh/record_prefetch.h"
 
 class TVertexSlots {

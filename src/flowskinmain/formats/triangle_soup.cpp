@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "formats/position_index.h"
-#include "mesh/page_prefault.h"
+#include "mesh/page_memory.h"
 
 namespace {
 

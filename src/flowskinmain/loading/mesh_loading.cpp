@@ -17,6 +17,7 @@
 #include "mesh/loop_subdivision.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/parallel_for.h"
+#include "mesh/releasing_allocator.h"
 #include "mesh/triangle_strips.h"
 
 namespace {
@@ -34,6 +35,12 @@ std::future<TStripStats> StartStrips(TMesh& mesh) {
   std::future<TStripStats> strips = std::async(policy, [&mesh] { return BuildStrips(mesh); });
   if (policy == std::launch::deferred) strips.wait();
   return strips;
+}
+
+// Frees the file's bytes once read (their pages handed back on all cores).
+void FreeBytes(std::string& bytes) {
+  ReleasePages(bytes.data(), bytes.size());
+  std::string().swap(bytes);
 }
 
 }  // namespace
@@ -97,7 +104,7 @@ bool LoadPlyBeside(std::string_view text, std::string* owner, const TLoadOptions
   }
   try {
     if (!ReadPlyData(text, header, opt.swap, fresh, error, &previous)) return false;
-    if (owner) std::string().swap(*owner);
+    if (owner) FreeBytes(*owner);
     return PrepareLoadedMesh(fresh, previous, opt, error, report);
   } catch (const std::bad_alloc&) {
     error = "Not enough memory to load the mesh";
@@ -124,7 +131,7 @@ bool ImportMeshBeside(const std::string& path, std::string& bytes, TMeshFormat f
                       const TMesh& previous, TMesh& fresh, std::string& error, TLoadReport* report) {
   try {
     if (!ReadImportedMesh(path, bytes, format, opt.swap, opt.import_limits, &previous, fresh, error)) return false;
-    std::string().swap(bytes);
+    FreeBytes(bytes);
     return PrepareLoadedMesh(fresh, previous, opt, error, report);
   } catch (const std::bad_alloc&) {
     error = "Not enough memory to load the mesh";

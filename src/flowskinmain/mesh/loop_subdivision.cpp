@@ -9,7 +9,7 @@
 #include <numbers>
 #include <vector>
 
-#include "mesh/page_prefault.h"
+#include "mesh/page_memory.h"
 #include "mesh/parallel_for.h"
 #include "mesh/triangle_strips.h"
 

@@ -6,9 +6,12 @@
 // tex), so `tex` must be followed by a float. The fields the per-frame passes
 // sweep over come first: pos, adv_pos, tex, normal and velo share the first
 // 64-byte line, speed and the tangent frame the next.
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "mesh/releasing_allocator.h"
 
 // Three single-precision components. Arithmetic is done in double and stored
 // back as float; dot products and lengths are returned as double.
@@ -56,8 +59,8 @@ struct TFace {
   int32_t fmark;  // scratch mark of strip building and crack insertion
 };
 
-using VertexArray = std::vector<TVertex>;
-using FaceArray = std::vector<TFace>;
+using VertexArray = std::vector<TVertex, TReleasingAllocator<TVertex>>;
+using FaceArray = std::vector<TFace, TReleasingAllocator<TFace>>;
 
 struct TRange {
   double min = 0, max = 0;
@@ -106,14 +109,42 @@ struct TMesh {
   int32_t file_step = 0;    // the time step whose arrays the "File" channel shows
 };
 
+// The vector operations are inline: the passes call them per vertex and face.
+
 // out := a x b; all inputs are read before out is written (out may alias a or b).
-void vec_cross(const TVec3& a, const TVec3& b, TVec3& out);
+inline void vec_cross(const TVec3& a, const TVec3& b, TVec3& out) {
+  const double ax = a.x, ay = a.y, az = a.z, bx = b.x, by = b.y, bz = b.z;
+  out.x = static_cast<float>(ay * bz - az * by);
+  out.y = static_cast<float>(az * bx - ax * bz);
+  out.z = static_cast<float>(ax * by - ay * bx);
+}
+
 // v := s v.
-void vec_scale(TVec3& v, double s);
-double vec_dot(const TVec3& a, const TVec3& b);
-double vec_length(const TVec3& v);
-void vec_zero(TVec3& v);
+inline void vec_scale(TVec3& v, double s) {
+  v.x = static_cast<float>(v.x * s);
+  v.y = static_cast<float>(v.y * s);
+  v.z = static_cast<float>(v.z * s);
+}
+
+inline double vec_dot(const TVec3& a, const TVec3& b) {
+  return static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y + static_cast<double>(a.z) * b.z;
+}
+
+inline double vec_length(const TVec3& v) { return std::sqrt(vec_dot(v, v)); }
+
+inline void vec_zero(TVec3& v) { v = TVec3{}; }
+
 // v := v / |v| when |v| > 0; a zero vector stays zero.
-void vec_normalize(TVec3& v);
+inline void vec_normalize(TVec3& v) {
+  const double len = vec_length(v);
+  if (len > 0) vec_scale(v, 1.0 / len);
+}
+
 // out := a + b; inputs read before out is written.
-void vec_add(const TVec3& a, const TVec3& b, TVec3& out);
+inline void vec_add(const TVec3& a, const TVec3& b, TVec3& out) {
+  const double x = static_cast<double>(a.x) + b.x, y = static_cast<double>(a.y) + b.y,
+               z = static_cast<double>(a.z) + b.z;
+  out.x = static_cast<float>(x);
+  out.y = static_cast<float>(y);
+  out.z = static_cast<float>(z);
+}

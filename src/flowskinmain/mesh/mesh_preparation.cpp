@@ -146,9 +146,11 @@ void BuildAdjacency(TMesh& mesh) {
 
 namespace {
 
-// The weights of a face's corners in the vertex normals (corner angles 0..pi).
+// The weights of a face's corners in the vertex normals (corner angles 0..pi);
+// the third is what the first two leave of pi.
 struct TCornerAngles {
-  double a[3];
+  double a[2];
+  double operator[](int k) const { return k < 2 ? a[k] : std::max(0.0, std::numbers::pi - a[0] - a[1]); }
 };
 
 // fnormal and the corner angles of the faces [begin, end), two faces at a
@@ -171,7 +173,6 @@ void FaceNormals(FaceArray& faces, const TVec3* pos, TCornerAngles* angles, size
       // angles sum to pi.
       angles[f + l].a[0] = angle0[l];
       angles[f + l].a[1] = angle1[l];
-      angles[f + l].a[2] = std::max(0.0, std::numbers::pi - angle0[l] - angle1[l]);
     }
   }
 }
@@ -187,7 +188,7 @@ void SumNormals(const FaceArray& faces, const TCornerAngles* angles, int32_t fir
     if (fn.x == 0 && fn.y == 0 && fn.z == 0) continue;
     for (int k = 0; k < 3; ++k) {
       const int32_t v = face.v[k];
-      if (v >= first && v < last) AddScaled(sum[v], fn, angles[f].a[k]);
+      if (v >= first && v < last) AddScaled(sum[v], fn, angles[f][k]);
     }
   }
 }
@@ -212,13 +213,13 @@ void ComputeNormals(TMesh& mesh) {
   const size_t face_count = mesh.faces.size();
   // Every entry is written before it is read: the array is left unset at
   // first, so that each thread's block is first touched by that thread.
-  const auto angles = std::make_unique_for_overwrite<TCornerAngles[]>(face_count);
+  auto angles = TParallelArray<TCornerAngles>::ForOverwrite(face_count);
   // blocks of whole face pairs
   ParallelFor((face_count + 1) / 2, kVertexBlock / 2, [&](size_t begin, size_t end) {
-    FaceNormals(mesh.faces, pos.data(), angles.get(), 2 * begin, std::min(face_count, 2 * end));
+    FaceNormals(mesh.faces, pos.data(), angles.data(), 2 * begin, std::min(face_count, 2 * end));
   });
   ParallelFor(count, SweepBlock(count), [&](size_t begin, size_t end) {
-    SumNormals(mesh.faces, angles.get(), static_cast<int32_t>(begin), static_cast<int32_t>(end), sum);
+    SumNormals(mesh.faces, angles.data(), static_cast<int32_t>(begin), static_cast<int32_t>(end), sum);
     for (size_t i = begin; i < end; ++i) {
       if (i + kPrefetchAhead < end) PrefetchWrite(&vs[i + kPrefetchAhead].normal);
       const TD3 u = Unit(TD3{sum[i].x, sum[i].y, sum[i].z});

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <thread>
 
+#include "mesh/releasing_allocator.h"
+
 // Makes the pages of [p, p + bytes) present and writable, on ParallelThreads()
 // threads. Blocks under a few megabytes are left alone (their faults cost
 // less than starting a thread), as is everything on a system that cannot
