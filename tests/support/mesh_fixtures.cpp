@@ -86,11 +86,24 @@ void Prepare(TMesh& mesh) {
 
 std::string PlyText(const TMesh& mesh) { return FormatPly(mesh); }
 
+namespace {
+
+// The folder of this test process's files, removed when the process ends.
+struct TTempFolder {
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("flowskin_test_" + std::to_string(::getpid()));
+  ~TTempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+};
+
+}  // namespace
+
 std::string WriteTempFile(const std::string& name, const std::string& text) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("flowskin_test_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const fs::path path = dir / name;
+  static const TTempFolder folder;
+  fs::create_directories(folder.dir);
+  const fs::path path = folder.dir / name;
   fs::create_directories(path.parent_path());  // a name may hold folders
   std::ofstream out(path, std::ios::binary);
   out << text;
