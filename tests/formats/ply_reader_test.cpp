@@ -193,6 +193,23 @@ TEST(PlyReaderBadInput, MissingFileIsFileNotFound) {
   EXPECT_EQ(error.rfind("Not a file", 0), 0u) << error;
 }
 
+// A large file is read in parts on several threads; the parts meet exactly.
+TEST(PlyReader, FileTextIsTheFileWhateverItsSizeAndTheThreads) {
+  for (const size_t size : {size_t{0}, size_t{5}, (size_t{24} << 20) + 7}) {
+    std::string bytes(size, ' ');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i * 7919 % 26);
+    const std::string path = fixtures::WriteTempFile("whole.bin", bytes);
+    for (const int threads : {1, 2, 3}) {
+      SCOPED_TRACE(testing::Message() << size << " bytes, " << threads << " threads");
+      SetParallelThreads(threads);
+      std::string text = "left over", error;
+      EXPECT_TRUE(ReadFileText(path, text, error)) << error;
+      EXPECT_TRUE(text == bytes);
+    }
+  }
+  SetParallelThreads(0);
+}
+
 TEST(PlyReader, HeaderWordsAreFoundWhereTheReaderLooksForThem) {
   // The first word "vertex" anywhere counts (case matters, a tab belongs to the
   // word); "ntime" counts only after the face count.
