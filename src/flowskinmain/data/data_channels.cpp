@@ -16,7 +16,10 @@ const char* DataChannelName(int channel) {
   return channel >= 0 && channel < 11 ? kNames[channel] : "";
 }
 
-double ChannelValue(const TVertex& v, int channel) {
+namespace {
+
+// ChannelValue, inline for the range scan.
+inline double Value(const TVertex& v, int channel) {
   switch (channel) {
     case kChanKMin:
       return v.kmin;
@@ -43,6 +46,10 @@ double ChannelValue(const TVertex& v, int channel) {
   }
 }
 
+}  // namespace
+
+double ChannelValue(const TVertex& v, int channel) { return Value(v, channel); }
+
 namespace {
 
 // Fewest vertices a thread takes in the range scan.
@@ -67,7 +74,8 @@ void ScanVertices(const TMesh& mesh, size_t begin, size_t end, TRange (&r)[kData
       PrefetchRead(&ahead.speed);
     }
     const TVertex& v = mesh.vertices[i];
-    for (int c = 0; c < kDataChannelCount; ++c) Widen(r[c], ChannelValue(v, c));
+#pragma GCC unroll 16
+    for (int c = 0; c < kDataChannelCount; ++c) Widen(r[c], Value(v, c));
   }
 }
 

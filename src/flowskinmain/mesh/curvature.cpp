@@ -379,7 +379,7 @@ void CurvatureRange(TMesh& mesh, const TParallelArray<TPointNormal>& pn, bool us
 void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   const int32_t n = mesh.vertex_count;
   TVertex* vs = mesh.vertices.data();
-  TParallelArray<TPointNormal> pn(static_cast<size_t>(std::max(n, 0)));
+  auto pn = TParallelArray<TPointNormal>::ForOverwrite(static_cast<size_t>(std::max(n, 0)));  // all copied below
   ParallelFor(static_cast<size_t>(std::max(n, 0)), 8192, [&](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
       if (i + kPrefetchAhead < end) PrefetchRead(&vs[i + kPrefetchAhead].pos);  // with normal

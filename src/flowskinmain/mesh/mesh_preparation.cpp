@@ -202,7 +202,8 @@ void ComputeNormals(TMesh& mesh) {
   // Positions and the normal sums live in compact arrays during the face
   // sweeps (the full vertex records are large and faces reach them out of order).
   const size_t count = static_cast<size_t>(std::max(mesh.vertex_count, 0));
-  TParallelArray<TVec3> pos(count), sum(count);
+  auto pos = TParallelArray<TVec3>::ForOverwrite(count);  // all copied below
+  TParallelArray<TVec3> sum(count);
   TVertex* vs = mesh.vertices.data();
   ParallelFor(count, kVertexBlock, [&](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) {
