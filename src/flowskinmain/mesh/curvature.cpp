@@ -74,51 +74,59 @@ struct TSystem {
   int32_t vertex;
 };
 
-// Solves M x = r of two systems by Cholesky decomposition, one per lane; a
-// non-positive pivot is taken as 1. A pivot that is positive only by rounding
-// (at most 1e-12 of its diagonal entry: the column depends on the previous
-// ones) counts as non-positive too; dividing by its root would blow the
-// coefficients up. The 2 G solves run side by side (G groups of two lanes)
+// Sets lane n of v to f(n) for every lane.
+template <class V, class F>
+[[gnu::always_inline]] inline void Gather(V& v, F f) {
+  for (int n = 0; n < kLaneCount<V>; ++n) v[n] = f(n);
+}
+
+// Solves M x = r of W systems (W lanes of V) by Cholesky decomposition, one
+// per lane; a non-positive pivot is taken as 1. A pivot that is positive only
+// by rounding (at most 1e-12 of its diagonal entry: the column depends on the
+// previous ones) counts as non-positive too; dividing by its root would blow
+// the coefficients up. The G W solves run side by side (G groups of W lanes)
 // so that the long chains of dependent operations of each overlap with the
 // others'; each lane computes exactly what a single solve does.
-template <int G>
-void SolveCholesky(const TSystem* sys, double (*x)[kCoef]) {
-  const TLanes one = {1, 1};
-  TLanes l[kCoef][kCoef][G], inv[kCoef][G];  // inv = 1 / l[i][i]
+template <class V, int G>
+[[gnu::always_inline]] inline void SolveCholesky(const TSystem* sys, double (*x)[kCoef]) {
+  constexpr int W = kLaneCount<V>;
+  const V one = V{} + 1;
+  V l[kCoef][kCoef][G], inv[kCoef][G];  // inv = 1 / l[i][i]
   for (int i = 0; i < kCoef; ++i) {
     for (int g = 0; g < G; ++g) {
-      const TSystem* sg = sys + 2 * g;
-      TLanes s = Lanes(sg[0].m[i][i], sg[1].m[i][i]);
+      const TSystem* sg = sys + W * g;
+      V s{};
+      Gather(s, [&](int n) { return sg[n].m[i][i]; });
       for (int k = 0; k < i; ++k) s -= l[i][k][g] * l[i][k][g];
-      double pivot[2];
-      for (int n = 0; n < 2; ++n) pivot[n] = s[n] > 1e-12 * sg[n].m[i][i] ? std::sqrt(s[n]) : 1;
-      l[i][i][g] = Lanes(pivot[0], pivot[1]);
+      Gather(l[i][i][g], [&](int n) { return s[n] > 1e-12 * sg[n].m[i][i] ? std::sqrt(s[n]) : 1.0; });
       inv[i][g] = one / l[i][i][g];
     }
     for (int j = i + 1; j < kCoef; ++j)
       for (int g = 0; g < G; ++g) {
-        TLanes t = Lanes(sys[2 * g].m[i][j], sys[2 * g + 1].m[i][j]);
+        V t{};
+        Gather(t, [&](int n) { return sys[W * g + n].m[i][j]; });
         for (int k = 0; k < i; ++k) t -= l[i][k][g] * l[j][k][g];
         l[j][i][g] = t * inv[i][g];
       }
   }
-  TLanes y[kCoef][G];
+  V y[kCoef][G];
   for (int i = 0; i < kCoef; ++i)
     for (int g = 0; g < G; ++g) {
-      TLanes t = Lanes(sys[2 * g].r[i], sys[2 * g + 1].r[i]);
+      V t{};
+      Gather(t, [&](int n) { return sys[W * g + n].r[i]; });
       for (int k = 0; k < i; ++k) t -= l[i][k][g] * y[k][g];
       y[i][g] = t * inv[i][g];
     }
-  TLanes sol[kCoef][G];
+  V sol[kCoef][G];
   for (int i = kCoef - 1; i >= 0; --i)
     for (int g = 0; g < G; ++g) {
-      TLanes t = y[i][g];
+      V t = y[i][g];
       for (int k = i + 1; k < kCoef; ++k) t -= l[k][i][g] * sol[k][g];
       sol[i][g] = t * inv[i][g];
     }
   for (int g = 0; g < G; ++g)
-    for (int n = 0; n < 2; ++n)
-      for (int i = 0; i < kCoef; ++i) x[2 * g + n][i] = sol[i][g][n];
+    for (int n = 0; n < W; ++n)
+      for (int i = 0; i < kCoef; ++i) x[W * g + n][i] = sol[i][g][n];
 }
 
 // Solution of the normal equations over the first `rows` rows of the table.
@@ -136,7 +144,7 @@ void SolveFit(const TFit& fit, int rows, double (*coef)[kCoef]) {
     for (int j = 0; j < i; ++j) sys.m[i][j] = sys.m[j][i];
   const TSystem both[2] = {sys, sys};  // both lanes solve the same system
   double solution[2][kCoef];
-  SolveCholesky<1>(both, solution);
+  SolveCholesky<TLanes, 1>(both, solution);
   std::copy(solution[0], solution[0] + kCoef, coef[0]);
 }
 
@@ -186,8 +194,8 @@ constexpr bool kUsed2[kCoef] = {false, true, true, false, true, true, true};
 // the upper triangle of the normal equations, skipping the products with the
 // rows' fixed zeros.
 template <typename T>
-inline void Accumulate(T m[kCoef][kCoef], T r[kCoef], const T r0[kCoef], const T r1[kCoef], const T r2[kCoef], T w0,
-                       T w1, T w2) {
+[[gnu::always_inline]] inline void Accumulate(T m[kCoef][kCoef], T r[kCoef], const T r0[kCoef], const T r1[kCoef],
+                                              const T r2[kCoef], const T& w0, const T& w1, const T& w2) {
 #pragma GCC unroll 8
   for (int i = 0; i < kCoef; ++i) {
 #pragma GCC unroll 8
@@ -221,53 +229,58 @@ struct TPendingFit {
   int32_t list[kRows / 3];
 };
 
-// Normal equations of two fits set up together, one per lane, into sys0 and
-// sys1. The shorter list is padded with its centre vertex, whose rows are all
-// zero (d = 0) and leave the sums unchanged.
-void AddNormalEquations2(const TParallelArray<TPointNormal>& pn, const TPendingFit& fit0, const TPendingFit& fit1,
-                         TSystem& sys0, TSystem& sys1) {
-  const TPendingFit* fit[2] = {&fit0, &fit1};
-  TSystem* sys[2] = {&sys0, &sys1};
-  const TFrame& f0 = fit0.frame;
-  const TFrame& f1 = fit1.frame;
-  const TLanes px = Lanes(f0.p.x, f1.p.x), py = Lanes(f0.p.y, f1.p.y), pz = Lanes(f0.p.z, f1.p.z);
-  const TLanes e1x = Lanes(f0.e1.x, f1.e1.x), e1y = Lanes(f0.e1.y, f1.e1.y), e1z = Lanes(f0.e1.z, f1.e1.z);
-  const TLanes e2x = Lanes(f0.e2.x, f1.e2.x), e2y = Lanes(f0.e2.y, f1.e2.y), e2z = Lanes(f0.e2.z, f1.e2.z);
-  const TLanes nx0 = Lanes(f0.n.x, f1.n.x), ny0 = Lanes(f0.n.y, f1.n.y), nz0 = Lanes(f0.n.z, f1.n.z);
-  const TLanes zero = {0, 0}, one = {1, 1};
-  TLanes m[kCoef][kCoef], r[kCoef];
+// Normal equations of W fits set up together (W lanes of V), one per lane,
+// into sys[0 .. W-1]. Shorter lists are padded with their centre vertex,
+// whose rows are all zero (d = 0) and leave the sums unchanged.
+template <class V>
+[[gnu::always_inline]] inline void AddNormalEquations(const TParallelArray<TPointNormal>& pn, const TPendingFit* fit,
+                                                      TSystem* sys) {
+  constexpr int W = kLaneCount<V>;
+  V px{}, py{}, pz{}, e1x{}, e1y{}, e1z{}, e2x{}, e2y{}, e2z{}, nx0{}, ny0{}, nz0{};
+  for (int n = 0; n < W; ++n) {
+    const TFrame& f = fit[n].frame;
+    px[n] = f.p.x, py[n] = f.p.y, pz[n] = f.p.z;
+    e1x[n] = f.e1.x, e1y[n] = f.e1.y, e1z[n] = f.e1.z;
+    e2x[n] = f.e2.x, e2y[n] = f.e2.y, e2z[n] = f.e2.z;
+    nx0[n] = f.n.x, ny0[n] = f.n.y, nz0[n] = f.n.z;
+  }
+  const V zero = V{}, one = zero + 1;
+  V m[kCoef][kCoef], r[kCoef];
   for (int i = 0; i < kCoef; ++i) {
     r[i] = zero;
     for (int j = i; j < kCoef; ++j) m[i][j] = zero;
   }
-  const int n = std::max(fit[0]->count, fit[1]->count);
-  for (int k = 0; k < n; ++k) {
-    const TPointNormal& q0 = pn[k < fit[0]->count ? fit[0]->list[k] : fit[0]->vertex];
-    const TPointNormal& q1 = pn[k < fit[1]->count ? fit[1]->list[k] : fit[1]->vertex];
-    const TLanes dx = Lanes(q0.pos.x, q1.pos.x) - px, dy = Lanes(q0.pos.y, q1.pos.y) - py,
-                 dz = Lanes(q0.pos.z, q1.pos.z) - pz;
-    const TLanes u = dx * e1x + dy * e1y + dz * e1z;
-    const TLanes v = dx * e2x + dy * e2y + dz * e2z;
-    const TLanes w = dx * nx0 + dy * ny0 + dz * nz0;
-    const TLanes nx = Lanes(q0.normal.x, q1.normal.x), ny = Lanes(q0.normal.y, q1.normal.y),
-                 nz = Lanes(q0.normal.z, q1.normal.z);
-    const TLanes a = nx * e1x + ny * e1y + nz * e1z;
-    const TLanes b = nx * e2x + ny * e2y + nz * e2z;
-    TLanes g = nx * nx0 + ny * ny0 + nz * nz0;
+  int count = 0;
+  for (int n = 0; n < W; ++n) count = std::max(count, fit[n].count);
+  for (int k = 0; k < count; ++k) {
+    const TPointNormal* q[W];
+    for (int n = 0; n < W; ++n) q[n] = &pn[k < fit[n].count ? fit[n].list[k] : fit[n].vertex];
+    V qx{}, qy{}, qz{}, nx{}, ny{}, nz{};
+    for (int n = 0; n < W; ++n) {
+      qx[n] = q[n]->pos.x, qy[n] = q[n]->pos.y, qz[n] = q[n]->pos.z;
+      nx[n] = q[n]->normal.x, ny[n] = q[n]->normal.y, nz[n] = q[n]->normal.z;
+    }
+    const V dx = qx - px, dy = qy - py, dz = qz - pz;
+    const V u = dx * e1x + dy * e1y + dz * e1z;
+    const V v = dx * e2x + dy * e2y + dz * e2z;
+    const V w = dx * nx0 + dy * ny0 + dz * nz0;
+    const V a = nx * e1x + ny * e1y + nz * e1z;
+    const V b = nx * e2x + ny * e2y + nz * e2z;
+    V g = nx * nx0 + ny * ny0 + nz * nz0;
     g = ((a == zero) & (b == zero) & (g == zero)) ? one : g;
-    // -1 / g, or 0 where g is exactly 0 (no division by zero in either lane)
-    const TLanes minus_inv_g = g == zero ? zero : -one / (g == zero ? one : g);
-    const TLanes row0[kCoef] = {u * u / 2, u * v, v * v / 2, u * u * u, u * u * v, u * v * v, v * v * v};
-    const TLanes row1[kCoef] = {u, v, zero, 3 * u * u, 2 * u * v, v * v, zero};
-    const TLanes row2[kCoef] = {zero, u, v, zero, u * u, 2 * u * v, 3 * v * v};
+    // -1 / g, or 0 where g is exactly 0 (no division by zero in any lane)
+    const V minus_inv_g = g == zero ? zero : -one / (g == zero ? one : g);
+    const V row0[kCoef] = {u * u / 2, u * v, v * v / 2, u * u * u, u * u * v, u * v * v, v * v * v};
+    const V row1[kCoef] = {u, v, zero, 3 * u * u, 2 * u * v, v * v, zero};
+    const V row2[kCoef] = {zero, u, v, zero, u * u, 2 * u * v, 3 * v * v};
     Accumulate(m, r, row0, row1, row2, w, a * minus_inv_g, b * minus_inv_g);
   }
-  for (int lane = 0; lane < 2; ++lane) {
-    TSystem& s = *sys[lane];
-    s.vertex = fit[lane]->vertex;
+  for (int n = 0; n < W; ++n) {
+    TSystem& s = sys[n];
+    s.vertex = fit[n].vertex;
     for (int i = 0; i < kCoef; ++i) {
-      s.r[i] = r[i][lane];
-      for (int j = i; j < kCoef; ++j) s.m[i][j] = s.m[j][i] = m[i][j][lane];
+      s.r[i] = r[i][n];
+      for (int j = i; j < kCoef; ++j) s.m[i][j] = s.m[j][i] = m[i][j][n];
     }
   }
 }
@@ -329,24 +342,34 @@ bool SetUpFit(TFit& fit, TMesh& mesh, int32_t ci, bool use_neighbors, TPendingFi
   return true;
 }
 
-// Normal equations, solution and results of four pending fits, of which the
-// first `used` are stored.
-void SolveFour(TMesh& mesh, const TParallelArray<TPointNormal>& pn, const TPendingFit (&pending)[4], int used) {
-  TSystem sys[4];
-  double coef[4][kCoef];
-  AddNormalEquations2(pn, pending[0], pending[1], sys[0], sys[1]);
-  AddNormalEquations2(pn, pending[2], pending[3], sys[2], sys[3]);
-  SolveCholesky<2>(sys, coef);
+// The fits of a batch: 2 W of them, set up W at a time (W lanes of V) and
+// solved side by side.
+template <class V>
+constexpr int kBatch = 2 * kLaneCount<V>;
+
+// Normal equations, solution and results of a batch of pending fits, of which
+// the first `used` are stored.
+template <class V>
+[[gnu::always_inline]] inline void SolveBatch(TMesh& mesh, const TParallelArray<TPointNormal>& pn,
+                                              const TPendingFit* pending, int used) {
+  constexpr int W = kLaneCount<V>;
+  TSystem sys[2 * W];
+  double coef[2 * W][kCoef];
+  AddNormalEquations<V>(pn, pending, sys);
+  AddNormalEquations<V>(pn, pending + W, sys + W);
+  SolveCholesky<V, 2>(sys, coef);
   for (int k = 0; k < used; ++k) FinishVertex(mesh.vertices[sys[k].vertex], coef[k]);
 }
 
-// Vertices [begin, end) of ComputeCurvature with their own fit table.
-void CurvatureRange(TMesh& mesh, const TParallelArray<TPointNormal>& pn, bool use_neighbors, int32_t begin,
-                    int32_t end) {
+// Vertices [begin, end) of ComputeCurvature with their own fit table, the
+// fits solved in batches on lanes of V.
+template <class V>
+[[gnu::always_inline]] inline void CurvatureRange(TMesh& mesh, const TParallelArray<TPointNormal>& pn,
+                                                  bool use_neighbors, int32_t begin, int32_t end) {
+  constexpr int kFits = kBatch<V>;
   TFit fit;
   TVertex* vs = mesh.vertices.data();
-  // Fits are set up four at a time and solved side by side, two per lane pair.
-  TPendingFit pending[4];
+  TPendingFit pending[kFits];
   int count = 0;
   for (int32_t i = begin; i < end; ++i) {
     if (i + kPrefetchAhead < end) {
@@ -361,14 +384,26 @@ void CurvatureRange(TMesh& mesh, const TParallelArray<TPointNormal>& pn, bool us
     TVertex& v = vs[i];
     SetFrame(v);
     if (v.nb_count < 3 || !SetUpFit(fit, mesh, i, use_neighbors, pending[count])) continue;
-    if (++count < 4) continue;
-    SolveFour(mesh, pn, pending, 4);
+    if (++count < kFits) continue;
+    SolveBatch<V>(mesh, pn, pending, kFits);
     count = 0;
   }
   if (count > 0) {
-    for (int k = count; k < 4; ++k) pending[k] = pending[0];  // repeats; only the first `count` are stored
-    SolveFour(mesh, pn, pending, count);
+    for (int k = count; k < kFits; ++k) pending[k] = pending[0];  // repeats; only the first `count` are stored
+    SolveBatch<V>(mesh, pn, pending, count);
   }
+}
+
+void CurvatureRange2(TMesh& mesh, const TParallelArray<TPointNormal>& pn, bool use_neighbors, int32_t begin,
+                     int32_t end) {
+  CurvatureRange<TLanes>(mesh, pn, use_neighbors, begin, end);
+}
+
+// The same on four lanes, compiled for 256-bit registers; called only where
+// WideLanes() says the machine has them.
+[[gnu::target("avx2")]] void CurvatureRange4(TMesh& mesh, const TParallelArray<TPointNormal>& pn, bool use_neighbors,
+                                             int32_t begin, int32_t end) {
+  CurvatureRange<TLanes4>(mesh, pn, use_neighbors, begin, end);
 }
 
 }  // namespace
@@ -388,8 +423,9 @@ void ComputeCurvature(TMesh& mesh, const TCurvatureOptions& opt) {
   });
   // Chunks taken in turn: a load builds its strips on a core of their own
   // meanwhile, and the other threads make up for the one that shares it.
+  const auto range = WideLanes() ? CurvatureRange4 : CurvatureRange2;
   ParallelForChunks(static_cast<size_t>(std::max(n, 0)), 16384, [&](size_t begin, size_t end) {
-    CurvatureRange(mesh, pn, opt.use_neighbors, static_cast<int32_t>(begin), static_cast<int32_t>(end));
+    range(mesh, pn, opt.use_neighbors, static_cast<int32_t>(begin), static_cast<int32_t>(end));
   });
 }
 

@@ -8,6 +8,18 @@
 #include <cmath>
 
 typedef double TLanes __attribute__((vector_size(2 * sizeof(double))));
+// Four lanes, for code compiled for a machine with 256-bit registers (see
+// WideLanes); elsewhere it would take two registers per value.
+typedef double TLanes4 __attribute__((vector_size(4 * sizeof(double))));
+
+// Lanes of a lane type.
+template <class V>
+constexpr int kLaneCount = static_cast<int>(sizeof(V) / sizeof(double));
+
+// Whether this machine runs the four-lane variants (256-bit registers), and
+// a switch to turn them off; the results are the same either way.
+bool WideLanes();
+void SetWideLanes(bool allowed);
 
 inline TLanes Lanes(double a, double b) { return TLanes{a, b}; }
 
