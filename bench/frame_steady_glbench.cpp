@@ -8,7 +8,8 @@
 // own steps (lock step, capture, list 2) cost. Last, the same sphere is drawn
 // by the batch command (flowskin FILE --dry-run, same size and frame count,
 // its own "drew N frames in T s"), once in every round, and its frame
-// compared with the steady frame of the same round. Run under an X display:
+// compared with the steady frame measured just before and after it. Run
+// under an X display:
 //   frame_steady_glbench [frames [size]]
 #include <GL/gl.h>
 #include <unistd.h>
@@ -111,6 +112,15 @@ int main(int argc, char** argv) {
     InjectNoise(state.view, state.noise, TInjectControls{}, state.frame.lighting_on, kSize, kSize);
   };
 
+  // The Run loop's frame as the program draws it: into a window's back
+  // buffer (which the frame capture then reads), not a framebuffer object.
+  QWindow window;
+  window.setSurfaceType(QSurface::OpenGLSurface);
+  window.setFormat(gl.Format());
+  window.resize(kSize, kSize);
+  window.show();
+  for (int i = 0; i < 100 && !window.isExposed(); ++i) QGuiApplication::processEvents(QEventLoop::AllEvents, 20);
+
   TListCompileCounts counts;
   auto begin = [&] { BeginFrame(state, controls, kSize, kSize); };
   const std::vector<std::pair<const char*, std::function<void()>>> variants = {
@@ -118,6 +128,11 @@ int main(int argc, char** argv) {
        [&] { counts.Add(DrawFrame(state, controls, TFramePasses(), kSize, kSize)); }},
       {"steady frame with the noise injected",
        [&] { counts.Add(DrawFrame(state, controls, with_noise, kSize, kSize)); }},
+      {"the same in a window's back buffer",
+       [&] {
+         gl.OnWindow(window);
+         counts.Add(DrawFrame(state, controls, with_noise, kSize, kSize));
+       }},
       {"plain list: lit surface once",
        [&] {
          begin();
@@ -151,21 +166,33 @@ int main(int argc, char** argv) {
          CaptureFrame(state.view);
        }},
   };
-  // Each round also runs the batch command once, so that the batch frame and
-  // the steady frame are compared within one round (the machine's speed
-  // drifts between rounds) and the median of the rounds' ratios is reported.
+  // Each round also runs the batch command once, bracketed by the steady
+  // frame (and the steady frame with noise) measured just before and just
+  // after it, so that the batch frame is compared with the steady frame of
+  // the same seconds (the machine's speed drifts between rounds, and even
+  // within one); the median of the rounds' ratios is reported.
   const std::string ply =
       (std::filesystem::temp_directory_path() / ("flowskin_bench_sphere_" + std::to_string(getpid()) + ".ply"))
           .string();
   std::ofstream(ply) << FormatPly(state.mesh);
   constexpr int kRounds = 5;
   std::vector<std::vector<double>> ms(variants.size());
-  std::vector<double> batch, batch_ratio, batch_noise_ratio;
+  // n frames of variant v, back on the framebuffer object after it
+  const auto measure = [&](size_t v, int n) {
+    const double t = MsPerFrame(n, variants[v].second);
+    gl.Target();
+    return t;
+  };
+  std::vector<double> batch, batch_ratio, batch_noise_ratio, batch_window_ratio;
   for (int r = 0; r < kRounds; ++r) {
-    for (size_t v = 0; v < variants.size(); ++v) ms[v].push_back(MsPerFrame(frames / kRounds, variants[v].second));
+    for (size_t v = 0; v < variants.size(); ++v) ms[v].push_back(measure(v, frames / kRounds));
+    double before[3], after[3];  // steady, with noise, in a window
+    for (size_t v = 0; v < 3; ++v) before[v] = measure(v, frames / 2);
     batch.push_back(BatchMsPerFrame(ply, frames));
-    batch_ratio.push_back(batch.back() / ms[0].back());
-    batch_noise_ratio.push_back(batch.back() / ms[1].back());
+    for (size_t v = 3; v-- > 0;) after[v] = measure(v, frames / 2);
+    batch_ratio.push_back(batch.back() / ((before[0] + after[0]) / 2));
+    batch_noise_ratio.push_back(batch.back() / ((before[1] + after[1]) / 2));
+    batch_window_ratio.push_back(batch.back() / ((before[2] + after[2]) / 2));
   }
   std::filesystem::remove(ply);
   std::vector<double> median;
@@ -178,16 +205,17 @@ int main(int argc, char** argv) {
               state.mesh.face_count, state.mesh.vertex_count, state.mesh.strip_len, kSize, kSize, kRounds,
               frames / kRounds);
   for (size_t v = 0; v < variants.size(); ++v) std::printf("%-42s %8.3f ms/frame\n", variants[v].first, median[v]);
-  std::printf("ratio steady / lit surface once:          %.2f   (goal <= 1.5)\n", median[0] / median[2]);
-  std::printf("ratio steady / same passes in one list:   %.2f\n", median[0] / median[3]);
+  std::printf("ratio steady / lit surface once:          %.2f   (goal <= 1.5)\n", median[0] / median[3]);
+  std::printf("ratio steady / same passes in one list:   %.2f\n", median[0] / median[4]);
   // The two surface passes each on their own, less the clear and camera counted twice.
-  const double passes = median[5] + median[6] - median[4];
+  const double passes = median[6] + median[7] - median[5];
   std::printf("ratio steady / surface passes on their own: %.2f\n", median[0] / passes);
   std::printf("recompiles during the steady frames: surface %lld, shading %lld, overlay %lld; captures %lld\n",
               static_cast<long long>(counts.surface), static_cast<long long>(counts.shading),
               static_cast<long long>(counts.overlay), static_cast<long long>(counts.captures));
 
-  for (std::vector<double>* v : {&batch, &batch_ratio, &batch_noise_ratio}) std::sort(v->begin(), v->end());
+  for (std::vector<double>* v : {&batch, &batch_ratio, &batch_noise_ratio, &batch_window_ratio})
+    std::sort(v->begin(), v->end());
   if (batch[0] < 0) {
     std::printf("the batch command failed\n");
     return 1;
@@ -198,5 +226,7 @@ int main(int argc, char** argv) {
   std::printf("  the rounds' ratios:");
   for (double x : batch_ratio) std::printf(" %.2f", x);
   std::printf("\nratio batch frame / steady frame with noise, median: %.2f\n", batch_noise_ratio[kRounds / 2]);
+  std::printf("ratio batch frame / the same in a window (the Run loop's frame), median: %.2f\n",
+              batch_window_ratio[kRounds / 2]);
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
+#include <QWindow>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -38,6 +39,14 @@ class TBenchGL {
   TBenchGL(const TBenchGL&) = delete;
   TBenchGL& operator=(const TBenchGL&) = delete;
   bool Ok() const { return fbo_ != nullptr; }
+  // Makes the context current on `window` (drawing into its back buffer, as a
+  // panel draws); Target makes the framebuffer object current again.
+  bool OnWindow(QWindow& window) { return context_.makeCurrent(&window); }
+  void Target() {
+    context_.makeCurrent(&surface_);
+    fbo_->bind();
+  }
+  QSurfaceFormat Format() const { return context_.format(); }
 
  private:
   QOffscreenSurface surface_;
