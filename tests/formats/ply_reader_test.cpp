@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "formats/ply_scanner.h"
 #include "formats/ply_writer.h"
 #include "mesh/mesh_shapes.h"
 #include "mesh/parallel_for.h"
@@ -236,6 +240,58 @@ TEST(PlyReader, FaceIntegersWithSignsLeadingZerosAndLongDigitRuns) {
   EXPECT_EQ(m.faces[0].v[2], 2);
   EXPECT_FALSE(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 99999999999999999999\n")).empty());
   EXPECT_EQ(ReadError(Ply("x y z", 3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2x\n")), "Invalid numeric input");
+}
+
+// Plain decimals take a quicker path than std::from_chars; every number must
+// come out with the bits from_chars gives, and everything else (exponents,
+// long digit runs, stray characters) must be read or refused as before.
+TEST(PlyReader, DecimalsReadWithTheBitsOfFromChars) {
+  std::vector<std::string> numbers = {"0",
+                                      "-0",
+                                      "+7",
+                                      "-0.000000",
+                                      "4.999921",
+                                      "0.1",
+                                      ".5",
+                                      "5.",
+                                      "1.2.3",
+                                      "1e5",
+                                      "-2.5E-3",
+                                      "9007199254740993",
+                                      "9007199254740992.5",
+                                      "12345678901234567890",
+                                      "0.00000000000000000001",
+                                      "+-1",
+                                      "-+1",
+                                      "1.5abc",
+                                      "nan",
+                                      "-",
+                                      "123456789.123456789"};
+  uint64_t seed = 12345;
+  const auto next = [&seed] { return (seed = seed * 6364136223846793005u + 1442695040888963407u) >> 33; };
+  for (int i = 0; i < 20000; ++i) {
+    std::string t = next() % 3 == 0 ? "-" : next() % 7 == 0 ? "+" : "";
+    const int whole = 1 + next() % 10, fraction = next() % 12;
+    for (int d = 0; d < whole; ++d) t += static_cast<char>('0' + next() % 10);
+    if (fraction > 0) t += '.';
+    for (int d = 0; d < fraction; ++d) t += static_cast<char>('0' + next() % 10);
+    numbers.push_back(t);
+  }
+  for (const std::string& n : numbers) {
+    SCOPED_TRACE(n);
+    const std::string text = n + " ";  // the scanner reads it in place
+    TPlyScanner sc(text);
+    double got = 0;
+    const ScanStatus status = sc.Real(got);
+    const char* begin = n.data() + (n.size() > 1 && n[0] == '+' && n[1] != '-');
+    double want = 0;
+    const auto [end, ec] = std::from_chars(begin, n.data() + n.size(), want);
+    const bool whole_number = ec == std::errc() && end == n.data() + n.size() && end != begin;
+    ASSERT_EQ(status == ScanStatus::kOk, whole_number);
+    if (whole_number) {
+      EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << got << " against " << want;
+    }
+  }
 }
 
 namespace {

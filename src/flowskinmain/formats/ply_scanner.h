@@ -52,9 +52,43 @@ class TPlyScanner {
     }
     return Number(out);
   }
-  ScanStatus Real(double& out) { return Number(out); }
+  ScanStatus Real(double& out) {
+    // Fast path for what vertex lines hold: a sign, up to 19 digits with at
+    // most one point among them (a digit on each side), ended by a blank or
+    // the end. When the digits read as an integer m below 2^53, with k of them
+    // after the point, m / 10^k is one correctly rounded division of two
+    // exact doubles: the value from_chars gives. Anything else (exponents,
+    // longer numbers, malformed text) goes through from_chars.
+    while (p_ < end_ && IsBlank(*p_)) ++p_;
+    const char* q = p_;
+    const bool negative = q < end_ && *q == '-';
+    if (q < end_ && (*q == '-' || *q == '+')) ++q;
+    uint64_t m = 0;
+    int digits = 0, after_point = -1;  // -1: no point yet
+    for (; q < end_ && digits <= 19; ++q) {
+      if (static_cast<unsigned>(*q - '0') < 10) {
+        m = m * 10 + static_cast<unsigned>(*q - '0');
+        ++digits;
+        if (after_point >= 0) ++after_point;
+      } else if (*q == '.' && after_point < 0 && digits > 0) {
+        after_point = 0;
+      } else {
+        break;
+      }
+    }
+    const bool ended = q == end_ || IsBlank(*q);
+    if (ended && digits > 0 && digits <= 19 && after_point != 0 && m < (uint64_t{1} << 53)) {
+      const double value = static_cast<double>(m) / kPowersOfTen[after_point < 0 ? 0 : after_point];
+      out = negative ? -value : value;
+      p_ = q;
+      return ScanStatus::kOk;
+    }
+    return Number(out);
+  }
 
  private:
+  static constexpr double kPowersOfTen[20] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                              1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
   static bool IsWordBreak(char c) { return c == ' ' || c == '\r' || c == '\n'; }
   static bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
