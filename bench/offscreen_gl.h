@@ -41,7 +41,13 @@ class TBenchGL {
   bool Ok() const { return fbo_ != nullptr; }
   // Makes the context current on `window` (drawing into its back buffer, as a
   // panel draws); Target makes the framebuffer object current again.
-  bool OnWindow(QWindow& window) { return context_.makeCurrent(&window); }
+  // The framebuffer binding is the context's own state, kept across
+  // makeCurrent: the window's default framebuffer is bound explicitly.
+  bool OnWindow(QWindow& window) {
+    if (!context_.makeCurrent(&window)) return false;
+    QOpenGLFramebufferObject::bindDefault();
+    return true;
+  }
   void Target() {
     context_.makeCurrent(&surface_);
     fbo_->bind();
