@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
        [&] {
          begin();
          glBindTexture(GL_TEXTURE_2D, kFrameTexture);
-         CaptureFrame(state.view);
+         CaptureFrame(state.view, state.frame.capture);
        }},
   };
   // Each round also runs the batch command once, bracketed by the steady

@@ -12,6 +12,16 @@
 // The buffer objects that stand in for the surface lists (frame driver).
 struct TSurfaceDrawings;
 
+// How each frame reaches the frame texture.
+struct TFrameCapture {
+  // Frames drawn in the window are read back and written into the texture
+  // (set for a software rasteriser, which copies out of a window's
+  // top-down rows by drawing them flipped); else copied by the GL.
+  bool read_back_window = false;
+  int32_t panel_w = 0, panel_h = 0;  // pixels of the frame being drawn
+  std::vector<uint8_t> pixels;       // the read-back frame, kept between frames
+};
+
 // Shared frame flags and counters of the frame driver.
 struct TFrameState {
   bool gl_ready = false;
@@ -24,6 +34,7 @@ struct TFrameState {
   bool noise_dirty = false;
   bool overlay_dirty = false;        // list 2 is recompiled in the next frame (a source drag ended)
   bool frame_texture_stale = false;  // the frame texture is emptied before the next frame draws
+  TFrameCapture capture;
   uint8_t data_channel = 0;          // 0..10
   int32_t frame_counter = 0;
   int32_t fps_frames = 0;

@@ -113,10 +113,12 @@ const std::vector<TSequence>& Sequences() {
 }
 
 // Draws sequence `s` in a fresh window and returns every frame it drew;
-// `sent`: the bytes that went into the surface buffers.
-TFrames Render(const TSequence& s, bool surface_arrays, int64_t* sent = nullptr) {
+// `sent`: the bytes that went into the surface buffers; read_back and panel
+// as for TSequenceRun::Open.
+TFrames Render(const TSequence& s, bool surface_arrays, int64_t* sent = nullptr, int read_back = -1,
+               QSize panel = {}) {
   TSequenceRun run;
-  if (!run.Open(ExamplePath(s.mesh), surface_arrays)) return {};
+  if (!run.Open(ExamplePath(s.mesh), surface_arrays, read_back, panel)) return {};
   s.steps(run);
   if (sent) {
     const TSurfaceDrawings* d = run.form->state.frame.surface_drawings.get();
@@ -149,6 +151,19 @@ TEST(PictureSequences, BuffersDrawTheSameFramesAsDisplayLists) {
     EXPECT_EQ(FirstDifference(lists, arrays), -1);
     EXPECT_NE(lists.front(), lists.back());
     RecordProperty(s.name, FramesChecksum(lists));
+  }
+}
+
+// Frames read back into the frame texture give the same frames as the GL's
+// copy of the window, also where the drawing area is no power of two and the
+// texture reaches past it.
+TEST(PictureSequences, FramesReadBackDrawTheSameAsTheCopy) {
+  for (const TSequence& s : Sequences()) {
+    SCOPED_TRACE(s.name);
+    const TFrames copied = Render(s, true, nullptr, 0, QSize(440, 300));
+    const TFrames read_back = Render(s, true, nullptr, 1, QSize(440, 300));
+    ASSERT_GE(copied.size(), 4u);
+    EXPECT_EQ(FirstDifference(copied, read_back), -1);
   }
 }
 

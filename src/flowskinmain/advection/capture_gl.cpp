@@ -2,12 +2,45 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cstring>
+
 void DiscardFrameTexture() {
   const GLuint id = kFrameTexture;
   glDeleteTextures(1, &id);
 }
 
-void CaptureFrame(const TView& view) {
+namespace {
+
+// True while the window's own framebuffer is read from (no framebuffer
+// object bound).
+bool ReadingTheWindow() {
+  GLint bound = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+  return bound == 0;
+}
+
+// The frame's pixels through client memory into the texture. Only the part
+// of the texture that lies on the panel is written, as a copy clipped to the
+// panel leaves the rest. Pixel transfer is the identity here (the contrast
+// stretch restores it), so both steps carry the bytes unchanged.
+void ReadBackInto(const TView& view, TFrameCapture& capture) {
+  const GLsizei w = std::min(view.tex_width, capture.panel_w);
+  const GLsizei h = std::min(view.tex_height, capture.panel_h);
+  if (w <= 0 || h <= 0) return;
+  capture.pixels.resize(static_cast<size_t>(w) * h * 4);
+  glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.pixels.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.pixels.data());
+}
+
+}  // namespace
+
+bool ReadBackIsQuicker() {
+  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  return renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe"));
+}
+
+void CaptureFrame(const TView& view, TFrameCapture& capture) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -18,8 +51,10 @@ void CaptureFrame(const TView& view) {
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-  if (width == view.tex_width && height == view.tex_height && format == GL_RGB)
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, view.tex_width, view.tex_height);
-  else
+  if (width != view.tex_width || height != view.tex_height || format != GL_RGB)
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, view.tex_width, view.tex_height, 0);
+  else if (capture.read_back_window && ReadingTheWindow())
+    ReadBackInto(view, capture);
+  else
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, view.tex_width, view.tex_height);
 }

@@ -1,5 +1,6 @@
 #include "render/camera_gl.h"
 
+#include "advection/capture_gl.h"
 #include "colorconversion/colorconversion.h"
 
 namespace {
@@ -59,6 +60,7 @@ void InitGLState(TFrameState& frame, int32_t panel_w, int32_t panel_h) {
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
   glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
   glEnable(GL_COLOR_MATERIAL);
+  frame.capture.read_back_window = ReadBackIsQuicker();
   frame.gl_ready = true;
   frame.scene_dirty = true;
   frame.surface_drawings.reset();  // a new context: buffer names of an earlier one mean nothing here

@@ -110,7 +110,7 @@ void TextureStage(TAppState& app, const TFrameControls& c, const TFramePasses& p
     Run(passes.inject_noise);
     Run(passes.paint_blobs);
     glBindTexture(GL_TEXTURE_2D, kFrameTexture);
-    CaptureFrame(app.view);
+    CaptureFrame(app.view, app.frame.capture);
   }
   glBindTexture(GL_TEXTURE_2D, 0);
   Run(passes.stretch_contrast);
@@ -161,6 +161,8 @@ bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_
   glColor3f(1, 1, 1);
   app.view.tex_width = TexSizeFor(panel_w);
   app.view.tex_height = TexSizeFor(panel_h);
+  app.frame.capture.panel_w = panel_w;
+  app.frame.capture.panel_h = panel_h;
   return SetupCamera(app.view, app.matrices, c.camera, panel_w, panel_h);
 }
 
