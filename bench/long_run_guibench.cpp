@@ -23,23 +23,10 @@
 #include "formats/ply_writer.h"
 #include "glpanel/glpanel.h"
 #include "mesh/mesh_shapes.h"
+#include "quiet_dialogs.h"
 #include "window/form1.h"
 
 namespace {
-
-// Every dialog is cancelled; messages are counted (a long run should show none).
-class TQuietDialogs : public IDialogs {
- public:
-  int messages = 0;
-  bool OpenFile(const TFileDialogState&, QString&) override { return false; }
-  bool PickColor(int32_t, int32_t&) override { return false; }
-  bool OpenPicture(const TFileDialogState&, QString&) override { return false; }
-  bool SavePicture(const TFileDialogState&, QString&) override { return false; }
-  void ShowMessage(const QString& text) override {
-    ++messages;
-    std::fprintf(stderr, "message: %s\n", qPrintable(text));
-  }
-};
 
 struct TSnapshot {
   double rss_mb = 0, rss_trimmed_mb = 0;  // resident memory, then after returning free heap pages

@@ -150,13 +150,17 @@ void TGLPanel::Redraw() {
   }
 }
 
-// Copies the back buffer into shown_frame_ (made anew when the panel's size
-// changed), then swaps. Without framebuffer blits nothing is kept. The blit is
-// spelled out: the toolkit's helper selects a colour attachment as the read
-// buffer of the window's own framebuffer, which leaves an error behind.
+// Keeps the back buffer (read back, or copied into shown_frame_, which is
+// made anew when the panel's size changed), then swaps. Without framebuffer
+// blits nothing is kept. The blit is spelled out: the toolkit's helper selects
+// a colour attachment as the read buffer of the window's own framebuffer,
+// which leaves an error behind.
 void TGLPanel::SwapAndKeep() {
   const QSize size(Width(), Height());
-  if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
+  if (KeepByReadBack && QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
+    ReadBackShownFrame(size);
+  } else if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
+    read_back_size_ = QSize();
     if (!shown_frame_ || shown_frame_->size() != size) {
       delete shown_frame_;
       shown_frame_ = new QOpenGLFramebufferObject(size);
@@ -175,11 +179,40 @@ void TGLPanel::SwapAndKeep() {
   no_last_frame_ = false;
 }
 
+// The back buffer's pixels into read_back_ as they are (pixel transfer is the
+// identity between frames), bottom row first.
+void TGLPanel::ReadBackShownFrame(QSize size) {
+  read_back_.resize(static_cast<size_t>(size.width()) * size.height() * 4);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, size.width(), size.height(), GL_RGBA, GL_UNSIGNED_BYTE, read_back_.data());
+  read_back_size_ = size;
+}
+
+// A frame that was read back is written into shown_frame_ (made anew at its
+// size when needed): the same pixels the blit would have copied. The bound
+// texture stays bound. False when shown_frame_ could not be made.
+bool TGLPanel::PutReadBackIntoShownFrame() {
+  if (read_back_size_.isEmpty()) return true;
+  if (!shown_frame_ || shown_frame_->size() != read_back_size_) {
+    delete shown_frame_;
+    shown_frame_ = new QOpenGLFramebufferObject(read_back_size_);
+  }
+  if (!shown_frame_->isValid()) return false;
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glBindTexture(GL_TEXTURE_2D, shown_frame_->texture());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, read_back_size_.width(), read_back_size_.height(), GL_RGBA,
+                  GL_UNSIGNED_BYTE, read_back_.data());
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+  read_back_size_ = QSize();
+  return true;
+}
+
 // The kept copy of the last swapped frame back into the back buffer, then a
 // swap without keeping (the copy is that frame already).
 void TGLPanel::ShowKeptFrame() {
   const QSize size(Width(), Height());
-  if (shown_frame_ && shown_frame_->size() == size) {
+  if (PutReadBackIntoShownFrame() && shown_frame_ && shown_frame_->size() == size) {
     QOpenGLExtraFunctions* f = render_context_->extraFunctions();
     f->glBindFramebuffer(GL_READ_FRAMEBUFFER, shown_frame_->handle());
     f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, render_context_->defaultFramebufferObject());
@@ -199,6 +232,7 @@ bool TGLPanel::BeginReadLastFrame() {
     glReadBuffer(GL_BACK);
     return true;
   }
+  if (!PutReadBackIntoShownFrame()) return false;
   if (!shown_frame_ || shown_frame_->size() != QSize(Width(), Height())) return false;
   return shown_frame_->bind();
 }
@@ -225,6 +259,9 @@ void TGLPanel::CreateContext() {
 // the window still has its surface; otherwise its GL name is left to the
 // context's own release below, and its memory is freed all the same.
 void TGLPanel::ReleaseShownFrame() {
+  read_back_size_ = QSize();
+  read_back_.clear();
+  read_back_.shrink_to_fit();
   if (!shown_frame_) return;
   const bool current = render_context_ && render_context_->makeCurrent(this);
   delete shown_frame_;

@@ -7,7 +7,9 @@
 // what is drawn. Shown inside widgets through QWidget::createWindowContainer.
 #include <QWindow>
 #include <cfenv>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 class QMimeData;
 class QOpenGLContext;
@@ -57,6 +59,11 @@ class TGLPanel : public QWindow {
   // Whether an explicit Redraw shows the back buffer; a paint always swaps.
   bool SwapBB = true;
 
+  // How the panel keeps each swapped frame: read back into memory (quicker
+  // where the rasteriser copies out of a window by drawing, and put into the
+  // kept copy only when that is asked for) or copied by the GL.
+  bool KeepByReadBack = false;
+
   // Explicit redraw: draws through OnRedraw and (with SwapBB) swaps. Does nothing
   // before the context exists; never creates it.
   void Redraw();
@@ -105,11 +112,15 @@ class TGLPanel : public QWindow {
   void DoRedraw();
 
   void SwapAndKeep();
+  void ReadBackShownFrame(QSize size);
+  bool PutReadBackIntoShownFrame();
   void ShowKeptFrame();
   void ReleaseShownFrame();
 
   QOpenGLContext* render_context_ = nullptr;
   QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame
+  std::vector<uint8_t> read_back_;                   // RGBA rows of the last swapped frame, when it was read back
+  QSize read_back_size_;                             // its size; empty when shown_frame_ is up to date
   bool context_ready_ = false;
   bool last_frame_swapped_ = true;
   bool held_ = false;

@@ -219,34 +219,39 @@ static std::vector<int> LastFrameCentre(TGLPanel& panel) {
   return {px[0], px[1], px[2]};
 }
 
+// Both ways of keeping the swapped frame: copied by the GL, and read back.
 TEST(GLPanel, AHeldPanelDrawsNothingNewAndRepaintsItsLastFrame) {
-  TGLPanel panel;
-  Recorder rec;
-  float green = 0;  // what the next frame clears to: (1 - green, green, 0)
-  panel.OnResize = [](TGLPanel*) {};
-  panel.OnRedraw = [&](TGLPanel* p) {
-    rec.calls.push_back("redraw");
-    glViewport(0, 0, p->Width(), p->Height());
-    glClearColor(1 - green, green, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  };
-  panel.resize(40, 30);
-  panel.show();
-  ASSERT_TRUE(WaitFor([&] { return panel.ContextReady(); }));
-  panel.Redraw();
-  ASSERT_EQ(LastFrameCentre(panel), (std::vector<int>{255, 0, 0}));
-  const int drawn = rec.Count("redraw");
-  green = 1;
-  panel.Hold(true);
-  panel.Redraw();
-  panel.requestUpdate();  // a paint while held shows the kept frame again
-  QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  panel.RenderContext()->makeCurrent(&panel);
-  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-  EXPECT_EQ(rec.Count("redraw"), drawn);
-  EXPECT_EQ(LastFrameCentre(panel), (std::vector<int>{255, 0, 0}));
-  panel.Hold(false);
-  panel.Redraw();
-  EXPECT_EQ(rec.Count("redraw"), drawn + 1);
-  EXPECT_EQ(LastFrameCentre(panel), (std::vector<int>{0, 255, 0}));
+  for (const bool read_back : {false, true}) {
+    SCOPED_TRACE(read_back ? "read back" : "copied");
+    TGLPanel panel;
+    panel.KeepByReadBack = read_back;
+    Recorder rec;
+    float green = 0;  // what the next frame clears to: (1 - green, green, 0)
+    panel.OnResize = [](TGLPanel*) {};
+    panel.OnRedraw = [&](TGLPanel* p) {
+      rec.calls.push_back("redraw");
+      glViewport(0, 0, p->Width(), p->Height());
+      glClearColor(1 - green, green, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    };
+    panel.resize(40, 30);
+    panel.show();
+    ASSERT_TRUE(WaitFor([&] { return panel.ContextReady(); }));
+    panel.Redraw();
+    ASSERT_EQ(LastFrameCentre(panel), (std::vector<int>{255, 0, 0}));
+    const int drawn = rec.Count("redraw");
+    green = 1;
+    panel.Hold(true);
+    panel.Redraw();
+    panel.requestUpdate();  // a paint while held shows the kept frame again
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    panel.RenderContext()->makeCurrent(&panel);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(rec.Count("redraw"), drawn);
+    EXPECT_EQ(LastFrameCentre(panel), (std::vector<int>{255, 0, 0}));
+    panel.Hold(false);
+    panel.Redraw();
+    EXPECT_EQ(rec.Count("redraw"), drawn + 1);
+    EXPECT_EQ(LastFrameCentre(panel), (std::vector<int>{0, 255, 0}));
+  }
 }

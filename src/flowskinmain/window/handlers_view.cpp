@@ -6,10 +6,12 @@
 #include "window/form1.h"
 
 // One-time GL state at the first paint (the panel's OnGLInit); sets gl_ready
-// and scene_dirty. The colour map is loaded here too, because a refresh that
+// and scene_dirty; the panel keeps its frames the way the frame capture takes
+// them. The colour map is loaded here too, because a refresh that
 // ran before the context existed (a mesh named on the command line) could not.
 void TForm1::GLPanel1GLInit(QObject*) {
   InitGLState(state.frame, GLPanel1->Width(), GLPanel1->Height());
+  GLPanel1->KeepByReadBack = state.frame.capture.read_back_window;
   InitColourMap(RenderCtl());
 }
 
