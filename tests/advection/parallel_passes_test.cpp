@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "advection/advection_pass.h"
+#include "data/data_channels.h"
+#include "data/render_state.h"
 #include "flow/velocity_synthesis.h"
 #include "mesh/curvature.h"
 #include "mesh/mesh_preparation.h"
@@ -78,6 +80,11 @@ TEST(ParallelPasses, SameRecordsOnOneTwoAndThreeThreads) {
          SynthesizeVelocity(m, sources, flow);
        }},
       {"displacement", [](TMesh& m) { DisplaceVertices(m, 0.02); }},
+      {"data channel values",
+       [](TMesh& m) {
+         ComputeDataRanges(m, true);
+         ComputeVertexData(m, kChanKMax);
+       }},
       {"texture coordinates, texture warp",
        [&](TMesh& m) {
          DisplaceVertices(m, 0.02);

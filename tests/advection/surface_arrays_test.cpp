@@ -56,6 +56,25 @@ TEST(SurfaceArrays, StripRunsAreTheStripsTheWalksDraw) {
   }
 }
 
+// Vertices are numbered by their first use; the arrays packed in that order
+// hold, at each index, the vertex the index named before.
+TEST(SurfaceArrays, VerticesNumberedByFirstUse) {
+  TMesh m;
+  m.vertices.resize(6);
+  m.vertex_count = 6;
+  for (int i = 0; i < 6; ++i) m.vertices[i].pos = {float(i), 0, 0};
+  const std::vector<uint32_t> before = {4, 1, 5, 1, 4, 2, 2, 5, 4};  // vertices 0 and 3 unused
+  std::vector<uint32_t> indices = before;
+  TVertexOrder order;
+  NumberByFirstUse(m.vertex_count, indices, order);
+  EXPECT_EQ(indices, (std::vector<uint32_t>{0, 1, 2, 1, 0, 3, 3, 2, 0}));
+  EXPECT_EQ(order, (TVertexOrder{4, 1, 5, 2}));
+  std::vector<float> positions;
+  PackPositions(m, false, positions, order);
+  ASSERT_EQ(positions.size(), 12u);
+  for (size_t k = 0; k < indices.size(); ++k) EXPECT_EQ(positions[3 * indices[k]], float(before[k]));
+}
+
 // Each array holds the record's field in record order, converted as the
 // immediate-mode calls convert it; colours take the opacity of each vertex.
 TEST(SurfaceArrays, PackedArraysFollowTheRecords) {

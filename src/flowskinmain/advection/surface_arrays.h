@@ -10,19 +10,24 @@
 
 #include "mesh/mesh_model.h"
 
+// Which vertex record each entry of the packed arrays holds: entry i holds
+// record order[i]. Empty: every record, in record order.
+using TVertexOrder = std::vector<uint32_t>;
+
 // adv_pos (use_adv) or pos, 3 floats a vertex, object space.
-void PackPositions(const TMesh& mesh, bool use_adv, std::vector<float>& out);
+void PackPositions(const TMesh& mesh, bool use_adv, std::vector<float>& out, const TVertexOrder& order = {});
 // The unit vertex normals, 3 floats a vertex.
-void PackNormals(const TMesh& mesh, std::vector<float>& out);
+void PackNormals(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order = {});
 // tex (s, t) of every vertex, frame-texture units.
-void PackTexCoords(const TMesh& mesh, std::vector<float>& out);
+void PackTexCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order = {});
 // tex0 (u, v) of every vertex, the base coordinates of the mapped image.
-void PackBaseTexCoords(const TMesh& mesh, std::vector<float>& out);
+void PackBaseTexCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order = {});
 // norm_value of every vertex, the 1-D colour-map coordinate.
-void PackDataCoords(const TMesh& mesh, std::vector<float>& out);
+void PackDataCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order = {});
 // RGBA a vertex: rgb of `colour` with the alpha SurfaceOpacity(a, norm_value,
 // inverse), as "Modulate alpha for data" colours each vertex.
-void PackOpacityColours(const TMesh& mesh, const float colour[4], double a, bool inverse, std::vector<float>& out);
+void PackOpacityColours(const TMesh& mesh, const float colour[4], double a, bool inverse, std::vector<float>& out,
+                        const TVertexOrder& order = {});
 // The three corners of every face, in face order (GL_TRIANGLES indices).
 void PackFaceIndices(const TMesh& mesh, std::vector<uint32_t>& out);
 
@@ -40,3 +45,11 @@ TStripRuns SplitStripRuns(const TMesh& mesh, bool keep_open_tail);
 // k of a strip is (k, k+1, k+2) for even k and (k+1, k, k+2) for odd k, the
 // order in which a triangle strip hands them to the rasteriser.
 void StripTriangles(const TMesh& mesh, const TStripRuns& runs, std::vector<uint32_t>& out);
+
+// Numbers the vertices that `indices` use in the order of their first use:
+// rewrites every index to the new number and makes order[new number] the
+// vertex record. Arrays packed in that order hold the vertices that nearby
+// triangles share close together, as the rasteriser's vertex processing
+// needs when a mesh's rows are long (vertices unused by `indices` are left
+// out).
+void NumberByFirstUse(int32_t vertex_count, std::vector<uint32_t>& indices, TVertexOrder& order);

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "advection/surface_opacity.h"
@@ -40,28 +41,28 @@ void TSurfaceBuffers::Send(Slot s, const void* data, size_t bytes, bool elements
   bytes_sent_ += static_cast<int64_t>(bytes);
 }
 
-void TSurfaceBuffers::Refresh(const TMesh& mesh, const TSurfaceAttribs& a) {
+void TSurfaceBuffers::Refresh(const TMesh& mesh, const TSurfaceAttribs& a, const TVertexOrder& order) {
   auto send = [&](Slot s) { Send(s, scratch_.data(), scratch_.size() * sizeof(float), false); };
-  PackPositions(mesh, a.use_adv, scratch_);
+  PackPositions(mesh, a.use_adv, scratch_, order);
   send(kPositions);
   if (a.normals) {
-    PackNormals(mesh, scratch_);
+    PackNormals(mesh, scratch_, order);
     send(kNormals);
   }
   if (a.tex) {
-    PackTexCoords(mesh, scratch_);
+    PackTexCoords(mesh, scratch_, order);
     send(kTex);
   }
   if (a.tex0) {
-    PackBaseTexCoords(mesh, scratch_);
+    PackBaseTexCoords(mesh, scratch_, order);
     send(kTex0);
   }
   if (a.data_coord) {
-    PackDataCoords(mesh, scratch_);
+    PackDataCoords(mesh, scratch_, order);
     send(kDataCoords);
   }
   if (a.colour) {
-    PackOpacityColours(mesh, a.colour, a.alpha, a.alpha_inverse, scratch_);
+    PackOpacityColours(mesh, a.colour, a.alpha, a.alpha_inverse, scratch_, order);
     send(kColours);
   }
 }
@@ -114,15 +115,30 @@ void TSurfaceBuffers::KeepLastVertex(const TMesh& mesh, const TSurfaceAttribs& a
 }
 
 // The strips go to the GL as one list of separate triangles: one draw call
-// instead of one per strip, which the software rasteriser handles far faster.
+// instead of one per strip, which the software rasteriser handles far faster;
+// the arrays hold the vertices in the order the triangles first use them.
 void TSurfaceBuffers::DrawStrips(const TMesh& mesh, const TSurfaceAttribs& a, bool keep_open_tail) {
   if (refresh) {
-    Refresh(mesh, a);
-    StripTriangles(mesh, SplitStripRuns(mesh, keep_open_tail), index_scratch_);
-    Send(kIndices, index_scratch_.data(), index_scratch_.size() * sizeof(uint32_t), true);
+    if (!HoldsStrips(mesh, keep_open_tail)) {
+      StripTriangles(mesh, SplitStripRuns(mesh, keep_open_tail), index_scratch_);
+      NumberByFirstUse(mesh.vertex_count, index_scratch_, order_);
+      Send(kIndices, index_scratch_.data(), index_scratch_.size() * sizeof(uint32_t), true);
+      strips_.assign(mesh.strips.begin(), mesh.strips.begin() + mesh.strip_len);
+      strips_open_tail_ = keep_open_tail;
+      strips_vertex_count_ = mesh.vertex_count;
+    }
+    Refresh(mesh, a, order_);
   }
   DrawIndexedTriangles(a);
   if (!a.tex) KeepLastVertex(mesh, a, LastStripVertex(mesh));
+}
+
+// Whether the index buffer and order_ hold what the strips of `mesh` give:
+// the same strip stream, tail choice and vertex count as when they were made.
+bool TSurfaceBuffers::HoldsStrips(const TMesh& mesh, bool keep_open_tail) const {
+  return strips_vertex_count_ == mesh.vertex_count && strips_open_tail_ == keep_open_tail &&
+         strips_.size() == static_cast<size_t>(mesh.strip_len) &&
+         std::equal(strips_.begin(), strips_.end(), mesh.strips.begin());
 }
 
 void TSurfaceBuffers::DrawIndexedTriangles(const TSurfaceAttribs& a) {
@@ -134,7 +150,8 @@ void TSurfaceBuffers::DrawIndexedTriangles(const TSurfaceAttribs& a) {
 
 void TSurfaceBuffers::DrawFaces(const TMesh& mesh, const TSurfaceAttribs& a) {
   if (refresh) {
-    Refresh(mesh, a);
+    strips_vertex_count_ = -1;  // the index buffer no longer holds the strips
+    Refresh(mesh, a, {});
     PackFaceIndices(mesh, index_scratch_);
     Send(kIndices, index_scratch_.data(), index_scratch_.size() * sizeof(uint32_t), true);
   }

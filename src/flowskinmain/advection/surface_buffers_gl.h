@@ -41,7 +41,7 @@ class TSurfaceBuffers {
 
  private:
   enum Slot { kPositions, kNormals, kTex, kTex0, kDataCoords, kColours, kIndices, kSlotCount };
-  void Refresh(const TMesh& mesh, const TSurfaceAttribs& a);
+  void Refresh(const TMesh& mesh, const TSurfaceAttribs& a, const TVertexOrder& order);
   void Send(Slot s, const void* data, size_t bytes, bool elements);
   void Bind(const TSurfaceAttribs& a);
   void Unbind(const TSurfaceAttribs& a);
@@ -52,5 +52,10 @@ class TSurfaceBuffers {
   std::vector<uint8_t> held_[kSlotCount];  // what each buffer holds
   std::vector<float> scratch_;
   std::vector<uint32_t> index_scratch_;
+  TVertexOrder order_;  // the vertex record of each array entry, for the strips
+  bool HoldsStrips(const TMesh& mesh, bool keep_open_tail) const;
+  std::vector<int32_t> strips_;        // the strip stream the index buffer and order_ were made from
+  bool strips_open_tail_ = false;      // ... with its open tail kept
+  int32_t strips_vertex_count_ = -1;   // ... for this many vertices; -1: the index buffer holds no strips
   int64_t bytes_sent_ = 0;
 };

@@ -9,6 +9,14 @@
 #include "colorconversion/colorconversion.h"
 #include "data/data_channels.h"
 #include "data/file_arrays.h"
+#include "mesh/parallel_for.h"
+
+namespace {
+
+// Fewest vertices a thread takes at a time in the channel evaluation.
+constexpr size_t kValueChunk = 16384;
+
+}  // namespace
 
 uint8_t ChannelCode(const TChannelRadios& r) {
   if (r.kmax) return kChanKMax;
@@ -34,13 +42,18 @@ void ComputeVertexData(TMesh& mesh, int code) {
       scalars.empty()
           ? nullptr
           : &scalars[std::clamp<size_t>(static_cast<size_t>(std::max(mesh.file_scalar, 0)), 0, scalars.size() - 1)];
-  for (int32_t i = 0; i < n; ++i) {
-    TVertex& v = mesh.vertices[i];
-    v.cur_value = code != kChanFile ? ChannelValue(v, code)
-                  : file            ? FileScalarValue(mesh, *file, mesh.file_step, i)
-                                    : 0.0;
-    v.norm_value = width > 0 ? (v.cur_value - range.min) / width : 0.0;
-  }
+  // Each vertex's values are its own: the vertices are split over the cores
+  // with the same result.
+  ParallelForChunks(static_cast<size_t>(std::max(n, 0)), kValueChunk, [&](size_t begin, size_t end) {
+    for (size_t k = begin; k < end; ++k) {
+      const auto i = static_cast<int32_t>(k);
+      TVertex& v = mesh.vertices[k];
+      v.cur_value = code != kChanFile ? ChannelValue(v, code)
+                    : file            ? FileScalarValue(mesh, *file, mesh.file_step, i)
+                                      : 0.0;
+      v.norm_value = width > 0 ? (v.cur_value - range.min) / width : 0.0;
+    }
+  });
 }
 
 namespace {
