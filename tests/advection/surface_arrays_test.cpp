@@ -28,6 +28,22 @@ TMesh StripMesh(const std::vector<int32_t>& strips) {
   return m;
 }
 
+// The one array of `which` (0 positions, 1 normals, 2 tex, 3 tex0, 4 data
+// coordinates, 5 colours) packed alone.
+std::vector<float> PackOne(const TMesh& m, int which, bool use_adv = false, const float* colour = nullptr,
+                           double alpha = 1.0, bool inverse = false, const TVertexOrder& order = {}) {
+  std::vector<float> out;
+  TPackTargets t;
+  t.use_adv = use_adv;
+  std::vector<float>** slots[] = {&t.positions, &t.normals, &t.tex, &t.tex0, &t.data_coords, &t.colours};
+  *slots[which] = &out;
+  t.colour = colour;
+  t.alpha = alpha;
+  t.inverse = inverse;
+  PackArrays(m, t, order);
+  return out;
+}
+
 }  // namespace
 
 // The runs match what the immediate-mode walks draw: runs under 3 indices
@@ -69,8 +85,7 @@ TEST(SurfaceArrays, VerticesNumberedByFirstUse) {
   NumberByFirstUse(m.vertex_count, indices, order);
   EXPECT_EQ(indices, (std::vector<uint32_t>{0, 1, 2, 1, 0, 3, 3, 2, 0}));
   EXPECT_EQ(order, (TVertexOrder{4, 1, 5, 2}));
-  std::vector<float> positions;
-  PackPositions(m, false, positions, order);
+  const std::vector<float> positions = PackOne(m, 0, false, nullptr, 1.0, false, order);
   ASSERT_EQ(positions.size(), 12u);
   for (size_t k = 0; k < indices.size(); ++k) EXPECT_EQ(positions[3 * indices[k]], float(before[k]));
 }
@@ -97,22 +112,15 @@ TEST(SurfaceArrays, PackedArraysFollowTheRecords) {
   m.faces[0].v[1] = 0;
   m.faces[0].v[2] = 1;
   m.face_count = 1;
-  std::vector<float> out;
-  PackPositions(m, false, out);
-  EXPECT_EQ(out, (std::vector<float>{0, 0.5f, 0, 1, 1.5f, -1, 2, 2.5f, -2}));
-  PackPositions(m, true, out);
-  EXPECT_EQ(out, (std::vector<float>{0, 1, 2, 2, 1, 2, 4, 1, 2}));
-  PackNormals(m, out);
-  EXPECT_EQ(out, (std::vector<float>{0, 0, -1, 0, 0, 1, 0, 0, -1}));
-  PackTexCoords(m, out);
-  EXPECT_EQ(out, (std::vector<float>{0, 0, 0.1f, 0.2f, 0.2f, 0.4f}));
-  PackBaseTexCoords(m, out);
-  EXPECT_EQ(out, (std::vector<float>{0, 0, 0.3f, 0.4f, 0.6f, 0.8f}));
-  PackDataCoords(m, out);
-  EXPECT_EQ(out, (std::vector<float>{-0.25f, 0.25f, 0.75f}));
+  EXPECT_EQ(PackOne(m, 0), (std::vector<float>{0, 0.5f, 0, 1, 1.5f, -1, 2, 2.5f, -2}));
+  EXPECT_EQ(PackOne(m, 0, true), (std::vector<float>{0, 1, 2, 2, 1, 2, 4, 1, 2}));
+  EXPECT_EQ(PackOne(m, 1), (std::vector<float>{0, 0, -1, 0, 0, 1, 0, 0, -1}));
+  EXPECT_EQ(PackOne(m, 2), (std::vector<float>{0, 0, 0.1f, 0.2f, 0.2f, 0.4f}));
+  EXPECT_EQ(PackOne(m, 3), (std::vector<float>{0, 0, 0.3f, 0.4f, 0.6f, 0.8f}));
+  EXPECT_EQ(PackOne(m, 4), (std::vector<float>{-0.25f, 0.25f, 0.75f}));
   const float colour[4] = {0.25f, 0.5f, 0.75f, 1};
   for (bool inverse : {false, true}) {
-    PackOpacityColours(m, colour, 0.4, inverse, out);
+    const std::vector<float> out = PackOne(m, 5, false, colour, 0.4, inverse);
     ASSERT_EQ(out.size(), 12u);
     for (int i = 0; i < 3; ++i) {
       EXPECT_EQ(out[i * 4 + 1], 0.5f);
@@ -122,4 +130,19 @@ TEST(SurfaceArrays, PackedArraysFollowTheRecords) {
   std::vector<uint32_t> faces;
   PackFaceIndices(m, faces);
   EXPECT_EQ(faces, (std::vector<uint32_t>{2, 0, 1}));
+
+  // One sweep that packs every array gives each as packing it alone does.
+  TPackTargets t;
+  std::vector<float> all[6];
+  t.use_adv = true;
+  t.positions = &all[0];
+  t.normals = &all[1];
+  t.tex = &all[2];
+  t.tex0 = &all[3];
+  t.data_coords = &all[4];
+  t.colours = &all[5];
+  t.colour = colour;
+  t.alpha = 0.4;
+  PackArrays(m, t);
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(all[k], PackOne(m, k, true, colour, 0.4)) << k;
 }

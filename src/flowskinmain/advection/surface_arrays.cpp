@@ -12,69 +12,65 @@ bool IsMarker(int32_t entry) { return static_cast<uint32_t>(entry) >= 0x7FFFFFFE
 // Fewest vertices a thread packs at a time.
 constexpr size_t kPackChunk = 16384;
 
-// Every entry's values are written by one call on their own, so the entries
-// are split over the cores with the same result.
-template <typename Fill>
-void PackEach(const TMesh& mesh, const TVertexOrder& order, int per_vertex, std::vector<float>& out, Fill fill) {
-  const size_t n = order.empty() ? mesh.vertices.size() : order.size();
-  out.resize(n * per_vertex);
-  const TVertex* vs = mesh.vertices.data();
-  const uint32_t* records = order.data();
-  float* packed = out.data();
-  ParallelForChunks(n, kPackChunk, [&](size_t begin, size_t end) {
-    float* o = packed + begin * per_vertex;
-    if (!records) {
-      for (size_t i = begin; i < end; ++i, o += per_vertex) fill(vs[i], o);
-    } else {
-      for (size_t i = begin; i < end; ++i, o += per_vertex) fill(vs[records[i]], o);
-    }
-  });
+// One vertex's entry of each array, as the immediate-mode calls convert it.
+void WritePosition(const TVertex& v, bool use_adv, float* o) {
+  const TVec3& p = use_adv ? v.adv_pos : v.pos;
+  o[0] = static_cast<float>(p.x);
+  o[1] = static_cast<float>(p.y);
+  o[2] = static_cast<float>(p.z);
+}
+
+void WriteNormal(const TVertex& v, float* o) {
+  o[0] = static_cast<float>(v.normal.x);
+  o[1] = static_cast<float>(v.normal.y);
+  o[2] = static_cast<float>(v.normal.z);
+}
+
+void WriteTex(const TVertex& v, float* o) {
+  o[0] = v.tex[0];
+  o[1] = v.tex[1];
+}
+
+void WriteTex0(const TVertex& v, float* o) {
+  o[0] = v.tex0[0];
+  o[1] = v.tex0[1];
+}
+
+void WriteDataCoord(const TVertex& v, float* o) { o[0] = static_cast<float>(v.norm_value); }
+
+void WriteColour(const TVertex& v, const float colour[4], double a, bool inverse, float* o) {
+  o[0] = colour[0];
+  o[1] = colour[1];
+  o[2] = colour[2];
+  o[3] = static_cast<float>(SurfaceOpacity(a, v.norm_value, inverse));
 }
 
 }  // namespace
 
-void PackPositions(const TMesh& mesh, bool use_adv, std::vector<float>& out, const TVertexOrder& order) {
-  PackEach(mesh, order, 3, out, [use_adv](const TVertex& v, float* o) {
-    const TVec3& p = use_adv ? v.adv_pos : v.pos;
-    o[0] = static_cast<float>(p.x);
-    o[1] = static_cast<float>(p.y);
-    o[2] = static_cast<float>(p.z);
-  });
-}
-
-void PackNormals(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order) {
-  PackEach(mesh, order, 3, out, [](const TVertex& v, float* o) {
-    o[0] = static_cast<float>(v.normal.x);
-    o[1] = static_cast<float>(v.normal.y);
-    o[2] = static_cast<float>(v.normal.z);
-  });
-}
-
-void PackTexCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order) {
-  PackEach(mesh, order, 2, out, [](const TVertex& v, float* o) {
-    o[0] = v.tex[0];
-    o[1] = v.tex[1];
-  });
-}
-
-void PackBaseTexCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order) {
-  PackEach(mesh, order, 2, out, [](const TVertex& v, float* o) {
-    o[0] = v.tex0[0];
-    o[1] = v.tex0[1];
-  });
-}
-
-void PackDataCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order) {
-  PackEach(mesh, order, 1, out, [](const TVertex& v, float* o) { o[0] = static_cast<float>(v.norm_value); });
-}
-
-void PackOpacityColours(const TMesh& mesh, const float colour[4], double a, bool inverse, std::vector<float>& out,
-                        const TVertexOrder& order) {
-  PackEach(mesh, order, 4, out, [&](const TVertex& v, float* o) {
-    o[0] = colour[0];
-    o[1] = colour[1];
-    o[2] = colour[2];
-    o[3] = static_cast<float>(SurfaceOpacity(a, v.norm_value, inverse));
+// Every entry's values are written by one call on their own, so the entries
+// are split over the cores with the same result.
+void PackArrays(const TMesh& mesh, const TPackTargets& t, const TVertexOrder& order) {
+  const size_t n = order.empty() ? mesh.vertices.size() : order.size();
+  std::vector<float>* const targets[] = {t.positions, t.normals, t.tex, t.tex0, t.data_coords, t.colours};
+  const int widths[] = {3, 3, 2, 2, 1, 4};
+  float* out[6] = {};
+  for (int k = 0; k < 6; ++k) {
+    if (!targets[k]) continue;
+    targets[k]->resize(n * widths[k]);
+    out[k] = targets[k]->data();
+  }
+  const TVertex* vs = mesh.vertices.data();
+  const uint32_t* records = order.data();
+  ParallelForChunks(n, kPackChunk, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
+      const TVertex& v = vs[records ? records[i] : i];
+      if (out[0]) WritePosition(v, t.use_adv, out[0] + 3 * i);
+      if (out[1]) WriteNormal(v, out[1] + 3 * i);
+      if (out[2]) WriteTex(v, out[2] + 2 * i);
+      if (out[3]) WriteTex0(v, out[3] + 2 * i);
+      if (out[4]) WriteDataCoord(v, out[4] + i);
+      if (out[5]) WriteColour(v, t.colour, t.alpha, t.inverse, out[5] + 4 * i);
+    }
   });
 }
 

@@ -14,20 +14,24 @@
 // record order[i]. Empty: every record, in record order.
 using TVertexOrder = std::vector<uint32_t>;
 
-// adv_pos (use_adv) or pos, 3 floats a vertex, object space.
-void PackPositions(const TMesh& mesh, bool use_adv, std::vector<float>& out, const TVertexOrder& order = {});
-// The unit vertex normals, 3 floats a vertex.
-void PackNormals(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order = {});
-// tex (s, t) of every vertex, frame-texture units.
-void PackTexCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order = {});
-// tex0 (u, v) of every vertex, the base coordinates of the mapped image.
-void PackBaseTexCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order = {});
-// norm_value of every vertex, the 1-D colour-map coordinate.
-void PackDataCoords(const TMesh& mesh, std::vector<float>& out, const TVertexOrder& order = {});
-// RGBA a vertex: rgb of `colour` with the alpha SurfaceOpacity(a, norm_value,
-// inverse), as "Modulate alpha for data" colours each vertex.
-void PackOpacityColours(const TMesh& mesh, const float colour[4], double a, bool inverse, std::vector<float>& out,
-                        const TVertexOrder& order = {});
+// The arrays of one pass, packed in one sweep of the vertex records (one
+// entry a vertex of `order`): every target that is set receives its array.
+struct TPackTargets {
+  bool use_adv = false;
+  std::vector<float>* positions = nullptr;    // adv_pos (use_adv) or pos, 3 floats, object space
+  std::vector<float>* normals = nullptr;      // the unit vertex normals, 3 floats
+  std::vector<float>* tex = nullptr;          // tex (s, t), frame-texture units
+  std::vector<float>* tex0 = nullptr;         // tex0 (u, v), the base coordinates of the mapped image
+  std::vector<float>* data_coords = nullptr;  // norm_value, the 1-D colour-map coordinate
+  // RGBA: rgb of `colour` with the alpha SurfaceOpacity(alpha, norm_value,
+  // inverse), as "Modulate alpha for data" colours each vertex.
+  std::vector<float>* colours = nullptr;
+  const float* colour = nullptr;
+  double alpha = 1.0;
+  bool inverse = false;
+};
+void PackArrays(const TMesh& mesh, const TPackTargets& t, const TVertexOrder& order = {});
+
 // The three corners of every face, in face order (GL_TRIANGLES indices).
 void PackFaceIndices(const TMesh& mesh, std::vector<uint32_t>& out);
 

@@ -42,29 +42,23 @@ void TSurfaceBuffers::Send(Slot s, const void* data, size_t bytes, bool elements
 }
 
 void TSurfaceBuffers::Refresh(const TMesh& mesh, const TSurfaceAttribs& a, const TVertexOrder& order) {
-  auto send = [&](Slot s) { Send(s, scratch_.data(), scratch_.size() * sizeof(float), false); };
-  PackPositions(mesh, a.use_adv, scratch_, order);
-  send(kPositions);
-  if (a.normals) {
-    PackNormals(mesh, scratch_, order);
-    send(kNormals);
-  }
-  if (a.tex) {
-    PackTexCoords(mesh, scratch_, order);
-    send(kTex);
-  }
-  if (a.tex0) {
-    PackBaseTexCoords(mesh, scratch_, order);
-    send(kTex0);
-  }
-  if (a.data_coord) {
-    PackDataCoords(mesh, scratch_, order);
-    send(kDataCoords);
-  }
+  TPackTargets t;
+  t.use_adv = a.use_adv;
+  t.positions = &packed_[kPositions];
+  if (a.normals) t.normals = &packed_[kNormals];
+  if (a.tex) t.tex = &packed_[kTex];
+  if (a.tex0) t.tex0 = &packed_[kTex0];
+  if (a.data_coord) t.data_coords = &packed_[kDataCoords];
   if (a.colour) {
-    PackOpacityColours(mesh, a.colour, a.alpha, a.alpha_inverse, scratch_, order);
-    send(kColours);
+    t.colours = &packed_[kColours];
+    t.colour = a.colour;
+    t.alpha = a.alpha;
+    t.inverse = a.alpha_inverse;
   }
+  PackArrays(mesh, t, order);
+  const bool used[] = {true, a.normals, a.tex, a.tex0, a.data_coord, a.colour != nullptr};
+  for (int s = kPositions; s <= kColours; ++s)
+    if (used[s]) Send(static_cast<Slot>(s), packed_[s].data(), packed_[s].size() * sizeof(float), false);
 }
 
 void TSurfaceBuffers::Bind(const TSurfaceAttribs& a) {

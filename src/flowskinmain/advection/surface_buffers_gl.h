@@ -50,7 +50,7 @@ class TSurfaceBuffers {
 
   uint32_t names_[kSlotCount] = {};
   std::vector<uint8_t> held_[kSlotCount];  // what each buffer holds
-  std::vector<float> scratch_;
+  std::vector<float> packed_[kSlotCount];  // the arrays of the last refresh, packed
   std::vector<uint32_t> index_scratch_;
   TVertexOrder order_;  // the vertex record of each array entry, for the strips
   bool HoldsStrips(const TMesh& mesh, bool keep_open_tail) const;
