@@ -62,6 +62,9 @@ TEST(FrameWriter, ARunIsWrittenWholeOrLeavesNothing) {
     if (replaced) {
       EXPECT_EQ(QImage(dir.filePath("f002.bmp")).size(), QSize(8, 4));
       EXPECT_EQ(QImage(dir.filePath("f003.png")).pixelColor(7, 3), QColor(Qt::darkCyan));
+      // Each file holds the format its name gives, whatever name it was staged under.
+      EXPECT_TRUE(Bytes(dir.filePath("f001.png")).startsWith("\x89PNG\r\n\x1a\n"));
+      EXPECT_TRUE(Bytes(dir.filePath("f002.bmp")).startsWith("BM"));
     }
   }
 }

@@ -86,8 +86,8 @@ void TFrameWriter::Work() {
     if (write_) {
       written = write_(job.picture, job.path, error);
     } else {
-      temporary = StagedName(job.path);
-      written = SavePicture(job.picture, temporary, error, kStreamPngQuality);
+      temporary = StagedName(job.path);  // encoded as the name asked for says, not as ".part" would
+      written = SavePicture(job.picture, temporary, error, kStreamPngQuality, job.path);
     }
     std::lock_guard lock(mutex_);
     if (written) {

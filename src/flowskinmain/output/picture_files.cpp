@@ -70,8 +70,10 @@ bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error
   return false;
 }
 
-bool SavePicture(const QImage& picture, const QString& path, QString& error, int png_quality) {
-  const QByteArray bytes = EncodePicture(picture, PictureFormatOf(path), error, png_quality);
+bool SavePicture(const QImage& picture, const QString& path, QString& error, int png_quality,
+                 const QString& format_name) {
+  const QByteArray format = PictureFormatOf(format_name.isEmpty() ? path : format_name);
+  const QByteArray bytes = EncodePicture(picture, format, error, png_quality);
   if (bytes.isEmpty()) {
     error = QString("Cannot write %1: %2").arg(path, error);
     return false;

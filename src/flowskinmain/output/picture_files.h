@@ -31,8 +31,11 @@ QByteArray EncodePicture(const QImage& picture, const QByteArray& format, QStrin
 // is removed again, so a failed write leaves no partial picture.
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error);
 
-// EncodePicture in the format the name asks for, then WriteWholeFile.
-bool SavePicture(const QImage& picture, const QString& path, QString& error, int png_quality = -1);
+// EncodePicture in the format the name asks for (or the name `format_name`
+// asks for, where one is given: a file written under a temporary name), then
+// WriteWholeFile.
+bool SavePicture(const QImage& picture, const QString& path, QString& error, int png_quality = -1,
+                 const QString& format_name = QString());
 
 // The i-th file (from 1) of a numbered sequence on `base`: a base that ends in
 // ".png" or ".bmp" (any case) keeps that ending after the number, any other
