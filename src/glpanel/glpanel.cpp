@@ -157,22 +157,24 @@ void TGLPanel::Redraw() {
 // which leaves an error behind.
 void TGLPanel::SwapAndKeep() {
   const QSize size(Width(), Height());
-  if (KeepByReadBack && QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
-    ReadBackShownFrame(size);
-  } else if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
-    read_back_size_ = QSize();
-    if (!shown_frame_ || shown_frame_->size() != size) {
-      delete shown_frame_;
-      shown_frame_ = new QOpenGLFramebufferObject(size);
+  if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
+    if (KeepByReadBack) {
+      ReadBackShownFrame(size);
+    } else {
+      read_back_size_ = QSize();
+      if (!shown_frame_ || shown_frame_->size() != size) {
+        delete shown_frame_;
+        shown_frame_ = new QOpenGLFramebufferObject(size);
+      }
+      QOpenGLExtraFunctions* f = render_context_->extraFunctions();
+      const GLuint window_fbo = render_context_->defaultFramebufferObject();
+      f->glBindFramebuffer(GL_READ_FRAMEBUFFER, window_fbo);
+      f->glReadBuffer(GL_BACK);
+      f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shown_frame_->handle());
+      f->glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
+                           GL_NEAREST);
+      QOpenGLFramebufferObject::bindDefault();  // both read and draw back to the window
     }
-    QOpenGLExtraFunctions* f = render_context_->extraFunctions();
-    const GLuint window_fbo = render_context_->defaultFramebufferObject();
-    f->glBindFramebuffer(GL_READ_FRAMEBUFFER, window_fbo);
-    f->glReadBuffer(GL_BACK);
-    f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shown_frame_->handle());
-    f->glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
-                         GL_NEAREST);
-    QOpenGLFramebufferObject::bindDefault();  // both read and draw back to the window
   }
   render_context_->swapBuffers(this);
   last_frame_swapped_ = true;
@@ -201,8 +203,8 @@ bool TGLPanel::PutReadBackIntoShownFrame() {
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   glBindTexture(GL_TEXTURE_2D, shown_frame_->texture());
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, read_back_size_.width(), read_back_size_.height(), GL_RGBA,
-                  GL_UNSIGNED_BYTE, read_back_.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, read_back_size_.width(), read_back_size_.height(), GL_RGBA, GL_UNSIGNED_BYTE,
+                  read_back_.data());
   glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
   read_back_size_ = QSize();
   return true;

@@ -47,15 +47,15 @@ class TSurfaceBuffers {
   void Unbind(const TSurfaceAttribs& a);
   void DrawIndexedTriangles(const TSurfaceAttribs& a);
   void KeepLastVertex(const TMesh& mesh, const TSurfaceAttribs& a, int32_t last);
+  bool HoldsStrips(const TMesh& mesh, bool keep_open_tail) const;
 
   uint32_t names_[kSlotCount] = {};
   std::vector<uint8_t> held_[kSlotCount];  // what each buffer holds
   std::vector<float> packed_[kSlotCount];  // the arrays of the last refresh, packed
   std::vector<uint32_t> index_scratch_;
-  TVertexOrder order_;  // the vertex record of each array entry, for the strips
-  bool HoldsStrips(const TMesh& mesh, bool keep_open_tail) const;
-  std::vector<int32_t> strips_;        // the strip stream the index buffer and order_ were made from
-  bool strips_open_tail_ = false;      // ... with its open tail kept
-  int32_t strips_vertex_count_ = -1;   // ... for this many vertices; -1: the index buffer holds no strips
+  TVertexOrder order_;                // the vertex record of each array entry, for the strips
+  std::vector<int32_t> strips_;       // the strip stream the index buffer and order_ were made from
+  bool strips_open_tail_ = false;     // ... with its open tail kept
+  int32_t strips_vertex_count_ = -1;  // ... for this many vertices; -1: the index buffer holds no strips
   int64_t bytes_sent_ = 0;
 };
