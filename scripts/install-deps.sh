@@ -12,7 +12,7 @@ packages=(
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libassimp-dev
   pkg-config libavcodec-dev libavformat-dev libswscale-dev
-  libexpat1-dev zlib1g-dev
+  libexpat1-dev zlib1g-dev liblz4-dev liblzma-dev
   libopenmesh-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils fonts-dejavu-core

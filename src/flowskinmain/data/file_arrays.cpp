@@ -34,11 +34,51 @@ std::vector<int> FlowArrayIndices(const TMesh& mesh) {
   return out;
 }
 
-int DefaultFlowArray(const TMesh& mesh) {
+namespace {
+
+bool IsShearStressName(std::string_view name) {
+  const std::string n = Lower(name);
+  return n == "wss" || n.find("shearstress") != std::string::npos;
+}
+
+// True when some vector of the array, at some step, is not zero.
+bool IsNonZero(const TFileArray& a) {
+  for (const std::vector<float>& s : a.steps)
+    for (const float v : s)
+      if (v != 0 && std::isfinite(v)) return true;
+  return false;
+}
+
+}  // namespace
+
+int DefaultFlowArray(const TMesh& mesh, std::string* why) {
   const std::vector<int> vectors = FlowArrayIndices(mesh);
-  for (const int i : vectors)
-    if (IsVelocityName(mesh.file_arrays[i].name)) return i;
-  return vectors.empty() ? -1 : vectors.front();
+  auto name = [&](int i) { return mesh.file_arrays[i].name; };
+  auto first = [&](auto&& pick) {
+    for (const int i : vectors)
+      if (pick(i)) return i;
+    return -1;
+  };
+  const int velocity = first([&](int i) { return IsVelocityName(name(i)); });
+  const int moving = first([&](int i) { return IsVelocityName(name(i)) && IsNonZero(mesh.file_arrays[i]); });
+  int chosen = -1;
+  std::string said;
+  if (velocity >= 0 && velocity == moving) {
+    chosen = velocity;
+  } else {
+    // The velocity-like array vanishes here (a no-slip wall): shear stress shows the near-wall flow.
+    chosen = first([&](int i) { return IsShearStressName(name(i)) && IsNonZero(mesh.file_arrays[i]); });
+    if (chosen < 0) chosen = moving;
+    if (chosen < 0) chosen = first([&](int i) { return IsNonZero(mesh.file_arrays[i]); });
+    if (chosen >= 0 && velocity >= 0) said = " (" + name(velocity) + " is zero on this surface)";
+    if (chosen < 0) {
+      chosen = velocity >= 0 ? velocity : vectors.empty() ? -1 : vectors.front();
+      if (chosen >= 0) said = " (every vector array is zero on this surface)";
+    }
+  }
+  // The ordinary choice goes without saying; one that passed a velocity over says which and why.
+  if (why) *why = said.empty() ? "" : "flow array " + name(chosen) + said;
+  return chosen;
 }
 
 bool ApplyFlowArray(TMesh& mesh) {

@@ -17,9 +17,15 @@ bool IsVelocityName(std::string_view name);
 // True when the array has one value, or three, per vertex at every step.
 bool FileArrayFits(const TMesh& mesh, const TFileArray& a);
 
-// The flow array a load chooses: the first 3-component array named like a
-// velocity, else the first 3-component array; -1 when there is none.
-int DefaultFlowArray(const TMesh& mesh);
+// The flow array a load chooses among the 3-component arrays: the first
+// named like a velocity where it is not zero everywhere; where it is (a
+// no-slip wall), the first shear-stress array ("wallShearStress", "wss")
+// that is not, else the first array that is not; where every array is zero,
+// the velocity-like one or the first. -1 when there is none. `why`, when
+// given, says for the status line which array was chosen and why when the
+// velocity-like array was passed over ("flow array wallShearStress (U is
+// zero on this surface)"), and is empty otherwise.
+int DefaultFlowArray(const TMesh& mesh, std::string* why = nullptr);
 
 // The 3-component arrays ("Flow array" list): indices into file_arrays.
 std::vector<int> FlowArrayIndices(const TMesh& mesh);

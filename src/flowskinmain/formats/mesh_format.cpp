@@ -78,7 +78,10 @@ TMeshFormat SimulationFormatOfContents(std::string_view b) {
   if (LooksLikeLegacyVtk(b)) return TMeshFormat::kVtkLegacy;
   if (LooksLikeVtkXml(b)) {
     const std::string type = VtkXmlFileType(b);
-    if (type == "vtkMultiBlockDataSet") return TMeshFormat::kVtkMultiBlock;
+    // Files of pieces and partitions name other files, as a multiblock does.
+    if (type == "vtkMultiBlockDataSet" || type == "PPolyData" || type == "PUnstructuredGrid" ||
+        type == "vtkPartitionedDataSet" || type == "vtkPartitionedDataSetCollection")
+      return TMeshFormat::kVtkMultiBlock;
     if (type == "Collection") return TMeshFormat::kVtkCollection;
     return TMeshFormat::kVtkXml;
   }
@@ -104,6 +107,8 @@ TMeshFormat FormatOfContents(std::string_view b) {
 
 }  // namespace
 
+TMeshFormat SimulationFormatOfStart(std::string_view start) { return SimulationFormatOfContents(start); }
+
 TMeshFormat DetectMeshFormat(std::string_view path, std::string_view bytes) {
   const TMeshFormat by_contents = FormatOfContents(bytes);
   if (by_contents != TMeshFormat::kUnknown) return by_contents;
@@ -116,7 +121,8 @@ TMeshFormat DetectMeshFormat(std::string_view path, std::string_view bytes) {
   if (ext == "glb") return TMeshFormat::kGlb;
   if (ext == "vtk") return TMeshFormat::kVtkLegacy;
   if (ext == "vtp" || ext == "vtu") return TMeshFormat::kVtkXml;
-  if (ext == "vtm") return TMeshFormat::kVtkMultiBlock;
+  if (ext == "vtm" || ext == "pvtp" || ext == "pvtu" || ext == "vtpd" || ext == "vtpc")
+    return TMeshFormat::kVtkMultiBlock;
   if (ext == "pvd") return TMeshFormat::kVtkCollection;
   if (ext == "series") return TMeshFormat::kVtkSeries;
   return TMeshFormat::kUnknown;
@@ -155,9 +161,10 @@ const char* MeshFormatName(TMeshFormat format) {
 }
 
 std::string MeshFileFilter() {
-  return "Mesh files|*.PLY;*.OBJ;*.STL;*.OFF;*.GLTF;*.GLB;*.VTK;*.VTP;*.VTU;*.VTM;*.PVD;*.SERIES"
+  return "Mesh files|*.PLY;*.OBJ;*.STL;*.OFF;*.GLTF;*.GLB;*.VTK;*.VTP;*.VTU;*.VTM;*.PVTP;*.PVTU;*.VTPD;*.VTPC;*.PVD;"
+         "*.SERIES"
          "|PLY files|*.PLY|OBJ files|*.OBJ|STL files|*.STL|OFF files|*.OFF|glTF files|*.GLTF;*.GLB"
-         "|VTK files|*.VTK;*.VTP;*.VTU;*.VTM;*.PVD;*.SERIES"
+         "|VTK files|*.VTK;*.VTP;*.VTU;*.VTM;*.PVTP;*.PVTU;*.VTPD;*.VTPC;*.PVD;*.SERIES"
          "|All files|*.*";
 }
 

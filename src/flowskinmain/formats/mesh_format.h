@@ -16,7 +16,7 @@ enum class TMeshFormat {
   kGlb,
   kVtkLegacy,      // .vtk
   kVtkXml,         // .vtp, .vtu (and the XML types Flowskin refuses by name)
-  kVtkMultiBlock,  // .vtm: a collection of pieces, one surface
+  kVtkMultiBlock,  // .vtm, .pvtp, .pvtu, .vtpd, .vtpc: files of pieces, one surface
   kVtkCollection,  // .pvd: files at times
   kVtkSeries,      // .series: JSON list of files at times
 };
@@ -32,10 +32,15 @@ bool IsSimulationFormat(TMeshFormat format);
 // element (by its type), a JSON object with "file-series-version", or a first line that is an OBJ
 // statement ("v ", "f ", "vt ", "o ", "mtllib ", ...). Otherwise the
 // extension decides, in any letter case (.ply .obj .stl .off .gltf .glb .vtk
-// .vtp .vtu .vtm .pvd .series; an
+// .vtp .vtu .vtm .pvtp .pvtu .vtpd .vtpc .pvd .series; an
 // .stl file that is not STL text counts as binary STL). kUnknown when neither
 // tells.
 TMeshFormat DetectMeshFormat(std::string_view path, std::string_view bytes);
+
+// The simulation format the start of a file shows (its first 64 KiB are
+// enough): "# vtk DataFile Version", a "<VTKFile" element by its type, or a
+// file-series JSON object; kUnknown when it shows none of them.
+TMeshFormat SimulationFormatOfStart(std::string_view start);
 
 // The format's name for messages: "PLY", "OBJ", "ASCII STL", "binary STL",
 // "OFF", "glTF", "binary glTF", "legacy VTK", "VTK XML", "VTK multiblock",

@@ -85,20 +85,56 @@ std::string TVtkCellGather::Add(int type, const int64_t* c, size_t n, int64_t fi
   }
 }
 
+std::string TVtkCellGather::AddPolyhedron(const int64_t* stream, size_t n, int64_t base, int64_t file_cell) {
+  const char* bad = "a polyhedron's face list does not hold what it declares";
+  if (n == 0 || stream[0] < 1 || static_cast<uint64_t>(stream[0]) > n) return bad;
+  size_t k = 1;
+  for (int64_t f = 0; f < stream[0]; ++f) {
+    if (k >= n || stream[k] < 3 || static_cast<uint64_t>(stream[k]) > n - k - 1) return bad;
+    const size_t corners = static_cast<size_t>(stream[k++]);
+    for (size_t j = 0; j < corners; ++j) vface_corners_.push_back(stream[k + j] + base);
+    vface_offsets_.push_back(vface_corners_.size());
+    vface_source_.push_back(file_cell);
+    k += corners;
+  }
+  return k == n ? "" : bad;
+}
+
+namespace {
+
+// A face's corners in increasing order, as bytes: the same for every winding.
+std::string FaceKey(const int64_t* corners, size_t n, std::vector<int64_t>& scratch) {
+  scratch.assign(corners, corners + n);
+  std::sort(scratch.begin(), scratch.end());
+  return std::string(reinterpret_cast<const char*>(scratch.data()), scratch.size() * sizeof(int64_t));
+}
+
+}  // namespace
+
 void TVtkCellGather::Finish(std::vector<TDataArray> file_cell_data, TCellSurface& s) {
   // Volume faces that appear once (by their sorted corners) are the boundary.
   const size_t nf = vface_source_.size();
+  s.volume_boundary = nf > 0 && source_.empty();
   if (nf > 0) {
     std::unordered_map<std::string, std::pair<size_t, int>> seen;
     seen.reserve(nf);
     std::vector<int64_t> key;
     for (size_t f = 0; f < nf; ++f) {
-      key.assign(vface_corners_.begin() + static_cast<std::ptrdiff_t>(vface_offsets_[f]),
-                 vface_corners_.begin() + static_cast<std::ptrdiff_t>(vface_offsets_[f + 1]));
-      std::sort(key.begin(), key.end());
-      auto [it, fresh] =
-          seen.try_emplace(std::string(reinterpret_cast<const char*>(key.data()), key.size() * sizeof(int64_t)), f, 0);
+      auto [it, fresh] = seen.try_emplace(
+          FaceKey(vface_corners_.data() + vface_offsets_[f], vface_offsets_[f + 1] - vface_offsets_[f], key), f, 0);
       ++it->second.second;
+    }
+    // Surface cells lying on a boundary face take its corners, and the face is not added again.
+    const size_t polygons = source_.size();
+    for (size_t p = 0; p < polygons; ++p) {
+      const size_t b = static_cast<size_t>(offsets_[p]), e = static_cast<size_t>(offsets_[p + 1]);
+      const auto it = seen.find(FaceKey(connectivity_.data() + b, e - b, key));
+      if (it == seen.end() || it->second.second != 1) continue;
+      const size_t f = it->second.first;
+      std::copy(vface_corners_.begin() + static_cast<std::ptrdiff_t>(vface_offsets_[f]),
+                vface_corners_.begin() + static_cast<std::ptrdiff_t>(vface_offsets_[f + 1]),
+                connectivity_.begin() + static_cast<std::ptrdiff_t>(b));
+      it->second.second = 0;  // taken
     }
     std::vector<size_t> boundary;
     for (const auto& [k, v] : seen)

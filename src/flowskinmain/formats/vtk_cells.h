@@ -14,7 +14,7 @@
 namespace vtkcell {
 constexpr int kVertex = 1, kPolyVertex = 2, kLine = 3, kPolyLine = 4, kTriangle = 5, kTriangleStrip = 6, kPolygon = 7,
               kPixel = 8, kQuad = 9, kTetra = 10, kVoxel = 11, kHexahedron = 12, kWedge = 13, kPyramid = 14,
-              kQuadraticTriangle = 22, kQuadraticQuad = 23;
+              kQuadraticTriangle = 22, kQuadraticQuad = 23, kPolyhedron = 42;
 }  // namespace vtkcell
 
 class TVtkCellGather {
@@ -23,12 +23,20 @@ class TVtkCellGather {
   // Returns an empty string, or the reason when the corner count does not fit
   // the type (a triangle of 4 corners, a strip of 2).
   std::string Add(int type, const int64_t* corners, size_t n, int64_t file_cell);
+  // Adds a polyhedron, the file's cell `file_cell`, from its face stream:
+  // the face count, then each face's corner count and corners (point
+  // numbers, shifted by `base`). Returns the reason when the stream does not
+  // hold what it declares.
+  std::string AddPolyhedron(const int64_t* stream, size_t n, int64_t base, int64_t file_cell);
   // Moves the gathered cells into `s` (replacing its cells): first the
   // surface cells in file order, then the faces of volume cells that no other
-  // volume cell shares. `file_cell_data` (one tuple per file cell) becomes
+  // volume cell shares. A surface cell with the corners of such a boundary
+  // face is that face: it is kept once, in its place, wound as the volume
+  // cell's face (out of the volume). `file_cell_data` (one tuple per file cell) becomes
   // s.cell_data, one tuple per polygon.
   void Finish(std::vector<TDataArray> file_cell_data, TCellSurface& s);
   size_t PolygonCount() const { return source_.size(); }
+  bool HasVolumeCells() const { return !vface_source_.empty(); }
 
  private:
   void AddPolygon(const int64_t* corners, size_t n, int64_t file_cell);

@@ -1,7 +1,10 @@
 #include "formats/vtk_collection.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <utility>
 
@@ -14,10 +17,17 @@ std::string InFolder(const std::string& folder, const std::string& file) {
   return p.is_absolute() ? file : (std::filesystem::path(folder) / p).lexically_normal().string();
 }
 
-bool ParseDouble(std::string_view s, double& v) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '+')) s.remove_prefix(1);
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  return ec == std::errc() && end != s.data();
+// A time: one finite decimal number and nothing else but blanks ("nan",
+// "inf" and "0x10" are no times).
+bool ParseTime(std::string_view s, double& v) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  if (s.empty() || !(std::isdigit(static_cast<unsigned char>(s.front())) || s.front() == '-' || s.front() == '.'))
+    return false;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+  return ec == std::errc() && end == s.data() + s.size() && std::isfinite(v);
 }
 
 // Groups (time, file) pairs into steps in increasing time.
@@ -30,17 +40,73 @@ void GroupSteps(std::vector<std::pair<double, std::string>> entries, std::vector
   }
 }
 
-// The JSON string starting at the quote at `pos`; `pos` moves past it.
+// Appends the code point `c` to `out` as UTF-8.
+void AppendUtf8(uint32_t c, std::string& out) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// The four hex digits at `pos` as a number; false when they are not.
+bool Hex4(std::string_view s, size_t pos, uint32_t& v) {
+  if (pos + 4 > s.size()) return false;
+  const auto [end, ec] = std::from_chars(s.data() + pos, s.data() + pos + 4, v, 16);
+  return ec == std::errc() && end == s.data() + pos + 4;
+}
+
+// The JSON string starting at the quote at `pos`, its escapes decoded
+// (\uXXXX, surrogate pairs included, to UTF-8); `pos` moves past it.
 bool JsonString(std::string_view s, size_t& pos, std::string& out) {
   if (pos >= s.size() || s[pos] != '"') return false;
   out.clear();
   for (++pos; pos < s.size(); ++pos) {
-    if (s[pos] == '"') {
+    const char c = s[pos];
+    if (c == '"') {
       ++pos;
       return true;
     }
-    if (s[pos] == '\\' && pos + 1 < s.size()) ++pos;
-    out.push_back(s[pos]);
+    if (c != '\\') {
+      out.push_back(c);
+      continue;
+    }
+    if (++pos >= s.size()) return false;
+    switch (s[pos]) {
+      case '"': case '\\': case '/': out.push_back(s[pos]); break;
+      case 'b': out.push_back('\b'); break;
+      case 'f': out.push_back('\f'); break;
+      case 'n': out.push_back('\n'); break;
+      case 'r': out.push_back('\r'); break;
+      case 't': out.push_back('\t'); break;
+      case 'u': {
+        uint32_t c1 = 0, c2 = 0;
+        if (!Hex4(s, pos + 1, c1)) return false;
+        pos += 4;
+        if (c1 >= 0xD800 && c1 < 0xDC00) {  // a surrogate pair
+          if (s.substr(pos + 1, 2) != "\\u" || !Hex4(s, pos + 3, c2) || c2 < 0xDC00 || c2 >= 0xE000) return false;
+          pos += 6;
+          c1 = 0x10000 + ((c1 - 0xD800) << 10) + (c2 - 0xDC00);
+        } else if (c1 >= 0xDC00 && c1 < 0xE000) {
+          return false;
+        }
+        if (c1 == 0) return false;  // no file name holds a NUL
+        AppendUtf8(c1, out);
+        break;
+      }
+      default:
+        return false;
+    }
   }
   return false;
 }
@@ -58,7 +124,11 @@ bool ListMultiBlockFiles(std::string_view bytes, const std::string& folder, std:
   if (!ParseXml(bytes, doc, reason)) return false;
   files.clear();
   for (const TXmlElement& e : doc.elements)
-    if ((e.name == "DataSet" || e.name == "Piece") && !e.Attr("file").empty())
+    if (e.name == "DataSet" && !e.Attr("file").empty())
+      files.push_back(InFolder(folder, e.Attr("file")));
+    else if (e.name == "Piece" && !e.Attr("Source").empty())  // the pieces of a .pvtp or .pvtu
+      files.push_back(InFolder(folder, e.Attr("Source")));
+    else if (e.name == "Piece" && !e.Attr("file").empty())
       files.push_back(InFolder(folder, e.Attr("file")));
   if (files.empty()) return (reason = "the multiblock file lists no data set", false);
   return true;
@@ -72,8 +142,8 @@ bool ListCollectionSteps(std::string_view bytes, const std::string& folder, std:
   for (const TXmlElement& e : doc.elements) {
     if (e.name != "DataSet" || e.Attr("file").empty()) continue;
     double t = static_cast<double>(entries.size());
-    if (!e.Attr("timestep").empty() && !ParseDouble(e.Attr("timestep"), t))
-      return (reason = "a DataSet has the malformed timestep \"" + e.Attr("timestep") + "\"", false);
+    if (!e.Attr("timestep").empty() && !ParseTime(e.Attr("timestep"), t))
+      return (reason = "a DataSet has the timestep \"" + e.Attr("timestep").substr(0, 40) + "\", which is no finite number", false);
     entries.emplace_back(t, InFolder(folder, e.Attr("file")));
   }
   if (entries.empty()) return (reason = "the collection lists no data set", false);
@@ -102,12 +172,14 @@ bool ListSeriesSteps(std::string_view s, const std::string& folder, std::vector<
       if (p >= close || s[p] != ':') return (reason = "the series file has a malformed entry", false);
       p = SkipBlank(s, p + 1);
       if (key == "name") {
-        if (!JsonString(s, p, name)) return (reason = "a series entry has a name that is not a string", false);
+        if (!JsonString(s, p, name)) return (reason = "a series entry has a malformed name", false);
         has_name = true;
       } else {
         const size_t value_end = std::min(s.find(',', p), close);
-        if (key == "time" && !ParseDouble(s.substr(p, value_end - p), time))
-          return (reason = "a series entry has a malformed time", false);
+        if (key == "time" && !ParseTime(s.substr(p, value_end - p), time))
+          return (reason = "a series entry has the time \"" + std::string(s.substr(p, std::min<size_t>(value_end - p, 40))) +
+                           "\", which is no finite number",
+                  false);
         p = value_end;
       }
       p = SkipBlank(s, p);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "formats/vtk_budget.h"
 #include "formats/vtk_cells.h"
 #include "formats/vtk_numbers.h"
 
@@ -15,7 +16,7 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 // Reads words and number blocks; every failure leaves its reason.
 class TLegacyCursor {
  public:
-  TLegacyCursor(std::string_view b, bool binary) : b_(b), binary_(binary) {}
+  TLegacyCursor(std::string_view b, bool binary, TVtkBudget* budget) : b_(b), binary_(binary), budget_(budget) {}
 
   bool AtEnd() {
     while (pos_ < b_.size() && IsSpace(b_[pos_])) ++pos_;
@@ -55,6 +56,16 @@ class TLegacyCursor {
     while (pos_ < b_.size() && b_[pos_] != '\n') ++pos_;
     if (pos_ < b_.size()) ++pos_;
   }
+  // The next line, its line end consumed; false at the end of the text.
+  bool NextLine(std::string_view& line) {
+    if (pos_ >= b_.size()) return false;
+    const size_t start = pos_;
+    SkipLine();
+    line = b_.substr(start, pos_ - start);
+    return true;
+  }
+  void Rewind(size_t to) { pos_ = to; }
+  size_t Where() const { return pos_; }
   // `count` numbers of type `t` appended to `out` as doubles. Binary blocks
   // start after the line end of the line that announced them.
   bool Numbers(TVtkType t, int64_t count, std::vector<double>& out, const std::string& what) {
@@ -64,6 +75,7 @@ class TLegacyCursor {
       SkipLine();
       if (static_cast<uint64_t>(count) > (b_.size() - pos_) / size)
         return Fail("the file ends inside the " + what + " block");
+      if (!budget_->Take(8.0 * static_cast<double>(count), "the " + what + " block", reason)) return false;
       out.reserve(out.size() + static_cast<size_t>(count));
       const auto* p = reinterpret_cast<const unsigned char*>(b_.data()) + pos_;
       for (int64_t i = 0; i < count; ++i) out.push_back(VtkNumberAt(p + i * size, t, true));
@@ -73,6 +85,7 @@ class TLegacyCursor {
     // At least a digit and a blank per number.
     if (static_cast<uint64_t>(count) > (b_.size() - pos_) / 2 + 1)
       return Fail("the file ends inside the " + what + " block");
+    if (!budget_->Take(8.0 * static_cast<double>(count), "the " + what + " block", reason)) return false;
     out.reserve(out.size() + static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) {
       const std::string_view w = Word();
@@ -89,13 +102,57 @@ class TLegacyCursor {
     reason = why;
     return false;
   }
+  TVtkBudget& Budget() { return *budget_; }
+  bool binary() const { return binary_; }
   std::string reason;
 
  private:
   std::string_view b_;
   size_t pos_ = 0;
   bool binary_;
+  TVtkBudget* budget_;
 };
+
+bool IsBlankLine(std::string_view line) {
+  for (const char c : line)
+    if (!IsSpace(c)) return false;
+  return true;
+}
+
+// The words that start a block of the layout: a METADATA block without its
+// closing blank line ends before one of them.
+bool IsBlockKeyword(std::string_view w) {
+  static const char* const kWords[] = {"DATASET",    "POINTS",     "VERTICES", "LINES",      "POLYGONS",
+                                       "TRIANGLE_STRIPS", "CELLS", "CELL_TYPES", "POINT_DATA", "CELL_DATA",
+                                       "FIELD",      "SCALARS",    "VECTORS",  "NORMALS",    "TENSORS",
+                                       "TEXTURE_COORDINATES", "COLOR_SCALARS", "LOOKUP_TABLE", "METADATA"};
+  for (const char* k : kWords)
+    if (w == k) return true;
+  return false;
+}
+
+// Skips a METADATA block (its word already read): the information keys and
+// component names that follow an array, up to the blank line that closes it.
+void SkipMetadata(TLegacyCursor& in) {
+  in.SkipLine();
+  std::string_view line;
+  for (size_t at = in.Where(); in.NextLine(line); at = in.Where()) {
+    if (IsBlankLine(line)) return;
+    size_t b = 0;
+    while (b < line.size() && IsSpace(line[b])) ++b;
+    size_t e = b;
+    while (e < line.size() && !IsSpace(line[e])) ++e;
+    if (IsBlockKeyword(line.substr(b, e - b))) return in.Rewind(at);
+  }
+}
+
+// Skips the METADATA blocks that may follow an array.
+void SkipMetadataAfterArray(TLegacyCursor& in) {
+  while (!in.AtEnd() && in.PeekWord() == "METADATA") {
+    in.Word();
+    SkipMetadata(in);
+  }
+}
 
 bool ToIndices(const std::vector<double>& v, std::vector<int64_t>& out) {
   out.resize(v.size());
@@ -152,6 +209,17 @@ bool ReadCellBlock(TLegacyCursor& in, const std::string& what, TCellBlock& block
   return true;
 }
 
+// Skips `count` values of a string array: one a line in ASCII files. The
+// binary layout of strings is not read.
+bool SkipStrings(TLegacyCursor& in, int64_t count, const std::string& name) {
+  if (in.binary()) return in.Fail("the string array \"" + name + "\" is binary; Flowskin reads strings only in ASCII files");
+  in.SkipLine();
+  std::string_view line;
+  for (int64_t i = 0; i < count; ++i)
+    if (!in.NextLine(line)) return in.Fail("the file ends inside the string array \"" + name + "\"");
+  return true;
+}
+
 // "FIELD name count" and its arrays ("name components tuples type" and the
 // values); with `tuples` >= 0 each array must have that many tuples.
 bool ReadFieldBlock(TLegacyCursor& in, int64_t tuples_wanted, std::vector<TDataArray>& arrays,
@@ -169,7 +237,14 @@ bool ReadFieldBlock(TLegacyCursor& in, int64_t tuples_wanted, std::vector<TDataA
       return in.Fail("the " + where + " array \"" + f.name + "\" has " + std::to_string(tuples) + " tuples of " +
                      std::to_string(comps) + "; the file has " + std::to_string(tuples_wanted) + " " + where + "s");
     f.components = static_cast<int32_t>(comps);
-    if (!in.Numbers(VtkTypeOf(in.Word()), comps * tuples, f.values, f.name)) return false;
+    const std::string_view type = in.Word();
+    if (type == "string" || type == "utf8_string") {  // text, one value a line: no data to show
+      if (!SkipStrings(in, comps * tuples, f.name)) return false;
+      SkipMetadataAfterArray(in);
+      continue;
+    }
+    if (!in.Numbers(VtkTypeOf(type), comps * tuples, f.values, f.name)) return false;
+    SkipMetadataAfterArray(in);
     arrays.push_back(std::move(f));
   }
   return true;
@@ -225,13 +300,7 @@ bool ReadAttributes(TLegacyCursor& in, int64_t n, std::vector<TDataArray>& array
       continue;
     } else if (key == "METADATA") {
       in.Word();
-      in.SkipLine();
-      while (!in.AtEnd() && in.PeekWord() == "INFORMATION") {
-        in.Word();
-        int64_t keys = 0;
-        if (!in.Count(keys, "INFORMATION")) return false;
-        for (int64_t k = 0; k < 2 * keys && !in.AtEnd(); ++k) in.SkipLine();
-      }
+      SkipMetadata(in);
       continue;
     } else {
       return true;
@@ -244,15 +313,17 @@ bool ReadAttributes(TLegacyCursor& in, int64_t n, std::vector<TDataArray>& array
 
 bool LooksLikeLegacyVtk(std::string_view b) { return b.substr(0, 22) == "# vtk DataFile Version"; }
 
-bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason) {
+bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason, TVtkBudget* budget) {
+  TVtkBudget own;
+  if (!budget) budget = &own;
   if (!LooksLikeLegacyVtk(bytes)) return (reason = "the file does not start with \"# vtk DataFile Version\"", false);
   size_t line2 = bytes.find('\n');
   const size_t line3 = line2 == std::string_view::npos ? line2 : bytes.find('\n', line2 + 1);
   if (line3 == std::string_view::npos) return (reason = "the file ends in its header", false);
-  TLegacyCursor head(bytes.substr(line3 + 1), false);
+  TLegacyCursor head(bytes.substr(line3 + 1), false, budget);
   const std::string_view mode = head.Word();
   if (mode != "ASCII" && mode != "BINARY") return (reason = "the third line says neither ASCII nor BINARY", false);
-  TLegacyCursor in(bytes.substr(line3 + 1), mode == "BINARY");
+  TLegacyCursor in(bytes.substr(line3 + 1), mode == "BINARY", budget);
   in.Word();
   std::string dataset;
   int64_t point_count = -1;
@@ -277,7 +348,10 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason)
         return VtkTypeOf(in.Word());
       }();
       s.points.clear();
+      ok = ok && in.Budget().Take(static_cast<double>(point_count) * VtkPointCost(),
+                                  std::to_string(point_count) + " points", in.reason);
       ok = ok && in.Numbers(t, 3 * point_count, s.points, "POINTS");
+      if (ok) SkipMetadataAfterArray(in);
     } else if (key == "VERTICES" || key == "LINES" || key == "POLYGONS" || key == "TRIANGLE_STRIPS") {
       const int i = key == "VERTICES" ? 0 : key == "LINES" ? 1 : key == "POLYGONS" ? 2 : 3;
       ok = ReadCellBlock(in, key, blocks[i]);
@@ -299,6 +373,8 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason)
     } else if (key == "FIELD") {  // data of the whole dataset (a time, for example): not shown
       std::vector<TDataArray> ignored;
       ok = ReadFieldBlock(in, -1, ignored, "field");
+    } else if (key == "METADATA") {  // keys and names of the array before: nothing to show
+      SkipMetadata(in);
     } else if (!key.empty() && (std::isdigit(static_cast<unsigned char>(key[0])) || key[0] == '-' || key[0] == '.')) {
       return (reason = "a block holds more numbers than its count declares (\"" + key.substr(0, 40) + "\")", false);
     } else {
@@ -325,6 +401,9 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason)
     for (size_t c = 0; c < cells.Count() && why.empty(); ++c, ++file_cells)
       why = !(types[c] >= 0 && types[c] <= 255)
                 ? "a cell type is out of range"
+            : types[c] == vtkcell::kPolyhedron  // its corners are its face stream
+                ? gather.AddPolyhedron(cells.connectivity.data() + cells.offsets[c],
+                                       static_cast<size_t>(cells.offsets[c + 1] - cells.offsets[c]), 0, file_cells)
                 : gather.Add(static_cast<int>(types[c]), cells.connectivity.data() + cells.offsets[c],
                              static_cast<size_t>(cells.offsets[c + 1] - cells.offsets[c]), file_cells);
   }

@@ -2,9 +2,12 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <memory>
 
+#include "formats/vtk_budget.h"
 #include "formats/vtk_cells.h"
 #include "formats/vtk_xml_data.h"
 
@@ -39,6 +42,7 @@ struct TXmlContext {
   TVtkBlockFormat format;
   size_t appended = std::string_view::npos;  // first byte after the '_' of AppendedData
   bool appended_base64 = false;
+  TVtkBudget* budget = nullptr;
 };
 
 constexpr int64_t kMaxValues = int64_t{1} << 36;
@@ -63,6 +67,7 @@ bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDa
   if (form == "ascii") {
     const std::string_view t = e.text;
     if (count > t.size() / 2 + 1) return (reason = what + " holds fewer numbers than its points or cells need", false);
+    if (!ctx.budget->Take(8.0 * static_cast<double>(count), what, reason)) return false;
     a.values.reserve(count);
     size_t p = 0;
     while (a.values.size() < count) {
@@ -96,12 +101,36 @@ bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDa
   } else {
     return (reason = what + " has an unknown format \"" + form + "\"", false);
   }
-  std::string raw;
   const size_t size = VtkTypeSize(type);
-  if (!ReadVtkBlock(*src, ctx.format, count * size, raw, reason)) return (reason = what + ": " + reason, false);
+  // The block's size is checked against what the source holds before the values are made.
+  if (count > src->Remaining() / size && ctx.format.compressor == TVtkCompressor::kNone)
+    return (reason = what + ": the file ends inside a data block", false);
+  if (!ctx.budget->Take(8.0 * static_cast<double>(count), what, reason)) return false;
   a.values.resize(count);
-  const auto* p = reinterpret_cast<const unsigned char*>(raw.data());
-  for (size_t i = 0; i < count; ++i) a.values[i] = VtkNumberAt(p + i * size, type, ctx.format.big_endian);
+  // Numbers are converted as the block's parts arrive; one split between two
+  // parts waits in `carry`.
+  size_t next = 0;
+  unsigned char carry[8];
+  size_t carried = 0;
+  const bool big = ctx.format.big_endian;
+  auto sink = [&](const unsigned char* p, size_t n) {
+    if (carried > 0) {
+      const size_t k = std::min(n, size - carried);
+      std::memcpy(carry + carried, p, k);
+      carried += k;
+      p += k;
+      n -= k;
+      if (carried < size) return;
+      a.values[next++] = VtkNumberAt(carry, type, big);
+      carried = 0;
+    }
+    const size_t whole = n / size;
+    for (size_t i = 0; i < whole; ++i) a.values[next + i] = VtkNumberAt(p + i * size, type, big);
+    next += whole;
+    carried = n - whole * size;
+    std::memcpy(carry, p + whole * size, carried);
+  };
+  if (!ReadVtkBlock(*src, ctx.format, count * size, sink, reason)) return (reason = what + ": " + reason, false);
   return true;
 }
 
@@ -144,8 +173,21 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
     if (!ty) return (reason = "the Cells lack their types", false);
     if (!ReadArray(*ty, ctx, n, types, reason)) return false;
   }
-  std::vector<int64_t> corners;
-  double start = 0;
+  // Polyhedra list their faces apart: "faceoffsets" gives, for each cell,
+  // the end of its part of "faces" (-1 for other cells); a part is the face
+  // count, then each face's corner count and corners.
+  TDataArray faces, face_ends;
+  const TXmlElement* fo = fixed_type == 0 ? FindArray(doc, parent, "faceoffsets") : nullptr;
+  const TXmlElement* fa = fixed_type == 0 ? FindArray(doc, parent, "faces") : nullptr;
+  if (fo && fa) {
+    if (!ReadArray(*fo, ctx, n, face_ends, reason)) return false;
+    double most = 0;
+    for (const double v : face_ends.values) most = std::max(most, v);
+    if (!(most <= static_cast<double>(kMaxValues))) return (reason = "the polyhedron face offsets are out of range", false);
+    if (!ReadArray(*fa, ctx, static_cast<int64_t>(most), faces, reason)) return false;
+  }
+  std::vector<int64_t> corners, stream;
+  double start = 0, face_start = 0;
   for (int64_t c = 0; c < n; ++c, ++file_cell) {
     const double end = offsets.values[static_cast<size_t>(c)];
     if (!(end >= start && end <= last) || end != static_cast<double>(static_cast<int64_t>(end)))
@@ -160,7 +202,22 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
     int64_t type = fixed_type;
     if (!fixed_type && (!VtkIndexOf(types.values[static_cast<size_t>(c)], type) || type < 0 || type > 255))
       return (reason = "the cell types hold a number that is no type", false);
-    const std::string why = gather.Add(static_cast<int>(type), corners.data(), corners.size(), file_cell);
+    std::string why;
+    if (type == vtkcell::kPolyhedron) {
+      const double face_end = face_ends.values.empty() ? -1 : face_ends.values[static_cast<size_t>(c)];
+      if (!(face_end >= face_start) || face_end != static_cast<double>(static_cast<int64_t>(face_end)))
+        return (reason = "a polyhedron has no faces listed", false);
+      stream.clear();
+      for (size_t k = static_cast<size_t>(face_start); k < static_cast<size_t>(face_end); ++k) {
+        int64_t i = 0;
+        if (!VtkIndexOf(faces.values[k], i)) return (reason = "the polyhedron faces hold a number that is no index", false);
+        stream.push_back(i);
+      }
+      face_start = face_end;
+      why = gather.AddPolyhedron(stream.data(), stream.size(), base, file_cell);
+    } else {
+      why = gather.Add(static_cast<int>(type), corners.data(), corners.size(), file_cell);
+    }
     if (!why.empty()) return (reason = why, false);
     start = end;
   }
@@ -173,7 +230,8 @@ bool ReadAttributeArrays(const TXmlDocument& doc, int parent, int64_t tuples, co
                          std::vector<TDataArray>& arrays, std::string& reason) {
   if (parent < 0) return first || arrays.empty() || (reason = "the pieces hold different arrays", false);
   for (const int c : doc.elements[parent].children) {
-    if (doc.elements[c].name != "DataArray") continue;
+    // Strings and other arrays that are no numbers are no data to show.
+    if (doc.elements[c].name != "DataArray" || VtkTypeOf(doc.elements[c].Attr("type")) == TVtkType::kInvalid) continue;
     TDataArray a;
     if (!ReadArray(doc.elements[c], ctx, tuples, a, reason)) return false;
     if (first) {
@@ -196,6 +254,8 @@ bool ReadPiece(const TXmlDocument& doc, int piece, bool poly, const TXmlContext&
   const TXmlElement& e = doc.elements[piece];
   const int64_t points = CountAttr(e, "NumberOfPoints", reason);
   if (points < 0) return false;
+  if (!ctx.budget->Take(static_cast<double>(points) * VtkPointCost(), std::to_string(points) + " points", reason))
+    return false;
   const int64_t base = static_cast<int64_t>(s.PointCount());
   const TXmlElement* pa = FindArray(doc, doc.Child(piece, "Points"), "");
   if (!pa && points > 0) return (reason = "the piece has no Points", false);
@@ -263,21 +323,37 @@ bool LooksLikeVtkXml(std::string_view bytes) {
 }
 
 std::string VtkXmlFileType(std::string_view bytes) {
-  const std::string_view head = bytes.substr(0, 4096);
-  const size_t at = head.find("<VTKFile");
-  if (at == std::string_view::npos) return "";
-  const size_t end = head.find('>', at);
-  const std::string_view tag = head.substr(at, end == std::string_view::npos ? head.size() - at : end - at);
-  const size_t t = tag.find(" type=\"");
-  if (t == std::string_view::npos) return "";
-  const size_t q = tag.find('"', t + 7);
-  return q == std::string_view::npos ? "" : std::string(tag.substr(t + 7, q - t - 7));
+  // The first element's attributes through the XML parser (either quote, any
+  // order, entities), fed the file's start until that element is complete.
+  struct TRoot {
+    XML_Parser parser;
+    bool seen = false;
+    std::string type;
+  } root{XML_ParserCreate(nullptr), false, {}};
+  XML_SetUserData(root.parser, &root);
+  XML_SetStartElementHandler(root.parser, [](void* user, const XML_Char* name, const XML_Char** attrs) {
+    auto* r = static_cast<TRoot*>(user);
+    r->seen = true;
+    if (std::string_view(name) == "VTKFile")
+      for (int i = 0; attrs[i]; i += 2)
+        if (std::string_view(attrs[i]) == "type") r->type = attrs[i + 1];
+    XML_StopParser(r->parser, XML_FALSE);
+  });
+  const std::string_view head = bytes.substr(0, 1 << 16);
+  for (size_t done = 0; !root.seen && done < head.size(); done += 4096) {
+    const size_t n = std::min<size_t>(4096, head.size() - done);
+    if (XML_Parse(root.parser, head.data() + done, static_cast<int>(n), 0) != XML_STATUS_OK) break;
+  }
+  XML_ParserFree(root.parser);
+  return root.type;
 }
 
-bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason) {
+bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason, TVtkBudget* budget) {
+  TVtkBudget own;
+  if (!budget) budget = &own;
   // Raw appended data is no XML: the parser sees the document with the
   // AppendedData element emptied, the blocks are read from the bytes.
-  TXmlContext ctx{bytes, {}, std::string_view::npos, false};
+  TXmlContext ctx{bytes, {}, std::string_view::npos, false, budget};
   std::string joined;  // the document around emptied appended data
   std::string_view text = bytes;
   const size_t tag = bytes.find("<AppendedData");
@@ -300,9 +376,8 @@ bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason) {
   ctx.format.big_endian = root.Attr("byte_order", "LittleEndian") == "BigEndian";
   ctx.format.header_type = root.Attr("header_type", "UInt32") == "UInt64" ? TVtkType::kUInt64 : TVtkType::kUInt32;
   const std::string comp = root.Attr("compressor");
-  if (!comp.empty() && comp != "vtkZLibDataCompressor")
-    return (reason = "unsupported compressor \"" + comp + "\"; Flowskin reads zlib blocks", false);
-  ctx.format.zlib = !comp.empty();
+  if (!VtkCompressorOf(comp, ctx.format.compressor))
+    return (reason = "unsupported compressor \"" + comp + "\"; Flowskin reads zlib, LZ4 and LZMA blocks", false);
   const int appended = doc.Child(0, "AppendedData");
   if (appended >= 0) ctx.appended_base64 = doc.elements[appended].Attr("encoding", "raw") == "base64";
   const int grid = doc.Child(0, type);

@@ -1,8 +1,11 @@
 #include "formats/vtk_xml_data.h"
 
+#include <lz4.h>
+#include <lzma.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -44,6 +47,15 @@ bool DecodeBase64(std::string_view text, size_t& pos, size_t want, std::string& 
   return true;
 }
 
+bool VtkCompressorOf(std::string_view name, TVtkCompressor& out) {
+  if (name.empty()) out = TVtkCompressor::kNone;
+  else if (name == "vtkZLibDataCompressor") out = TVtkCompressor::kZlib;
+  else if (name == "vtkLZ4DataCompressor") out = TVtkCompressor::kLz4;
+  else if (name == "vtkLZMADataCompressor") out = TVtkCompressor::kLzma;
+  else return false;
+  return true;
+}
+
 bool TVtkByteSource::Take(size_t n, std::string& out, std::string& reason) {
   if (!base64_) {
     if (pos_ > bytes_.size() || n > bytes_.size() - pos_) {
@@ -72,7 +84,88 @@ bool TVtkByteSource::Take(size_t n, std::string& out, std::string& reason) {
   return true;
 }
 
-bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, std::string& out,
+uint64_t TVtkByteSource::Remaining() const {
+  const uint64_t left = pos_ < bytes_.size() ? bytes_.size() - pos_ : 0;
+  return pending_.size() + (base64_ ? left / 4 * 3 + 3 : left);
+}
+
+namespace {
+
+// The most bytes one compressed byte can stand for (zlib: 1032; LZ4: 255);
+// LZMA has no useful bound and is held to its block sizes alone.
+uint64_t MostInflation(TVtkCompressor c) { return c == TVtkCompressor::kZlib ? 1032 : c == TVtkCompressor::kLz4 ? 255 : 0; }
+
+constexpr size_t kWindow = 1 << 16;  // output handed to the sink at a time
+
+// Inflates one zlib part into `want` bytes handed to the sink.
+bool InflateZlib(const std::string& packed, uint64_t want, const TVtkBytesSink& sink, std::string& reason) {
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) return (reason = "zlib could not start", false);
+  std::unique_ptr<z_stream, decltype(&inflateEnd)> end(&z, &inflateEnd);
+  unsigned char window[kWindow];
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+  z.avail_in = static_cast<uInt>(packed.size());
+  uint64_t done = 0;
+  int rc = Z_OK;
+  while (rc == Z_OK) {
+    z.next_out = window;
+    z.avail_out = static_cast<uInt>(std::min<uint64_t>(kWindow, want - done + 1));  // one more shows an overlong part
+    rc = inflate(&z, Z_NO_FLUSH);
+    const size_t got = static_cast<size_t>(z.next_out - window);
+    if (done + got > want) return (reason = "a compressed data block is damaged (zlib: wrong size)", false);
+    if (got) sink(window, got);
+    done += got;
+    if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
+  }
+  if (rc != Z_STREAM_END || done != want)
+    return (reason = std::string("a compressed data block is damaged (zlib: ") +
+                     (rc == Z_STREAM_END || rc == Z_OK || rc == Z_BUF_ERROR ? "wrong size" : zError(rc)) + ")",
+            false);
+  return true;
+}
+
+bool InflateLzma(const std::string& packed, uint64_t want, const TVtkBytesSink& sink, std::string& reason) {
+  lzma_stream z = LZMA_STREAM_INIT;
+  // The decoder's own dictionary is held to 256 MB: a part needs no more.
+  if (lzma_stream_decoder(&z, uint64_t{256} << 20, 0) != LZMA_OK) return (reason = "LZMA could not start", false);
+  std::unique_ptr<lzma_stream, decltype(&lzma_end)> end(&z, &lzma_end);
+  unsigned char window[kWindow];
+  z.next_in = reinterpret_cast<const uint8_t*>(packed.data());
+  z.avail_in = packed.size();
+  uint64_t done = 0;
+  lzma_ret rc = LZMA_OK;
+  while (rc == LZMA_OK) {
+    z.next_out = window;
+    z.avail_out = static_cast<size_t>(std::min<uint64_t>(kWindow, want - done + 1));
+    rc = lzma_code(&z, z.avail_in ? LZMA_RUN : LZMA_FINISH);
+    const size_t got = static_cast<size_t>(z.next_out - window);
+    if (done + got > want) return (reason = "a compressed data block is damaged (LZMA: wrong size)", false);
+    if (got) sink(window, got);
+    done += got;
+  }
+  if (rc != LZMA_STREAM_END || done != want)
+    return (reason = rc == LZMA_STREAM_END ? "a compressed data block is damaged (LZMA: wrong size)"
+                                           : "a compressed data block is damaged (LZMA: bad data)",
+            false);
+  return true;
+}
+
+bool InflateLz4(const std::string& packed, uint64_t want, std::string& part, const TVtkBytesSink& sink,
+                std::string& reason) {
+  part.resize(static_cast<size_t>(want));
+  if (packed.size() > static_cast<size_t>(LZ4_MAX_INPUT_SIZE) || want > static_cast<uint64_t>(LZ4_MAX_INPUT_SIZE))
+    return (reason = "a compressed data block is larger than LZ4 allows", false);
+  const int got = LZ4_decompress_safe(packed.data(), part.data(), static_cast<int>(packed.size()),
+                                      static_cast<int>(want));
+  if (got < 0 || static_cast<uint64_t>(got) != want)
+    return (reason = "a compressed data block is damaged (LZ4: bad data)", false);
+  sink(reinterpret_cast<const unsigned char*>(part.data()), part.size());
+  return true;
+}
+
+}  // namespace
+
+bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, const TVtkBytesSink& sink,
                   std::string& reason) {
   const size_t hs = VtkTypeSize(f.header_type);
   std::string head;
@@ -84,14 +177,17 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
     for (size_t k = 0; k < hs; ++k) v |= static_cast<uint64_t>(p[f.big_endian ? hs - 1 - k : k]) << (8 * k);
     return v;
   };
-  if (!f.zlib) {
+  if (f.compressor == TVtkCompressor::kNone) {
     if (!src.Take(hs, head, reason)) return false;
     if (header_value(0) != expected) {
       reason = "a data block holds " + std::to_string(header_value(0)) + " bytes; its array needs " +
                std::to_string(expected);
       return false;
     }
-    return src.Take(expected, out, reason);
+    std::string data;
+    if (!src.Take(expected, data, reason)) return false;
+    sink(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+    return true;
   }
   // Compressed: block count, block size, last block's size, each block's compressed size.
   if (!src.Take(3 * hs, head, reason)) return false;
@@ -102,41 +198,32 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
     return false;
   }
   const uint64_t total = blocks == 0 ? 0 : (blocks - 1) * block_size + (last == 0 ? block_size : last);
-  if (total != expected || (blocks > 0 && block_size == 0)) {
+  if (total != expected) {
     reason = "a compressed data block inflates to " + std::to_string(total) + " bytes; its array needs " +
              std::to_string(expected);
     return false;
   }
-  std::string sizes;
   // Each block needs at least a byte: a count beyond the data is refused before allocating.
-  if (blocks > expected + 1 || !src.Take(static_cast<size_t>(blocks) * hs, sizes, reason)) {
-    if (reason.empty()) reason = "a compressed data block has more blocks than bytes";
-    return false;
-  }
-  head = sizes;
-  // zlib packs at most about 1032 bytes into one: a larger claim is refused before allocating.
+  if (blocks > src.Remaining() / hs) return (reason = "the file ends inside a data block", false);
+  if (!src.Take(static_cast<size_t>(blocks) * hs, head, reason)) return false;
   uint64_t packed_total = 0;
-  for (uint64_t b = 0; b < blocks; ++b)
-    packed_total += std::min<uint64_t>(header_value(static_cast<size_t>(b)), 1ull << 40);
-  if (total > packed_total * 1040 + 1024) {
+  for (uint64_t b = 0; b < blocks; ++b) packed_total += std::min<uint64_t>(header_value(static_cast<size_t>(b)), 1ull << 40);
+  if (packed_total > src.Remaining()) return (reason = "the file ends inside a data block", false);
+  const uint64_t most = MostInflation(f.compressor);
+  if (most > 0 && total > packed_total * most + 1024) {
     reason = "a compressed data block claims more bytes than its blocks can hold";
     return false;
   }
-  out.assign(static_cast<size_t>(total), '\0');
-  size_t done = 0;
-  std::string packed;
+  std::string packed, part;
+  uint64_t done = 0;
   for (uint64_t b = 0; b < blocks; ++b) {
     const uint64_t want = b + 1 == blocks ? total - done : block_size;
-    const uint64_t csize = header_value(static_cast<size_t>(b));
-    if (!src.Take(static_cast<size_t>(csize), packed, reason)) return false;
-    uLongf got = static_cast<uLongf>(want);
-    const int rc = uncompress(reinterpret_cast<Bytef*>(out.data() + done), &got,
-                              reinterpret_cast<const Bytef*>(packed.data()), static_cast<uLong>(packed.size()));
-    if (rc != Z_OK || got != want) {
-      reason = "a compressed data block is damaged (zlib: " + std::string(rc == Z_OK ? "wrong size" : zError(rc)) + ")";
-      return false;
-    }
-    done += static_cast<size_t>(want);
+    if (!src.Take(static_cast<size_t>(header_value(static_cast<size_t>(b))), packed, reason)) return false;
+    const bool ok = f.compressor == TVtkCompressor::kZlib   ? InflateZlib(packed, want, sink, reason)
+                    : f.compressor == TVtkCompressor::kLzma ? InflateLzma(packed, want, sink, reason)
+                                                            : InflateLz4(packed, want, part, sink, reason);
+    if (!ok) return false;
+    done += want;
   }
   return true;
 }

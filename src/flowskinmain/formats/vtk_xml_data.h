@@ -1,8 +1,10 @@
 #pragma once
 // The data blocks of XML simulation files: base64 text, the block header
-// (UInt32 or UInt64, either byte order) and zlib-compressed blocks.
+// (UInt32 or UInt64, either byte order) and blocks compressed by zlib, LZ4 or
+// LZMA.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,11 +18,18 @@
 // group read.
 bool DecodeBase64(std::string_view text, size_t& pos, size_t want, std::string& out);
 
+enum class TVtkCompressor : uint8_t { kNone, kZlib, kLz4, kLzma };
+
+// The compressor named by a file's "compressor" attribute ("" for none,
+// "vtkZLibDataCompressor", "vtkLZ4DataCompressor", "vtkLZMADataCompressor").
+// False for any other name.
+bool VtkCompressorOf(std::string_view name, TVtkCompressor& out);
+
 // How the numbers of a block are stored.
 struct TVtkBlockFormat {
   bool big_endian = false;
   TVtkType header_type = TVtkType::kUInt32;  // kUInt32 or kUInt64
-  bool zlib = false;
+  TVtkCompressor compressor = TVtkCompressor::kNone;
 };
 
 // Where a block's bytes come from: raw bytes, or base64 text decoded as far
@@ -31,6 +40,8 @@ class TVtkByteSource {
   // The next `n` bytes into `out` (replacing it). False when the source ends
   // first or the base64 is bad; `reason` says which.
   bool Take(size_t n, std::string& out, std::string& reason);
+  // At least as many bytes as the source can still give (decoded bytes, for base64).
+  uint64_t Remaining() const;
 
  private:
   std::string_view bytes_;
@@ -39,9 +50,15 @@ class TVtkByteSource {
   std::string pending_;  // decoded bytes not yet taken
 };
 
+// Receives a block's bytes in order, in parts of any size.
+using TVtkBytesSink = std::function<void(const unsigned char* p, size_t n)>;
+
 // Reads one block (header, then data, compressed or not) of exactly
-// `expected` bytes of numbers from `src` into `out`. Fails when the header's
-// size differs, a compressed block does not inflate to its size, or the
-// source is short.
-bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, std::string& out,
+// `expected` bytes of numbers from `src`, handing them to `sink` part by
+// part: a compressed block is inflated one compressed part at a time, so the
+// block is never held whole. Everything the header claims is checked against
+// what the source still holds before any part is inflated. Fails when the
+// header's size differs, a compressed part does not inflate to its size, or
+// the source is short.
+bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, const TVtkBytesSink& sink,
                   std::string& reason);

@@ -162,7 +162,9 @@ bool LoadMeshBeside(const std::string& path, const TLoadOptions& opt, const TMes
   if (std::filesystem::is_directory(path, ec))  // a folder of numbered simulation files
     ok = LoadSimulationBeside(path, "", TMeshFormat::kVtkSeries, opt, previous, fresh, reason, report);
   else
-    ok = ReadFileText(path, text, reason) && LoadBytesBeside(path, text, opt, previous, fresh, reason, report);
+    ok = (IsSimulationFormat(DetectMeshFormat(path, "")) ? ReadSimulationBytes(path, text, reason)
+                                                          : ReadFileText(path, text, reason)) &&
+         LoadBytesBeside(path, text, opt, previous, fresh, reason, report);
   if (ok) loaded = std::move(fresh);
   if (!ok) error = LoadFailureText(path, reason);
   return ok;

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <set>
 #include <new>
 #include <utility>
 
@@ -12,16 +14,33 @@
 #include "data/file_arrays.h"
 #include "formats/cell_surface.h"
 #include "formats/ply_reader.h"
+#include "formats/vtk_budget.h"
 #include "formats/vtk_collection.h"
 #include "formats/vtk_legacy.h"
 #include "formats/vtk_xml.h"
 
-bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurface& s, std::string& reason) {
+bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurface& s, std::string& reason,
+                           TVtkBudget* budget) {
   if (bytes.empty()) return (reason = "the file is empty", false);
-  if (format == TMeshFormat::kVtkLegacy) return ReadLegacyVtk(bytes, s, reason);
-  if (format == TMeshFormat::kVtkXml) return ReadVtkXml(bytes, s, reason);
+  if (format == TMeshFormat::kVtkLegacy) return ReadLegacyVtk(bytes, s, reason, budget);
+  if (format == TMeshFormat::kVtkXml) return ReadVtkXml(bytes, s, reason, budget);
   reason = std::string("a ") + MeshFormatName(format) + " file is no VTK surface or grid";
   return false;
+}
+
+bool ReadSimulationBytes(const std::string& path, std::string& bytes, std::string& reason) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) {
+    std::ifstream in(path, std::ios::binary);
+    std::string start(kSimulationStart, '\0');
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<size_t>(in.gcount()));
+    if (!start.empty() && SimulationFormatOfStart(start) == TMeshFormat::kUnknown)
+      return (reason = "the file does not start like a VTK file (a \"# vtk DataFile Version\" line, a <VTKFile> "
+                       "element or a file series)",
+              false);
+  }
+  return ReadFileText(path, bytes, reason);
 }
 
 namespace {
@@ -31,47 +50,114 @@ std::string NameOf(const std::string& path) {
   return p.has_filename() ? p.filename().string() : p.parent_path().filename().string();  // a folder named with a slash
 }
 
-// The union of the surfaces of `files` (a multiblock file among them adds its
-// pieces); a failing piece is named in the reason.
-bool ReadFiles(const std::vector<std::string>& files, TCellSurface& s, std::string& reason, int depth = 0) {
-  for (const std::string& file : files) {
-    std::string bytes, why;
-    TCellSurface part;
-    bool ok = ReadFileText(file, bytes, why);
-    const TMeshFormat format = ok ? DetectMeshFormat(file, bytes) : TMeshFormat::kUnknown;
-    if (ok && format == TMeshFormat::kVtkMultiBlock) {
-      std::vector<std::string> pieces;
-      ok = depth < 4 ? ListMultiBlockFiles(bytes, std::filesystem::path(file).parent_path().string(), pieces, why) &&
-                           ReadFiles(pieces, part, why, depth + 1)
-                     : (why = "multiblock files nest too deeply", false);
-    } else if (ok) {
-      ok = ReadSimulationSurface(bytes, format, part, why);
+// The reason without what it quotes of a file's contents ("unknown keyword
+// \"...\"" becomes "unknown keyword"): for files a collection names outside
+// its own folder, whose contents are not the collection's to show.
+std::string WithoutQuotes(const std::string& reason) {
+  std::string out;
+  for (size_t i = 0; i < reason.size(); ++i) {
+    if (reason[i] != '"') {
+      out.push_back(reason[i]);
+      continue;
     }
-    if (!ok) return (reason = "\"" + NameOf(file) + "\": " + why, false);
-    AppendCellSurface(s, std::move(part));
+    const size_t close = reason.find('"', i + 1);
+    if (close == std::string::npos) break;
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    i = close;
   }
-  return true;
+  return out;
 }
 
-// The surface of the file itself: one surface, or the pieces of a multiblock file.
-bool ReadSurface(const std::string& path, std::string_view bytes, TMeshFormat format, TCellSurface& s,
-                 std::string& reason) {
-  if (format != TMeshFormat::kVtkMultiBlock) return ReadSimulationSurface(bytes, format, s, reason);
-  std::vector<std::string> pieces;
-  return ListMultiBlockFiles(bytes, std::filesystem::path(path).parent_path().string(), pieces, reason) &&
-         ReadFiles(pieces, s, reason);
+// True when `path` lies inside `folder` (both as the file system has them).
+bool LiesInside(const std::filesystem::path& path, const std::filesystem::path& folder) {
+  std::error_code ec;
+  const std::filesystem::path f = std::filesystem::weakly_canonical(folder, ec);
+  const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+  const std::filesystem::path rel = p.lexically_relative(f);
+  return !rel.empty() && *rel.begin() != "..";
 }
+
+// The reader of the files a load names: each file read once however often it
+// is named (a multiblock naming itself or another that names it back adds
+// nothing again), every allocation taken from one budget, multiblock files
+// nested at most kDepth deep.
+class TCollectionReader {
+ public:
+  static constexpr int kDepth = 16;
+  explicit TCollectionReader(TVtkBudget& budget) : budget_(budget) {}
+
+  // The union of the surfaces of `files`, named by the file `lister`. Blocks
+  // made only of volume cells are left out where other blocks have surface
+  // cells (the boundary patches cover the volume). A failing file is named
+  // in the reason.
+  bool ReadFiles(const std::vector<std::string>& files, const std::string& lister, TCellSurface& s,
+                 std::string& reason, int depth = 0) {
+    std::vector<TCellSurface> parts;
+    for (const std::string& file : files) {
+      std::error_code ec;
+      const std::string key = std::filesystem::weakly_canonical(file, ec).string();
+      if (!read_.insert(ec ? file : key).second) continue;
+      TCellSurface part;
+      std::string why;
+      if (!ReadOne(file, part, why, depth)) {
+        const bool inside = LiesInside(file, std::filesystem::path(lister).parent_path());
+        return (reason = "\"" + NameOf(file) + "\": " + (inside ? why : WithoutQuotes(why)), false);
+      }
+      parts.push_back(std::move(part));
+    }
+    const bool any_surface =
+        std::any_of(parts.begin(), parts.end(), [](const TCellSurface& p) { return !p.volume_boundary; });
+    for (TCellSurface& p : parts) {
+      if (any_surface && p.volume_boundary) {
+        ++left_out_;
+        continue;
+      }
+      AppendCellSurface(s, std::move(p));
+    }
+    s.volume_boundary = !any_surface && !parts.empty();
+    return true;
+  }
+
+  // The surface of one file: a surface or grid, or the pieces of a multiblock file.
+  bool ReadOne(const std::string& file, TCellSurface& s, std::string& reason, int depth) {
+    std::string bytes;
+    if (!ReadSimulationBytes(file, bytes, reason)) return false;
+    const TMeshFormat format = DetectMeshFormat(file, bytes);
+    if (format != TMeshFormat::kVtkMultiBlock) return ReadSimulationSurface(bytes, format, s, reason, &budget_);
+    if (depth >= kDepth) return (reason = "multiblock files nest more than " + std::to_string(kDepth) + " deep", false);
+    std::vector<std::string> pieces;
+    return ListMultiBlockFiles(bytes, std::filesystem::path(file).parent_path().string(), pieces, reason) &&
+           ReadFiles(pieces, file, s, reason, depth + 1);
+  }
+
+  // Volume blocks left out so far.
+  int LeftOut() const { return left_out_; }
+
+ private:
+  TVtkBudget& budget_;
+  std::set<std::string> read_;
+  int left_out_ = 0;
+};
 
 // Adds the arrays of the later steps to `mesh` (built from the first step):
 // each step must give the same points and faces; arrays missing from a step
 // are left out. Sets time_count, time_values and zero time_velo rows.
-bool AddTimeSteps(const std::vector<TTimeStepFiles>& steps, bool swap, TMesh& mesh, std::string& reason) {
+// What a step reads is taken from a budget of its own (it is let go before
+// the next step); what it adds to the mesh, from `kept`.
+bool AddTimeSteps(const std::vector<TTimeStepFiles>& steps, const std::string& lister, bool swap, TVtkBudget& held,
+                  TMesh& mesh, std::string& reason) {
   for (size_t t = 1; t < steps.size(); ++t) {
     TCellSurface s;
     TMesh step;
     TSurfaceNotes notes;
-    if (!ReadFiles(steps[t].files, s, reason) || !BuildCellSurfaceMesh(s, swap, nullptr, step, notes, reason))
+    TVtkBudget budget;
+    TCollectionReader reader(budget);
+    if (!reader.ReadFiles(steps[t].files, lister, s, reason) ||
+        !BuildCellSurfaceMesh(s, swap, nullptr, step, notes, reason))
       return false;
+    double bytes = 0;
+    for (const TFileArray& a : step.file_arrays) bytes += 4.0 * a.components * static_cast<double>(step.vertex_count);
+    if (!held.Take(bytes, "the arrays of " + std::to_string(steps.size()) + " time steps", reason)) return false;
     bool same = step.vertex_count == mesh.vertex_count && step.face_count == mesh.face_count;
     for (int32_t i = 0; same && i < mesh.vertex_count; ++i)
       same = std::memcmp(&step.vertices[i].pos, &mesh.vertices[i].pos, sizeof(TVec3)) == 0;
@@ -122,17 +208,45 @@ bool ListNumberedSteps(const std::string& folder, std::vector<TTimeStepFiles>& s
   return true;
 }
 
-// The first step's surface and the list of steps of a time collection.
-bool ReadTimeCollection(const std::string& path, std::string_view bytes, TMeshFormat format, TCellSurface& s,
-                        std::vector<TTimeStepFiles>& steps, std::string& reason) {
+// The list of steps of a time collection (a .pvd, a .series or a folder of numbered files).
+bool ListTimeSteps(const std::string& path, std::string_view bytes, TMeshFormat format,
+                   std::vector<TTimeStepFiles>& steps, std::string& reason) {
   const std::string folder = std::filesystem::path(path).parent_path().string();
-  const bool listed = std::filesystem::is_directory(path)     ? ListNumberedSteps(path, steps, reason)
-                      : format == TMeshFormat::kVtkCollection ? ListCollectionSteps(bytes, folder, steps, reason)
-                                                              : ListSeriesSteps(bytes, folder, steps, reason);
-  return listed && ReadFiles(steps.front().files, s, reason);
+  return std::filesystem::is_directory(path)     ? ListNumberedSteps(path, steps, reason)
+         : format == TMeshFormat::kVtkCollection ? ListCollectionSteps(bytes, folder, steps, reason)
+                                                 : ListSeriesSteps(bytes, folder, steps, reason);
+}
+
+bool IsTimeCollection(const std::string& path, TMeshFormat format) {
+  std::error_code ec;
+  return format == TMeshFormat::kVtkCollection || format == TMeshFormat::kVtkSeries ||
+         std::filesystem::is_directory(path, ec);
 }
 
 }  // namespace
+
+bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFormat format, TVtkBudget& budget,
+                        TCellSurface& s, std::vector<TTimeStepFiles>& steps, std::string& notes, std::string& reason) {
+  steps.clear();
+  TCollectionReader reader(budget);
+  bool ok = false;
+  if (IsTimeCollection(path, format)) {
+    // A step of a folder is named by the folder itself, so that its files count as inside it.
+    const std::string lister = (std::filesystem::path(path) / "").string();
+    ok = ListTimeSteps(path, bytes, format, steps, reason) &&
+         reader.ReadFiles(steps.front().files, std::filesystem::is_directory(path) ? lister : path, s, reason);
+  } else if (format == TMeshFormat::kVtkMultiBlock) {
+    std::vector<std::string> pieces;
+    ok = ListMultiBlockFiles(bytes, std::filesystem::path(path).parent_path().string(), pieces, reason) &&
+         reader.ReadFiles(pieces, path, s, reason);
+  } else {
+    ok = ReadSimulationSurface(bytes, format, s, reason, &budget);
+  }
+  if (reader.LeftOut() > 0)
+    notes = std::to_string(reader.LeftOut()) + (reader.LeftOut() == 1 ? " volume block" : " volume blocks") +
+            " left out (the patches hold its boundary)";
+  return ok;
+}
 
 bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
                           const TMesh& previous, TMesh& fresh, std::string& reason, TLoadReport* report) {
@@ -140,18 +254,19 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
     TCellSurface surface;
     TSurfaceNotes notes;
     std::vector<TTimeStepFiles> steps;
-    const bool timed = format == TMeshFormat::kVtkCollection || format == TMeshFormat::kVtkSeries ||
-                       std::filesystem::is_directory(path);
-    if (!(timed ? ReadTimeCollection(path, bytes, format, surface, steps, reason)
-                : ReadSurface(path, bytes, format, surface, reason)) ||
+    std::string read_notes;
+    TVtkBudget budget, kept;
+    const std::string lister = std::filesystem::is_directory(path) ? (std::filesystem::path(path) / "").string() : path;
+    if (!ReadSimulationFile(path, bytes, format, budget, surface, steps, read_notes, reason) ||
         !BuildCellSurfaceMesh(surface, opt.swap, &previous, fresh, notes, reason) ||
-        (steps.size() > 1 && !AddTimeSteps(steps, opt.swap, fresh, reason)))
+        (steps.size() > 1 && !AddTimeSteps(steps, lister, opt.swap, kept, fresh, reason)))
       return false;
     surface = TCellSurface{};  // its memory is not needed any more
     // The raw flow goes into user_velo first, so that subdivision refines it;
     // the options are applied once the normals are known.
     fresh.flow_array = TFlowArrayChoice{};
-    fresh.flow_array.array = DefaultFlowArray(fresh);
+    std::string flow_note;
+    fresh.flow_array.array = DefaultFlowArray(fresh, &flow_note);
     if (fresh.flow_array.array >= 0) {
       TFlowArrayChoice raw = fresh.flow_array;
       raw.tangential = raw.normalise = false;
@@ -167,7 +282,14 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
     fresh.file_scalar = 0;
     ComputeDataRanges(fresh, false);
     fresh.data_range[kChanFile] = fresh.auto_range[kChanFile];
-    if (report) report->notes = notes.turned_outward ? "faces turned outward" : "";
+    if (report) {
+      std::vector<std::string> said;
+      if (notes.turned_outward) said.push_back("faces turned outward");
+      if (!read_notes.empty()) said.push_back(read_notes);
+      if (!flow_note.empty()) said.push_back(flow_note);
+      report->notes.clear();
+      for (const std::string& n : said) report->notes += (report->notes.empty() ? "" : "; ") + n;
+    }
     return true;
   } catch (const std::bad_alloc&) {
     reason = "Not enough memory to load the mesh";

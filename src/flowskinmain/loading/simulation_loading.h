@@ -9,6 +9,8 @@
 
 #include "formats/cell_surface.h"
 #include "formats/mesh_format.h"
+#include "formats/vtk_budget.h"
+#include "formats/vtk_collection.h"
 #include "loading/mesh_loading.h"
 
 // Reads the file `path` (whose contents are `bytes`, its format `format`,
@@ -16,11 +18,32 @@
 // name_0002.vtp, ..., whose numbers become the times) into `fresh` and
 // prepares it, with `previous` (the mesh the load will replace, only read) for
 // the values carried over; report->notes says what was changed at load
-// ("faces turned outward"). On failure `reason` says why in words ("the file
+// ("faces turned outward", volume blocks left out, and which flow array was
+// chosen and why). On failure `reason` says why in words ("the file
 // ends inside a data block"); the caller names the file (LoadFailureText).
 bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
                           const TMesh& previous, TMesh& fresh, std::string& reason, TLoadReport* report);
 
+// How much of a simulation file is looked at before it is read whole.
+constexpr size_t kSimulationStart = 64 * 1024;
+
+// Reads the simulation file `path` into `bytes`, once its start shows a
+// simulation format (SimulationFormatOfStart): a file that does not start
+// like one (zeros, another format under a VTK name) is refused having read
+// only its start. Otherwise as ReadFileText (regular files only).
+bool ReadSimulationBytes(const std::string& path, std::string& bytes, std::string& reason);
+
 // The cell surface of one file (legacy or XML surface or grid), for readers
-// of collections as well.
-bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurface& s, std::string& reason);
+// of collections as well; allocations taken from `budget` (its own when null).
+bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurface& s, std::string& reason,
+                           TVtkBudget* budget = nullptr);
+
+// The cell surface the file `path` (contents `bytes`, format `format`, or a
+// folder of numbered files) describes, and for a time collection its steps
+// (`s` is then the first step's). Collections: every file read once however
+// often it is named, blocks of volume cells left out where other blocks have
+// surface cells (`notes` then says so), all allocations taken from `budget`;
+// a failing file is named in the reason, and one that lies outside the
+// folder of the file naming it has nothing of its contents quoted.
+bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFormat format, TVtkBudget& budget,
+                        TCellSurface& s, std::vector<TTimeStepFiles>& steps, std::string& notes, std::string& reason);
