@@ -65,6 +65,13 @@ class TLegacyCursor {
     return true;
   }
   void Rewind(size_t to) { pos_ = to; }
+  // The next `n` bytes as they are; false when the text ends first.
+  bool Bytes(uint64_t n, std::string_view& out) {
+    if (n > b_.size() - pos_) return false;
+    out = b_.substr(pos_, static_cast<size_t>(n));
+    pos_ += static_cast<size_t>(n);
+    return true;
+  }
   size_t Where() const { return pos_; }
   // `count` numbers of type `t` appended to `out` as doubles. Binary blocks
   // start after the line end of the line that announced them.
@@ -209,14 +216,30 @@ bool ReadCellBlock(TLegacyCursor& in, const std::string& what, TCellBlock& block
   return true;
 }
 
-// Skips `count` values of a string array: one a line in ASCII files. The
-// binary layout of strings is not read.
+// Skips `count` values of a string array: one a line in ASCII files; in
+// binary files each after a big-endian length whose first two bits say its
+// size (11: 6 bits in one byte, 10: 14 bits in two, 01: 30 bits in four, 00:
+// eight bytes).
 bool SkipStrings(TLegacyCursor& in, int64_t count, const std::string& name) {
-  if (in.binary()) return in.Fail("the string array \"" + name + "\" is binary; Flowskin reads strings only in ASCII files");
   in.SkipLine();
-  std::string_view line;
-  for (int64_t i = 0; i < count; ++i)
-    if (!in.NextLine(line)) return in.Fail("the file ends inside the string array \"" + name + "\"");
+  const std::string ends = "the file ends inside the string array \"" + name + "\"";
+  if (!in.binary()) {
+    std::string_view line;
+    for (int64_t i = 0; i < count; ++i)
+      if (!in.NextLine(line)) return in.Fail(ends);
+    return true;
+  }
+  for (int64_t i = 0; i < count; ++i) {
+    std::string_view head;
+    if (!in.Bytes(1, head)) return in.Fail(ends);
+    const auto first = static_cast<unsigned char>(head[0]);
+    const size_t size = size_t{1} << (3 - (first >> 6));  // 1, 2, 4 or 8 bytes
+    uint64_t length = first & (first >> 6 == 0 ? 0x00 : 0x3F);
+    std::string_view rest;
+    if (!in.Bytes(size - 1, rest)) return in.Fail(ends);
+    for (const char c : rest) length = (length << 8) | static_cast<unsigned char>(c);
+    if (!in.Bytes(length, rest)) return in.Fail(ends);
+  }
   return true;
 }
 
@@ -233,7 +256,7 @@ bool ReadFieldBlock(TLegacyCursor& in, int64_t tuples_wanted, std::vector<TDataA
     if (f.name == "NULL_ARRAY") continue;
     int64_t comps = 0, tuples = 0;
     if (!in.Count(comps, "a FIELD array") || !in.Count(tuples, "a FIELD array")) return false;
-    if (comps < 1 || comps > 9 || (tuples_wanted >= 0 && tuples != tuples_wanted))
+    if (comps < 1 || (tuples_wanted >= 0 && tuples != tuples_wanted))
       return in.Fail("the " + where + " array \"" + f.name + "\" has " + std::to_string(tuples) + " tuples of " +
                      std::to_string(comps) + "; the file has " + std::to_string(tuples_wanted) + " " + where + "s");
     f.components = static_cast<int32_t>(comps);
@@ -245,7 +268,7 @@ bool ReadFieldBlock(TLegacyCursor& in, int64_t tuples_wanted, std::vector<TDataA
     }
     if (!in.Numbers(VtkTypeOf(type), comps * tuples, f.values, f.name)) return false;
     SkipMetadataAfterArray(in);
-    arrays.push_back(std::move(f));
+    if (comps <= 9) arrays.push_back(std::move(f));  // more components make no scalar, vector or tensor
   }
   return true;
 }

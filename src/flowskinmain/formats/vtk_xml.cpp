@@ -230,8 +230,13 @@ bool ReadAttributeArrays(const TXmlDocument& doc, int parent, int64_t tuples, co
                          std::vector<TDataArray>& arrays, std::string& reason) {
   if (parent < 0) return first || arrays.empty() || (reason = "the pieces hold different arrays", false);
   for (const int c : doc.elements[parent].children) {
-    // Strings and other arrays that are no numbers are no data to show.
-    if (doc.elements[c].name != "DataArray" || VtkTypeOf(doc.elements[c].Attr("type")) == TVtkType::kInvalid) continue;
+    // Strings and other arrays that are no numbers, and arrays of more than
+    // 9 components (no scalar, vector or tensor), are no data to show.
+    const TXmlElement& e = doc.elements[c];
+    int64_t comps = 1;
+    const std::string nc = e.Attr("NumberOfComponents", "1");
+    std::from_chars(nc.data(), nc.data() + nc.size(), comps);
+    if (e.name != "DataArray" || VtkTypeOf(e.Attr("type")) == TVtkType::kInvalid || comps > 9) continue;
     TDataArray a;
     if (!ReadArray(doc.elements[c], ctx, tuples, a, reason)) return false;
     if (first) {
