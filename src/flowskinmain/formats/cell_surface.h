@@ -21,7 +21,7 @@ struct TCellSurface {
   std::vector<int64_t> connectivity;   // point indices
   std::vector<TDataArray> point_data;  // one tuple per point
   std::vector<TDataArray> cell_data;   // one tuple per cell
-  bool volume_boundary = false;        // every cell is a boundary face of volume cells
+  bool volume_boundary = false;        // made from volume cells: their boundary (and surface cells on it)
   size_t PointCount() const { return points.size() / 3; }
   size_t CellCount() const { return offsets.size() - 1; }
   // Appends a cell of the given point indices.

@@ -114,7 +114,7 @@ std::string FaceKey(const int64_t* corners, size_t n, std::vector<int64_t>& scra
 void TVtkCellGather::Finish(std::vector<TDataArray> file_cell_data, TCellSurface& s) {
   // Volume faces that appear once (by their sorted corners) are the boundary.
   const size_t nf = vface_source_.size();
-  s.volume_boundary = nf > 0 && source_.empty();
+  s.volume_boundary = nf > 0;
   if (nf > 0) {
     std::unordered_map<std::string, std::pair<size_t, int>> seen;
     seen.reserve(nf);

@@ -1,6 +1,8 @@
 #include "formats/vtk_collection.h"
 
 #include <algorithm>
+#include <array>
+#include <unordered_map>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -217,4 +219,41 @@ void AppendCellSurface(TCellSurface& whole, TCellSurface&& part) {
   };
   join(whole.point_data, part.point_data);
   join(whole.cell_data, part.cell_data);
+}
+
+void DropSharedFaces(TCellSurface& s) {
+  // A face's key: its corners' positions (single precision, as points are
+  // joined) in increasing order.
+  std::unordered_map<std::string, int> count;
+  std::vector<std::array<float, 3>> corners;
+  auto key = [&](size_t c) {
+    corners.clear();
+    for (int64_t k = s.offsets[c]; k < s.offsets[c + 1]; ++k) {
+      const double* p = &s.points[3 * static_cast<size_t>(s.connectivity[k])];
+      corners.push_back({static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])});
+    }
+    std::sort(corners.begin(), corners.end());
+    return std::string(reinterpret_cast<const char*>(corners.data()), corners.size() * sizeof corners[0]);
+  };
+  const size_t n = s.CellCount();
+  std::vector<std::string> keys(n);
+  for (size_t c = 0; c < n; ++c) ++count[keys[c] = key(c)];
+  std::vector<int64_t> connectivity, offsets{0};
+  std::vector<size_t> kept;
+  for (size_t c = 0; c < n; ++c) {
+    if (count[keys[c]] != 1) continue;
+    connectivity.insert(connectivity.end(), s.connectivity.begin() + s.offsets[c],
+                        s.connectivity.begin() + s.offsets[c + 1]);
+    offsets.push_back(static_cast<int64_t>(connectivity.size()));
+    kept.push_back(c);
+  }
+  s.connectivity = std::move(connectivity);
+  s.offsets = std::move(offsets);
+  for (TDataArray& a : s.cell_data) {
+    const size_t nc = static_cast<size_t>(a.components);
+    std::vector<double> values;
+    values.reserve(kept.size() * nc);
+    for (const size_t c : kept) values.insert(values.end(), a.values.begin() + c * nc, a.values.begin() + (c + 1) * nc);
+    a.values = std::move(values);
+  }
 }

@@ -35,3 +35,8 @@ bool ListSeriesSteps(std::string_view bytes, const std::string& folder, std::vec
 // shifted; arrays joined by name and component count (an array missing from
 // either is left out, so every array keeps one tuple per point or cell).
 void AppendCellSurface(TCellSurface& whole, TCellSurface&& part);
+
+// Drops every cell whose corners stand where another cell's stand (by
+// position, in any order): the walls between volume pieces merged into one
+// surface, each piece having given its own boundary. Cell data follows.
+void DropSharedFaces(TCellSurface& s);

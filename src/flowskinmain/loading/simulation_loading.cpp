@@ -87,9 +87,10 @@ class TCollectionReader {
   explicit TCollectionReader(TVtkBudget& budget) : budget_(budget) {}
 
   // The union of the surfaces of `files`, named by the file `lister`. Blocks
-  // made only of volume cells are left out where other blocks have surface
-  // cells (the boundary patches cover the volume). A failing file is named
-  // in the reason.
+  // of volume cells are left out where other blocks have none (the boundary
+  // patches cover the volume); blocks that all are of volume cells make one
+  // volume, whose boundary leaves out the faces they share. A failing file is
+  // named in the reason.
   bool ReadFiles(const std::vector<std::string>& files, const std::string& lister, TCellSurface& s,
                  std::string& reason, int depth = 0) {
     std::vector<TCellSurface> parts;
@@ -115,6 +116,8 @@ class TCollectionReader {
       AppendCellSurface(s, std::move(p));
     }
     s.volume_boundary = !any_surface && !parts.empty();
+    // Pieces of one volume: the walls between them are inside it.
+    if (s.volume_boundary && parts.size() > 1) DropSharedFaces(s);
     return true;
   }
 

@@ -88,6 +88,7 @@ struct TMesh {
   int32_t face_count = 0;    // faces; the face array is exactly this long
   bool has_user_velo = false;
   bool has_tex0 = false;
+  bool open = false;  // the surface has a border: it is drawn and lit from both sides
   double box_min[3] = {0, 0, 0};
   double box_max[3] = {0, 0, 0};
   FaceArray faces;

@@ -142,6 +142,10 @@ void BuildAdjacency(TMesh& mesh) {
   ParallelFor(n, SweepBlock(n), [&](size_t begin, size_t end) {
     AdjacencyOfRange(mesh, static_cast<int32_t>(begin), static_cast<int32_t>(end), reached);
   });
+  // A vertex on a border has one neighbour more than it has faces.
+  mesh.open = false;
+  for (int32_t i = 0; i < mesh.vertex_count && !mesh.open; ++i)
+    mesh.open = mesh.vertices[i].nb_count > mesh.vertices[i].vface_count;
 }
 
 namespace {

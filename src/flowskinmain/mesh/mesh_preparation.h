@@ -8,7 +8,9 @@
 // from the faces, face by face: for face (p, q, r) the links q->p, p->q, r->p,
 // p->r, r->q, q->r, then the face into the lists of p, q, r. Neighbours stand
 // in the order of their first shared face, incident faces in increasing index;
-// a list that holds 15 entries drops further ones. Reads faces, writes the lists.
+// a list that holds 15 entries drops further ones. Reads faces, writes the
+// lists and `open` (some vertex has more neighbours than faces: the surface
+// has a border).
 void BuildAdjacency(TMesh& mesh);
 
 // fnormal := normalise((P1-P0) x (P2-P1)) of every face; normal := the unit sum

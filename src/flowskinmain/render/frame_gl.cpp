@@ -175,6 +175,11 @@ TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFrameP
   StepTextureLock(f, TextureLocked(c.tex_lock, c.tex_lock_drag, app.mouse.mouse_mode));
   const TFramePlan plan = PlanFrame(f, c.shtexture);
   if (c.shtexture) glBindTexture(GL_TEXTURE_2D, kFrameTexture);
+  // A surface with a border is seen from both sides (a wall's solver winding
+  // says nothing of where the viewer stands): no culling, both sides lit.
+  if (app.mesh.open) glDisable(GL_CULL_FACE);
+  else glEnable(GL_CULL_FACE);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, app.mesh.open ? GL_TRUE : GL_FALSE);
   SurfaceStage(app, c, passes, plan);
   Run(passes.paint_blobs);
   if (plan.shading_pass) TextureStage(app, c, passes, plan);
