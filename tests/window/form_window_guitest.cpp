@@ -43,10 +43,11 @@ TEST_F(FormTest, StartUpAsksForTheMeshAndSetsDefaultsInOrder) {
   // Every mesh format the loader reads, in both letter cases, PLY first and "All files" last.
   EXPECT_EQ(QtFilterOf(dialogs.file_dialogs_shown[0].filter),
             "Mesh files (*.PLY *.ply *.OBJ *.obj *.STL *.stl *.OFF *.off *.GLTF *.gltf *.GLB *.glb *.VTK *.vtk *.VTP "
-            "*.vtp *.VTU *.vtu *.VTM *.vtm *.PVD *.pvd *.SERIES *.series);;"
+            "*.vtp *.VTU *.vtu *.VTM *.vtm *.PVTP *.pvtp *.PVTU *.pvtu *.VTPD *.vtpd *.VTPC *.vtpc *.PVD *.pvd "
+            "*.SERIES *.series);;"
             "PLY files (*.PLY *.ply);;OBJ files (*.OBJ *.obj);;STL files (*.STL *.stl);;OFF files (*.OFF *.off);;"
-            "glTF files (*.GLTF *.gltf *.GLB *.glb);;VTK files (*.VTK *.vtk *.VTP *.vtp *.VTU *.vtu *.VTM *.vtm *.PVD "
-            "*.pvd *.SERIES *.series);;All files (*.*)");
+            "glTF files (*.GLTF *.gltf *.GLB *.glb);;VTK files (*.VTK *.vtk *.VTP *.vtp *.VTU *.vtu *.VTM *.vtm *.PVTP "
+            "*.pvtp *.PVTU *.pvtu *.VTPD *.vtpd *.VTPC *.vtpc *.PVD *.pvd *.SERIES *.series);;All files (*.*)");
   EXPECT_EQ(dialogs.file_dialogs_shown[0].initial_dir, QDir::currentPath());
   EXPECT_TRUE(form->MeshPath().isEmpty());
   EXPECT_EQ(form->OpenPictureDialog1.initial_dir, QDir::currentPath());
