@@ -23,3 +23,5 @@ $f examples/torus_flow.ply --size 320x320 --preset Bronze --turn 0,-50 --zoom 1.
 build/tools/movie_frame $out/torus_flow_bronze.mp4 1 $out/torus_flow_bronze_poster.png
 $f examples/motorbike_wss.vtp --size 320x320 --set cb_flow_array=wallShearStress --set cb_flow_reverse=1 --set rb_z=1 \
   --set ud_alpha_shade=30 --warmup 200 -o $out/motorbike_wss.png
+$f tests/formats/corpus/foam/walls/blocks_300.vtm --size 480x360 --set rb_z=1 --turn 0,80 --warmup 150 \
+  -o $out/foam_walls_top.png
