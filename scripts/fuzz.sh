@@ -5,7 +5,8 @@
 #                               the picture check of "Load image..." for a quarter of it,
 #                               the import path (worker and all) for half of it)
 # New inputs collect in build-fuzz/corpus-<target>; the seeds and every input
-# that ever failed (tests/fuzz/regressions, bitmap_regressions, vtk_regressions)
+# that ever failed (tests/fuzz/regressions, bitmap_regressions, vtk_regressions,
+# vtk_collection_regressions)
 # are read, never written. Fails on a crash, a sanitizer report, a leak, a
 # failed check or an input slower than 20 s; the input is then in
 # build-fuzz/artifacts: add it to the target's regressions folder (the unit
@@ -16,8 +17,10 @@ seconds=${1:-120}
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWSKIN_FUZZ=ON \
   -DFLOWSKIN_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target mesh_load_fuzz bitmap_check_fuzz mesh_import_fuzz >/dev/null
-# The simulation-file readers, legacy and XML, an eighth of the time each.
-cmake --build build-fuzz -j "$(nproc)" --target vtk_legacy_fuzz vtk_xml_fuzz >/dev/null
+# The simulation-file readers, legacy and XML, and the files that name others
+# (multiblock, piece, partition, time collection and series files), an eighth
+# of the time each.
+cmake --build build-fuzz -j "$(nproc)" --target vtk_legacy_fuzz vtk_xml_fuzz vtk_collection_fuzz >/dev/null
 mkdir -p build-fuzz/artifacts
 export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 
@@ -46,7 +49,9 @@ run_target() {
 run_target mesh_load_fuzz "$seconds" 4096 tests/fuzz/seeds tests/fuzz/regressions -- -dict=tests/fuzz/ply.dict
 run_target bitmap_check_fuzz "$((seconds / 4))" 65536 tests/fuzz/bitmap_seeds tests/fuzz/bitmap_regressions
 run_target vtk_legacy_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/legacy tests/fuzz/vtk_regressions
-run_target vtk_xml_fuzz "$((seconds / 8))" 8192 tests/fuzz/vtk_seeds/xml tests/fuzz/vtk_regressions
+run_target vtk_xml_fuzz "$((seconds / 8))" 16384 tests/fuzz/vtk_seeds/xml tests/fuzz/vtk_regressions
+run_target vtk_collection_fuzz "$((seconds / 8))" 4096 tests/fuzz/vtk_seeds/collection \
+  tests/fuzz/vtk_collection_regressions
 # The import path: faults of the library end in the worker and pass; the first
 # few such inputs are kept in build-fuzz/import-findings (copy new kinds into
 # tests/fuzz/import_regressions, where the unit test ImportCase runs them).

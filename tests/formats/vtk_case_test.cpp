@@ -19,8 +19,10 @@ TEST(VtkCase, SeedsReadAndEveryInputThatEverFailedPassesTheCheck) {
     bool must_read;
   } folders[] = {{"vtk_seeds/legacy", TVtkReader::kLegacy, true},
                  {"vtk_seeds/xml", TVtkReader::kXml, true},
+                 {"vtk_seeds/collection", TVtkReader::kCollection, false},
                  {"vtk_regressions", TVtkReader::kLegacy, false},
-                 {"vtk_regressions", TVtkReader::kXml, false}};
+                 {"vtk_regressions", TVtkReader::kXml, false},
+                 {"vtk_collection_regressions", TVtkReader::kCollection, false}};
   int seeds = 0;
   for (const auto& f : folders) {
     const std::filesystem::path dir = std::filesystem::path(FLOWSKIN_FUZZ_DIR) / f.folder;
@@ -32,6 +34,12 @@ TEST(VtkCase, SeedsReadAndEveryInputThatEverFailedPassesTheCheck) {
       bytes << in.rdbuf();
       SCOPED_TRACE(entry.path().string());
       EXPECT_EQ(CheckVtkCase(bytes.str(), f.reader), "");
+      if (f.reader == TVtkReader::kCollection && std::string(f.folder).starts_with("vtk_seeds")) {
+        bool loaded = false;
+        EXPECT_EQ(CheckCollectionCase(bytes.str(), &loaded), "");
+        EXPECT_TRUE(loaded);
+        ++seeds;
+      }
       if (!f.must_read) continue;
       ++seeds;
       TCellSurface s;
@@ -42,5 +50,5 @@ TEST(VtkCase, SeedsReadAndEveryInputThatEverFailedPassesTheCheck) {
       EXPECT_GT(s.CellCount(), 0u);
     }
   }
-  EXPECT_GE(seeds, 9);
+  EXPECT_GE(seeds, 22);
 }

@@ -1,7 +1,8 @@
-// Fuzz targets of the simulation-file readers: built twice, as
-// vtk_legacy_fuzz and vtk_xml_fuzz (FLOWSKIN_VTK_XML set), each input read
-// and checked (support/vtk_case.h); a failed check aborts, so libFuzzer keeps
-// the input as a crash.
+// Fuzz targets of the simulation-file readers: built three times, as
+// vtk_legacy_fuzz, vtk_xml_fuzz (FLOWSKIN_VTK_XML set) and
+// vtk_collection_fuzz (FLOWSKIN_VTK_COLLECTION set: files that name others),
+// each input read and checked (support/vtk_case.h); a failed check aborts, so
+// libFuzzer keeps the input as a crash.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +12,9 @@
 #include "support/vtk_case.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-#ifdef FLOWSKIN_VTK_XML
+#if defined(FLOWSKIN_VTK_COLLECTION)
+  const TVtkReader reader = TVtkReader::kCollection;
+#elif defined(FLOWSKIN_VTK_XML)
   const TVtkReader reader = TVtkReader::kXml;
 #else
   const TVtkReader reader = TVtkReader::kLegacy;
