@@ -70,10 +70,10 @@ int DefaultFlowArray(const TMesh& mesh, std::string* why) {
     chosen = first([&](int i) { return IsShearStressName(name(i)) && IsNonZero(mesh.file_arrays[i]); });
     if (chosen < 0) chosen = moving;
     if (chosen < 0) chosen = first([&](int i) { return IsNonZero(mesh.file_arrays[i]); });
-    if (chosen >= 0 && velocity >= 0) said = " (" + name(velocity) + " is zero on this surface)";
+    if (chosen >= 0 && velocity >= 0) said = " (" + name(velocity) + " is zero on the surface)";
     if (chosen < 0) {
       chosen = velocity >= 0 ? velocity : vectors.empty() ? -1 : vectors.front();
-      if (chosen >= 0) said = " (every vector array is zero on this surface)";
+      if (chosen >= 0) said = " (every vector array is zero on the surface)";
     }
   }
   // The ordinary choice goes without saying; one that passed a velocity over says which and why.

@@ -24,7 +24,7 @@ bool FileArrayFits(const TMesh& mesh, const TFileArray& a);
 // the velocity-like one or the first. -1 when there is none. `why`, when
 // given, says for the status line which array was chosen and why when the
 // velocity-like array was passed over ("flow array wallShearStress (U is
-// zero on this surface)"), and is empty otherwise.
+// zero on the surface)"), and is empty otherwise.
 int DefaultFlowArray(const TMesh& mesh, std::string* why = nullptr);
 
 // The 3-component arrays ("Flow array" list): indices into file_arrays.

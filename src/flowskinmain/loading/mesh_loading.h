@@ -28,6 +28,7 @@ struct TLoadReport {
   TStripStats strip_stats;
   std::string strip_text;  // StripStatisticsText(strip_stats)
   std::string notes;       // what the load changed in the file's surface ("faces turned outward"), or ""
+  std::string flow_note;   // which flow array a simulation load chose and why, where a velocity was passed over
 };
 
 // Reads the mesh file `path` and prepares it. A PLY file (by its first line,

@@ -247,7 +247,7 @@ bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFo
   }
   if (reader.LeftOut() > 0)
     notes = std::to_string(reader.LeftOut()) + (reader.LeftOut() == 1 ? " volume block" : " volume blocks") +
-            " left out (the patches hold its boundary)";
+            " left out";
   return ok;
 }
 
@@ -289,7 +289,7 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
       std::vector<std::string> said;
       if (notes.turned_outward) said.push_back("faces turned outward");
       if (!read_notes.empty()) said.push_back(read_notes);
-      if (!flow_note.empty()) said.push_back(flow_note);
+      report->flow_note = flow_note;
       report->notes.clear();
       for (const std::string& n : said) report->notes += (report->notes.empty() ? "" : "; ") + n;
     }

@@ -18,8 +18,8 @@
 // name_0002.vtp, ..., whose numbers become the times) into `fresh` and
 // prepares it, with `previous` (the mesh the load will replace, only read) for
 // the values carried over; report->notes says what was changed at load
-// ("faces turned outward", volume blocks left out, and which flow array was
-// chosen and why). On failure `reason` says why in words ("the file
+// ("faces turned outward", "1 volume block left out"), report->flow_note
+// which flow array was chosen and why. On failure `reason` says why in words ("the file
 // ends inside a data block"); the caller names the file (LoadFailureText).
 bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
                           const TMesh& previous, TMesh& fresh, std::string& reason, TLoadReport* report);
@@ -42,7 +42,7 @@ bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurf
 // folder of numbered files) describes, and for a time collection its steps
 // (`s` is then the first step's). Collections: every file read once however
 // often it is named, blocks of volume cells left out where other blocks have
-// surface cells (`notes` then says so), all allocations taken from `budget`;
+// surface cells (`notes` then says "N volume blocks left out"), all allocations taken from `budget`;
 // a failing file is named in the reason, and one that lies outside the
 // folder of the file naming it has nothing of its contents quoted.
 bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFormat format, TVtkBudget& budget,

@@ -136,6 +136,7 @@ void TForm1::LoadMeshFile(const QString& path) {
   RefreshRenderState(true);
   lab_ntri->setText(
       QString::fromStdString(TriangleCountText(state.mesh) + (report.notes.empty() ? "" : "; " + report.notes)));
+  lab_ntri->setToolTip(lab_ntri->text());  // whole where the line is cut
 
   const QFileInfo file(path);
   OpenDialog1.initial_dir = file.absolutePath();
@@ -146,8 +147,11 @@ void TForm1::LoadMeshFile(const QString& path) {
   if (cb_normk->Checked()) NormalizeCurvature(state.mesh);
   AddShadeToAux();
   RefreshRenderState(true);
-  lab_load->setText(
-      QString::fromStdString(LoadSummaryText(state.mesh, path.toStdString(), timer.nsecsElapsed() * 1e-9)));
+  // The flow array's note first: it is what the user needs to know, and a long line is cut at its end.
+  std::string summary = LoadSummaryText(state.mesh, path.toStdString(), timer.nsecsElapsed() * 1e-9);
+  if (!report.flow_note.empty()) summary.insert(summary.find(": ") + 2, report.flow_note + "; ");
+  lab_load->setText(QString::fromStdString(summary));
+  lab_load->setToolTip(lab_load->text());
   lab_load->setToolTip(lab_ntri->text() + "\n" + lab_load->text());
   cursor.reset();
   RequestRedraw();
