@@ -11,6 +11,7 @@
 #include "colorconversion/colorconversion.h"
 #include "render/camera_gl.h"
 #include "render/frame_gl.h"
+#include "mesh/mesh_preparation.h"
 #include "render/frame_math.h"
 #include "support/frame_meshes.h"
 #include "support/gl_context_gl.h"
@@ -350,4 +351,42 @@ TEST(Frame, CameraMatricesWithoutGLMatchTheFramesCameraSetUp) {
             << i;
       for (int i = 0; i < 4; ++i) EXPECT_EQ(m.viewport_rect[i], s.app.matrices.viewport_rect[i]) << i;
     }
+}
+
+TEST(Frame, ASurfaceWithABorderIsDrawnAndLitFromBothSidesAClosedOneFromOutside) {
+  const struct {
+    const char* what;
+    bool closed;      // the border hidden from the adjacency: drawn as a closed surface is
+    double turn;      // degrees about the vertical axis: 180 shows the square's back
+    bool drawn;
+  } cases[] = {
+      {"border, front", false, 0, true},
+      {"border, back", false, 180, true},
+      {"closed, front", true, 0, true},
+      {"closed, back", true, 180, false},
+  };
+  double front = -1;
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    TMesh square = frame_meshes::Square(1, 8);
+    BuildAdjacency(square);
+    EXPECT_TRUE(square.open);
+    if (k.closed) square.open = false;
+    Scene s(std::move(square));
+    ASSERT_TRUE(s.ctx.Ok());
+    s.c.lighting = true;
+    s.app.view.rot_y = k.turn;
+    ASSERT_TRUE(s.Frame().composed);
+    ASSERT_EQ(TakeGLErrors(), "");
+    const TPixel p = s.At(s.Pixels(), kSize / 2, kSize / 2);
+    EXPECT_EQ(!Same(p, kBackground), k.drawn);
+    if (!k.drawn) continue;
+    // Lit alike from either side: the light stands by the viewer.
+    if (front < 0) front = p.r;
+    EXPECT_GT(p.r, 100);
+    EXPECT_NEAR(p.r, front, 2);
+  }
+  TMesh sphere = frame_meshes::Sphere(1, 24, 12);
+  BuildAdjacency(sphere);
+  EXPECT_FALSE(sphere.open);
 }
