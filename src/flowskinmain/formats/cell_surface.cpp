@@ -10,6 +10,7 @@
 #include "formats/polygon_split.h"
 #include "formats/position_index.h"
 #include "mesh/page_memory.h"
+#include "mesh/parallel_for.h"
 
 namespace {
 
@@ -44,17 +45,19 @@ struct TCellVertices {
 };
 
 // Six times the volume the faces enclose, signed: positive when they face out.
-double SignedVolume(const TMesh& m) {
+// `pos` holds the vertex positions (compact, not the vertex records: a
+// surface of millions of faces reads them in no order).
+double SignedVolume(const TMesh& m, const std::vector<TVec3>& pos) {
   double c[3] = {0, 0, 0};
-  for (const TVertex& v : m.vertices) {
-    c[0] += v.pos.x;
-    c[1] += v.pos.y;
-    c[2] += v.pos.z;
+  for (const TVec3& v : pos) {
+    c[0] += v.x;
+    c[1] += v.y;
+    c[2] += v.z;
   }
-  for (double& x : c) x /= static_cast<double>(std::max<size_t>(1, m.vertices.size()));
+  for (double& x : c) x /= static_cast<double>(std::max<size_t>(1, pos.size()));
   double vol = 0;
   for (const TFace& f : m.faces) {
-    const TVec3 &p = m.vertices[f.v[0]].pos, &q = m.vertices[f.v[1]].pos, &r = m.vertices[f.v[2]].pos;
+    const TVec3 &p = pos[f.v[0]], &q = pos[f.v[1]], &r = pos[f.v[2]];
     const double a[3] = {p.x - c[0], p.y - c[1], p.z - c[2]}, b[3] = {q.x - c[0], q.y - c[1], q.z - c[2]},
                  d[3] = {r.x - c[0], r.y - c[1], r.z - c[2]};
     vol += a[0] * (b[1] * d[2] - b[2] * d[1]) + a[1] * (b[2] * d[0] - b[0] * d[2]) + a[2] * (b[0] * d[1] - b[1] * d[0]);
@@ -62,13 +65,18 @@ double SignedVolume(const TMesh& m) {
   return vol;
 }
 
-// Splits every cell into faces of `mesh` and lists its distinct vertices.
-void BuildFaces(const TCellSurface& s, const std::vector<int32_t>& vertex_of, TMesh& mesh, TCellVertices& cells) {
+// Splits every cell into faces of `mesh` (vertex positions `at`) and, with
+// `cells`, lists each cell's distinct vertices and area.
+void BuildFaces(const TCellSurface& s, const std::vector<int32_t>& vertex_of, const std::vector<TVec3>& at, TMesh& mesh,
+                TCellVertices* cells) {
   std::vector<int32_t> ring;
   std::vector<TVec3> pos;
   std::vector<std::array<int32_t, 3>> tris;
-  cells.area.reserve(s.CellCount());
-  cells.offsets.reserve(s.CellCount() + 1);
+  mesh.faces.reserve(s.CellCount());
+  if (cells) {
+    cells->area.reserve(s.CellCount());
+    cells->offsets.reserve(s.CellCount() + 1);
+  }
   for (size_t c = 0; c < s.CellCount(); ++c) {
     ring.clear();
     for (int64_t k = s.offsets[c]; k < s.offsets[c + 1]; ++k) {
@@ -80,11 +88,11 @@ void BuildFaces(const TCellSurface& s, const std::vector<int32_t>& vertex_of, TM
     if (ring.size() == 3) {  // most cells: no split needed
       TFace f{};
       for (int k = 0; k < 3; ++k) f.v[k] = ring[k];
-      area = TriangleArea(mesh.vertices[ring[0]].pos, mesh.vertices[ring[1]].pos, mesh.vertices[ring[2]].pos);
+      if (cells) area = TriangleArea(at[ring[0]], at[ring[1]], at[ring[2]]);
       mesh.faces.push_back(f);
     } else if (ring.size() > 3) {
       pos.clear();
-      for (const int32_t v : ring) pos.push_back(mesh.vertices[v].pos);
+      for (const int32_t v : ring) pos.push_back(at[v]);
       tris.clear();
       SplitPolygon(pos, tris);
       for (const auto& t : tris) {
@@ -95,17 +103,18 @@ void BuildFaces(const TCellSurface& s, const std::vector<int32_t>& vertex_of, TM
         mesh.faces.push_back(f);
       }
     }
-    const size_t start = cells.vertices.size();
+    if (!cells) continue;
+    const size_t start = cells->vertices.size();
     if (ring.size() == 3) {  // three distinct corners
-      cells.vertices.insert(cells.vertices.end(), ring.begin(), ring.end());
+      cells->vertices.insert(cells->vertices.end(), ring.begin(), ring.end());
       ring.clear();
     }
     for (const int32_t v : ring)
-      if (std::find(cells.vertices.begin() + static_cast<std::ptrdiff_t>(start), cells.vertices.end(), v) ==
-          cells.vertices.end())
-        cells.vertices.push_back(v);
-    cells.offsets.push_back(cells.vertices.size());
-    cells.area.push_back(area);
+      if (std::find(cells->vertices.begin() + static_cast<std::ptrdiff_t>(start), cells->vertices.end(), v) ==
+          cells->vertices.end())
+        cells->vertices.push_back(v);
+    cells->offsets.push_back(cells->vertices.size());
+    cells->area.push_back(area);
   }
 }
 
@@ -151,22 +160,42 @@ TFileArray SpreadCellArray(const TDataArray& a, const TCellVertices& cells, size
 
 bool KeptComponents(int32_t c) { return c == 1 || c == 3; }
 
+// The first index in [0, n) where `bad` holds, or n; parts scanned on every core.
+template <typename Bad>
+size_t FirstWhere(size_t n, Bad bad) {
+  const std::vector<size_t> firsts = ScanInParts(n, size_t{1} << 16, n, [&](size_t begin, size_t end, size_t& first) {
+    for (size_t i = begin; i < end; ++i)
+      if (bad(i)) {
+        first = i;
+        return;
+      }
+  });
+  for (const size_t f : firsts)
+    if (f < n) return f;
+  return n;
+}
+
 }  // namespace
 
 std::string CheckCellSurface(const TCellSurface& s) {
   if (s.points.size() % 3 != 0) return "the point coordinates do not come in threes";
-  for (const double x : s.points)
-    if (!std::isfinite(x) || std::fabs(x) > std::numeric_limits<float>::max())
-      return "the file holds a point coordinate that is not a finite number";
+  const double most = std::numeric_limits<float>::max();
+  if (FirstWhere(s.points.size(), [&](size_t i) { return !std::isfinite(s.points[i]) || std::fabs(s.points[i]) > most; }) <
+      s.points.size())
+    return "the file holds a point coordinate that is not a finite number";
   if (s.offsets.empty() || s.offsets.front() != 0) return "the cell offsets do not start at 0";
-  for (size_t c = 0; c < s.CellCount(); ++c)
-    if (s.offsets[c + 1] < s.offsets[c] || static_cast<size_t>(s.offsets[c + 1]) > s.connectivity.size())
-      return "the offset of cell " + std::to_string(c) + " lies outside its connectivity";
+  const size_t cells = s.CellCount(), corners = s.connectivity.size();
+  if (const size_t c = FirstWhere(cells, [&](size_t i) {
+        return s.offsets[i + 1] < s.offsets[i] || static_cast<size_t>(s.offsets[i + 1]) > corners;
+      });
+      c < cells)
+    return "the offset of cell " + std::to_string(c) + " lies outside its connectivity";
   const int64_t points = static_cast<int64_t>(s.PointCount());
-  for (size_t k = 0; k < s.connectivity.size(); ++k)
-    if (s.connectivity[k] < 0 || s.connectivity[k] >= points)
-      return "a cell refers to point " + std::to_string(s.connectivity[k]) + "; the file has " +
-             std::to_string(points) + " points";
+  if (const size_t k =
+          FirstWhere(corners, [&](size_t i) { return s.connectivity[i] < 0 || s.connectivity[i] >= points; });
+      k < corners)
+    return "a cell refers to point " + std::to_string(s.connectivity[k]) + "; the file has " +
+           std::to_string(points) + " points";
   std::string why = CheckArrays(s.point_data, s.PointCount(), "point");
   return why.empty() ? CheckArrays(s.cell_data, s.CellCount(), "cell") : why;
 }
@@ -195,12 +224,16 @@ bool BuildCellSurfaceMesh(const TCellSurface& s, bool swap, const TMesh* previou
     ++used;
   }
   notes.joined_points = used - first_point.size();
+  std::vector<TVec3> pos(first_point.size());
+  for (size_t i = 0; i < first_point.size(); ++i) {
+    const size_t p = first_point[i];
+    pos[i] = TVec3{static_cast<float>(s.points[3 * p]), static_cast<float>(s.points[3 * p + 1]),
+                   static_cast<float>(s.points[3 * p + 2])};
+  }
   ReservePrefaulted(mesh.vertices, first_point.size());
   mesh.vertices.assign(first_point.size(), TVertex{});
   for (size_t i = 0; i < first_point.size(); ++i) {
-    const size_t p = first_point[i];
-    mesh.vertices[i].pos = TVec3{static_cast<float>(s.points[3 * p]), static_cast<float>(s.points[3 * p + 1]),
-                                 static_cast<float>(s.points[3 * p + 2])};
+    mesh.vertices[i].pos = pos[i];
     if (previous && i < previous->vertices.size()) {
       const TVertex& old = previous->vertices[i];
       mesh.vertices[i].aux = old.aux;
@@ -210,8 +243,8 @@ bool BuildCellSurfaceMesh(const TCellSurface& s, bool swap, const TMesh* previou
     }
   }
   mesh.faces.clear();
-  TCellVertices cells;
-  BuildFaces(s, vertex_of, mesh, cells);
+  TCellVertices cells;  // only cell data needs them
+  BuildFaces(s, vertex_of, pos, mesh, s.cell_data.empty() ? nullptr : &cells);
   if (mesh.faces.empty()) {
     reason = "the file holds no surface cells";
     return false;
@@ -220,7 +253,7 @@ bool BuildCellSurfaceMesh(const TCellSurface& s, bool swap, const TMesh* previou
     reason = "the file has too many faces";
     return false;
   }
-  if (SignedVolume(mesh) < 0) {
+  if (SignedVolume(mesh, pos) < 0) {
     notes.turned_outward = true;
     for (TFace& f : mesh.faces) std::swap(f.v[0], f.v[1]);
   }

@@ -1,5 +1,7 @@
 #include "formats/vtk_cells.h"
 
+#include "formats/vtk_numbers.h"
+
 #include <algorithm>
 #include <unordered_map>
 #include <utility>
@@ -98,6 +100,25 @@ std::string TVtkCellGather::AddPolyhedron(const int64_t* stream, size_t n, int64
     k += corners;
   }
   return k == n ? "" : bad;
+}
+
+std::string TVtkCellGather::AddPolygons(const int64_t* conn, size_t conn_size, const double* ends, size_t n,
+                                        int64_t base, int64_t first_file_cell) {
+  connectivity_.reserve(connectivity_.size() + conn_size);
+  offsets_.reserve(offsets_.size() + n);
+  source_.reserve(source_.size() + n);
+  int64_t start = 0;
+  for (size_t c = 0; c < n; ++c) {
+    int64_t end = 0;
+    if (!VtkIndexOf(ends[c], end) || end < start || static_cast<uint64_t>(end) > conn_size)
+      return "the cell offsets are out of order";
+    if (end - start < 3) return CornerMessage(vtkcell::kPolygon, static_cast<size_t>(end - start), "at least 3");
+    for (int64_t k = start; k < end; ++k) connectivity_.push_back(conn[k] + base);
+    offsets_.push_back(static_cast<int64_t>(connectivity_.size()));
+    source_.push_back(first_file_cell + static_cast<int64_t>(c));
+    start = end;
+  }
+  return "";
 }
 
 namespace {

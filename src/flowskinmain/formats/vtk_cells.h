@@ -28,6 +28,13 @@ class TVtkCellGather {
   // numbers, shifted by `base`). Returns the reason when the stream does not
   // hold what it declares.
   std::string AddPolyhedron(const int64_t* stream, size_t n, int64_t base, int64_t file_cell);
+  // Adds `n` polygons at once, the file's cells first_file_cell, ...: cell c
+  // has the corners conn[ends[c - 1] .. ends[c]) (from 0 for the first),
+  // each shifted by `base`; the ends come as read (doubles). Returns the
+  // reason when an end is no index or the ends do not rise within
+  // `conn_size`, or a polygon has fewer than 3 corners.
+  std::string AddPolygons(const int64_t* conn, size_t conn_size, const double* ends, size_t n, int64_t base,
+                          int64_t first_file_cell);
   // Moves the gathered cells into `s` (replacing its cells): first the
   // surface cells in file order, then the faces of volume cells that no other
   // volume cell shares. A surface cell with the corners of such a boundary

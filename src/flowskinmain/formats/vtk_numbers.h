@@ -106,6 +106,38 @@ inline double VtkNumberAt(const unsigned char* p, TVtkType t, bool big_endian) {
   return 0;
 }
 
+// The `n` numbers of type `t` packed at `p` in the given byte order, into
+// out[0 .. n): one loop per type, the same values as VtkNumberAt.
+inline void VtkNumbersAt(const unsigned char* p, size_t n, TVtkType t, bool big_endian, double* out) {
+  const bool flip = big_endian != (std::endian::native == std::endian::big);
+  auto run = [&](auto zero) {
+    using T = decltype(zero);
+    if (flip) {
+      for (size_t i = 0; i < n; ++i) out[i] = VtkNumberAt(p + i * sizeof(T), t, big_endian);
+      return;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      T v;
+      std::memcpy(&v, p + i * sizeof(T), sizeof(T));
+      out[i] = static_cast<double>(v);
+    }
+  };
+  switch (t) {
+    case TVtkType::kInt8: return run(int8_t{});
+    case TVtkType::kUInt8: return run(uint8_t{});
+    case TVtkType::kInt16: return run(int16_t{});
+    case TVtkType::kUInt16: return run(uint16_t{});
+    case TVtkType::kInt32: return run(int32_t{});
+    case TVtkType::kUInt32: return run(uint32_t{});
+    case TVtkType::kInt64: return run(int64_t{});
+    case TVtkType::kUInt64: return run(uint64_t{});
+    case TVtkType::kFloat32: return run(float{});
+    case TVtkType::kFloat64: return run(double{});
+    case TVtkType::kInvalid: break;
+  }
+  for (size_t i = 0; i < n; ++i) out[i] = 0;
+}
+
 // An index or count stored as a number of any type: false when it is not a
 // whole number within +-2^53.
 inline bool VtkIndexOf(double v, int64_t& out) {

@@ -3,6 +3,7 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -47,41 +48,74 @@ struct TXmlContext {
 
 constexpr int64_t kMaxValues = int64_t{1} << 36;
 
-// Reads the DataArray element `e` of `tuples` tuples into `a` (name,
-// components, values).
-bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDataArray& a, std::string& reason) {
-  a.name = e.Attr("Name");
-  const std::string what = "the array \"" + a.name + "\"";
+// Converts `n` packed numbers to T: doubles as they are, indices (int64_t)
+// only where each is a whole number within +-2^53 (else false).
+bool ConvertNumbers(const unsigned char* p, size_t n, TVtkType type, bool big, double* out) {
+  VtkNumbersAt(p, n, type, big, out);
+  return true;
+}
+bool ConvertNumbers(const unsigned char* p, size_t n, TVtkType type, bool big, int64_t* out) {
+  const bool native = big == (std::endian::native == std::endian::big);
+  if (native && (type == TVtkType::kInt32 || type == TVtkType::kInt64)) {  // what writers use for ids
+    for (size_t i = 0; i < n; ++i) {
+      if (type == TVtkType::kInt32) {
+        int32_t v;
+        std::memcpy(&v, p + 4 * i, 4);
+        out[i] = v;
+      } else {
+        std::memcpy(&out[i], p + 8 * i, 8);
+        if (out[i] > (int64_t{1} << 53) || out[i] < -(int64_t{1} << 53)) return false;
+      }
+    }
+    return true;
+  }
+  const size_t size = VtkTypeSize(type);
+  for (size_t i = 0; i < n; ++i)
+    if (!VtkIndexOf(VtkNumberAt(p + i * size, type, big), out[i])) return false;
+  return true;
+}
+bool ConvertNumber(double v, double& out) { return (out = v, true); }
+bool ConvertNumber(double v, int64_t& out) { return VtkIndexOf(v, out); }
+
+// Reads the DataArray element `e` of `tuples` tuples into `values` (`comps`
+// its component count), as doubles or as indices.
+template <typename T>
+bool ReadValues(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, int32_t& components,
+                std::vector<T>& values, std::string& reason) {
+  const std::string what = "the array \"" + e.Attr("Name") + "\"";
   int64_t comps = 1;
   const std::string nc = e.Attr("NumberOfComponents", "1");
   if (std::from_chars(nc.data(), nc.data() + nc.size(), comps).ec != std::errc() || comps < 1 || comps > 9)
     return (reason = what + " has a bad NumberOfComponents", false);
-  a.components = static_cast<int32_t>(comps);
+  components = static_cast<int32_t>(comps);
   const TVtkType type = VtkTypeOf(e.Attr("type"));
   if (type == TVtkType::kInvalid) return (reason = what + " has an unknown type \"" + e.Attr("type") + "\"", false);
   // (compared by division: the product of a huge tuple count could overflow)
   if (tuples < 0 || tuples > kMaxValues / comps) return (reason = what + " is larger than Flowskin can read", false);
   const size_t count = static_cast<size_t>(tuples * comps);
   const std::string form = e.Attr("format", "ascii");
-  a.values.clear();
+  const std::string no_index = what + " holds a number that is no index";
+  values.clear();
   if (form == "ascii") {
     const std::string_view t = e.text;
     if (count > t.size() / 2 + 1) return (reason = what + " holds fewer numbers than its points or cells need", false);
     if (!ctx.budget->Take(8.0 * static_cast<double>(count), what, reason)) return false;
-    a.values.reserve(count);
+    values.reserve(count);
     size_t p = 0;
-    while (a.values.size() < count) {
+    while (values.size() < count) {
       while (p < t.size() && (t[p] == ' ' || t[p] == '\n' || t[p] == '\r' || t[p] == '\t')) ++p;
       if (p >= t.size()) break;
       double v = 0;
       const auto [end, ec] = std::from_chars(t.data() + p, t.data() + t.size(), v);
       if (end == t.data() + p || (ec != std::errc() && ec != std::errc::result_out_of_range))
         return (reason = what + " holds a malformed number", false);
-      a.values.push_back(v);
+      T x{};
+      if (!ConvertNumber(v, x)) return (reason = no_index, false);
+      values.push_back(x);
       p = static_cast<size_t>(end - t.data());
     }
-    if (a.values.size() != count)
-      return (reason = what + " holds " + std::to_string(a.values.size()) + " numbers; its points or cells need " +
+    if (values.size() != count)
+      return (reason = what + " holds " + std::to_string(values.size()) + " numbers; its points or cells need " +
                        std::to_string(count),
               false);
     return true;
@@ -106,12 +140,13 @@ bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDa
   if (count > src->Remaining() / size && ctx.format.compressor == TVtkCompressor::kNone)
     return (reason = what + ": the file ends inside a data block", false);
   if (!ctx.budget->Take(8.0 * static_cast<double>(count), what, reason)) return false;
-  a.values.resize(count);
+  values.resize(count);
   // Numbers are converted as the block's parts arrive; one split between two
   // parts waits in `carry`.
   size_t next = 0;
   unsigned char carry[8];
   size_t carried = 0;
+  bool whole_numbers = true;
   const bool big = ctx.format.big_endian;
   auto sink = [&](const unsigned char* p, size_t n) {
     if (carried > 0) {
@@ -121,17 +156,24 @@ bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDa
       p += k;
       n -= k;
       if (carried < size) return;
-      a.values[next++] = VtkNumberAt(carry, type, big);
+      whole_numbers &= ConvertNumbers(carry, 1, type, big, values.data() + next++);
       carried = 0;
     }
     const size_t whole = n / size;
-    for (size_t i = 0; i < whole; ++i) a.values[next + i] = VtkNumberAt(p + i * size, type, big);
+    whole_numbers &= ConvertNumbers(p, whole, type, big, values.data() + next);
     next += whole;
     carried = n - whole * size;
     std::memcpy(carry, p + whole * size, carried);
   };
   if (!ReadVtkBlock(*src, ctx.format, count * size, sink, reason)) return (reason = what + ": " + reason, false);
-  return true;
+  return whole_numbers || (reason = no_index, false);
+}
+
+// Reads the DataArray element `e` of `tuples` tuples into `a` (name,
+// components, values).
+bool ReadArray(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, TDataArray& a, std::string& reason) {
+  a.name = e.Attr("Name");
+  return ReadValues(e, ctx, tuples, a.components, a.values, reason);
 }
 
 // The DataArray named `name` among the children of `parent` (any, when `name` is empty).
@@ -167,6 +209,15 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
   const double last = offsets.values.back();
   if (!(last >= 0 && last <= static_cast<double>(kMaxValues)))
     return (reason = "the cell offsets are out of range", false);
+  if (fixed_type == vtkcell::kPolygon) {  // PolyData's Polys: the lists are the polygons as they are
+    std::vector<int64_t> corners;
+    int32_t comps = 1;
+    if (!ReadValues(*con, ctx, static_cast<int64_t>(last), comps, corners, reason)) return false;
+    const std::string why =
+        gather.AddPolygons(corners.data(), corners.size(), offsets.values.data(), static_cast<size_t>(n), base, file_cell);
+    file_cell += n;
+    return why.empty() || (reason = why, false);
+  }
   if (!ReadArray(*con, ctx, static_cast<int64_t>(last), conn, reason)) return false;
   if (fixed_type == 0) {
     const TXmlElement* ty = FindArray(doc, parent, "types");

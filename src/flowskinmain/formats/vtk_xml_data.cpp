@@ -84,6 +84,21 @@ bool TVtkByteSource::Take(size_t n, std::string& out, std::string& reason) {
   return true;
 }
 
+bool TVtkByteSource::TakeView(size_t n, std::string_view& out, std::string& scratch, std::string& reason) {
+  if (base64_) {
+    if (!Take(n, scratch, reason)) return false;
+    out = scratch;
+    return true;
+  }
+  if (pos_ > bytes_.size() || n > bytes_.size() - pos_) {
+    reason = "the file ends inside a data block";
+    return false;
+  }
+  out = bytes_.substr(pos_, n);
+  pos_ += n;
+  return true;
+}
+
 uint64_t TVtkByteSource::Remaining() const {
   const uint64_t left = pos_ < bytes_.size() ? bytes_.size() - pos_ : 0;
   return pending_.size() + (base64_ ? left / 4 * 3 + 3 : left);
@@ -184,8 +199,9 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
                std::to_string(expected);
       return false;
     }
-    std::string data;
-    if (!src.Take(expected, data, reason)) return false;
+    std::string scratch;
+    std::string_view data;
+    if (!src.TakeView(expected, data, scratch, reason)) return false;
     sink(reinterpret_cast<const unsigned char*>(data.data()), data.size());
     return true;
   }

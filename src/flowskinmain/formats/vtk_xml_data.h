@@ -40,6 +40,9 @@ class TVtkByteSource {
   // The next `n` bytes into `out` (replacing it). False when the source ends
   // first or the base64 is bad; `reason` says which.
   bool Take(size_t n, std::string& out, std::string& reason);
+  // The same bytes as a view: into the source itself where it is raw, else
+  // into `scratch`.
+  bool TakeView(size_t n, std::string_view& out, std::string& scratch, std::string& reason);
   // At least as many bytes as the source can still give (decoded bytes, for base64).
   uint64_t Remaining() const;
 
