@@ -3,6 +3,7 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cstring>
@@ -165,8 +166,14 @@ bool ReadValues(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, in
     carried = n - whole * size;
     std::memcpy(carry, p + whole * size, carried);
   };
-  if (!ReadVtkBlock(*src, ctx.format, count * size, sink, reason)) return (reason = what + ": " + reason, false);
-  return whole_numbers || (reason = no_index, false);
+  // Parts that hold whole numbers can be converted in place, each on its own core.
+  std::atomic<bool> placed_whole{true};
+  const TVtkPlacedSink placed = [&](uint64_t at, const unsigned char* p, size_t n) {
+    if (!ConvertNumbers(p, n / size, type, big, values.data() + at / size)) placed_whole = false;
+  };
+  if (!ReadVtkBlock(*src, ctx.format, count * size, sink, reason, &placed, size))
+    return (reason = what + ": " + reason, false);
+  return (whole_numbers && placed_whole) || (reason = no_index, false);
 }
 
 // Reads the DataArray element `e` of `tuples` tuples into `a` (name,

@@ -63,5 +63,12 @@ using TVtkBytesSink = std::function<void(const unsigned char* p, size_t n)>;
 // what the source still holds before any part is inflated. Fails when the
 // header's size differs, a compressed part does not inflate to its size, or
 // the source is short.
+//
+// With `placed` (a sink that takes each part with its place in the block and
+// may be called from several threads at once for parts that do not overlap),
+// a block of several compressed parts whose part size is a multiple of
+// `unit` (a number's size) is inflated on every core, one part at a time per
+// core, each handed to `placed` whole.
+using TVtkPlacedSink = std::function<void(uint64_t at, const unsigned char* p, size_t n)>;
 bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, const TVtkBytesSink& sink,
-                  std::string& reason);
+                  std::string& reason, const TVtkPlacedSink* placed = nullptr, size_t unit = 1);
