@@ -35,7 +35,10 @@ bool ReadSimulationBytes(const std::string& path, std::string& bytes, std::strin
     std::string start(kSimulationStart, '\0');
     in.read(start.data(), static_cast<std::streamsize>(start.size()));
     start.resize(static_cast<size_t>(in.gcount()));
-    if (!start.empty() && SimulationFormatOfStart(start) == TMeshFormat::kUnknown)
+    // XML and JSON whose start shows no more than their first character are left to the full reader.
+    const size_t first = start.find_first_not_of(" \t\r\n");
+    const bool markup = first != std::string::npos && (start[first] == '<' || start[first] == '{');
+    if (!start.empty() && !markup && SimulationFormatOfStart(start) == TMeshFormat::kUnknown)
       return (reason = "the file does not start like a VTK file (a \"# vtk DataFile Version\" line, a <VTKFile> "
                        "element or a file series)",
               false);

@@ -28,9 +28,10 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
 constexpr size_t kSimulationStart = 64 * 1024;
 
 // Reads the simulation file `path` into `bytes`, once its start shows a
-// simulation format (SimulationFormatOfStart): a file that does not start
-// like one (zeros, another format under a VTK name) is refused having read
-// only its start. Otherwise as ReadFileText (regular files only).
+// simulation format (SimulationFormatOfStart) or begins as markup does ('<'
+// or '{' after blanks): a file that does neither (zeros, binary data under a
+// VTK name) is refused having read only its start. Otherwise as
+// ReadFileText (regular files only).
 bool ReadSimulationBytes(const std::string& path, std::string& bytes, std::string& reason);
 
 // The cell surface of one file (legacy or XML surface or grid), for readers
