@@ -100,7 +100,10 @@ class TCollectionReader {
     for (const std::string& file : files) {
       std::error_code ec;
       const std::string key = std::filesystem::weakly_canonical(file, ec).string();
-      if (!read_.insert(ec ? file : key).second) continue;
+      if (!read_.insert(ec ? file : key).second) {
+        ++repeated_;
+        continue;
+      }
       TCellSurface part;
       std::string why;
       if (!ReadOne(file, part, why, depth)) {
@@ -138,11 +141,14 @@ class TCollectionReader {
 
   // Volume blocks left out so far.
   int LeftOut() const { return left_out_; }
+  // Names of files read already, passed over so far.
+  size_t Repeated() const { return repeated_; }
 
  private:
   TVtkBudget& budget_;
   std::set<std::string> read_;
   int left_out_ = 0;
+  size_t repeated_ = 0;
 };
 
 // Adds the arrays of the later steps to `mesh` (built from the first step):
@@ -251,6 +257,9 @@ bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFo
   if (reader.LeftOut() > 0)
     notes = std::to_string(reader.LeftOut()) + (reader.LeftOut() == 1 ? " volume block" : " volume blocks") +
             " left out";
+  if (reader.Repeated() > 0)
+    notes += (notes.empty() ? "" : "; ") + std::to_string(reader.Repeated()) +
+             (reader.Repeated() == 1 ? " file named again, read once" : " files named again, read once");
   return ok;
 }
 

@@ -43,7 +43,8 @@ bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurf
 // folder of numbered files) describes, and for a time collection its steps
 // (`s` is then the first step's). Collections: every file read once however
 // often it is named, blocks of volume cells left out where other blocks have
-// surface cells (`notes` then says "N volume blocks left out"), all allocations taken from `budget`;
+// surface cells (`notes` then says "N volume blocks left out", and "N files
+// named again, read once" where names repeat), all allocations taken from `budget`;
 // a failing file is named in the reason, and one that lies outside the
 // folder of the file naming it has nothing of its contents quoted.
 bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFormat format, TVtkBudget& budget,
