@@ -84,6 +84,7 @@ TEST(SimulationErrors, EachFaultNamesTheFileAndTheReasonAndKeepsTheShownMesh) {
       {"image data", "im.vti", "<?xml version=\"1.0\"?>\n<VTKFile type=\"ImageData\"><ImageData/></VTKFile>\n",
        "unsupported file type \"ImageData\""},
       {"malformed XML", "x.vtp", Replace(Xml(same), "</Points>", "</Pointz>"), "the XML is malformed"},
+      {"XML cut halfway", "h.vtp", Xml(same).substr(0, Xml(same).size() / 2), "the file ends early"},
       {"empty", "e.vtk", "", "the file is empty"},
   };
   TMesh shown;

@@ -105,6 +105,12 @@ TEST(SimulationSeries, StepsMustShareTheSurface) {
                                "file=\"missing.vtp\"/></Collection></VTKFile>"),
        error, false);
   EXPECT_EQ(error, "Cannot load \"b.pvd\": \"missing.vtp\": File not found");
+  // Named as the collection names it, folders and all.
+  Load(fixtures::WriteTempFile("c.vtm",
+                               "<VTKFile type='vtkMultiBlockDataSet'><vtkMultiBlockDataSet><DataSet "
+                               "file='c_0/boundary/wall.vtp'/></vtkMultiBlockDataSet></VTKFile>"),
+       error, false);
+  EXPECT_EQ(error, "Cannot load \"c.vtm\": \"c_0/boundary/wall.vtp\": File not found");
 }
 
 TEST(SimulationSeries, MultiblockPatchesMergeIntoOneSurfaceWithTheirSeamsJoined) {

@@ -373,10 +373,15 @@ bool ParseXml(std::string_view text, TXmlDocument& doc, std::string& reason) {
     ok = XML_Parse(parser, text.data() + done, static_cast<int>(n), 0) == XML_STATUS_OK;
     done += n;
   }
+  const bool body_ok = ok;
   ok = ok && XML_Parse(parser, "", 0, 1) == XML_STATUS_OK;
-  if (!ok)
-    reason = std::string("the XML is malformed (") + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
-             std::to_string(XML_GetCurrentLineNumber(parser)) + ")";
+  const XML_Error error = XML_GetErrorCode(parser);
+  const std::string line = std::to_string(XML_GetCurrentLineNumber(parser));
+  if (!ok && body_ok &&
+      (error == XML_ERROR_NO_ELEMENTS || error == XML_ERROR_UNCLOSED_TOKEN || error == XML_ERROR_PARTIAL_CHAR))
+    reason = "the file ends early: its XML stops unfinished at line " + line;  // a file cut short
+  else if (!ok)
+    reason = std::string("the XML is malformed (") + XML_ErrorString(error) + " at line " + line + ")";
   XML_ParserFree(parser);
   return ok && !doc.elements.empty();
 }

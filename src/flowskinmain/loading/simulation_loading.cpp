@@ -107,8 +107,14 @@ class TCollectionReader {
       TCellSurface part;
       std::string why;
       if (!ReadOne(file, part, why, depth)) {
-        const bool inside = LiesInside(file, std::filesystem::path(lister).parent_path());
-        return (reason = "\"" + NameOf(file) + "\": " + (inside ? why : WithoutQuotes(why)), false);
+        // Named as the listing file names it (its path from the listing file's
+        // folder); one outside that folder by its own name, its contents unquoted.
+        const std::filesystem::path folder = std::filesystem::path(lister).parent_path();
+        const bool inside = LiesInside(file, folder);
+        const std::string named = std::filesystem::path(file).lexically_relative(folder).generic_string();
+        return (reason = "\"" + (inside && !named.empty() ? named : NameOf(file)) + "\": " +
+                         (inside ? why : WithoutQuotes(why)),
+                false);
       }
       parts.push_back(std::move(part));
     }
