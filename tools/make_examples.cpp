@@ -136,6 +136,16 @@ bool Write(const std::filesystem::path& path, const TMesh& mesh, bool binary = f
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string arg = argc > 1 ? argv[1] : "";
+  if (arg == "-h" || arg == "--help") {
+    std::printf("usage: make_examples [FOLDER]\nWrites the sample meshes and the checker picture into FOLDER "
+                "(default: examples).\n");
+    return 0;
+  }
+  if (argc > 2 || arg.starts_with("-")) {
+    std::fprintf(stderr, "make_examples: unknown option or extra argument; usage: make_examples [FOLDER]\n");
+    return 2;
+  }
   const std::filesystem::path dir = argc > 1 ? argv[1] : "examples";
   std::filesystem::create_directories(dir);
   const bool ok = Write(dir / "sphere.ply", MakeGeodesicSphereMesh(1, 5)) &&

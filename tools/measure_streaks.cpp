@@ -14,7 +14,11 @@
 #include "advection/texture_measures.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--background")) {
+  if (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help")) {
+    std::printf("usage: measure_streaks PICTURE [--background RRGGBB]\n");
+    return 0;
+  }
+  if ((argc != 2 && !(argc == 4 && std::string(argv[2]) == "--background")) || std::string(argv[1]).starts_with("-")) {
     std::fprintf(stderr, "usage: measure_streaks PICTURE [--background RRGGBB]\n");
     return 2;
   }

@@ -9,7 +9,11 @@
 #include "support/movie_decoder_av.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc % 2 != 0) {
+  if (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help")) {
+    std::printf("usage: movie_frame MOVIE [FRAME OUT.png]...\n");
+    return 0;
+  }
+  if (argc < 2 || argc % 2 != 0 || std::string(argv[1]).starts_with("-")) {
     std::fprintf(stderr, "usage: movie_frame MOVIE [FRAME OUT.png]...\n");
     return 2;
   }
