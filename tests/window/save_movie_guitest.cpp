@@ -92,6 +92,7 @@ TEST_F(SaveMovieTest, AMovieThatCannotBeWrittenIsReportedAndNothingIsDrawn) {
   TypeInto(form->ednframe, "3");
   form->butsaveseq->Click();
   EXPECT_EQ(dialogs.messages, std::vector<QString>{"Cannot write " + missing + ": No such file or directory"});
+  EXPECT_EQ(dialogs.calls.back(), "warning");  // as for pictures
   EXPECT_EQ(form->diag.frames_drawn, drawn);
   EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }

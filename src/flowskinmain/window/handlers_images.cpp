@@ -188,18 +188,18 @@ void TForm1::SaveMovie(const QString& path, int32_t n) {
   TMovieWriter movie;
   QString error;
   if (!movie.Open(path, GLPanel1->Width(), GLPanel1->Height(), TMovieSettings(), error)) {
-    dialogs_->ShowMessage(error);
+    dialogs_->ShowWarning(error);
     return;
   }
   for (int32_t i = 1; i <= n; ++i) {
     const QImage frame = GrabFrameBitmap();
     if (frame.isNull()) {  // the movie is abandoned when `movie` goes
-      dialogs_->ShowMessage(QString("Cannot write %1: the frame could not be read back").arg(path));
+      dialogs_->ShowWarning(QString("Cannot write %1: the frame could not be read back").arg(path));
       return;
     }
     movie.Push(frame);
     if (movie.Failed(error)) break;
     GLPanel1->Redraw();
   }
-  if (!movie.Finish(error)) dialogs_->ShowMessage(error);
+  if (!movie.Finish(error)) dialogs_->ShowWarning(error);  // as a picture that cannot be written
 }
