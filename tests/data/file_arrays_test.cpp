@@ -141,3 +141,24 @@ TEST(FileArrays, FileChannelShowsTheChosenScalarOrMagnitudeWithItsTrimmedRange) 
   radios.file = true;
   EXPECT_EQ(ChannelCode(radios), kChanFile);
 }
+
+TEST(FileArrays, VelocityChannelOfFileVectorsIsTheirMagnitudeNotTheNormalisedLength) {
+  TMesh m = OneVector();
+  ASSERT_TRUE(ApplyFlowArray(m));  // normalised: the velocity drawn is box_size long (vertex 1's projects to 0)
+  for (int v = 0; v < 3; ++v) m.vertices[v].speed = vec_length(m.vertices[v].user_velo);
+  EXPECT_NEAR(m.vertices[0].speed, 2, 1e-6);
+  const struct {
+    const char* what;
+    int flow_array;
+    double values[3];
+  } cases[] = {{"the file's vectors", 1, {5, 5, 0}}, {"no flow array: the lengths drawn", -1, {2, 0, 0}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    m.flow_array.array = c.flow_array;
+    ComputeDataRanges(m, true);
+    ComputeVertexData(m, kChanVelocity);
+    for (int v = 0; v < 3; ++v) EXPECT_NEAR(m.vertices[v].cur_value, c.values[v], 1e-6);
+    EXPECT_NEAR(m.data_range[kChanVelocity].min, 0, 1e-6);
+    EXPECT_NEAR(m.data_range[kChanVelocity].max, c.values[0], 1e-6);
+  }
+}

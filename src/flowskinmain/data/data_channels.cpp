@@ -118,9 +118,30 @@ void ComputeDataRanges(TMesh& mesh, bool copy_to_data_range) {
     if (c == kChanKMax) r = {-15, 25};
     if (c == kChanKAvg) r = {-20, 20};
     if (c == kChanFile) r = FileChannelRange(mesh);
+    if (c == kChanVelocity) r = VelocityChannelRange(mesh, r);
     mesh.auto_range[c] = r;
     if (copy_to_data_range) mesh.data_range[c] = r;
   }
+}
+
+bool FlowMagnitudeScalar(const TMesh& mesh, TFileScalar& out) {
+  const int a = mesh.flow_array.array;
+  if (a < 0 || a >= static_cast<int>(mesh.file_arrays.size()) || mesh.file_arrays[a].components != 3 ||
+      !FileArrayFits(mesh, mesh.file_arrays[a]))
+    return false;
+  out = TFileScalar{mesh.file_arrays[a].name + " magnitude", a, true};
+  return true;
+}
+
+TRange VelocityChannelRange(const TMesh& mesh, const TRange& lengths) {
+  TFileScalar s;
+  if (!FlowMagnitudeScalar(mesh, s)) return lengths;
+  std::vector<double> values;
+  const int steps = static_cast<int>(mesh.file_arrays[s.array].steps.size());
+  values.reserve(static_cast<size_t>(steps) * static_cast<size_t>(mesh.vertex_count));
+  for (int t = 0; t < steps; ++t)
+    for (int32_t v = 0; v < mesh.vertex_count; ++v) values.push_back(FileScalarValue(mesh, s, t, v));
+  return TrimmedRange(std::move(values), 0.01);
 }
 
 double FileChannelValue(const TMesh& mesh, int32_t v) {

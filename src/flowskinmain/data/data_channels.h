@@ -5,6 +5,7 @@
 // 10 File (a scalar of the file's arrays, see file_arrays.h).
 #include <string>
 
+#include "data/file_arrays.h"
 #include "mesh/mesh_model.h"
 
 enum DataChannel : int {
@@ -31,12 +32,22 @@ const char* DataChannelName(int channel);
 double ChannelValue(const TVertex& v, int channel);
 
 // Fills auto_range of all ten channels from the first vertex_count vertices
-// (the velocity channel also covers every time-step vector); constant channels
+// (the velocity channel also covers every time-step vector, or is the flow
+// array's magnitude: VelocityChannelRange); constant channels
 // get 0..7 (Aux) or 0..10; K min, K max and (Kmin+Kmax)/2 get fixed ranges;
 // the File channel gets the range of its scalar over every step without the
 // extreme 1 % at each end (FileChannelRange), 0..10 without file scalars.
 // With copy_to_data_range, data_range := auto_range. No vertices: nothing.
 void ComputeDataRanges(TMesh& mesh, bool copy_to_data_range);
+
+// The magnitude of the flow array, when the mesh's velocities come from a
+// file array that fits its vertices: the "Velocity" channel then shows it, in
+// the file's units, instead of the lengths of the velocities drawn (which
+// "Normalise" makes all alike). False otherwise.
+bool FlowMagnitudeScalar(const TMesh& mesh, TFileScalar& out);
+// The Velocity channel's range: with a flow array, its magnitude's 1 %-trimmed
+// range over every step; otherwise the lengths of the velocities.
+TRange VelocityChannelRange(const TMesh& mesh, const TRange& lengths);
 
 // The File channel at vertex v: the selected file scalar at file_step; 0
 // when the mesh has no file scalars.

@@ -42,6 +42,12 @@ void ComputeVertexData(TMesh& mesh, int code) {
       scalars.empty()
           ? nullptr
           : &scalars[std::clamp<size_t>(static_cast<size_t>(std::max(mesh.file_scalar, 0)), 0, scalars.size() - 1)];
+  // The Velocity channel of file vectors is their magnitude, as the file gives it.
+  TFileScalar flow;
+  if (code == kChanVelocity && FlowMagnitudeScalar(mesh, flow)) {
+    file = &flow;
+    code = kChanFile;
+  }
   // Each vertex's values are its own: the vertices are split over the cores
   // with the same result.
   ParallelForChunks(static_cast<size_t>(std::max(n, 0)), kValueChunk, [&](size_t begin, size_t end) {

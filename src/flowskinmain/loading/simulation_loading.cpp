@@ -303,6 +303,8 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
     fresh.file_scalar = 0;
     ComputeDataRanges(fresh, false);
     fresh.data_range[kChanFile] = fresh.auto_range[kChanFile];
+    TFileScalar flow;  // so is the Velocity channel's, where it shows the flow array
+    if (FlowMagnitudeScalar(fresh, flow)) fresh.data_range[kChanVelocity] = fresh.auto_range[kChanVelocity];
     if (report) {
       std::vector<std::string> said;
       if (notes.turned_outward) said.push_back("faces turned outward");

@@ -38,6 +38,8 @@ void TForm1::cb_flow_arrayChange(QObject*) {
   if (i < 0 || i >= static_cast<int>(vectors.size())) return;
   state.mesh.flow_array.array = vectors[static_cast<size_t>(i)];
   ApplyFlowArray(state.mesh);
+  TMesh& m = state.mesh;  // the Velocity channel shows the new array's magnitude
+  m.auto_range[kChanVelocity] = m.data_range[kChanVelocity] = VelocityChannelRange(m, m.auto_range[kChanVelocity]);
   RefreshRenderState(true);
   RequestRedraw();
 }

@@ -151,7 +151,6 @@ void TForm1::LoadMeshFile(const QString& path) {
   std::string summary = LoadSummaryText(state.mesh, path.toStdString(), timer.nsecsElapsed() * 1e-9);
   if (!report.flow_note.empty()) summary.insert(summary.find(": ") + 2, report.flow_note + "; ");
   lab_load->setText(QString::fromStdString(summary));
-  lab_load->setToolTip(lab_load->text());
   lab_load->setToolTip(lab_ntri->text() + "\n" + lab_load->text());
   cursor.reset();
   RequestRedraw();
