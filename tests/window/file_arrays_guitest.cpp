@@ -1,6 +1,8 @@
 // A simulation file in the window: the note of faces turned outward, the
 // "Flow array" list and its options, the "File" channel with its list and
 // trimmed range, and a later PLY load hiding them again.
+#include <QSettings>
+#include <QTemporaryDir>
 #include <cmath>
 
 #include "data/data_channels.h"
@@ -93,4 +95,49 @@ TEST_F(FormTest, SimulationFileShowsItsArraysAndTheirOptions) {
   EXPECT_FALSE(Shown(form->cb_flow_array));
   EXPECT_FALSE(Shown(form->rbfile));
   EXPECT_EQ(form->state.frame.data_channel, kChanVelocity);
+}
+
+// Reverse, the flow array and the File array follow their arrays' names to the
+// next file, in the same window and in the next run.
+TEST(FileArrayMemory, ChoicesFollowTheArraysNamesToTheNextFileAndTheNextRun) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QSettings store(dir.filePath("flowskin.ini"), QSettings::IniFormat);
+  TScriptedDialogs dialogs;
+  const QString first = QString::fromStdString(fixtures::WriteTempFile("memory_a.vtk", InwardSphere()));
+  // The next file has the same arrays, in another order, and another surface.
+  fixtures::TSimData sheet = fixtures::QuadSheet(4, 3);
+  fixtures::TSimArray shear{"wallShearStress", 3, sheet.point_data[0].values};
+  sheet.point_data.insert(sheet.point_data.begin(), shear);
+  const QString next = QString::fromStdString(fixtures::WriteTempFile("memory_b.vtp", fixtures::VtkXml(sheet, {}, true)));
+  {
+    TForm1 form(QStringList{"flowskin", first}, &dialogs, nullptr, TSettingsLink{&store, true});
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_EQ(form.cb_flow_array->currentText(), "wallShearStress");
+    form.cb_flow_reverse->SetChecked(true);
+    Choose(form.cb_file_array, "p");
+    // A file without them keeps nothing of them, and leaves them remembered.
+    LoadThroughDialog(form, dialogs, ExamplePath("sphere.ply"));
+    LoadThroughDialog(form, dialogs, next);
+    EXPECT_EQ(form.cb_flow_array->currentText(), "wallShearStress");
+    EXPECT_TRUE(form.cb_flow_reverse->Checked());
+    EXPECT_TRUE(form.state.mesh.flow_array.reverse);
+    EXPECT_EQ(form.cb_file_array->currentText(), "p");
+    // Another flow array chosen here: U, with Reverse off for it; shear stress keeps its own.
+    Choose(form.cb_flow_array, "U");
+    form.cb_flow_reverse->SetChecked(false);
+    Choose(form.cb_flow_array, "wallShearStress");
+    EXPECT_TRUE(form.cb_flow_reverse->Checked());
+    Choose(form.cb_flow_array, "U");
+    EXPECT_FALSE(form.state.mesh.flow_array.reverse);
+    form.close();
+  }
+  for (const bool restore : {true, false}) {
+    TForm1 again(QStringList{"flowskin", next}, &dialogs, nullptr, TSettingsLink{&store, restore});
+    EXPECT_EQ(again.cb_flow_array->currentText(), restore ? "U" : "wallShearStress") << restore;
+    EXPECT_EQ(again.cb_file_array->currentText(), restore ? "p" : "wallShearStress magnitude") << restore;
+    Choose(again.cb_flow_array, "wallShearStress");  // comes back with its own Reverse
+    EXPECT_EQ(again.state.mesh.flow_array.reverse, restore) << restore;
+  }
 }

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "app_state.h"
+#include "data/file_array_memory.h"
 #include "render/frame_gl.h"
 #include "render/source_glyphs_gl.h"
 #include "window/controls/control_buttons.h"
@@ -74,6 +75,10 @@ class TForm1 : public QMainWindow {
 
   TAppState state;
   TFormDiagnostics diag;
+  // The user's choices for simulation-file arrays, by array name: recorded by
+  // the Flow array, Reverse/Tangential/Normalise and File array handlers,
+  // given to each loaded file, kept between runs with the controls.
+  TFileArrayMemory file_memory;
 
   // ---- shared notifications and start-up (form1.cpp)
   void RequestRedraw();
@@ -94,6 +99,9 @@ class TForm1 : public QMainWindow {
   // Fills the "Flow array" and File lists and the flow options from the mesh,
   // holding file_controls_busy_; hidden when the mesh has no file arrays.
   void ShowFileArrayControls();
+  // Gives the loaded mesh the choices file_memory holds for its arrays, with
+  // its velocities and File and Velocity ranges written again.
+  void ApplyRememberedFileChoices();
   int32_t file_controls_busy_ = 0;
 
   // ---- frame driver (handlers_frame.cpp)

@@ -11,7 +11,10 @@
 namespace {
 
 // Controls whose values follow the loaded mesh or the window, never remembered.
-const QStringList kNotRemembered = {"cb_usr_flow", "eddmin", "eddmax", "ed_time", "tb_time", "ed_winw", "ed_winh"};
+// The file-array controls are remembered by array name instead (file_memory).
+const QStringList kNotRemembered = {"cb_usr_flow",        "eddmin",           "eddmax",       "ed_time",
+                                    "tb_time",            "ed_winw",          "ed_winh",      "cb_flow_array",
+                                    "cb_flow_reverse",    "cb_flow_tangential", "cb_flow_normalise", "cb_file_array"};
 
 template <typename T>
 std::vector<T*> ControlsOf(const QWidget* root) {
@@ -86,6 +89,14 @@ void SaveSettings(const TForm1& form, QSettings& store) {
   const TControlValues values = ReadControlValues(form);
   for (auto it = values.begin(); it != values.end(); ++it) store.setValue(it.key(), it.value());
   store.endGroup();
+  store.remove("file_arrays");
+  store.beginGroup("file_arrays");
+  store.setValue("flow_array", QString::fromStdString(form.file_memory.flow_array));
+  store.setValue("file_array", QString::fromStdString(form.file_memory.file_scalar));
+  for (const auto& [name, options] : form.file_memory.options)
+    store.setValue("options/" + QString::fromStdString(name).toUtf8().toPercentEncoding(),
+                   QString::fromStdString(FlowOptionsText(options)));
+  store.endGroup();
   store.setValue("window/geometry", form.saveGeometry());
   store.setValue("folders/mesh", form.OpenDialog1.initial_dir);
   store.setValue("folders/open_picture", form.OpenPictureDialog1.initial_dir);
@@ -105,6 +116,17 @@ void RestoreSettings(TForm1& form, QSettings& store) {
   bool ok = false;
   const double dt = QLocale::c().toDouble(form.ed_dtime->Text().trimmed(), &ok);
   if (ok) form.state.view.time_step = dt;
+  store.beginGroup("file_arrays");
+  form.file_memory.flow_array = store.value("flow_array").toString().toStdString();
+  form.file_memory.file_scalar = store.value("file_array").toString().toStdString();
+  store.beginGroup("options");
+  for (const QString& key : store.childKeys()) {
+    TFlowOptions o;
+    if (ParseFlowOptions(store.value(key).toString().toStdString(), o))
+      form.file_memory.options[QString::fromUtf8(QByteArray::fromPercentEncoding(key.toUtf8())).toStdString()] = o;
+  }
+  store.endGroup();
+  store.endGroup();
   const QByteArray geometry = store.value("window/geometry").toByteArray();
   if (!geometry.isEmpty()) form.restoreGeometry(geometry);
   const std::pair<const char*, TFileDialogState*> folders[] = {{"folders/mesh", &form.OpenDialog1},

@@ -33,7 +33,8 @@ TControlValues ReadControlValues(const TForm1& form);
 // given as "1" are written, which unchecks the others of their group.
 int WriteControlValues(TForm1& form, const TControlValues& values);
 
-// Saves the controls, the geometry and the dialog folders into `store`.
+// Saves the controls, the choices for file arrays (by array name), the
+// geometry and the dialog folders into `store`.
 void SaveSettings(const TForm1& form, QSettings& store);
 
 // Restores what SaveSettings saved; folders that no longer exist are left

@@ -6,6 +6,14 @@
 #include "data/file_arrays.h"
 #include "window/form1.h"
 
+void TForm1::ApplyRememberedFileChoices() {
+  TMesh& m = state.mesh;
+  if (!ApplyFileArrayMemory(file_memory, m)) return;
+  ApplyFlowArray(m);
+  m.auto_range[kChanFile] = m.data_range[kChanFile] = FileChannelRange(m);
+  m.auto_range[kChanVelocity] = m.data_range[kChanVelocity] = VelocityChannelRange(m, m.auto_range[kChanVelocity]);
+}
+
 void TForm1::ShowFileArrayControls() {
   ++file_controls_busy_;
   ++state.frame.redraw_suspended;
@@ -30,16 +38,31 @@ void TForm1::ShowFileArrayControls() {
   --file_controls_busy_;
 }
 
-// A new flow array takes effect at once, with the options as they stand.
+// A new flow array takes effect at once, with the options last used with it
+// (file_memory), else with the options as they stand.
 void TForm1::cb_flow_arrayChange(QObject*) {
   if (file_controls_busy_ > 0) return;
   const std::vector<int> vectors = FlowArrayIndices(state.mesh);
   const int i = cb_flow_array->ItemIndex();
   if (i < 0 || i >= static_cast<int>(vectors.size())) return;
   state.mesh.flow_array.array = vectors[static_cast<size_t>(i)];
+  // The options last used with this array come with it; otherwise they stay as they stand.
+  const auto remembered = file_memory.options.find(state.mesh.file_arrays[state.mesh.flow_array.array].name);
+  if (remembered != file_memory.options.end()) {
+    TFlowArrayChoice& c = state.mesh.flow_array;
+    c.reverse = remembered->second.reverse;
+    c.tangential = remembered->second.tangential;
+    c.normalise = remembered->second.normalise;
+    ++file_controls_busy_;
+    cb_flow_reverse->SetChecked(c.reverse);
+    cb_flow_tangential->SetChecked(c.tangential);
+    cb_flow_normalise->SetChecked(c.normalise);
+    --file_controls_busy_;
+  }
   ApplyFlowArray(state.mesh);
   TMesh& m = state.mesh;  // the Velocity channel shows the new array's magnitude
   m.auto_range[kChanVelocity] = m.data_range[kChanVelocity] = VelocityChannelRange(m, m.auto_range[kChanVelocity]);
+  RememberFlowChoice(file_memory, m);
   RefreshRenderState(true);
   RequestRedraw();
 }
@@ -50,6 +73,7 @@ void TForm1::cb_flow_reverseClick(QObject*) {
   c.reverse = cb_flow_reverse->Checked();
   c.tangential = cb_flow_tangential->Checked();
   c.normalise = cb_flow_normalise->Checked();
+  RememberFlowChoice(file_memory, state.mesh);
   ApplyFlowArray(state.mesh);
   RefreshRenderState(true);
   RequestRedraw();
@@ -59,6 +83,7 @@ void TForm1::cb_file_arrayChange(QObject*) {
   if (file_controls_busy_ > 0 || cb_file_array->ItemIndex() < 0) return;
   TMesh& m = state.mesh;
   m.file_scalar = cb_file_array->ItemIndex();
+  RememberFileScalar(file_memory, m);
   m.auto_range[kChanFile] = FileChannelRange(m);
   m.data_range[kChanFile] = m.auto_range[kChanFile];
   RefreshRenderState(true);

@@ -132,6 +132,7 @@ void TForm1::LoadMeshFile(const QString& path) {
   cb_usr_flow->SetChecked(state.mesh.has_user_velo);
   cb_usr_flow->setVisible(state.mesh.has_user_velo);
   --state.frame.redraw_suspended;
+  ApplyRememberedFileChoices();
   ShowFileArrayControls();
   RefreshRenderState(true);
   lab_ntri->setText(
