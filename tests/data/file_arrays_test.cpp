@@ -162,3 +162,20 @@ TEST(FileArrays, VelocityChannelOfFileVectorsIsTheirMagnitudeNotTheNormalisedLen
     EXPECT_NEAR(m.data_range[kChanVelocity].max, c.values[0], 1e-6);
   }
 }
+
+TEST(FileArrays, TheLegendIsTitledWithTheArrayAChannelShows) {
+  TMesh m = OneVector();
+  const struct {
+    int channel, file_scalar, flow_array;
+    const char* title;
+  } cases[] = {{kChanFile, 0, 1, "p"},
+               {kChanFile, 1, 1, "wallShearStress magnitude"},
+               {kChanVelocity, 0, 1, "wallShearStress magnitude"},
+               {kChanVelocity, 0, -1, "Velocity"},
+               {kChanKMax, 0, 1, "K max"}};
+  for (const auto& c : cases) {
+    m.file_scalar = c.file_scalar;
+    m.flow_array.array = c.flow_array;
+    EXPECT_EQ(ChannelTitle(m, c.channel), c.title) << c.channel << " " << c.file_scalar << " " << c.flow_array;
+  }
+}

@@ -24,14 +24,15 @@ bool Near(const TPixel& p, const TRGBInt& c, int tol) {
   return std::abs(p.r - c.red) <= tol && std::abs(p.g - c.green) <= tol && std::abs(p.b - c.blue) <= tol;
 }
 
-int CountInk(const std::vector<uint8_t>& px, const TLegendText& t, int32_t scale, int ink) {
-  int n = 0;
-  for (const TLegendRect& r : TextPixels(t, scale))
-    for (int y = r.y0; y < r.y1; ++y)
-      for (int x = r.x0; x < r.x1; ++x) {
-        const TPixel p = TGLTestContext::At(px, kSize, x, y);
-        n += p.r == ink && p.g == ink && p.b == ink;
-      }
+// Pixels of the box within `tol` of the ink, in each of `parts` vertical strips.
+std::vector<int> InkInStrips(const std::vector<uint8_t>& px, const TLegendRect& box, int ink, int parts, int tol) {
+  std::vector<int> n(static_cast<size_t>(parts), 0);
+  for (int y = box.y0; y < box.y1; ++y)
+    for (int x = box.x0; x < box.x1; ++x) {
+      const TPixel p = TGLTestContext::At(px, kSize, x, y);
+      if (std::abs(p.r - ink) <= tol && std::abs(p.g - ink) <= tol && std::abs(p.b - ink) <= tol)
+        ++n[static_cast<size_t>((x - box.x0) * parts / (box.x1 - box.x0))];
+    }
   return n;
 }
 
@@ -50,11 +51,12 @@ TEST(LegendGL, BarFollowsTheColourMapAndTextsUseTheContrastingInk) {
     BuildColourMap(MakeColor(lo.red, lo.green, lo.blue), MakeColor(hi.red, hi.green, hi.blue), false);
     s.c.shtexture = true;
     TFramePasses p;
-    p.legend = [&] { DrawLegend(kSize, kSize, -2, 6, "Velocity", c.background); };
+    const std::string title = "File: wallShearStress magnitude";  // letters a small hand-made font lacked
+    p.legend = [&] { DrawLegend(kSize, kSize, -2, 6, title, c.background); };
     s.Frame(p);
     ASSERT_EQ(TakeGLErrors(), "");
     const std::vector<uint8_t> px = s.Pixels();
-    const TLegendLayout l = LayoutLegend(kSize, kSize, -2, 6, "Velocity");
+    const TLegendLayout l = LegendLayoutFor(kSize, kSize, -2, 6, title);
     const int xm = (l.bar.x0 + l.bar.x1) / 2;
     // Up the bar, the texel of the map at that height (or a neighbour, where
     // the nearest-texel lookup falls on a boundary).
@@ -69,14 +71,23 @@ TEST(LegendGL, BarFollowsTheColourMapAndTextsUseTheContrastingInk) {
         near = near || Near(got, {map[3 * t], map[3 * t + 1], map[3 * t + 2]}, 1);
       EXPECT_TRUE(near) << "height " << k << ": " << got.r << " " << got.g << " " << got.b;
     }
+    // Every text is written in the ink, along its whole width (each fifth of
+    // the title holds letters), and nothing but the background stands above
+    // the title's box.
     for (const TLegendText& t : l.texts) {
-      const int lit = static_cast<int>(TextPixels(t, l.scale).size());
-      EXPECT_GT(lit, 0) << t.text;
-      EXPECT_EQ(CountInk(px, t, l.scale, c.ink), [&] {
-        int area = 0;
-        for (const TLegendRect& r : TextPixels(t, l.scale)) area += (r.x1 - r.x0) * (r.y1 - r.y0);
-        return area;
-      }()) << t.text;
+      const std::vector<int> strips = InkInStrips(px, t.box, c.ink, t.text == title ? 5 : 1, 40);
+      for (size_t k = 0; k < strips.size(); ++k) EXPECT_GE(strips[k], 10) << t.text << " part " << k;
+    }
+    const TLegendRect& tb = l.texts.back().box;
+    const TLegendRect above{tb.x0, tb.y1 + 2, tb.x1, std::min(kSize, tb.y1 + 8)};
+    EXPECT_EQ(InkInStrips(px, above, c.ink, 1, 40)[0], 0);
+    // Single letters of every kind are drawn: a title of one capital, one accented letter.
+    for (const std::string one : {"F", "Q", "\xC3\xBC"}) {
+      TFramePasses q;
+      q.legend = [&] { DrawLegend(kSize, kSize, -2, 6, one, c.background); };
+      s.Frame(q);
+      EXPECT_GE(InkInStrips(s.Pixels(), LegendLayoutFor(kSize, kSize, -2, 6, one).texts.back().box, c.ink, 1, 40)[0], 10)
+          << one;
     }
     // The frame texture was captured before the legend: background there.
     std::vector<uint8_t> tex(static_cast<size_t>(kSize) * kSize * 3);

@@ -144,6 +144,15 @@ TRange VelocityChannelRange(const TMesh& mesh, const TRange& lengths) {
   return TrimmedRange(std::move(values), 0.01);
 }
 
+std::string ChannelTitle(const TMesh& mesh, int channel) {
+  TFileScalar s;
+  if (channel == kChanVelocity && FlowMagnitudeScalar(mesh, s)) return s.label;
+  const std::vector<TFileScalar> scalars = FileScalars(mesh);
+  if (channel == kChanFile && !scalars.empty())
+    return scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))].label;
+  return DataChannelName(channel);
+}
+
 double FileChannelValue(const TMesh& mesh, int32_t v) {
   const std::vector<TFileScalar> scalars = FileScalars(mesh);
   if (scalars.empty()) return 0;

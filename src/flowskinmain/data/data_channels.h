@@ -49,6 +49,11 @@ bool FlowMagnitudeScalar(const TMesh& mesh, TFileScalar& out);
 // range over every step; otherwise the lengths of the velocities.
 TRange VelocityChannelRange(const TMesh& mesh, const TRange& lengths);
 
+// The title of channel `channel` on `mesh` for its legend: the array it
+// shows ("p", "wallShearStress magnitude") for the File channel and for the
+// Velocity channel of file vectors, else the channel's name.
+std::string ChannelTitle(const TMesh& mesh, int channel);
+
 // The File channel at vertex v: the selected file scalar at file_step; 0
 // when the mesh has no file scalars.
 double FileChannelValue(const TMesh& mesh, int32_t v);

@@ -1,6 +1,13 @@
+#define GL_GLEXT_PROTOTYPES  // glWindowPos2i (OpenGL 1.4)
 #include "render/legend_gl.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 
 #include "colorconversion/colorconversion.h"
 #include "render/legend_math.h"
@@ -32,11 +39,47 @@ void BarWithColourMap(const TLegendRect& b) {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, env);
 }
 
+QFont LegendFont(int32_t w, int32_t h) {
+  QFont font("DejaVu Sans");
+  font.setPixelSize(LegendFontPixels(w, h));
+  return font;
+}
+
+// One text drawn by the toolkit's text renderer into a picture of its box
+// (ink on transparent, smoothed edges), then blended into the frame at the
+// box's lower-left corner.
+void DrawText(const TLegendText& t, const QFont& font, int ascent, const QColor& ink) {
+  const int width = t.box.x1 - t.box.x0, height = t.box.y1 - t.box.y0;
+  if (width <= 0 || height <= 0) return;
+  QImage picture(width, height, QImage::Format_RGBA8888);
+  picture.fill(Qt::transparent);
+  {
+    QPainter painter(&picture);
+    painter.setFont(font);
+    painter.setPen(ink);
+    painter.drawText(0, ascent, QString::fromStdString(t.text));
+  }
+  picture = picture.mirrored();  // GL rows run upwards
+  glWindowPos2i(t.box.x0, t.box.y0);
+  glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, picture.constBits());
+}
+
 }  // namespace
 
-void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string& name, int32_t background) {
-  const TLegendLayout l = LayoutLegend(w, h, min, max, name);
+TLegendLayout LegendLayoutFor(int32_t w, int32_t h, double min, double max, const std::string& title) {
+  const QFontMetrics metrics(LegendFont(w, h));
+  TLegendFont measure;
+  measure.width = [&](const std::string& s) { return metrics.horizontalAdvance(QString::fromStdString(s)) + 1; };
+  measure.ascent = metrics.ascent();
+  measure.descent = metrics.descent();
+  return LayoutLegend(w, h, min, max, title, measure);
+}
+
+void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string& title, int32_t background) {
+  const QFont font = LegendFont(w, h);
+  const TLegendLayout l = LegendLayoutFor(w, h, min, max, title);
   if (!l.fits) return;
+  const int ascent = QFontMetrics(font).ascent();
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
@@ -50,8 +93,8 @@ void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string&
   glDisable(GL_TEXTURE_2D);
   BarWithColourMap(l.bar);
   const TRGBInt bg = SplitColor(background);
-  const float ink = (bg.red * 0.299 + bg.green * 0.587 + bg.blue * 0.114) > 128 ? 0.0f : 1.0f;
-  glColor3f(ink, ink, ink);
+  const int ink = (bg.red * 0.299 + bg.green * 0.587 + bg.blue * 0.114) > 128 ? 0 : 255;
+  glColor3ub(static_cast<GLubyte>(ink), static_cast<GLubyte>(ink), static_cast<GLubyte>(ink));
   glBegin(GL_QUADS);
   const TLegendRect& b = l.bar;
   const int32_t s = l.scale;
@@ -60,9 +103,11 @@ void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string&
         TLegendRect{b.x0 - s, b.y0, b.x0, b.y1}, TLegendRect{b.x1, b.y0, b.x1 + s, b.y1}})
     Rect(r);
   for (const TLegendRect& r : l.ticks) Rect(r);
-  for (const TLegendText& t : l.texts)
-    for (const TLegendRect& r : TextPixels(t, s)) Rect(r);
   glEnd();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  for (const TLegendText& t : l.texts) DrawText(t, font, ascent, QColor(ink, ink, ink));
+  glDisable(GL_BLEND);
   glColor3f(1, 1, 1);
   glEnable(GL_DEPTH_TEST);
   glPopMatrix();

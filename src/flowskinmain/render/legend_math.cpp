@@ -3,70 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
-struct TGlyph {
-  char c;
-  uint8_t rows[kGlyphHeight];
-};
-
-// The characters of numbers and of the data channels' names.
-constexpr TGlyph kFont[] = {
-    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}}, {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
-    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}}, {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
-    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}}, {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
-    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}}, {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
-    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}}, {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
-    {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}}, {'-', {0x00, 0x00, 0x00, 0x0E, 0x00, 0x00, 0x00}},
-    {'+', {0x00, 0x04, 0x04, 0x1F, 0x04, 0x04, 0x00}}, {'*', {0x00, 0x04, 0x15, 0x0E, 0x15, 0x04, 0x00}},
-    {'/', {0x00, 0x01, 0x02, 0x04, 0x08, 0x10, 0x00}}, {'(', {0x02, 0x04, 0x08, 0x08, 0x08, 0x04, 0x02}},
-    {')', {0x08, 0x04, 0x02, 0x02, 0x02, 0x04, 0x08}}, {'A', {0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}},
-    {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}}, {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}},
-    {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0A, 0x04}}, {'X', {0x11, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x11}},
-    {'Y', {0x11, 0x11, 0x0A, 0x04, 0x04, 0x04, 0x04}}, {'Z', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}},
-    {'a', {0x00, 0x00, 0x0E, 0x01, 0x0F, 0x11, 0x0F}}, {'b', {0x10, 0x10, 0x16, 0x19, 0x11, 0x11, 0x1E}},
-    {'c', {0x00, 0x00, 0x0E, 0x10, 0x10, 0x11, 0x0E}}, {'e', {0x00, 0x00, 0x0E, 0x11, 0x1F, 0x10, 0x0E}},
-    {'i', {0x04, 0x00, 0x0C, 0x04, 0x04, 0x04, 0x0E}}, {'l', {0x0C, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}},
-    {'m', {0x00, 0x00, 0x1A, 0x15, 0x15, 0x11, 0x11}}, {'n', {0x00, 0x00, 0x16, 0x19, 0x11, 0x11, 0x11}},
-    {'o', {0x00, 0x00, 0x0E, 0x11, 0x11, 0x11, 0x0E}}, {'s', {0x00, 0x00, 0x0E, 0x10, 0x0E, 0x01, 0x1E}},
-    {'t', {0x08, 0x08, 0x1C, 0x08, 0x08, 0x09, 0x06}}, {'u', {0x00, 0x00, 0x11, 0x11, 0x11, 0x13, 0x0D}},
-    {'x', {0x00, 0x00, 0x11, 0x0A, 0x04, 0x0A, 0x11}}, {'y', {0x00, 0x00, 0x11, 0x11, 0x0F, 0x01, 0x0E}},
-};
-
-}  // namespace
-
-const uint8_t* GlyphRows(char c) {
-  for (const TGlyph& g : kFont)
-    if (g.c == c) return g.rows;
-  return nullptr;
-}
-
-int32_t TextWidth(const std::string& text, int32_t scale) {
-  if (text.empty()) return 0;
-  return static_cast<int32_t>(text.size()) * (kGlyphWidth + 1) * scale - scale;
-}
-
-std::vector<TLegendRect> TextPixels(const TLegendText& t, int32_t scale) {
-  std::vector<TLegendRect> out;
-  for (size_t i = 0; i < t.text.size(); ++i) {
-    const uint8_t* rows = GlyphRows(t.text[i]);
-    if (!rows) continue;
-    const int32_t gx = t.x + static_cast<int32_t>(i) * (kGlyphWidth + 1) * scale;
-    for (int32_t r = 0; r < kGlyphHeight; ++r) {
-      const int32_t y0 = t.y + (kGlyphHeight - 1 - r) * scale;
-      for (int32_t col = 0; col < kGlyphWidth;) {
-        if (!(rows[r] & (0x10 >> col))) {
-          ++col;
-          continue;
-        }
-        int32_t end = col;
-        while (end < kGlyphWidth && (rows[r] & (0x10 >> end))) ++end;
-        out.push_back({gx + col * scale, y0, gx + end * scale, y0 + scale});
-        col = end;
-      }
-    }
-  }
-  return out;
+int32_t LegendFontPixels(int32_t w, int32_t h) {
+  // 11 per 256 pixels of height, at least 11; no more than five lines fit
+  // beside the bar or nine characters left of it.
+  return std::max(6, std::min({std::max(11, 11 * h / 256), h / 10, w / 9}));
 }
 
 std::string FormatLegendNumber(double x) {
@@ -75,24 +15,35 @@ std::string FormatLegendNumber(double x) {
   return buf;
 }
 
-TLegendLayout LayoutLegend(int32_t w, int32_t h, double min, double max, const std::string& name) {
+TLegendLayout LayoutLegend(int32_t w, int32_t h, double min, double max, const std::string& title,
+                           const TLegendFont& font) {
   TLegendLayout l;
   if (w < 80 || h < 80) return l;
   l.fits = true;
   const int32_t s = std::max(1, h / 256);
   l.scale = s;
-  const int32_t margin = 6 * s, bar_w = 4 * kGlyphWidth * s / 2;
+  const int32_t margin = 6 * s, bar_w = 10 * s;
   const int32_t bar_h = h / 2;
   l.bar = {w - margin - bar_w, (h - bar_h) / 2, w - margin, (h - bar_h) / 2 + bar_h};
-  const int32_t text_h = kGlyphHeight * s;
+  const int32_t line = font.ascent + font.descent;
+  auto text_at = [&](int32_t right, int32_t baseline, const std::string& text) {
+    const int32_t width = font.width(text);
+    return TLegendText{{right - width, baseline - font.descent, right, baseline + font.ascent}, baseline, text};
+  };
   for (int32_t k = 0; k < kLegendValues; ++k) {
     const double f = static_cast<double>(k) / (kLegendValues - 1);
     const int32_t y = l.bar.y0 + static_cast<int32_t>(f * (bar_h - 1));
     l.ticks.push_back({l.bar.x0 - 3 * s, y, l.bar.x0, y + s});
-    const std::string text = FormatLegendNumber(min + f * (max - min));
-    const int32_t tx = l.bar.x0 - 5 * s - TextWidth(text, s);
-    l.texts.push_back({tx, y - text_h / 2, text});
+    // Centred on the tick: the baseline half a line below the tick's middle.
+    l.texts.push_back(text_at(l.bar.x0 - 5 * s, y + s / 2 - line / 2 + font.descent,
+                              FormatLegendNumber(min + f * (max - min))));
   }
-  l.texts.push_back({l.bar.x1 - TextWidth(name, s), l.bar.y1 + 3 * s + text_h / 2, name});
+  TLegendText t = text_at(l.bar.x1, l.bar.y1 + 3 * s + line / 2 + font.descent, title);
+  if (t.box.x0 < 2 * s) {  // a title wider than the room left of the bar's end starts at the panel's edge
+    const int32_t width = t.box.x1 - t.box.x0;
+    t.box.x0 = 2 * s;
+    t.box.x1 = t.box.x0 + width;
+  }
+  l.texts.push_back(t);
   return l;
 }

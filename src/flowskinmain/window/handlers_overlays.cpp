@@ -39,6 +39,7 @@ void TForm1::InstallOverlayPasses() {
     if (!cbTexData->Checked() || !cb_legend->Checked()) return;
     const int channel = state.frame.data_channel;
     const TRange r = state.mesh.data_range[channel];
-    DrawLegend(GLPanel1->Width(), GLPanel1->Height(), r.min, r.max, DataChannelName(channel), sh_background->Color());
+    DrawLegend(GLPanel1->Width(), GLPanel1->Height(), r.min, r.max, ChannelTitle(state.mesh, channel),
+               sh_background->Color());
   };
 }
