@@ -1,21 +1,26 @@
 // The main window as built: frame, panels, tabs, start-up order and the
 // command-line mesh.
+#include <QAbstractButton>
+#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "colorconversion/colorconversion.h"
 #include "support/form_fixture.h"
+#include "support/form_frame_helpers.h"
+#include "window/controls/control_label.h"
 
 TEST_F(FormTest, WindowTitleSizeAndPanels) {
   EXPECT_EQ(form->windowTitle(), "Flowskin");
-  // Client area sized so that the drawing area is 512 x 512 beside the 241-pixel
+  // Client area sized so that the drawing area is 512 x 512 beside the 312-pixel
   // control panel and above the 38-pixel message panel.
   EXPECT_EQ(form->GLPanel1->width(), 512);
   EXPECT_EQ(form->GLPanel1->height(), 512);
-  EXPECT_EQ(form->size(), QSize(753, 550));
-  EXPECT_EQ(form->panel_control->width(), 241);
+  EXPECT_EQ(form->size(), QSize(824, 550));
+  EXPECT_EQ(form->panel_control->width(), 312);
   EXPECT_EQ(form->panel_message->height(), 38);
   EXPECT_EQ(form->panel_message->geometry().top(), form->Panel2->geometry().bottom() + 1);
 }
@@ -164,4 +169,36 @@ TEST(FormStart, MeshDialogOpensAfterTheDefaultsAndBeforeThePulseStyleVisibility)
   EXPECT_TRUE(created.ud_cospow->isHidden());
   EXPECT_FALSE(created.ud_thalf->isHidden());
   EXPECT_FALSE(created.GLPanel1->ContextReady());  // no context during window creation
+}
+
+// At the default size every caption is whole: each tab's name, every check
+// box, radio button, button and label of every tab, and the counts with a
+// load's note (a simulation file with its arrays, so the file rows show).
+TEST_F(FormTest, EveryCaptionIsWholeAtTheDefaultSize) {
+  LoadThroughDialog(*form, dialogs, ExamplePath("motorbike_wss.vtp"));
+  QTabBar* tabs = form->PageControl1->tabBar();
+  for (int i = 0; i < form->PageControl1->count(); ++i) {
+    SCOPED_TRACE(form->PageControl1->tabText(i).toStdString());
+    EXPECT_LE(tabs->tabRect(i).right(), tabs->width());
+    EXPECT_GE(tabs->tabRect(i).width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)));
+    form->PageControl1->setCurrentIndex(i);
+    QTest::qWait(10);
+    QWidget* page = form->PageControl1->currentWidget();
+    for (QAbstractButton* b : page->findChildren<QAbstractButton*>())
+      if (b->isVisible() && !b->text().isEmpty()) {
+        // A check box or radio button needs its indicator too; a push button its text.
+        const bool push = qobject_cast<QPushButton*>(b) != nullptr;
+        EXPECT_GE(b->width(), push ? b->fontMetrics().horizontalAdvance(b->text()) + 4 : b->sizeHint().width())
+            << b->objectName().toStdString() << " " << b->text().toStdString();
+        EXPECT_LE(b->mapTo(page, QPoint(b->width(), 0)).x(), page->width()) << b->text().toStdString();
+      }
+    for (QLabel* l : page->findChildren<QLabel*>())
+      if (l->isVisible() && !l->text().isEmpty()) {
+        EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+      }
+  }
+  form->repaint();
+  QTest::qWait(10);
+  EXPECT_NE(form->lab_ntri->text().indexOf("faces turned outward"), -1);
+  EXPECT_FALSE(static_cast<TElidedLabel*>(form->lab_ntri)->Elided()) << form->lab_ntri->text().toStdString();
 }

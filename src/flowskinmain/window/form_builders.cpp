@@ -44,9 +44,15 @@ QWidget* AddRow(QVBoxLayout* rows, std::initializer_list<QWidget*> items) {
   auto* h = new QHBoxLayout(w);
   h->setContentsMargins(0, 0, 0, 0);
   h->setSpacing(4);
+  // An item that can grow (a list) takes the row's free width; otherwise the items stay left.
+  bool grows = false;
   for (QWidget* item : items)
-    if (item) h->addWidget(item);
-  h->addStretch(1);
+    if (item) {
+      const bool expanding = item->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag;
+      h->addWidget(item, expanding ? 1 : 0);
+      grows = grows || expanding;
+    }
+  if (!grows) h->addStretch(1);
   rows->addWidget(w);
   return w;
 }

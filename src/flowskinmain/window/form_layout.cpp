@@ -6,17 +6,18 @@
 #include <QTabWidget>
 
 #include "glpanel/glpanel.h"
+#include "window/controls/control_label.h"
 #include "window/form1.h"
 #include "window/form_builders.h"
 
 namespace {
 
-constexpr int kControlPanelWidth = 241;
+constexpr int kControlPanelWidth = 312;  // every tab and label whole in DejaVu Sans at 11 pixels
 constexpr int kMessagePanelHeight = 38;
 constexpr int kDrawingSize = 512;  // drawing area at start, square
 
 QLabel* BoldLabel(const QString& name, const QString& caption) {
-  auto* l = new QLabel(caption);
+  auto* l = new TElidedLabel(caption);
   l->setObjectName(name);
   QFont f = l->font();
   f.setBold(true);
@@ -95,7 +96,7 @@ QWidget* TForm1::BuildMessagePanel() {
   auto* h = new QHBoxLayout(panel_message);
   h->setContentsMargins(8, 2, 4, 2);
   lab_ntri = BoldLabel("lab_ntri", "triangles");
-  lab_load = new QLabel;
+  lab_load = new TElidedLabel;
   lab_load->setObjectName("lab_load");
   QFont small = lab_load->font();
   small.setPixelSize(10);

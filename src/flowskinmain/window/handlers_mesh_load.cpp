@@ -137,7 +137,6 @@ void TForm1::LoadMeshFile(const QString& path) {
   RefreshRenderState(true);
   lab_ntri->setText(
       QString::fromStdString(TriangleCountText(state.mesh) + (report.notes.empty() ? "" : "; " + report.notes)));
-  lab_ntri->setToolTip(lab_ntri->text());  // whole where the line is cut
 
   const QFileInfo file(path);
   OpenDialog1.initial_dir = file.absolutePath();

@@ -1,9 +1,19 @@
 #include "window/controls/control_lists.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QToolTip>
 
 TComboBox::TComboBox(const QString& name, const QStringList& items, QWidget* parent) : QComboBox(parent) {
   setObjectName(name);
+  // A long item (an array's name) never widens its row: the list takes the
+  // width its row gives, the shown item is cut with "…", and its whole name
+  // leads the tooltip (event()).
+  setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  setMinimumContentsLength(4);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   addItems(items);
   setCurrentIndex(-1);
   connect(this, &QComboBox::activated, this, [this](int) {
@@ -15,6 +25,22 @@ void TComboBox::SetItemIndex(int i) {
   const bool blocked = blockSignals(true);
   setCurrentIndex(i);
   blockSignals(blocked);
+}
+
+bool TComboBox::CurrentTextCut() const {
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+  return fontMetrics().horizontalAdvance(currentText()) > field.width();
+}
+
+bool TComboBox::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip && CurrentTextCut()) {
+    const QString tip = toolTip().isEmpty() ? currentText() : currentText() + "\n\n" + toolTip();
+    QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), tip, this);
+    return true;
+  }
+  return QComboBox::event(e);
 }
 
 TTrackBar::TTrackBar(const QString& name, int min, int max, int frequency, int position, QWidget* parent)

@@ -17,7 +17,12 @@ class TComboBox : public QComboBox {
   TComboBox(const QString& name, const QStringList& items, QWidget* parent = nullptr);
   int ItemIndex() const { return currentIndex(); }
   void SetItemIndex(int i);
+  // True when the item shown is wider than the list's field (shown cut).
+  bool CurrentTextCut() const;
   TNotifyEvent OnChange;
+
+ protected:
+  bool event(QEvent* e) override;
 };
 
 class TTrackBar : public QSlider {
