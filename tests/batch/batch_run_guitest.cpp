@@ -99,7 +99,9 @@ TEST(BatchRun, BadCommandLinesAreRefusedAndWriteNothing) {
 TEST(BatchRun, HelpAndListTellWhatCanBeSet) {
   const TRun help = RunFlowskin({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.contains("Usage: flowskin MESH.ply [OPTIONS]"));
+  EXPECT_TRUE(help.out.contains("Usage: flowskin [FILE] [OPTIONS]"));
+  for (const char* words : {"--defaults", ".vtu", "cb_flow_reverse", "cb_file_array", ".mp4"})
+    EXPECT_TRUE(help.out.contains(words)) << words;
   const TRun list = RunFlowskin({"--list"});
   EXPECT_EQ(list.status, 0);
   for (const char* entry : {"Contour flow XY", "F. Pencil", "ud_vz", "-100..100", "\"Alpha shade\"", "cb_lut_style"})

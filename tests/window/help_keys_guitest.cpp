@@ -1,6 +1,7 @@
 // The window explains itself: a tooltip on every control of every tab (with
 // the up-downs' real ranges), a help page that names every key and tab, and
 // keyboard shortcuts that do what their buttons do.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -89,6 +90,13 @@ TEST_F(FormTest, HelpPageNamesEveryShortcutAndEveryTabAndTheReadme) {
   }
   for (int i = 0; i < form->PageControl1->count(); ++i)
     EXPECT_TRUE(page.contains(form->PageControl1->tabText(i))) << form->PageControl1->tabText(i).toStdString();
+  // The controls of simulation files, movies and starting from the defaults are named as the window names them.
+  const std::vector<QAbstractButton*> named = {form->cb_flow_reverse, form->cb_flow_tangential, form->cb_flow_normalise,
+                                               form->rbfile, form->rbvelocity};
+  for (QAbstractButton* b : named)
+    EXPECT_TRUE(page.contains(b->text())) << b->text().toStdString();
+  for (const char* words : {"Flow array", ".vtu", ".mp4", "--defaults"})
+    EXPECT_TRUE(page.contains(words)) << words;
   // Where the README is: its path when it lies beside the program's folder, else where to look.
   EXPECT_TRUE(page.contains("README")) << page.toStdString();
 }

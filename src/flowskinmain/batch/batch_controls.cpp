@@ -105,6 +105,9 @@ QString ValuesOf(QWidget* w) {
   if (auto* tb = dynamic_cast<TTrackBar*>(w)) return QString("%1..%2").arg(tb->minimum()).arg(tb->maximum());
   if (dynamic_cast<TColorSwatch*>(w)) return "#rrggbb or r,g,b";
   if (auto* cb = dynamic_cast<TComboBox*>(w)) {
+    // The array lists are filled by the file loaded.
+    if (cb->objectName() == "cb_flow_array") return "a vector array of the file, by name or number";
+    if (cb->objectName() == "cb_file_array") return "a scalar of the file or \"NAME magnitude\", by name or number";
     QStringList items;
     for (int i = 0; i < cb->count(); ++i) items << QString("%1 %2").arg(i).arg(cb->itemText(i));
     return items.join(", ");
@@ -117,7 +120,8 @@ QString CurrentValue(QWidget* w) {
   if (auto* ud = dynamic_cast<TUpDown*>(w)) return QString::number(ud->Position());
   if (auto* tb = dynamic_cast<TTrackBar*>(w)) return QString::number(tb->Position());
   if (auto* sw = dynamic_cast<TColorSwatch*>(w)) return ColourText(sw->Color());
-  if (auto* cb = dynamic_cast<TComboBox*>(w)) return QString::number(cb->ItemIndex());
+  if (auto* cb = dynamic_cast<TComboBox*>(w))
+    return cb->ItemIndex() < 0 ? QString("none") : QString("%1 (%2)").arg(cb->ItemIndex()).arg(cb->currentText());
   if (auto* e = dynamic_cast<TEdit*>(w)) return "'" + e->Text() + "'";
   return QString();
 }

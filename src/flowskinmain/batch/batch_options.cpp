@@ -191,9 +191,15 @@ std::string BatchFrameFileName(const TBatchOptions& o, int32_t i) {
 }
 
 std::string BatchUsage() {
-  return R"(Usage: flowskin MESH.ply [OPTIONS]
-Without options the window opens on MESH.ply. With options Flowskin draws the
-animation without showing a window and writes frames as pictures or a movie.
+  return R"(Usage: flowskin [FILE] [OPTIONS]
+       flowskin --defaults [FILE]
+FILE is a mesh (.ply, .obj, .stl, .off, .gltf, .glb) or simulation results
+(.vtk, .vtp, .vtu, .vtm, .pvtp, .pvtu, .vtpd, .vtpc, a .pvd or .series time
+collection, or a folder of numbered files). Without options the window opens
+on FILE (without FILE it asks for one) with the controls it remembers from the
+last run; --defaults starts it from the default controls. With options
+Flowskin draws the animation without showing a window and writes frames as
+pictures or a movie.
 
   -o, --output FILE      picture to write, ending in .png or .bmp; with more than
                          one frame the files are numbered: run.png gives
@@ -226,6 +232,14 @@ animation without showing a window and writes frames as pictures or a movie.
       --list             list the presets and controls with their ranges
       --version          the version of Flowskin and of its libraries
   -h, --help             this text
+
+Simulation files: the flow follows a vector array of the file, chosen as the
+window's "Flow array" is (--set cb_flow_array=wallShearStress); its options
+--set cb_flow_reverse=1 ("Reverse": shear stress points against the near-wall
+flow), cb_flow_tangential and cb_flow_normalise ("Tangential only",
+"Normalise", both on). Colour by a scalar or a vector's magnitude with
+--set rbfile=1 --set cb_file_array=p --set cbTexData=1 (--set cb_legend=1 adds
+the legend); the "Velocity" channel shows the flow array's magnitude.
 
 Settings and view changes apply in the order given, after the mesh is loaded
 (the "Mesh input" options before it); each frame is one step of the "Run" loop

@@ -65,6 +65,31 @@ free Aux field; its range and colours; time steps of time-dependent files.</li>
 <li><b>Shade</b>: surface colours and overlays, the view (up axis, rotation
 per frame, window size, lens) and the light.</li>
 </ul>
+<h4>Simulation results</h4>
+<p>Open a <tt>.vtk</tt>, <tt>.vtp</tt>, <tt>.vtu</tt>, <tt>.vtm</tt>,
+<tt>.pvtp</tt>, <tt>.pvtu</tt>, <tt>.vtpd</tt>, <tt>.vtpc</tt>, <tt>.pvd</tt> or
+<tt>.series</tt> file (or a folder of numbered files: its time steps). Its
+vector arrays drive the flow:</p>
+<ul>
+<li><b>Flow array</b> ("Flow" tab): the vectors the texture follows. The first
+named like a velocity is taken, or shear stress where the velocity is zero on
+the surface (a wall); the line under the view says which and why.</li>
+<li><b>Reverse</b> turns the vectors round (shear stress points against the
+flow next to the wall); <b>Tangential only</b> keeps them in the surface;
+<b>Normalise</b> gives them one length, so any units move alike.</li>
+<li><b>File</b> ("Data" tab) colours the surface by a scalar array or a
+vector's magnitude; <b>Velocity</b> shows the flow array's magnitude. Check
+"Overlay with data" and "Legend" to see them with their legend.</li>
+<li>These choices follow the arrays' names to the next file you open.</li>
+</ul>
+<h4>Pictures and movies</h4>
+<p>"Save image..." writes the view as PNG or BMP; "Save seq. ..." writes the
+next "#frames" frames as numbered pictures, or as one movie when the name ends
+in <tt>.mp4</tt> (H.264) or <tt>.webm</tt> (VP9). The command line makes them
+without a window: <tt>flowskin FILE --frames 250 -o run.mp4</tt>
+(<tt>flowskin --help</tt> lists the options).</p>
+<p>The window remembers its controls from one run to the next; start it with
+<tt>flowskin --defaults</tt> for the defaults, or press "Defaults".</p>
 <p>Every control explains itself in a tooltip: rest the pointer on it.</p>
 )";
   if (readme.isEmpty())
