@@ -52,7 +52,8 @@ TEST_F(FormTest, SimulationFileShowsItsArraysAndTheirOptions) {
   LoadThroughDialog(*form, dialogs, QString::fromStdString(fixtures::WriteTempFile("wall.vtk", InwardSphere())));
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().toStdString();
   TMesh& m = form->state.mesh;
-  EXPECT_EQ(form->lab_ntri->text(), "512 triangles, 258 vertices; faces turned outward");
+  EXPECT_EQ(form->lab_ntri->text(), "512 triangles, 258 vertices");
+  EXPECT_TRUE(form->lab_load->text().startsWith("wall.vtk: faces turned outward; ")) << form->lab_load->text().toStdString();
   // The shear stress is named like a velocity: chosen over "Normals", which comes first.
   ASSERT_TRUE(Shown(form->cb_flow_array));
   ASSERT_EQ(form->cb_flow_array->count(), 2);

@@ -3,6 +3,7 @@
 // that cannot be written reported with nothing drawn and no file left.
 #include <QDir>
 #include <QFile>
+#include <QTabBar>
 #include <QTemporaryDir>
 
 #include "output/picture_files.h"
@@ -62,9 +63,12 @@ TEST_F(SaveMovieTest, SaveSeqWithAMovieNameWritesTheFramesShownAsOneMovie) {
     dialogs.file_answers.push_back(dir.filePath(c.name));
     TypeInto(form->ednframe, "6");
     form->butsaveseq->Click();
-    EXPECT_EQ(form->diag.frames_drawn - drawn, 6) << c.name;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->MovieRecording(); }, 20000)) << c.name;
+    // At least a draw after each frame taken (the window, live meanwhile, may draw more).
+    EXPECT_GE(form->diag.frames_drawn - drawn, 5) << c.name;
+    EXPECT_EQ(form->lab_load->text(), "Movie written: " + dir.filePath(c.name) + " (6 frames)");
     EXPECT_TRUE(dialogs.messages.empty()) << c.name;
-    ASSERT_EQ(recorder.frames.size(), before + 6);
+    ASSERT_GE(recorder.frames.size(), before + 5);
     TDecodedMovie movie;
     std::string error;
     ASSERT_TRUE(DecodeMovie(dir.filePath(c.name).toStdString(), movie, error)) << error;
@@ -72,12 +76,18 @@ TEST_F(SaveMovieTest, SaveSeqWithAMovieNameWritesTheFramesShownAsOneMovie) {
     EXPECT_EQ(QSize(movie.width, movie.height), QSize(124, 76)) << c.name;
     EXPECT_NEAR(movie.fps, 25, 0.01);
     ASSERT_EQ(movie.frames.size(), 6u) << c.name;
-    // Movie frame k (0-based) is the frame shown before the k-th draw of the sequence.
+    // Each movie frame is a frame the panel showed, later ones later: the first
+    // the one shown when the dialog closed.
+    size_t next = before - 1;
     for (size_t k = 0; k < 6; ++k) {
-      const QImage& shown = recorder.frames[before + k - 1];
-      const double own = Psnr(shown, movie.frames[k]);
-      EXPECT_GT(own, 28) << c.name << " frame " << k;
-      EXPECT_GT(own, Psnr(recorder.frames[before + k], movie.frames[k]) + 1) << c.name << " frame " << k;
+      size_t best = next;
+      for (size_t j = next; j < recorder.frames.size(); ++j)
+        if (Psnr(recorder.frames[j], movie.frames[k]) > Psnr(recorder.frames[best], movie.frames[k])) best = j;
+      EXPECT_GT(Psnr(recorder.frames[best], movie.frames[k]), 28) << c.name << " frame " << k;
+      if (k == 0) {
+        EXPECT_EQ(best, before - 1) << c.name;
+      }
+      next = best;  // (frames a draw apart can be near alike: the next may match as well)
     }
   }
   QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
@@ -95,4 +105,31 @@ TEST_F(SaveMovieTest, AMovieThatCannotBeWrittenIsReportedAndNothingIsDrawn) {
   EXPECT_EQ(dialogs.calls.back(), "warning");  // as for pictures
   EXPECT_EQ(form->diag.frames_drawn, drawn);
   EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+// A long movie: the window answers while it is written (a tab switch, the
+// frames go on), and "Cancel" stops it leaving no file.
+TEST_F(SaveMovieTest, TheWindowAnswersWhileAMovieIsWrittenAndCancelLeavesNoFile) {
+  const QString path = dir.filePath("long.mp4");
+  dialogs.file_answers.push_back(path);
+  TypeInto(form->ednframe, "2000");
+  form->butsaveseq->Click();
+  ASSERT_TRUE(form->MovieRecording());
+  EXPECT_TRUE(form->movie_progress->isVisible());
+  EXPECT_TRUE(form->but_movie_cancel->isVisible());
+  EXPECT_FALSE(form->butsaveseq->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->movie_progress->value() >= 5; }, 10000));
+  // A click on a tab is taken at once, between two frames.
+  const int before = form->movie_progress->value();
+  QTabBar* tabs = form->PageControl1->tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(3).center());
+  EXPECT_EQ(form->PageControl1->currentIndex(), 3);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->movie_progress->value() >= before + 5; }, 10000));
+  EXPECT_TRUE(form->MovieRecording());
+  form->but_movie_cancel->Click();
+  EXPECT_FALSE(form->MovieRecording());
+  EXPECT_FALSE(form->movie_progress->isVisible());
+  EXPECT_TRUE(form->butsaveseq->isEnabled());
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(QDir(dir.path()).isEmpty()) << QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(" ").toStdString();
 }

@@ -16,12 +16,15 @@
 //   picture_files.cpp    pictures to files; batch_*.cpp the command-line renderer
 #include <QImage>
 #include <QMainWindow>
+#include <QProgressBar>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app_state.h"
+#include "output/movie_writer.h"
 #include "data/file_array_memory.h"
 #include "render/frame_gl.h"
 #include "render/source_glyphs_gl.h"
@@ -193,7 +196,15 @@ class TForm1 : public QMainWindow {
   void but_save_picClick(QObject* sender);
   void but_copyclipboardClick(QObject* sender);
   void butsaveseqClick(QObject* sender);
+  // Starts writing `frames` frames as the movie `path` beside the window (see
+  // handlers_movie.cpp): one frame per turn of the event loop, so the window
+  // answers meanwhile, with a progress bar and "Cancel" under the view.
   void SaveMovie(const QString& path, int32_t frames);
+  // The movie being written: one more frame, its end, or its abandonment
+  // (no file is left); whether one is being written.
+  void RecordMovieFrame();
+  void EndMovie(bool finish);
+  bool MovieRecording() const { return recording_ != nullptr; }
   void but_save_textClick(QObject* sender);
   // The frame last drawn, the whole panel, as a 24-bit bitmap; draws nothing.
   QImage GrabFrameBitmap();
@@ -306,6 +317,9 @@ class TForm1 : public QMainWindow {
   QLabel* lab_time = nullptr;
   QLabel* lab_fps = nullptr;
   TSpeedButton* sb_animate = nullptr;
+  QWidget* movie_row = nullptr;            // shown while a movie is written:
+  QProgressBar* movie_progress = nullptr;  // its progress
+  TButton* but_movie_cancel = nullptr;     // and "Cancel"
   QWidget* panel_control = nullptr;
   QTabWidget* PageControl1 = nullptr;
 
@@ -443,6 +457,15 @@ class TForm1 : public QMainWindow {
   QString mesh_path_;
   QStringList args_;
   TSettingsLink settings_;
+  // The movie being written from the window (handlers_movie.cpp).
+  struct TMovieRecording {
+    TMovieWriter writer;
+    QString path;
+    QSize size;
+    int32_t total = 0, done = 0;
+    int32_t misses = 0;  // frames in a row that could not be read back
+  };
+  std::unique_ptr<TMovieRecording> recording_;
   bool load_when_shown_ = false;
   bool mesh_load_running_ = false;
 };

@@ -48,7 +48,8 @@ QWidget* AddRow(QVBoxLayout* rows, std::initializer_list<QWidget*> items) {
   bool grows = false;
   for (QWidget* item : items)
     if (item) {
-      const bool expanding = item->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag;
+      const bool expanding = (item->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag) &&
+                             item->maximumWidth() > item->minimumWidth();  // not of a fixed width
       h->addWidget(item, expanding ? 1 : 0);
       grows = grows || expanding;
     }

@@ -103,11 +103,39 @@ QWidget* TForm1::BuildMessagePanel() {
   small.setStretch(QFont::Condensed);
   lab_load->setFont(small);
   lab_load->setMinimumWidth(1);  // a long text never widens the window
+  // While a movie is written its progress and "Cancel" take the place of the
+  // load line under the counts, so they never widen the window.
+  movie_progress = new QProgressBar;
+  movie_progress->setObjectName("movie_progress");
+  movie_progress->setMinimumWidth(1);
+  movie_progress->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  movie_progress->setMaximumHeight(14);
+  movie_progress->setFont(small);
+  movie_progress->hide();
+  but_movie_cancel = new TButton("but_movie_cancel", "Cancel");
+  but_movie_cancel->OnClick = [this](QObject*) { EndMovie(false); };
+  but_movie_cancel->setFont(small);
+  but_movie_cancel->setMaximumHeight(14);
+  but_movie_cancel->setMinimumWidth(1);
+  but_movie_cancel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  but_movie_cancel->hide();
   auto* counts = new QVBoxLayout;
   counts->setContentsMargins(0, 0, 0, 0);
   counts->setSpacing(0);
   counts->addWidget(lab_ntri);
   counts->addWidget(lab_load);
+  movie_row = new QWidget;
+  movie_row->setObjectName("movie_row");
+  movie_row->setMinimumWidth(1);
+  auto* movie_items = new QHBoxLayout(movie_row);
+  movie_items->setContentsMargins(0, 0, 0, 0);
+  movie_items->setSpacing(4);
+  movie_items->addWidget(movie_progress, 3);
+  movie_items->addWidget(but_movie_cancel, 1);
+  movie_progress->show();
+  but_movie_cancel->show();
+  movie_row->hide();
+  counts->addWidget(movie_row);
   lab_time = new QLabel("t");
   lab_time->setObjectName("lab_time");
   lab_time->hide();

@@ -162,7 +162,11 @@ void TForm1::but_save_picClick(QObject*) {
 // (numbered files written before it stay; a movie leaves no file).
 void TForm1::butsaveseqClick(QObject*) {
   QString base, error;
-  if (!dialogs_->SavePicture(SavePictureDialog1, base)) return;
+  // The pictures' dialog, offering movies too.
+  TFileDialogState dialog = SavePictureDialog1;
+  dialog.filter = "PNG pictures|*.PNG|24-bit bitmaps|*.BMP|MP4 movies (H.264)|*.MP4|WebM movies (VP9)|*.WEBM|"
+                  "All files|*.*";
+  if (!dialogs_->SavePicture(dialog, base)) return;
   SavePictureDialog1.initial_dir = QFileInfo(base).absolutePath();
   int32_t n = 0;
   if (!ReadIntegerEdit(ednframe, n) || n <= 0) return;
@@ -180,26 +184,3 @@ void TForm1::butsaveseqClick(QObject*) {
   }
 }
 
-// n frames as the movie `path` at the default rate and quality, the shown
-// frame first and the next one drawn after each, as a numbered sequence is
-// written; frames are encoded while the next is drawn. A failure is reported
-// and stops the drawing.
-void TForm1::SaveMovie(const QString& path, int32_t n) {
-  TMovieWriter movie;
-  QString error;
-  if (!movie.Open(path, GLPanel1->Width(), GLPanel1->Height(), TMovieSettings(), error)) {
-    dialogs_->ShowWarning(error);
-    return;
-  }
-  for (int32_t i = 1; i <= n; ++i) {
-    const QImage frame = GrabFrameBitmap();
-    if (frame.isNull()) {  // the movie is abandoned when `movie` goes
-      dialogs_->ShowWarning(QString("Cannot write %1: the frame could not be read back").arg(path));
-      return;
-    }
-    movie.Push(frame);
-    if (movie.Failed(error)) break;
-    GLPanel1->Redraw();
-  }
-  if (!movie.Finish(error)) dialogs_->ShowWarning(error);  // as a picture that cannot be written
-}

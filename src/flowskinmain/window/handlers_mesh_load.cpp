@@ -135,8 +135,7 @@ void TForm1::LoadMeshFile(const QString& path) {
   ApplyRememberedFileChoices();
   ShowFileArrayControls();
   RefreshRenderState(true);
-  lab_ntri->setText(
-      QString::fromStdString(TriangleCountText(state.mesh) + (report.notes.empty() ? "" : "; " + report.notes)));
+  lab_ntri->setText(QString::fromStdString(TriangleCountText(state.mesh)));
 
   const QFileInfo file(path);
   OpenDialog1.initial_dir = file.absolutePath();
@@ -147,9 +146,11 @@ void TForm1::LoadMeshFile(const QString& path) {
   if (cb_normk->Checked()) NormalizeCurvature(state.mesh);
   AddShadeToAux();
   RefreshRenderState(true);
-  // The flow array's note first: it is what the user needs to know, and a long line is cut at its end.
+  // What the load changed and the flow array's note first, after the file's
+  // name: they are what the user needs to know, and a long line is cut at its end.
   std::string summary = LoadSummaryText(state.mesh, path.toStdString(), timer.nsecsElapsed() * 1e-9);
-  if (!report.flow_note.empty()) summary.insert(summary.find(": ") + 2, report.flow_note + "; ");
+  for (const std::string& note : {report.notes, report.flow_note})
+    if (!note.empty()) summary.insert(summary.find(": ") + 2, note + "; ");
   lab_load->setText(QString::fromStdString(summary));
   lab_load->setToolTip(lab_ntri->text() + "\n" + lab_load->text());
   cursor.reset();

@@ -5,7 +5,7 @@
 #include <QToolTip>
 
 TElidedLabel::TElidedLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);  // its text's width where there is room
 }
 
 QSize TElidedLabel::minimumSizeHint() const { return QSize(1, QLabel::minimumSizeHint().height()); }

@@ -1,0 +1,85 @@
+// Movies written from the window ("Save seq." with a name ending in .mp4 or
+// .webm): the frames are drawn and handed to the writer thread one per turn
+// of the event loop, so the window answers (tabs, controls, the view) while a
+// long movie is written; a progress bar and "Cancel" stand under the view.
+// The first movie frame is the frame shown when the dialog closed, each next
+// one the frame drawn after it. A movie cancelled or failed leaves no file;
+// one completed is named in the line under the view.
+#include <QLabel>
+#include <QTimer>
+
+#include "glpanel/glpanel.h"
+#include "output/movie_writer.h"
+#include "window/form1.h"
+
+void TForm1::SaveMovie(const QString& path, int32_t n) {
+  if (recording_) return;
+  auto r = std::make_unique<TMovieRecording>();
+  QString error;
+  r->size = QSize(GLPanel1->Width(), GLPanel1->Height());
+  if (!r->writer.Open(path, r->size.width(), r->size.height(), TMovieSettings(), error)) {
+    dialogs_->ShowWarning(error);
+    return;
+  }
+  r->path = path;
+  r->total = n;
+  recording_ = std::move(r);
+  movie_progress->setRange(0, n);
+  movie_progress->setValue(0);
+  movie_progress->setFormat(QString("%v of %m frames"));
+  lab_load->hide();
+  movie_row->show();
+  butsaveseq->setEnabled(false);
+  QTimer::singleShot(0, this, [this] { RecordMovieFrame(); });
+}
+
+void TForm1::RecordMovieFrame() {
+  if (!recording_) return;
+  TMovieRecording& r = *recording_;
+  QImage frame = GrabFrameBitmap();
+  if (frame.isNull() && ++r.misses <= 3) {  // the view was resized: its next frame is drawn and taken
+    GLPanel1->Redraw();
+    QTimer::singleShot(0, this, [this] { RecordMovieFrame(); });
+    return;
+  }
+  if (frame.isNull()) {
+    dialogs_->ShowWarning(QString("Cannot write %1: the frame could not be read back").arg(r.path));
+    EndMovie(false);
+    return;
+  }
+  r.misses = 0;
+  // The window may have been resized meanwhile: the movie keeps its size.
+  if (frame.size() != r.size) frame = frame.scaled(r.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  r.writer.Push(frame);
+  QString error;
+  if (r.writer.Failed(error)) {
+    dialogs_->ShowWarning(error);
+    EndMovie(false);
+    return;
+  }
+  movie_progress->setValue(++r.done);
+  if (r.done == r.total) {
+    EndMovie(true);
+    return;
+  }
+  GLPanel1->Redraw();
+  QTimer::singleShot(0, this, [this] { RecordMovieFrame(); });
+}
+
+void TForm1::EndMovie(bool finish) {
+  if (!recording_) return;
+  std::unique_ptr<TMovieRecording> r = std::move(recording_);
+  movie_row->hide();
+  lab_load->show();
+  butsaveseq->setEnabled(true);
+  QString error;
+  if (!finish) {
+    lab_load->setText(QString("Movie %1 not written").arg(r->path));
+    return;  // the writer abandons it: no file
+  }
+  if (!r->writer.Finish(error)) {
+    dialogs_->ShowWarning(error);  // as a picture that cannot be written
+    return;
+  }
+  lab_load->setText(QString("Movie written: %1 (%2 frames)").arg(r->path).arg(r->total));
+}
