@@ -141,7 +141,8 @@ bool ReadValues(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, in
   if (count > src->Remaining() / size && ctx.format.compressor == TVtkCompressor::kNone)
     return (reason = what + ": the file ends inside a data block", false);
   if (!ctx.budget->Take(8.0 * static_cast<double>(count), what, reason)) return false;
-  values.resize(count);
+  // The values are made once the block's header has been checked against the file.
+  const auto ready = [&] { values.resize(count); };
   // Numbers are converted as the block's parts arrive; one split between two
   // parts waits in `carry`.
   size_t next = 0;
@@ -171,7 +172,7 @@ bool ReadValues(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, in
   const TVtkPlacedSink placed = [&](uint64_t at, const unsigned char* p, size_t n) {
     if (!ConvertNumbers(p, n / size, type, big, values.data() + at / size)) placed_whole = false;
   };
-  if (!ReadVtkBlock(*src, ctx.format, count * size, sink, reason, &placed, size))
+  if (!ReadVtkBlock(*src, ctx.format, count * size, sink, reason, &placed, size, ready))
     return (reason = what + ": " + reason, false);
   return (whole_numbers && placed_whole) || (reason = no_index, false);
 }

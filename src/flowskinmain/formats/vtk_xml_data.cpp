@@ -184,7 +184,8 @@ bool InflateLz4(const std::string& packed, uint64_t want, std::string& part, con
 }  // namespace
 
 bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, const TVtkBytesSink& sink,
-                  std::string& reason, const TVtkPlacedSink* placed, size_t unit) {
+                  std::string& reason, const TVtkPlacedSink* placed, size_t unit,
+                  const std::function<void()>& ready) {
   const size_t hs = VtkTypeSize(f.header_type);
   std::string head;
   // Header numbers are unsigned integers of hs bytes, read as such (a double
@@ -205,6 +206,7 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
     std::string scratch;
     std::string_view data;
     if (!src.TakeView(expected, data, scratch, reason)) return false;
+    if (ready) ready();
     sink(reinterpret_cast<const unsigned char*>(data.data()), data.size());
     return true;
   }
@@ -233,6 +235,7 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
     reason = "a compressed data block claims more bytes than its blocks can hold";
     return false;
   }
+  if (ready) ready();
   auto inflate = [&](const std::string& packed, uint64_t want, std::string& part, const TVtkBytesSink& to,
                      std::string& why) {
     return f.compressor == TVtkCompressor::kZlib   ? InflateZlib(packed, want, to, why)

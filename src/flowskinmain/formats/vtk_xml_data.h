@@ -70,5 +70,10 @@ using TVtkBytesSink = std::function<void(const unsigned char* p, size_t n)>;
 // `unit` (a number's size) is inflated on every core, one part at a time per
 // core, each handed to `placed` whole.
 using TVtkPlacedSink = std::function<void(uint64_t at, const unsigned char* p, size_t n)>;
+//
+// `ready`, when given, is called once the header has been checked against
+// the source and before the first byte is handed on: the caller allocates
+// what the block fills only then.
 bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, const TVtkBytesSink& sink,
-                  std::string& reason, const TVtkPlacedSink* placed = nullptr, size_t unit = 1);
+                  std::string& reason, const TVtkPlacedSink* placed = nullptr, size_t unit = 1,
+                  const std::function<void()>& ready = {});
