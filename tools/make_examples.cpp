@@ -138,8 +138,9 @@ bool Write(const std::filesystem::path& path, const TMesh& mesh, bool binary = f
 int main(int argc, char** argv) {
   const std::string arg = argc > 1 ? argv[1] : "";
   if (arg == "-h" || arg == "--help") {
-    std::printf("usage: make_examples [FOLDER]\nWrites the sample meshes and the checker picture into FOLDER "
-                "(default: examples).\n");
+    std::printf(
+        "usage: make_examples [FOLDER]\nWrites the sample meshes and the checker picture into FOLDER "
+        "(default: examples).\n");
     return 0;
   }
   if (argc > 2 || arg.starts_with("-")) {

@@ -31,11 +31,12 @@ std::string ZeroPointsVtp(uint64_t points, bool real_blocks) {
   packed.resize(packed_size);
   std::string head = Le32(static_cast<uint32_t>(blocks)) + Le32(block) + Le32(static_cast<uint32_t>(bytes % block));
   for (uint64_t b = 0; b < blocks; ++b) head += Le32(static_cast<uint32_t>(packed.size()));
-  std::string text = "<?xml version=\"1.0\"?>\n<VTKFile type=\"PolyData\" version=\"1.0\" byte_order=\"LittleEndian\" "
-                     "compressor=\"vtkZLibDataCompressor\">\n<PolyData><Piece NumberOfPoints=\"" +
-                     std::to_string(points) +
-                     "\" NumberOfPolys=\"0\"><Points><DataArray type=\"Float32\" NumberOfComponents=\"3\" "
-                     "format=\"appended\" offset=\"0\"/></Points></Piece></PolyData>\n<AppendedData encoding=\"raw\">\n_";
+  std::string text =
+      "<?xml version=\"1.0\"?>\n<VTKFile type=\"PolyData\" version=\"1.0\" byte_order=\"LittleEndian\" "
+      "compressor=\"vtkZLibDataCompressor\">\n<PolyData><Piece NumberOfPoints=\"" +
+      std::to_string(points) +
+      "\" NumberOfPolys=\"0\"><Points><DataArray type=\"Float32\" NumberOfComponents=\"3\" "
+      "format=\"appended\" offset=\"0\"/></Points></Piece></PolyData>\n<AppendedData encoding=\"raw\">\n_";
   text += head;
   if (real_blocks)
     for (uint64_t b = 0; b < blocks; ++b) text += packed;
@@ -176,7 +177,9 @@ TEST(SimulationHostile, TheDefaultFlowArrayIsOneThatMovesAndTheLoadSaysWhy) {
     std::string chosen, note;
   } cases[] = {
       {"U moves", {tau, other}, "U", ""},
-      {"U zero, shear stress after another vector", {d.point_data[0], other, tau}, "wallShearStress",
+      {"U zero, shear stress after another vector",
+       {d.point_data[0], other, tau},
+       "wallShearStress",
        "flow array wallShearStress (U is zero on the surface)"},
       {"U zero, no shear stress", {d.point_data[0], other}, "gradP", "flow array gradP (U is zero on the surface)"},
       {"every vector zero", {d.point_data[0]}, "U", "flow array U (every vector array is zero on the surface)"},

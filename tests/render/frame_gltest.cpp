@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "colorconversion/colorconversion.h"
+#include "mesh/mesh_preparation.h"
 #include "render/camera_gl.h"
 #include "render/frame_gl.h"
-#include "mesh/mesh_preparation.h"
 #include "render/frame_math.h"
 #include "support/frame_meshes.h"
 #include "support/gl_context_gl.h"
@@ -356,8 +356,8 @@ TEST(Frame, CameraMatricesWithoutGLMatchTheFramesCameraSetUp) {
 TEST(Frame, ASurfaceWithABorderIsDrawnAndLitFromBothSidesAClosedOneFromOutside) {
   const struct {
     const char* what;
-    bool closed;      // the border hidden from the adjacency: drawn as a closed surface is
-    double turn;      // degrees about the vertical axis: 180 shows the square's back
+    bool closed;  // the border hidden from the adjacency: drawn as a closed surface is
+    double turn;  // degrees about the vertical axis: 180 shows the square's back
     bool drawn;
   } cases[] = {
       {"border, front", false, 0, true},

@@ -86,7 +86,8 @@ TEST(LegendGL, BarFollowsTheColourMapAndTextsUseTheContrastingInk) {
       TFramePasses q;
       q.legend = [&] { DrawLegend(kSize, kSize, -2, 6, one, c.background); };
       s.Frame(q);
-      EXPECT_GE(InkInStrips(s.Pixels(), LegendLayoutFor(kSize, kSize, -2, 6, one).texts.back().box, c.ink, 1, 40)[0], 10)
+      EXPECT_GE(InkInStrips(s.Pixels(), LegendLayoutFor(kSize, kSize, -2, 6, one).texts.back().box, c.ink, 1, 40)[0],
+                10)
           << one;
     }
     // The frame texture was captured before the legend: background there.

@@ -6,9 +6,9 @@
 #include <fstream>
 
 #include "formats/cell_surface.h"
-#include "loading/mesh_loading.h"
 #include "formats/vtk_legacy.h"
 #include "formats/vtk_xml.h"
+#include "loading/mesh_loading.h"
 #include "support/mesh_validator.h"
 
 namespace {

@@ -53,7 +53,8 @@ TEST_F(FormTest, SimulationFileShowsItsArraysAndTheirOptions) {
   ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().toStdString();
   TMesh& m = form->state.mesh;
   EXPECT_EQ(form->lab_ntri->text(), "512 triangles, 258 vertices");
-  EXPECT_TRUE(form->lab_load->text().startsWith("wall.vtk: faces turned outward; ")) << form->lab_load->text().toStdString();
+  EXPECT_TRUE(form->lab_load->text().startsWith("wall.vtk: faces turned outward; "))
+      << form->lab_load->text().toStdString();
   // The shear stress is named like a velocity: chosen over "Normals", which comes first.
   ASSERT_TRUE(Shown(form->cb_flow_array));
   ASSERT_EQ(form->cb_flow_array->count(), 2);
@@ -110,7 +111,8 @@ TEST(FileArrayMemory, ChoicesFollowTheArraysNamesToTheNextFileAndTheNextRun) {
   fixtures::TSimData sheet = fixtures::QuadSheet(4, 3);
   fixtures::TSimArray shear{"wallShearStress", 3, sheet.point_data[0].values};
   sheet.point_data.insert(sheet.point_data.begin(), shear);
-  const QString next = QString::fromStdString(fixtures::WriteTempFile("memory_b.vtp", fixtures::VtkXml(sheet, {}, true)));
+  const QString next =
+      QString::fromStdString(fixtures::WriteTempFile("memory_b.vtp", fixtures::VtkXml(sheet, {}, true)));
   {
     TForm1 form(QStringList{"flowskin", first}, &dialogs, nullptr, TSettingsLink{&store, true});
     form.show();

@@ -1,10 +1,10 @@
 // The main window as built: frame, panels, tabs, start-up order and the
 // command-line mesh.
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 

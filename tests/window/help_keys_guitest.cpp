@@ -93,10 +93,8 @@ TEST_F(FormTest, HelpPageNamesEveryShortcutAndEveryTabAndTheReadme) {
   // The controls of simulation files, movies and starting from the defaults are named as the window names them.
   const std::vector<QAbstractButton*> named = {form->cb_flow_reverse, form->cb_flow_tangential, form->cb_flow_normalise,
                                                form->rbfile, form->rbvelocity};
-  for (QAbstractButton* b : named)
-    EXPECT_TRUE(page.contains(b->text())) << b->text().toStdString();
-  for (const char* words : {"Flow array", ".vtu", ".mp4", "--defaults"})
-    EXPECT_TRUE(page.contains(words)) << words;
+  for (QAbstractButton* b : named) EXPECT_TRUE(page.contains(b->text())) << b->text().toStdString();
+  for (const char* words : {"Flow array", ".vtu", ".mp4", "--defaults"}) EXPECT_TRUE(page.contains(words)) << words;
   // Where the README is: its path when it lies beside the program's folder, else where to look.
   EXPECT_TRUE(page.contains("README")) << page.toStdString();
 }

@@ -131,5 +131,6 @@ TEST_F(SaveMovieTest, TheWindowAnswersWhileAMovieIsWrittenAndCancelLeavesNoFile)
   EXPECT_FALSE(form->movie_progress->isVisible());
   EXPECT_TRUE(form->butsaveseq->isEnabled());
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_TRUE(QDir(dir.path()).isEmpty()) << QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(" ").toStdString();
+  EXPECT_TRUE(QDir(dir.path()).isEmpty())
+      << QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(" ").toStdString();
 }

@@ -33,7 +33,8 @@ bool ApplyFileArrayMemory(const TFileArrayMemory& memory, TMesh& mesh) {
   }
   const std::vector<TFileScalar> scalars = FileScalars(mesh);
   for (size_t s = 0; s < scalars.size(); ++s)
-    if (!memory.file_scalar.empty() && scalars[s].label == memory.file_scalar) mesh.file_scalar = static_cast<int32_t>(s);
+    if (!memory.file_scalar.empty() && scalars[s].label == memory.file_scalar)
+      mesh.file_scalar = static_cast<int32_t>(s);
   const TFlowArrayChoice& c = mesh.flow_array;
   return c.array != before.array || c.reverse != before.reverse || c.tangential != before.tangential ||
          c.normalise != before.normalise || mesh.file_scalar != scalar_before;

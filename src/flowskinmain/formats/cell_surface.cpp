@@ -180,22 +180,23 @@ size_t FirstWhere(size_t n, Bad bad) {
 std::string CheckCellSurface(const TCellSurface& s) {
   if (s.points.size() % 3 != 0) return "the point coordinates do not come in threes";
   const double most = std::numeric_limits<float>::max();
-  if (FirstWhere(s.points.size(), [&](size_t i) { return !std::isfinite(s.points[i]) || std::fabs(s.points[i]) > most; }) <
-      s.points.size())
+  if (FirstWhere(s.points.size(), [&](size_t i) {
+        return !std::isfinite(s.points[i]) || std::fabs(s.points[i]) > most;
+      }) < s.points.size())
     return "the file holds a point coordinate that is not a finite number";
   if (s.offsets.empty() || s.offsets.front() != 0) return "the cell offsets do not start at 0";
   const size_t cells = s.CellCount(), corners = s.connectivity.size();
-  if (const size_t c = FirstWhere(cells, [&](size_t i) {
-        return s.offsets[i + 1] < s.offsets[i] || static_cast<size_t>(s.offsets[i + 1]) > corners;
-      });
+  if (const size_t c = FirstWhere(
+          cells,
+          [&](size_t i) { return s.offsets[i + 1] < s.offsets[i] || static_cast<size_t>(s.offsets[i + 1]) > corners; });
       c < cells)
     return "the offset of cell " + std::to_string(c) + " lies outside its connectivity";
   const int64_t points = static_cast<int64_t>(s.PointCount());
   if (const size_t k =
           FirstWhere(corners, [&](size_t i) { return s.connectivity[i] < 0 || s.connectivity[i] >= points; });
       k < corners)
-    return "a cell refers to point " + std::to_string(s.connectivity[k]) + "; the file has " +
-           std::to_string(points) + " points";
+    return "a cell refers to point " + std::to_string(s.connectivity[k]) + "; the file has " + std::to_string(points) +
+           " points";
   std::string why = CheckArrays(s.point_data, s.PointCount(), "point");
   return why.empty() ? CheckArrays(s.cell_data, s.CellCount(), "cell") : why;
 }

@@ -12,8 +12,8 @@ bool TVtkBudget::Take(double bytes, const std::string& what, std::string& reason
     left_ -= bytes;
     return true;
   }
-  reason = what + " would take more than the " + std::to_string(std::lround(limit_ / (1024 * 1024))) +
-           " MB a mesh may take";
+  reason =
+      what + " would take more than the " + std::to_string(std::lround(limit_ / (1024 * 1024))) + " MB a mesh may take";
   return false;
 }
 

@@ -1,10 +1,10 @@
 #include "formats/vtk_cells.h"
 
-#include "formats/vtk_numbers.h"
-
 #include <algorithm>
 #include <unordered_map>
 #include <utility>
+
+#include "formats/vtk_numbers.h"
 
 namespace {
 

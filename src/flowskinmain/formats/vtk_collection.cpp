@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <unordered_map>
 #include <utility>
 
 #include "formats/vtk_xml.h"
@@ -85,12 +85,26 @@ bool JsonString(std::string_view s, size_t& pos, std::string& out) {
     }
     if (++pos >= s.size()) return false;
     switch (s[pos]) {
-      case '"': case '\\': case '/': out.push_back(s[pos]); break;
-      case 'b': out.push_back('\b'); break;
-      case 'f': out.push_back('\f'); break;
-      case 'n': out.push_back('\n'); break;
-      case 'r': out.push_back('\r'); break;
-      case 't': out.push_back('\t'); break;
+      case '"':
+      case '\\':
+      case '/':
+        out.push_back(s[pos]);
+        break;
+      case 'b':
+        out.push_back('\b');
+        break;
+      case 'f':
+        out.push_back('\f');
+        break;
+      case 'n':
+        out.push_back('\n');
+        break;
+      case 'r':
+        out.push_back('\r');
+        break;
+      case 't':
+        out.push_back('\t');
+        break;
       case 'u': {
         uint32_t c1 = 0, c2 = 0;
         if (!Hex4(s, pos + 1, c1)) return false;
@@ -145,7 +159,9 @@ bool ListCollectionSteps(std::string_view bytes, const std::string& folder, std:
     if (e.name != "DataSet" || e.Attr("file").empty()) continue;
     double t = static_cast<double>(entries.size());
     if (!e.Attr("timestep").empty() && !ParseTime(e.Attr("timestep"), t))
-      return (reason = "a DataSet has the timestep \"" + e.Attr("timestep").substr(0, 40) + "\", which is no finite number", false);
+      return (
+          reason = "a DataSet has the timestep \"" + e.Attr("timestep").substr(0, 40) + "\", which is no finite number",
+          false);
     entries.emplace_back(t, InFolder(folder, e.Attr("file")));
   }
   if (entries.empty()) return (reason = "the collection lists no data set", false);
@@ -179,7 +195,8 @@ bool ListSeriesSteps(std::string_view s, const std::string& folder, std::vector<
       } else {
         const size_t value_end = std::min(s.find(',', p), close);
         if (key == "time" && !ParseTime(s.substr(p, value_end - p), time))
-          return (reason = "a series entry has the time \"" + std::string(s.substr(p, std::min<size_t>(value_end - p, 40))) +
+          return (reason = "a series entry has the time \"" +
+                           std::string(s.substr(p, std::min<size_t>(value_end - p, 40))) +
                            "\", which is no finite number",
                   false);
         p = value_end;

@@ -129,10 +129,11 @@ bool IsBlankLine(std::string_view line) {
 // The words that start a block of the layout: a METADATA block without its
 // closing blank line ends before one of them.
 bool IsBlockKeyword(std::string_view w) {
-  static const char* const kWords[] = {"DATASET",    "POINTS",     "VERTICES", "LINES",      "POLYGONS",
-                                       "TRIANGLE_STRIPS", "CELLS", "CELL_TYPES", "POINT_DATA", "CELL_DATA",
-                                       "FIELD",      "SCALARS",    "VECTORS",  "NORMALS",    "TENSORS",
-                                       "TEXTURE_COORDINATES", "COLOR_SCALARS", "LOOKUP_TABLE", "METADATA"};
+  static const char* const kWords[] = {"DATASET",       "POINTS",          "VERTICES", "LINES",
+                                       "POLYGONS",      "TRIANGLE_STRIPS", "CELLS",    "CELL_TYPES",
+                                       "POINT_DATA",    "CELL_DATA",       "FIELD",    "SCALARS",
+                                       "VECTORS",       "NORMALS",         "TENSORS",  "TEXTURE_COORDINATES",
+                                       "COLOR_SCALARS", "LOOKUP_TABLE",    "METADATA"};
   for (const char* k : kWords)
     if (w == k) return true;
   return false;
@@ -422,8 +423,7 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason,
                        std::to_string(cells.Count()) + " cells",
               false);
     for (size_t c = 0; c < cells.Count() && why.empty(); ++c, ++file_cells)
-      why = !(types[c] >= 0 && types[c] <= 255)
-                ? "a cell type is out of range"
+      why = !(types[c] >= 0 && types[c] <= 255) ? "a cell type is out of range"
             : types[c] == vtkcell::kPolyhedron  // its corners are its face stream
                 ? gather.AddPolyhedron(cells.connectivity.data() + cells.offsets[c],
                                        static_cast<size_t>(cells.offsets[c + 1] - cells.offsets[c]), 0, file_cells)

@@ -123,17 +123,28 @@ inline void VtkNumbersAt(const unsigned char* p, size_t n, TVtkType t, bool big_
     }
   };
   switch (t) {
-    case TVtkType::kInt8: return run(int8_t{});
-    case TVtkType::kUInt8: return run(uint8_t{});
-    case TVtkType::kInt16: return run(int16_t{});
-    case TVtkType::kUInt16: return run(uint16_t{});
-    case TVtkType::kInt32: return run(int32_t{});
-    case TVtkType::kUInt32: return run(uint32_t{});
-    case TVtkType::kInt64: return run(int64_t{});
-    case TVtkType::kUInt64: return run(uint64_t{});
-    case TVtkType::kFloat32: return run(float{});
-    case TVtkType::kFloat64: return run(double{});
-    case TVtkType::kInvalid: break;
+    case TVtkType::kInt8:
+      return run(int8_t{});
+    case TVtkType::kUInt8:
+      return run(uint8_t{});
+    case TVtkType::kInt16:
+      return run(int16_t{});
+    case TVtkType::kUInt16:
+      return run(uint16_t{});
+    case TVtkType::kInt32:
+      return run(int32_t{});
+    case TVtkType::kUInt32:
+      return run(uint32_t{});
+    case TVtkType::kInt64:
+      return run(int64_t{});
+    case TVtkType::kUInt64:
+      return run(uint64_t{});
+    case TVtkType::kFloat32:
+      return run(float{});
+    case TVtkType::kFloat64:
+      return run(double{});
+    case TVtkType::kInvalid:
+      break;
   }
   for (size_t i = 0; i < n; ++i) out[i] = 0;
 }

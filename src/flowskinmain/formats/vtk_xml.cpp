@@ -221,8 +221,8 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
     std::vector<int64_t> corners;
     int32_t comps = 1;
     if (!ReadValues(*con, ctx, static_cast<int64_t>(last), comps, corners, reason)) return false;
-    const std::string why =
-        gather.AddPolygons(corners.data(), corners.size(), offsets.values.data(), static_cast<size_t>(n), base, file_cell);
+    const std::string why = gather.AddPolygons(corners.data(), corners.size(), offsets.values.data(),
+                                               static_cast<size_t>(n), base, file_cell);
     file_cell += n;
     return why.empty() || (reason = why, false);
   }
@@ -242,7 +242,8 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
     if (!ReadArray(*fo, ctx, n, face_ends, reason)) return false;
     double most = 0;
     for (const double v : face_ends.values) most = std::max(most, v);
-    if (!(most <= static_cast<double>(kMaxValues))) return (reason = "the polyhedron face offsets are out of range", false);
+    if (!(most <= static_cast<double>(kMaxValues)))
+      return (reason = "the polyhedron face offsets are out of range", false);
     if (!ReadArray(*fa, ctx, static_cast<int64_t>(most), faces, reason)) return false;
   }
   std::vector<int64_t> corners, stream;
@@ -269,7 +270,8 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
       stream.clear();
       for (size_t k = static_cast<size_t>(face_start); k < static_cast<size_t>(face_end); ++k) {
         int64_t i = 0;
-        if (!VtkIndexOf(faces.values[k], i)) return (reason = "the polyhedron faces hold a number that is no index", false);
+        if (!VtkIndexOf(faces.values[k], i))
+          return (reason = "the polyhedron faces hold a number that is no index", false);
         stream.push_back(i);
       }
       face_start = face_end;

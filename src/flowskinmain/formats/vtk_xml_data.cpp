@@ -51,11 +51,16 @@ bool DecodeBase64(std::string_view text, size_t& pos, size_t want, std::string& 
 }
 
 bool VtkCompressorOf(std::string_view name, TVtkCompressor& out) {
-  if (name.empty()) out = TVtkCompressor::kNone;
-  else if (name == "vtkZLibDataCompressor") out = TVtkCompressor::kZlib;
-  else if (name == "vtkLZ4DataCompressor") out = TVtkCompressor::kLz4;
-  else if (name == "vtkLZMADataCompressor") out = TVtkCompressor::kLzma;
-  else return false;
+  if (name.empty())
+    out = TVtkCompressor::kNone;
+  else if (name == "vtkZLibDataCompressor")
+    out = TVtkCompressor::kZlib;
+  else if (name == "vtkLZ4DataCompressor")
+    out = TVtkCompressor::kLz4;
+  else if (name == "vtkLZMADataCompressor")
+    out = TVtkCompressor::kLzma;
+  else
+    return false;
   return true;
 }
 
@@ -111,7 +116,9 @@ namespace {
 
 // The most bytes one compressed byte can stand for (zlib: 1032; LZ4: 255);
 // LZMA has no useful bound and is held to its block sizes alone.
-uint64_t MostInflation(TVtkCompressor c) { return c == TVtkCompressor::kZlib ? 1032 : c == TVtkCompressor::kLz4 ? 255 : 0; }
+uint64_t MostInflation(TVtkCompressor c) {
+  return c == TVtkCompressor::kZlib ? 1032 : c == TVtkCompressor::kLz4 ? 255 : 0;
+}
 
 constexpr size_t kWindow = 1 << 16;  // output handed to the sink at a time
 
@@ -173,8 +180,8 @@ bool InflateLz4(const std::string& packed, uint64_t want, std::string& part, con
   part.resize(static_cast<size_t>(want));
   if (packed.size() > static_cast<size_t>(LZ4_MAX_INPUT_SIZE) || want > static_cast<uint64_t>(LZ4_MAX_INPUT_SIZE))
     return (reason = "a compressed data block is larger than LZ4 allows", false);
-  const int got = LZ4_decompress_safe(packed.data(), part.data(), static_cast<int>(packed.size()),
-                                      static_cast<int>(want));
+  const int got =
+      LZ4_decompress_safe(packed.data(), part.data(), static_cast<int>(packed.size()), static_cast<int>(want));
   if (got < 0 || static_cast<uint64_t>(got) != want)
     return (reason = "a compressed data block is damaged (LZ4: bad data)", false);
   sink(reinterpret_cast<const unsigned char*>(part.data()), part.size());
@@ -184,8 +191,7 @@ bool InflateLz4(const std::string& packed, uint64_t want, std::string& part, con
 }  // namespace
 
 bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected, const TVtkBytesSink& sink,
-                  std::string& reason, const TVtkPlacedSink* placed, size_t unit,
-                  const std::function<void()>& ready) {
+                  std::string& reason, const TVtkPlacedSink* placed, size_t unit, const std::function<void()>& ready) {
   const size_t hs = VtkTypeSize(f.header_type);
   std::string head;
   // Header numbers are unsigned integers of hs bytes, read as such (a double
@@ -228,7 +234,8 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
   if (blocks > src.Remaining() / hs) return (reason = "the file ends inside a data block", false);
   if (!src.Take(static_cast<size_t>(blocks) * hs, head, reason)) return false;
   uint64_t packed_total = 0;
-  for (uint64_t b = 0; b < blocks; ++b) packed_total += std::min<uint64_t>(header_value(static_cast<size_t>(b)), 1ull << 40);
+  for (uint64_t b = 0; b < blocks; ++b)
+    packed_total += std::min<uint64_t>(header_value(static_cast<size_t>(b)), 1ull << 40);
   if (packed_total > src.Remaining()) return (reason = "the file ends inside a data block", false);
   const uint64_t most = MostInflation(f.compressor);
   if (most > 0 && total > packed_total * most + 1024) {

@@ -163,7 +163,7 @@ bool LoadMeshBeside(const std::string& path, const TLoadOptions& opt, const TMes
     ok = LoadSimulationBeside(path, "", TMeshFormat::kVtkSeries, opt, previous, fresh, reason, report);
   else
     ok = (IsSimulationFormat(DetectMeshFormat(path, "")) ? ReadSimulationBytes(path, text, reason)
-                                                          : ReadFileText(path, text, reason)) &&
+                                                         : ReadFileText(path, text, reason)) &&
          LoadBytesBeside(path, text, opt, previous, fresh, reason, report);
   if (ok) loaded = std::move(fresh);
   if (!ok) error = LoadFailureText(path, reason);

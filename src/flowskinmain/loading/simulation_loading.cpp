@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <new>
+#include <set>
 #include <utility>
 
 #include "data/data_channels.h"
@@ -39,8 +39,9 @@ bool ReadSimulationBytes(const std::string& path, std::string& bytes, std::strin
     const size_t first = start.find_first_not_of(" \t\r\n");
     const bool markup = first != std::string::npos && (start[first] == '<' || start[first] == '{');
     if (!start.empty() && !markup && SimulationFormatOfStart(start) == TMeshFormat::kUnknown)
-      return (reason = "the file does not start like a VTK file (a \"# vtk DataFile Version\" line, a <VTKFile> "
-                       "element or a file series)",
+      return (reason =
+                  "the file does not start like a VTK file (a \"# vtk DataFile Version\" line, a <VTKFile> "
+                  "element or a file series)",
               false);
   }
   return ReadFileText(path, bytes, reason);
@@ -94,8 +95,8 @@ class TCollectionReader {
   // patches cover the volume); blocks that all are of volume cells make one
   // volume, whose boundary leaves out the faces they share. A failing file is
   // named in the reason.
-  bool ReadFiles(const std::vector<std::string>& files, const std::string& lister, TCellSurface& s,
-                 std::string& reason, int depth = 0) {
+  bool ReadFiles(const std::vector<std::string>& files, const std::string& lister, TCellSurface& s, std::string& reason,
+                 int depth = 0) {
     std::vector<TCellSurface> parts;
     for (const std::string& file : files) {
       std::error_code ec;
@@ -112,8 +113,8 @@ class TCollectionReader {
         const std::filesystem::path folder = std::filesystem::path(lister).parent_path();
         const bool inside = LiesInside(file, folder);
         const std::string named = std::filesystem::path(file).lexically_relative(folder).generic_string();
-        return (reason = "\"" + (inside && !named.empty() ? named : NameOf(file)) + "\": " +
-                         (inside ? why : WithoutQuotes(why)),
+        return (reason = "\"" + (inside && !named.empty() ? named : NameOf(file)) +
+                         "\": " + (inside ? why : WithoutQuotes(why)),
                 false);
       }
       parts.push_back(std::move(part));
@@ -261,8 +262,8 @@ bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFo
     ok = ReadSimulationSurface(bytes, format, s, reason, &budget);
   }
   if (reader.LeftOut() > 0)
-    notes = std::to_string(reader.LeftOut()) + (reader.LeftOut() == 1 ? " volume block" : " volume blocks") +
-            " left out";
+    notes =
+        std::to_string(reader.LeftOut()) + (reader.LeftOut() == 1 ? " volume block" : " volume blocks") + " left out";
   if (reader.Repeated() > 0)
     notes += (notes.empty() ? "" : "; ") + std::to_string(reader.Repeated()) +
              (reader.Repeated() == 1 ? " file named again, read once" : " files named again, read once");

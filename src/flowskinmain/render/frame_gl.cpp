@@ -177,8 +177,10 @@ TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFrameP
   if (c.shtexture) glBindTexture(GL_TEXTURE_2D, kFrameTexture);
   // A surface with a border is seen from both sides (a wall's solver winding
   // says nothing of where the viewer stands): no culling, both sides lit.
-  if (app.mesh.open) glDisable(GL_CULL_FACE);
-  else glEnable(GL_CULL_FACE);
+  if (app.mesh.open)
+    glDisable(GL_CULL_FACE);
+  else
+    glEnable(GL_CULL_FACE);
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, app.mesh.open ? GL_TRUE : GL_FALSE);
   SurfaceStage(app, c, passes, plan);
   Run(passes.paint_blobs);

@@ -35,8 +35,8 @@ TLegendLayout LayoutLegend(int32_t w, int32_t h, double min, double max, const s
     const int32_t y = l.bar.y0 + static_cast<int32_t>(f * (bar_h - 1));
     l.ticks.push_back({l.bar.x0 - 3 * s, y, l.bar.x0, y + s});
     // Centred on the tick: the baseline half a line below the tick's middle.
-    l.texts.push_back(text_at(l.bar.x0 - 5 * s, y + s / 2 - line / 2 + font.descent,
-                              FormatLegendNumber(min + f * (max - min))));
+    l.texts.push_back(
+        text_at(l.bar.x0 - 5 * s, y + s / 2 - line / 2 + font.descent, FormatLegendNumber(min + f * (max - min))));
   }
   TLegendText t = text_at(l.bar.x1, l.bar.y1 + 3 * s + line / 2 + font.descent, title);
   if (t.box.x0 < 2 * s) {  // a title wider than the room left of the bar's end starts at the panel's edge

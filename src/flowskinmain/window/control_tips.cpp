@@ -32,9 +32,10 @@ const std::vector<TControlTip>& ControlTips() {
       {"but_save_pic",
        "Saves the frame shown as a picture file (.bmp, or PNG when the name ends in .png). Key: Ctrl+S"},
       {"but_copyclipboard", "Copies the frame shown to the clipboard. Key: Ctrl+C"},
-      {"butsaveseq", "Saves the next \"#frames\" frames as NAME001.bmp, NAME002.bmp, ... (or .png), or as one "
-                     "movie when the name ends in .mp4 (H.264) or .webm (VP9); the window stays usable while a movie "
-                     "is written, and \"Cancel\" under the view stops it"},
+      {"butsaveseq",
+       "Saves the next \"#frames\" frames as NAME001.bmp, NAME002.bmp, ... (or .png), or as one "
+       "movie when the name ends in .mp4 (H.264) or .webm (VP9); the window stays usable while a movie "
+       "is written, and \"Cancel\" under the view stops it"},
       {"but_movie_cancel", "Stops the movie being written; no file is left"},
       {"ednframe", "Number of frames \"Save seq. ...\" writes, a whole number"},
 

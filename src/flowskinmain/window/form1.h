@@ -24,8 +24,8 @@
 #include <string>
 
 #include "app_state.h"
-#include "output/movie_writer.h"
 #include "data/file_array_memory.h"
+#include "output/movie_writer.h"
 #include "render/frame_gl.h"
 #include "render/source_glyphs_gl.h"
 #include "window/controls/control_buttons.h"

@@ -164,8 +164,9 @@ void TForm1::butsaveseqClick(QObject*) {
   QString base, error;
   // The pictures' dialog, offering movies too.
   TFileDialogState dialog = SavePictureDialog1;
-  dialog.filter = "PNG pictures|*.PNG|24-bit bitmaps|*.BMP|MP4 movies (H.264)|*.MP4|WebM movies (VP9)|*.WEBM|"
-                  "All files|*.*";
+  dialog.filter =
+      "PNG pictures|*.PNG|24-bit bitmaps|*.BMP|MP4 movies (H.264)|*.MP4|WebM movies (VP9)|*.WEBM|"
+      "All files|*.*";
   if (!dialogs_->SavePicture(dialog, base)) return;
   SavePictureDialog1.initial_dir = QFileInfo(base).absolutePath();
   int32_t n = 0;
@@ -183,4 +184,3 @@ void TForm1::butsaveseqClick(QObject*) {
     GLPanel1->Redraw();
   }
 }
-
