@@ -37,6 +37,8 @@ const std::vector<TControlTip>& ControlTips() {
        "movie when the name ends in .mp4 (H.264) or .webm (VP9); the window stays usable while a movie "
        "is written, and \"Cancel\" under the view stops it"},
       {"but_movie_cancel", "Stops the movie being written; no file is left"},
+      {"ud_movie_fps", "Frames per second of a movie \"Save seq. ...\" writes"},
+      {"ud_movie_quality", "Quality of a movie \"Save seq. ...\" writes: 0 the smallest file, 100 the best picture"},
       {"ednframe", "Number of frames \"Save seq. ...\" writes, a whole number"},
 
       // "General": presets.

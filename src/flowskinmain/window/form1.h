@@ -333,6 +333,8 @@ class TForm1 : public QMainWindow {
   TButton *Button7 = nullptr, *but_save_pic = nullptr, *but_copyclipboard = nullptr, *butsaveseq = nullptr;
   TCheckBox* cb_sh_image = nullptr;
   TEdit* ednframe = nullptr;
+  TUpDown *ud_movie_fps = nullptr, *ud_movie_quality = nullptr;  // of movies "Save seq." writes
+  TEdit *ed_movie_fps = nullptr, *ed_movie_quality = nullptr;
   TButton *but_flow_cxy = nullptr, *but_flow_cxz = nullptr, *but_flow_cyz = nullptr;
   TButton *but_flow_dz = nullptr, *but_flow_dy = nullptr, *but_flow_dx = nullptr;
   TButton *but_flow_kmin = nullptr, *but_flow_kmax = nullptr;

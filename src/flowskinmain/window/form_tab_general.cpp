@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "output/movie_encoder.h"
 #include "window/form1.h"
 #include "window/form_builders.h"
 
@@ -63,6 +64,11 @@ QWidget* TForm1::BuildTabGeneral() {
   ednframe = new TEdit("ednframe", "64");
   ednframe->setFixedWidth(44);
   AddRow(rows, {butsaveseq, NewLabel("#frames:"), ednframe});
+  ud_movie_fps =
+      NewUpDown("ud_movie_fps", "ed_movie_fps", ed_movie_fps, kMovieFpsMin, kMovieFpsMax, TMovieSettings().fps);
+  ud_movie_quality = NewUpDown("ud_movie_quality", "ed_movie_quality", ed_movie_quality, kMovieQualityMin,
+                               kMovieQualityMax, TMovieSettings().quality);
+  AddRow(rows, {NewLabel("Movie fps"), PairOf(ud_movie_fps), NewLabel("quality"), PairOf(ud_movie_quality)});
   v->addWidget(images);
 
   v->addWidget(BuildPresets());

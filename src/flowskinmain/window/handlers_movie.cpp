@@ -4,7 +4,8 @@
 // long movie is written; a progress bar and "Cancel" stand under the view.
 // The first movie frame is the frame shown when the dialog closed, each next
 // one the frame drawn after it. A movie cancelled or failed leaves no file;
-// one completed is named in the line under the view.
+// one completed is named in the line under the view. Its rate and quality are
+// those of "Movie fps" and "quality".
 #include <QLabel>
 #include <QTimer>
 
@@ -17,7 +18,10 @@ void TForm1::SaveMovie(const QString& path, int32_t n) {
   auto r = std::make_unique<TMovieRecording>();
   QString error;
   r->size = QSize(GLPanel1->Width(), GLPanel1->Height());
-  if (!r->writer.Open(path, r->size.width(), r->size.height(), TMovieSettings(), error)) {
+  TMovieSettings settings;
+  settings.fps = ud_movie_fps->Position();
+  settings.quality = ud_movie_quality->Position();
+  if (!r->writer.Open(path, r->size.width(), r->size.height(), settings, error)) {
     dialogs_->ShowWarning(error);
     return;
   }
