@@ -133,45 +133,47 @@ bool FlowMagnitudeScalar(const TMesh& mesh, TFileScalar& out) {
   return true;
 }
 
-TRange VelocityChannelRange(const TMesh& mesh, const TRange& lengths) {
-  TFileScalar s;
-  if (!FlowMagnitudeScalar(mesh, s)) return lengths;
+namespace {
+
+// The 1 %-trimmed range of scalar `s` over every step of its array.
+TRange RangeOverSteps(const TMesh& mesh, const TFileScalar& s) {
   std::vector<double> values;
   const int steps = static_cast<int>(mesh.file_arrays[s.array].steps.size());
   values.reserve(static_cast<size_t>(steps) * static_cast<size_t>(mesh.vertex_count));
   for (int t = 0; t < steps; ++t)
     for (int32_t v = 0; v < mesh.vertex_count; ++v) values.push_back(FileScalarValue(mesh, s, t, v));
   return TrimmedRange(std::move(values), 0.01);
+}
+
+}  // namespace
+
+bool SelectedFileScalar(const TMesh& mesh, TFileScalar& out) {
+  const std::vector<TFileScalar> scalars = FileScalars(mesh);
+  if (scalars.empty()) return false;
+  out = scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
+  return true;
+}
+
+TRange VelocityChannelRange(const TMesh& mesh, const TRange& lengths) {
+  TFileScalar s;
+  return FlowMagnitudeScalar(mesh, s) ? RangeOverSteps(mesh, s) : lengths;
 }
 
 std::string ChannelTitle(const TMesh& mesh, int channel) {
   TFileScalar s;
   if (channel == kChanVelocity && FlowMagnitudeScalar(mesh, s)) return s.label;
-  const std::vector<TFileScalar> scalars = FileScalars(mesh);
-  if (channel == kChanFile && !scalars.empty())
-    return scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))].label;
+  if (channel == kChanFile && SelectedFileScalar(mesh, s)) return s.label;
   return DataChannelName(channel);
 }
 
 double FileChannelValue(const TMesh& mesh, int32_t v) {
-  const std::vector<TFileScalar> scalars = FileScalars(mesh);
-  if (scalars.empty()) return 0;
-  const TFileScalar& s =
-      scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
-  return FileScalarValue(mesh, s, mesh.file_step, v);
+  TFileScalar s;
+  return SelectedFileScalar(mesh, s) ? FileScalarValue(mesh, s, mesh.file_step, v) : 0;
 }
 
 TRange FileChannelRange(const TMesh& mesh) {
-  const std::vector<TFileScalar> scalars = FileScalars(mesh);
-  if (scalars.empty()) return {0, 10};
-  const TFileScalar& s =
-      scalars[static_cast<size_t>(std::clamp<int32_t>(mesh.file_scalar, 0, int32_t(scalars.size()) - 1))];
-  std::vector<double> values;
-  const int steps = static_cast<int>(mesh.file_arrays[s.array].steps.size());
-  values.reserve(static_cast<size_t>(steps) * static_cast<size_t>(mesh.vertex_count));
-  for (int t = 0; t < steps; ++t)
-    for (int32_t v = 0; v < mesh.vertex_count; ++v) values.push_back(FileScalarValue(mesh, s, t, v));
-  return TrimmedRange(std::move(values), 0.01);
+  TFileScalar s;
+  return SelectedFileScalar(mesh, s) ? RangeOverSteps(mesh, s) : TRange{0, 10};
 }
 
 TRange ApplyRangeCommand(TRange r, RangeCommand cmd) {

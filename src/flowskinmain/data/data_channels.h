@@ -54,6 +54,10 @@ TRange VelocityChannelRange(const TMesh& mesh, const TRange& lengths);
 // Velocity channel of file vectors, else the channel's name.
 std::string ChannelTitle(const TMesh& mesh, int channel);
 
+// The File channel's scalar: the one file_scalar selects (clamped to those
+// the mesh offers); false when it offers none.
+bool SelectedFileScalar(const TMesh& mesh, TFileScalar& out);
+
 // The File channel at vertex v: the selected file scalar at file_step; 0
 // when the mesh has no file scalars.
 double FileChannelValue(const TMesh& mesh, int32_t v);

@@ -37,15 +37,13 @@ void ComputeVertexData(TMesh& mesh, int code) {
   const TRange range = mesh.data_range[code];
   const double width = range.max - range.min;
   const int32_t n = std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
-  const std::vector<TFileScalar> scalars = code == kChanFile ? FileScalars(mesh) : std::vector<TFileScalar>{};
-  const TFileScalar* file =
-      scalars.empty()
-          ? nullptr
-          : &scalars[std::clamp<size_t>(static_cast<size_t>(std::max(mesh.file_scalar, 0)), 0, scalars.size() - 1)];
-  // The Velocity channel of file vectors is their magnitude, as the file gives it.
-  TFileScalar flow;
-  if (code == kChanVelocity && FlowMagnitudeScalar(mesh, flow)) {
-    file = &flow;
+  // The File channel's scalar; the Velocity channel of file vectors is their
+  // magnitude, as the file gives it.
+  TFileScalar scalar;
+  const TFileScalar* file = nullptr;
+  if (code == kChanFile && SelectedFileScalar(mesh, scalar)) file = &scalar;
+  if (code == kChanVelocity && FlowMagnitudeScalar(mesh, scalar)) {
+    file = &scalar;
     code = kChanFile;
   }
   // Each vertex's values are its own: the vertices are split over the cores

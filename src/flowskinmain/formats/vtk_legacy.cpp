@@ -163,10 +163,8 @@ void SkipMetadataAfterArray(TLegacyCursor& in) {
 }
 
 bool ToIndices(const std::vector<double>& v, std::vector<int64_t>& out) {
-  out.resize(v.size());
-  for (size_t i = 0; i < v.size(); ++i)
-    if (!VtkIndexOf(v[i], out[i])) return false;
-  return true;
+  out.clear();
+  return AppendVtkIndices(v.data(), v.size(), 0, out);
 }
 
 struct TCellBlock {

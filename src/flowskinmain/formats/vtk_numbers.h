@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 enum class TVtkType : uint8_t {
   kInvalid,
@@ -69,84 +70,76 @@ inline TVtkType VtkTypeOf(std::string_view n) {
   return TVtkType::kInvalid;
 }
 
+// Calls f with a zero of the C++ type of `t`; false (f not called) for kInvalid.
+template <typename F>
+bool WithVtkType(TVtkType t, F&& f) {
+  switch (t) {
+    case TVtkType::kInt8:
+      f(int8_t{});
+      return true;
+    case TVtkType::kUInt8:
+      f(uint8_t{});
+      return true;
+    case TVtkType::kInt16:
+      f(int16_t{});
+      return true;
+    case TVtkType::kUInt16:
+      f(uint16_t{});
+      return true;
+    case TVtkType::kInt32:
+      f(int32_t{});
+      return true;
+    case TVtkType::kUInt32:
+      f(uint32_t{});
+      return true;
+    case TVtkType::kInt64:
+      f(int64_t{});
+      return true;
+    case TVtkType::kUInt64:
+      f(uint64_t{});
+      return true;
+    case TVtkType::kFloat32:
+      f(float{});
+      return true;
+    case TVtkType::kFloat64:
+      f(double{});
+      return true;
+    case TVtkType::kInvalid:
+      break;
+  }
+  return false;
+}
+
 // The number of type `t` packed at `p` in the given byte order.
 inline double VtkNumberAt(const unsigned char* p, TVtkType t, bool big_endian) {
   unsigned char b[8] = {};
   const size_t n = VtkTypeSize(t);
   const bool flip = big_endian != (std::endian::native == std::endian::big);
   for (size_t i = 0; i < n; ++i) b[i] = p[flip ? n - 1 - i : i];
-  auto as = [&](auto v) {
+  double out = 0;
+  WithVtkType(t, [&](auto v) {
     std::memcpy(&v, b, sizeof v);
-    return static_cast<double>(v);
-  };
-  switch (t) {
-    case TVtkType::kInt8:
-      return as(int8_t{});
-    case TVtkType::kUInt8:
-      return as(uint8_t{});
-    case TVtkType::kInt16:
-      return as(int16_t{});
-    case TVtkType::kUInt16:
-      return as(uint16_t{});
-    case TVtkType::kInt32:
-      return as(int32_t{});
-    case TVtkType::kUInt32:
-      return as(uint32_t{});
-    case TVtkType::kInt64:
-      return as(int64_t{});
-    case TVtkType::kUInt64:
-      return as(uint64_t{});
-    case TVtkType::kFloat32:
-      return as(float{});
-    case TVtkType::kFloat64:
-      return as(double{});
-    case TVtkType::kInvalid:
-      break;
-  }
-  return 0;
+    out = static_cast<double>(v);
+  });
+  return out;
 }
 
 // The `n` numbers of type `t` packed at `p` in the given byte order, into
 // out[0 .. n): one loop per type, the same values as VtkNumberAt.
 inline void VtkNumbersAt(const unsigned char* p, size_t n, TVtkType t, bool big_endian, double* out) {
   const bool flip = big_endian != (std::endian::native == std::endian::big);
-  auto run = [&](auto zero) {
-    using T = decltype(zero);
+  const bool known = WithVtkType(t, [&](auto v) {
     if (flip) {
-      for (size_t i = 0; i < n; ++i) out[i] = VtkNumberAt(p + i * sizeof(T), t, big_endian);
+      for (size_t i = 0; i < n; ++i) out[i] = VtkNumberAt(p + i * sizeof v, t, big_endian);
       return;
     }
     for (size_t i = 0; i < n; ++i) {
-      T v;
-      std::memcpy(&v, p + i * sizeof(T), sizeof(T));
+      std::memcpy(&v, p + i * sizeof v, sizeof v);
       out[i] = static_cast<double>(v);
     }
-  };
-  switch (t) {
-    case TVtkType::kInt8:
-      return run(int8_t{});
-    case TVtkType::kUInt8:
-      return run(uint8_t{});
-    case TVtkType::kInt16:
-      return run(int16_t{});
-    case TVtkType::kUInt16:
-      return run(uint16_t{});
-    case TVtkType::kInt32:
-      return run(int32_t{});
-    case TVtkType::kUInt32:
-      return run(uint32_t{});
-    case TVtkType::kInt64:
-      return run(int64_t{});
-    case TVtkType::kUInt64:
-      return run(uint64_t{});
-    case TVtkType::kFloat32:
-      return run(float{});
-    case TVtkType::kFloat64:
-      return run(double{});
-    case TVtkType::kInvalid:
-      break;
-  }
-  for (size_t i = 0; i < n; ++i) out[i] = 0;
+  });
+  if (!known)
+    for (size_t i = 0; i < n; ++i) out[i] = 0;
 }
 
 // An index or count stored as a number of any type: false when it is not a
@@ -155,5 +148,16 @@ inline bool VtkIndexOf(double v, int64_t& out) {
   if (!(v >= -9007199254740992.0 && v <= 9007199254740992.0) || v != static_cast<double>(static_cast<int64_t>(v)))
     return false;
   out = static_cast<int64_t>(v);
+  return true;
+}
+
+// Appends v[0 .. n), each an index (VtkIndexOf) shifted by `shift`, to `out`;
+// false at the first that is no index.
+inline bool AppendVtkIndices(const double* v, size_t n, int64_t shift, std::vector<int64_t>& out) {
+  for (size_t k = 0; k < n; ++k) {
+    int64_t i = 0;
+    if (!VtkIndexOf(v[k], i)) return false;
+    out.push_back(i + shift);
+  }
   return true;
 }

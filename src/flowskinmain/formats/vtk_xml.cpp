@@ -253,12 +253,9 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
     if (!(end >= start && end <= last) || end != static_cast<double>(static_cast<int64_t>(end)))
       return (reason = "the cell offsets are out of order", false);
     corners.clear();
-    for (size_t k = static_cast<size_t>(start); k < static_cast<size_t>(end); ++k) {
-      int64_t i = 0;
-      if (!VtkIndexOf(conn.values[k], i))
-        return (reason = "the cell connectivity holds a number that is no index", false);
-      corners.push_back(i + base);
-    }
+    if (!AppendVtkIndices(conn.values.data() + static_cast<size_t>(start), static_cast<size_t>(end - start), base,
+                          corners))
+      return (reason = "the cell connectivity holds a number that is no index", false);
     int64_t type = fixed_type;
     if (!fixed_type && (!VtkIndexOf(types.values[static_cast<size_t>(c)], type) || type < 0 || type > 255))
       return (reason = "the cell types hold a number that is no type", false);
@@ -268,12 +265,9 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
       if (!(face_end >= face_start) || face_end != static_cast<double>(static_cast<int64_t>(face_end)))
         return (reason = "a polyhedron has no faces listed", false);
       stream.clear();
-      for (size_t k = static_cast<size_t>(face_start); k < static_cast<size_t>(face_end); ++k) {
-        int64_t i = 0;
-        if (!VtkIndexOf(faces.values[k], i))
-          return (reason = "the polyhedron faces hold a number that is no index", false);
-        stream.push_back(i);
-      }
+      if (!AppendVtkIndices(faces.values.data() + static_cast<size_t>(face_start),
+                            static_cast<size_t>(face_end - face_start), 0, stream))
+        return (reason = "the polyhedron faces hold a number that is no index", false);
       face_start = face_end;
       why = gather.AddPolyhedron(stream.data(), stream.size(), base, file_cell);
     } else {

@@ -236,6 +236,13 @@ bool ListTimeSteps(const std::string& path, std::string_view bytes, TMeshFormat 
                                                  : ListSeriesSteps(bytes, folder, steps, reason);
 }
 
+// What names the files of a time step: the listing file, or for a folder of
+// numbered files the folder itself (as "folder/"), so that they lie inside it.
+std::string StepLister(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec) ? (std::filesystem::path(path) / "").string() : path;
+}
+
 bool IsTimeCollection(const std::string& path, TMeshFormat format) {
   std::error_code ec;
   return format == TMeshFormat::kVtkCollection || format == TMeshFormat::kVtkSeries ||
@@ -250,10 +257,8 @@ bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFo
   TCollectionReader reader(budget);
   bool ok = false;
   if (IsTimeCollection(path, format)) {
-    // A step of a folder is named by the folder itself, so that its files count as inside it.
-    const std::string lister = (std::filesystem::path(path) / "").string();
     ok = ListTimeSteps(path, bytes, format, steps, reason) &&
-         reader.ReadFiles(steps.front().files, std::filesystem::is_directory(path) ? lister : path, s, reason);
+         reader.ReadFiles(steps.front().files, StepLister(path), s, reason);
   } else if (format == TMeshFormat::kVtkMultiBlock) {
     std::vector<std::string> pieces;
     ok = ListMultiBlockFiles(bytes, std::filesystem::path(path).parent_path().string(), pieces, reason) &&
@@ -278,10 +283,9 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
     std::vector<TTimeStepFiles> steps;
     std::string read_notes;
     TVtkBudget budget, kept;
-    const std::string lister = std::filesystem::is_directory(path) ? (std::filesystem::path(path) / "").string() : path;
     if (!ReadSimulationFile(path, bytes, format, budget, surface, steps, read_notes, reason) ||
         !BuildCellSurfaceMesh(surface, opt.swap, &previous, fresh, notes, reason) ||
-        (steps.size() > 1 && !AddTimeSteps(steps, lister, opt.swap, kept, fresh, reason)))
+        (steps.size() > 1 && !AddTimeSteps(steps, StepLister(path), opt.swap, kept, fresh, reason)))
       return false;
     surface = TCellSurface{};  // its memory is not needed any more
     // The raw flow goes into user_velo first, so that subdivision refines it;
