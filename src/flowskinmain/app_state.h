@@ -20,6 +20,12 @@ struct TFrameCapture {
   bool read_back_window = false;
   int32_t panel_w = 0, panel_h = 0;  // pixels of the frame being drawn
   std::vector<uint8_t> pixels;       // the read-back frame, kept between frames
+  // The camera of the frame the texture holds: texture coordinates are taken
+  // through it, so that after a view change the surface keeps its own texture
+  // rather than whatever the old view showed at its new place.
+  TStoredMatrices matrices;
+  bool matrices_known = false;  // false until a capture, and after the texture is emptied
+  bool view_behind = false;     // this frame's coordinates looked through an older camera
 };
 
 // Shared frame flags and counters of the frame driver.
@@ -35,7 +41,7 @@ struct TFrameState {
   bool overlay_dirty = false;        // list 2 is recompiled in the next frame (a source drag ended)
   bool frame_texture_stale = false;  // the frame texture is emptied before the next frame draws
   TFrameCapture capture;
-  uint8_t data_channel = 0;          // 0..10
+  uint8_t data_channel = 0;  // 0..10
   int32_t frame_counter = 0;
   int32_t fps_frames = 0;
   int64_t fps_last_tick = 0, fps_tick = 0;

@@ -30,6 +30,12 @@ class FormTest : public ::testing::Test {
     QTest::keyClicks(edit, text);
   }
 
+  // Lets the frames the window draws after a change run out, so that a test
+  // counting frames counts only its own.
+  void Settle() {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->SettleFramesOwed() == 0; }, 10000));
+  }
+
   // Whether w shows when its tab is the current one (controls outside the tabs:
   // whether it shows in the window).
   bool Shown(const QWidget* w) const {

@@ -30,6 +30,7 @@ struct TSequenceRun {
   bool Open(const QString& mesh, bool surface_arrays, int read_back = -1, QSize panel = {}) {
     form = std::make_unique<TForm1>(QStringList{}, &dialogs);
     form->state.frame.surface_arrays = surface_arrays;
+    form->settle_after_changes = false;  // only the sequence's own frames, as in a batch run
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get())) return false;
     if (!QTest::qWaitFor([&] { return form->GLPanel1->ContextReady(); }, 3000)) return false;

@@ -161,6 +161,7 @@ TEST_F(ImagesTest, SaveSeqWithoutAPositiveCountWritesAndDrawsNothing) {
 TEST_F(ImagesTest, SaveImageWritesTheShownFrameAndReportsAFolderItCannotWriteTo) {
   TFrameRecorder recorder(*form);
   form->RequestRedraw();
+  Settle();
   const int w = form->GLPanel1->Width(), h = form->GLPanel1->Height();
   const int64_t drawn = form->diag.frames_drawn;
   for (const char* name : {"shot.bmp", "shot.PNG"}) {

@@ -98,6 +98,7 @@ TEST_F(SaveMovieTest, SaveSeqWithAMovieNameWritesTheFramesShownAsOneMovie) {
 }
 
 TEST_F(SaveMovieTest, AMovieThatCannotBeWrittenIsReportedAndNothingIsDrawn) {
+  Settle();
   const int64_t drawn = form->diag.frames_drawn;
   const QString missing = dir.filePath("no/such/folder/run.mp4");
   dialogs.file_answers.push_back(missing);

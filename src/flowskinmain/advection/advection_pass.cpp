@@ -58,25 +58,35 @@ struct TTexSetup {
 // Factor that rescales a projected displacement of squared length d2 to length d.
 inline double LimitFactor(double d, double d2) { return d2 <= 0.0001 ? 0.0001 : d / std::sqrt(d2); }
 
+// Where the texture holds vertex vx: its window position in the frame the
+// texture was captured in (`seen`), or in this frame when that is the same
+// camera, rounded to float as the stored coordinates are.
+inline void SeenAt(const TVertex& vx, const TWindowProjector* seen, double px, double py, double& s, double& t) {
+  if (seen) seen->Project(vx.pos, px, py);
+  s = static_cast<float>(px);
+  t = static_cast<float>(py);
+}
+
 // Texture-warp mode: geometry undisplaced, texture sampled upstream.
-void WarpTexture(TVertex* v, size_t n, const TWindowProjector& proj, const TTexSetup& k) {
+void WarpTexture(TVertex* v, size_t n, const TWindowProjector& proj, const TWindowProjector* seen, const TTexSetup& k) {
   for (size_t i = 0; i < n; ++i) {
     if (i + kPrefetchAhead < n) PrefetchWrite(&v[i + kPrefetchAhead].pos);  // the line of every field used
     TVertex& vx = v[i];
     double px, py, s1, t1;
     proj.Project(vx.pos, px, py);
     proj.Project(vx.adv_pos, s1, t1);
-    const float sf = static_cast<float>(px), tf = static_cast<float>(py);
-    double s = sf, t = tf;
-    const double d2 = (s1 - s) * (s1 - s) + (t1 - t) * (t1 - t);
+    const double s0 = static_cast<float>(px), t0 = static_cast<float>(py);
+    const double d2 = (s1 - s0) * (s1 - s0) + (t1 - t0) * (t1 - t0);
+    double s, t;
+    SeenAt(vx, seen, px, py, s, t);
     vx.adv_pos = vx.pos;
     if (d2 > k.d2 || k.scale_up) {
       const double f = LimitFactor(k.d, d2);
-      s += (s - s1) * f;
-      t += (t - t1) * f;
+      s += (s0 - s1) * f;
+      t += (t0 - t1) * f;
     } else {
-      s = 2 * s - s1;
-      t = 2 * t - t1;
+      s += s0 - s1;
+      t += t0 - t1;
     }
     vx.tex[0] = static_cast<float>(s * k.us + k.ds);
     vx.tex[1] = static_cast<float>(t * k.ut + k.dt);
@@ -85,24 +95,33 @@ void WarpTexture(TVertex* v, size_t n, const TWindowProjector& proj, const TTexS
 
 // Geometry-warp mode: the object-space displacement is limited, the texture
 // coordinate stays at the projection of pos.
-void WarpGeometry(TVertex* v, size_t n, const TWindowProjector& proj, const TTexSetup& k) {
+void WarpGeometry(TVertex* v, size_t n, const TWindowProjector& proj, const TWindowProjector* seen,
+                  const TTexSetup& k) {
   for (size_t i = 0; i < n; ++i) {
     if (i + kPrefetchAhead < n) PrefetchWrite(&v[i + kPrefetchAhead].pos);  // the line of every field used
     TVertex& vx = v[i];
     double px, py, s1, t1;
     proj.Project(vx.pos, px, py);
     proj.Project(vx.adv_pos, s1, t1);
-    const double s = static_cast<float>(px), t = static_cast<float>(py);
-    const double d2 = (s1 - s) * (s1 - s) + (t1 - t) * (t1 - t);
+    const double s0 = static_cast<float>(px), t0 = static_cast<float>(py);
+    const double d2 = (s1 - s0) * (s1 - s0) + (t1 - t0) * (t1 - t0);
     if (d2 > k.d2 || k.scale_up) {
       const double f = LimitFactor(k.d, d2);
       vx.adv_pos.x = static_cast<float>(vx.pos.x + (static_cast<double>(vx.adv_pos.x) - vx.pos.x) * f);
       vx.adv_pos.y = static_cast<float>(vx.pos.y + (static_cast<double>(vx.adv_pos.y) - vx.pos.y) * f);
       vx.adv_pos.z = static_cast<float>(vx.pos.z + (static_cast<double>(vx.adv_pos.z) - vx.pos.z) * f);
     }
+    double s, t;
+    SeenAt(vx, seen, px, py, s, t);
     vx.tex[0] = static_cast<float>(s * k.us + k.ds);
     vx.tex[1] = static_cast<float>(t * k.ut + k.dt);
   }
+}
+
+bool SameCamera(const TStoredMatrices& a, const TStoredMatrices& b) {
+  return std::equal(a.modelview_matrix, a.modelview_matrix + 16, b.modelview_matrix) &&
+         std::equal(a.projection_matrix, a.projection_matrix + 16, b.projection_matrix) &&
+         std::equal(a.viewport_rect, a.viewport_rect + 4, b.viewport_rect);
 }
 
 }  // namespace
@@ -131,8 +150,8 @@ void ComputeClipMatrix(const TStoredMatrices& m, double c[16]) {
   }
 }
 
-void ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& texture_dragged,
-                      const TTexCoordParams& p) {
+bool ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& texture_dragged,
+                      const TTexCoordParams& p, const TStoredMatrices* seen_by) {
   TTexSetup k;
   k.d = p.disp_max / 10.0;
   k.d2 = k.d * k.d;
@@ -147,13 +166,17 @@ void ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& 
   }
   k.scale_up = p.scale_up;
   const TWindowProjector proj(m);
+  const bool reproject = seen_by && !SameCamera(*seen_by, m);
+  const TWindowProjector seen_proj(reproject ? *seen_by : m);
+  const TWindowProjector* seen = reproject ? &seen_proj : nullptr;
   TVertex* v = mesh.vertices.data();
   const bool warp_texture = p.warp_texture;
   ParallelForChunks(VerticesInUse(mesh), kVertexBlock, [&](size_t begin, size_t end) {
     if (warp_texture) {
-      WarpTexture(v + begin, end - begin, proj, k);
+      WarpTexture(v + begin, end - begin, proj, seen, k);
     } else {
-      WarpGeometry(v + begin, end - begin, proj, k);
+      WarpGeometry(v + begin, end - begin, proj, seen, k);
     }
   });
+  return reproject;
 }

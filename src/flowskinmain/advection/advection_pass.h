@@ -43,6 +43,11 @@ struct TTexCoordParams {
 // Drag offsets: with drag_texture, (ds, dt) := the view's drag_offset_s/t, both
 // are reset to 0 and texture_dragged := (ds or dt non-zero); without it ds = dt
 // = 0 and the offsets and texture_dragged are left as they are.
+// The texture is looked up where the frame texture holds the vertex: with
+// `seen_by` (the camera of the frame the texture was captured in) the base
+// (s, t) is pos's projection through that camera, while the displacement is
+// still measured in this frame's, so that after a view change the surface
+// takes its own texture with it. Returns true when seen_by differed from m.
 // Reads pos, adv_pos, the view's tex_width/tex_height; writes tex, adv_pos.
-void ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& texture_dragged,
-                      const TTexCoordParams& p);
+bool ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& texture_dragged,
+                      const TTexCoordParams& p, const TStoredMatrices* seen_by = nullptr);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 void DiscardFrameTexture() {
   const GLuint id = kFrameTexture;
@@ -33,6 +34,23 @@ void ReadBackInto(const TView& view, TFrameCapture& capture) {
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.pixels.data());
 }
 
+// The texels of a new texture that lie beyond the panel take the noise's mean
+// grey: the copy leaves them undefined (on some drivers, whatever memory a
+// texture freed before held), and a coordinate that reaches past the panel's
+// edge would show it.
+void FillBeyondPanel(const TView& view, const TFrameCapture& capture) {
+  const GLsizei w = std::min(view.tex_width, capture.panel_w);
+  const GLsizei h = std::min(view.tex_height, capture.panel_h);
+  if (w >= view.tex_width && h >= view.tex_height) return;
+  const std::vector<uint8_t> grey(static_cast<size_t>(view.tex_width) * view.tex_height * 4, 128);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  if (w < view.tex_width)
+    glTexSubImage2D(GL_TEXTURE_2D, 0, w, 0, view.tex_width - w, view.tex_height, GL_RGBA, GL_UNSIGNED_BYTE,
+                    grey.data());
+  if (h < view.tex_height)
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, h, w, view.tex_height - h, GL_RGBA, GL_UNSIGNED_BYTE, grey.data());
+}
+
 }  // namespace
 
 bool ReadBackIsQuicker() {
@@ -51,9 +69,10 @@ void CaptureFrame(const TView& view, TFrameCapture& capture) {
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-  if (width != view.tex_width || height != view.tex_height || format != GL_RGB)
+  if (width != view.tex_width || height != view.tex_height || format != GL_RGB) {
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, view.tex_width, view.tex_height, 0);
-  else if (capture.read_back_window && ReadingTheWindow())
+    FillBeyondPanel(view, capture);
+  } else if (capture.read_back_window && ReadingTheWindow())
     ReadBackInto(view, capture);
   else
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, view.tex_width, view.tex_height);

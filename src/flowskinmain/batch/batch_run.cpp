@@ -220,6 +220,7 @@ int RunBatch(int argc, char** argv) {
   if (!o.list && !CheckOutputFolder(o, error)) return Fail(1, error);
   TBatchDialogs dialogs;  // answers the mesh dialog of start-up with "cancel"
   TForm1 form(QStringList{app.arguments().value(0)}, &dialogs);
+  form.settle_after_changes = false;  // every frame drawn is one the options ask for
   if (o.list) {
     std::fputs(ControlListing(form).toLocal8Bit().constData(), stdout);
     return 0;

@@ -111,6 +111,8 @@ void TextureStage(TAppState& app, const TFrameControls& c, const TFramePasses& p
     Run(passes.paint_blobs);
     glBindTexture(GL_TEXTURE_2D, kFrameTexture);
     CaptureFrame(app.view, app.frame.capture);
+    app.frame.capture.matrices = app.matrices;
+    app.frame.capture.matrices_known = true;
   }
   glBindTexture(GL_TEXTURE_2D, 0);
   Run(passes.stretch_contrast);
@@ -153,6 +155,7 @@ bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_
   if (app.frame.frame_texture_stale) {
     DiscardFrameTexture();
     app.frame.frame_texture_stale = false;
+    app.frame.capture.matrices_known = false;
   }
   glViewport(0, 0, panel_w, panel_h);
   const TRGBInt bg = SplitColor(c.background);
@@ -198,7 +201,10 @@ TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFrameP
 
 void EndFrame(TFrameState& frame) {
   frame.scene_dirty = false;
-  frame.view_changed = false;
+  // Coordinates that looked through an older camera are taken again through
+  // the camera this frame's capture was made in.
+  frame.view_changed = frame.capture.view_behind;
+  frame.capture.view_behind = false;
   frame.overlay_dirty = false;
 }
 

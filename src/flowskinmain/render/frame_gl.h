@@ -105,7 +105,9 @@ bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_
 // Does nothing before the GL state is initialised.
 TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFramePasses& passes = TFramePasses());
 
-// Step 10: scene_dirty, view_changed and overlay_dirty := false.
+// Step 10: scene_dirty and overlay_dirty := false; view_changed := whether this
+// frame's texture coordinates looked through an older camera (the next frame
+// takes them again through the camera the texture now holds).
 void EndFrame(TFrameState& frame);
 
 // BeginFrame, ComposeFrame and EndFrame in a row. When BeginFrame finds no

@@ -1,5 +1,6 @@
 #include "render/frame_math.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -55,6 +56,13 @@ bool CountFrameForRate(TFrameState& frame, int64_t now_ms, int32_t panel_w, int3
   frame.fps_last_tick = frame.fps_tick;
   frame.fps_frames = 0;
   return true;
+}
+
+int32_t SettleFrameCount(int32_t alpha_percent) {
+  if (alpha_percent <= 0) return 0;
+  if (alpha_percent >= 100) return 1;
+  const double n = std::ceil(std::log(0.02) / std::log(1.0 - alpha_percent / 100.0));
+  return static_cast<int32_t>(std::min(n, 200.0));
 }
 
 bool RunLoopStep(TAppState& app, const TRunControls& c) {

@@ -45,6 +45,12 @@ std::string FrameRateCaption(int32_t panel_w, int32_t panel_h, int64_t elapsed_m
 bool CountFrameForRate(TFrameState& frame, int64_t now_ms, int32_t panel_w, int32_t panel_h, std::string& caption);
 
 // Control values read by one Run-loop iteration after its frame.
+// Frames after which a picture blended with new noise at "Alpha texture"
+// `alpha_percent` keeps less than 2 % of what it held before: after a change,
+// the texture shows the new view's streaks and none of the old. 0 without
+// noise (nothing would change), at most 200.
+int32_t SettleFrameCount(int32_t alpha_percent);
+
 struct TRunControls {
   int32_t rotate = 0;         // ud_rotate, tenths of a degree per frame
   bool time_animate = false;  // cb_time_animate

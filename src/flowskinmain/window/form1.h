@@ -112,6 +112,14 @@ class TForm1 : public QMainWindow {
   void sb_animateClick(QObject* sender);
   // One frame of the "Run" loop with its rotation and time step.
   void RunLoopFrame();
+  // With "Run" up, a frame that followed a change (of the view, the scene or a
+  // control) is followed by the frames the texture needs to show streaks again
+  // (SettleFrameCount), one per turn of the event loop, so the window answers
+  // meanwhile; FinishSettling draws those still owed at once (before a picture
+  // is taken). Off in batch runs, which draw their frames themselves.
+  bool settle_after_changes = true;
+  void FinishSettling();
+  int32_t SettleFramesOwed() const { return settle_owed_; }
 
   // ---- camera, projection, lights, window size (handlers_view.cpp)
   void GLPanel1GLInit(QObject* sender);
@@ -468,6 +476,10 @@ class TForm1 : public QMainWindow {
     int32_t misses = 0;  // frames in a row that could not be read back
   };
   std::unique_ptr<TMovieRecording> recording_;
+  int32_t settle_owed_ = 0;  // frames still to draw before the texture has settled
+  bool settle_queued_ = false;
+  int32_t run_step_ = 0;  // inside a step of the "Run" loop
+  void SettleFrame();
   bool load_when_shown_ = false;
   bool mesh_load_running_ = false;
 };

@@ -53,7 +53,8 @@ TInjectControls InjectControlsOf(const TForm1& f) {
 // advection_step (start of list 1, texture free): velocities recomputed only
 // when the scene changed, then every vertex displaced by "Delta t" / 1000 along
 // its velocity. compute_tex_coords (start of the textured pass): upstream
-// frame-texture coordinates through the matrices stored by this frame's camera.
+// frame-texture coordinates, displaced through this frame's camera and looked
+// up through the camera of the frame the texture holds.
 // inject_noise (texture free or catching up, before the capture): one noise
 // time step blended over the surface pixels of the whole panel (its list kept
 // for the stretch, unless it was a flash of raw noise).
@@ -69,7 +70,9 @@ void TForm1::InstallAdvectionPasses() {
     DisplaceVertices(state.mesh, ud_flow_scale->Position() / 1000.0);
   };
   passes_.compute_tex_coords = [this] {
-    ComputeTexCoords(state.mesh, state.matrices, state.view, state.frame.texture_dragged, TexCoordParamsOf(*this));
+    TFrameCapture& c = state.frame.capture;
+    c.view_behind = ComputeTexCoords(state.mesh, state.matrices, state.view, state.frame.texture_dragged,
+                                     TexCoordParamsOf(*this), c.matrices_known ? &c.matrices : nullptr);
   };
   passes_.inject_noise = [this] {
     const bool flash = state.noise.noise_flash;

@@ -1,6 +1,7 @@
 // Frame driver: one frame per GL panel redraw, and the "Run" loop.
 #include <QCoreApplication>
 #include <QLabel>
+#include <QTimer>
 #include <chrono>
 
 #include "glpanel/glpanel.h"
@@ -33,8 +34,41 @@ void TForm1::GLPanel1Redraw(QObject*) {
     lab_fps->setText(QString::fromStdString(caption));
   if (state.frame.noise_dirty) BuildNoiseTextures();
   StoreFlowControls();
+  const bool changed = state.frame.scene_dirty || state.frame.view_changed;
   diag.last_frame = DrawFrame(state, FrameCtl(), passes_, w, h);
   diag.list_compiles.Add(diag.last_frame);
+  if (changed && diag.last_frame.captured && settle_after_changes && run_step_ == 0 && !sb_animate->Down() &&
+      !recording_) {
+    settle_owed_ = SettleFrameCount(ud_alpha_text->Position());
+    if (!settle_queued_ && settle_owed_ > 0) {
+      settle_queued_ = true;
+      QTimer::singleShot(0, this, [this] { SettleFrame(); });
+    }
+  }
+}
+
+// One of the frames owed after a change, unless "Run" or a movie draws
+// frames meanwhile.
+void TForm1::SettleFrame() {
+  settle_queued_ = false;
+  if (settle_owed_ <= 0 || sb_animate->Down() || recording_ || !isVisible()) {
+    settle_owed_ = 0;
+    return;
+  }
+  --settle_owed_;
+  GLPanel1->Redraw();
+  if (settle_owed_ > 0 && !settle_queued_) {
+    settle_queued_ = true;
+    QTimer::singleShot(0, this, [this] { SettleFrame(); });
+  }
+}
+
+void TForm1::FinishSettling() {
+  while (settle_owed_ > 0 && !sb_animate->Down()) {
+    --settle_owed_;
+    GLPanel1->Redraw();
+  }
+  settle_owed_ = 0;
 }
 
 // One step of the "Run" loop: draw a frame, turn the view by the "Rotate"
@@ -43,7 +77,10 @@ void TForm1::GLPanel1Redraw(QObject*) {
 // channel values are re-evaluated and the scene is marked dirty).
 void TForm1::RunLoopFrame() {
   ++state.frame.frame_counter;
+  ++run_step_;
   GLPanel1->Redraw();
+  --run_step_;
+  settle_owed_ = 0;  // the loop's own frames move the texture on
   if (RunLoopStep(state, {ud_rotate->Position(), cb_time_animate->Checked()})) {
     RunLoopTimeStep();
     RefreshRenderState(false);

@@ -136,6 +136,7 @@ QImage TForm1::GrabFrameBitmap() {
 
 // "Copy image": the frame on the clipboard.
 void TForm1::but_copyclipboardClick(QObject*) {
+  FinishSettling();  // the picture shows the streaks the view is about to show
   const QImage bitmap = GrabFrameBitmap();
   if (!bitmap.isNull()) QGuiApplication::clipboard()->setImage(bitmap);
 }
@@ -144,6 +145,7 @@ void TForm1::but_copyclipboardClick(QObject*) {
 // chosen file: a PNG picture when the name ends in ".png", else a 24-bit
 // bitmap. A failed write is reported.
 void TForm1::but_save_picClick(QObject*) {
+  FinishSettling();
   const QImage bitmap = GrabFrameBitmap();
   if (bitmap.isNull()) return;
   QString path, error;
@@ -175,6 +177,7 @@ void TForm1::butsaveseqClick(QObject*) {
     SaveMovie(base, n);
     return;
   }
+  FinishSettling();
   for (int32_t i = 1; i <= n; ++i) {
     const QString name = SequenceFileName(base, i);
     if (!SavePicture(GrabFrameBitmap(), name, error)) {

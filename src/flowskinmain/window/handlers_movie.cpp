@@ -25,6 +25,7 @@ void TForm1::SaveMovie(const QString& path, int32_t n) {
     dialogs_->ShowWarning(error);
     return;
   }
+  FinishSettling();  // the first frame shows the streaks the view was about to show
   r->path = path;
   r->total = n;
   recording_ = std::move(r);
