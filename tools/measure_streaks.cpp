@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "advection/texture_measures.h"
+#include "output/picture_measures.h"
 
 int main(int argc, char** argv) {
   if (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help")) {
@@ -27,31 +27,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "measure_streaks: cannot read the picture %s\n", argv[1]);
     return 1;
   }
-  picture = picture.convertToFormat(QImage::Format_RGB888);
-  QRgb background = picture.pixel(0, 0) & 0xFFFFFF;
+  int64_t background = -1;
   if (argc == 4) {
     char* end = nullptr;
-    background = static_cast<QRgb>(std::strtoul(argv[3], &end, 16));
+    background = static_cast<int64_t>(std::strtoul(argv[3], &end, 16));
     if (*end != '\0' || std::string(argv[3]).size() != 6) {
       std::fprintf(stderr, "measure_streaks: background colour RRGGBB expected, not %s\n", argv[3]);
       return 2;
     }
   }
-  TGreyImage img;
-  img.width = picture.width();
-  img.height = picture.height();
-  img.grey.resize(static_cast<size_t>(img.width) * img.height);
-  std::vector<uint8_t> background_colour(img.grey.size());
-  for (int y = 0; y < img.height; ++y) {
-    const uint8_t* row = picture.constScanLine(y);
-    for (int x = 0; x < img.width; ++x) {
-      const uint8_t* p = row + 3 * x;
-      const size_t i = static_cast<size_t>(y) * img.width + x;
-      img.grey[i] = GreyOf(p[0], p[1], p[2]);
-      background_colour[i] = qRgb(p[0], p[1], p[2]) == (background | 0xFF000000u);
-    }
-  }
-  const TTextureMeasures m = MeasureTexture(img, SurfaceOf(background_colour, img.width, img.height, 400));
+  const TTextureMeasures m = MeasurePicture(picture, background);
   std::printf("contrast %.2f grey levels\ncoherence %.3f\nmean %.1f grey levels\ninterior pixels %lld\n", m.contrast,
               m.coherence, m.mean, static_cast<long long>(m.interior_pixels));
   return m.interior_pixels > 0 ? 0 : 1;

@@ -200,3 +200,37 @@ TEST(AdvectionPass, ZeroClipWAndEmptyTextureSizeDoNotDivideByZero) {
   EXPECT_EQ(mesh.vertices[0].tex[0], 384.0f);
   EXPECT_EQ(mesh.vertices[0].tex[1], 0.5f);
 }
+
+// Seen through the camera of the captured frame (flat) while this frame looks
+// in perspective: the texture is looked up where the captured frame showed
+// each vertex, in both warp modes, the displacement still measured in this
+// frame, and a drag offset of the same frame is not added on top. The same
+// camera on both sides gives what no camera gives.
+TEST(AdvectionPass, CoordinatesLookThroughTheCameraOfTheCapturedFrame) {
+  struct Row {
+    bool warp;
+    bool reseen;  // the captured frame's camera differs from this frame's
+  };
+  for (const Row r : {Row{true, true}, Row{false, true}, Row{true, false}, Row{false, false}}) {
+    SCOPED_TRACE(testing::Message() << "warp " << r.warp << " reseen " << r.reseen);
+    Flat now;
+    Perspective(now.m);
+    const TStoredMatrices captured = r.reseen ? Flat().m : now.m;
+    TMesh mesh = LooseVertices({{0.5f, 0.25f, 0}, {-0.4f, 0.1f, 0.5f}});
+    TMesh alone = mesh;
+    now.view.drag_offset_s = 0.125;
+    bool dragged = false;
+    EXPECT_EQ(ComputeTexCoords(mesh, now.m, now.view, dragged, {30, true, r.warp, true}, &captured), r.reseen);
+    EXPECT_EQ(dragged, !r.reseen);
+    now.view.drag_offset_s = 0.125;
+    ComputeTexCoords(alone, now.m, now.view, dragged, {30, true, r.warp, true});
+    for (int i = 0; i < 2; ++i) {
+      const TVertex& v = mesh.vertices[i];
+      const double seen_s = r.reseen ? (256 + 256 * v.pos.x) / 512 : alone.vertices[i].tex[0] - 0.125;
+      const double seen_t = r.reseen ? (256 + 256 * v.pos.y) / 512 : alone.vertices[i].tex[1];
+      // No flow: the displacement is the 0.0001 of a still vertex, far below a texel.
+      EXPECT_NEAR(v.tex[0], r.reseen ? seen_s : seen_s + 0.125, 1e-5);
+      EXPECT_NEAR(v.tex[1], seen_t, 1e-5);
+    }
+  }
+}

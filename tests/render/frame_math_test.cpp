@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // One frame of the lock machine followed by the end-of-frame flag reset.
@@ -192,4 +194,16 @@ TEST(RunLoop, TimeWrapsToTheFirstTimeValuePastTheLast) {
   app.view.time_step = 0.5;
   app.mesh.time_count = 1;
   EXPECT_FALSE(RunLoopStep(app, c));
+}
+
+// Frames until the picture before a change weighs under 2 % at "Alpha texture" a.
+TEST(SettleFrames, EnoughForTheOldPictureToFadeBelowTwoPerCent) {
+  const std::pair<int32_t, int32_t> rows[] = {{0, 0}, {-5, 0}, {10, 38}, {50, 6}, {100, 1}, {1, 200}};
+  for (const auto& [alpha, frames] : rows) {
+    EXPECT_EQ(SettleFrameCount(alpha), frames) << alpha;
+    if (frames > 1 && frames < 200) {
+      EXPECT_LT(std::pow(1 - alpha / 100.0, frames), 0.02) << alpha;
+      EXPECT_GE(std::pow(1 - alpha / 100.0, frames - 1), 0.02) << alpha;
+    }
+  }
 }

@@ -167,6 +167,10 @@ bool ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& 
   k.scale_up = p.scale_up;
   const TWindowProjector proj(m);
   const bool reproject = seen_by && !SameCamera(*seen_by, m);
+  if (reproject) {  // the texture follows the surface itself: no offset on top
+    k.ds = k.dt = 0;
+    texture_dragged = false;
+  }
   const TWindowProjector seen_proj(reproject ? *seen_by : m);
   const TWindowProjector* seen = reproject ? &seen_proj : nullptr;
   TVertex* v = mesh.vertices.data();

@@ -47,7 +47,8 @@ struct TTexCoordParams {
 // `seen_by` (the camera of the frame the texture was captured in) the base
 // (s, t) is pos's projection through that camera, while the displacement is
 // still measured in this frame's, so that after a view change the surface
-// takes its own texture with it. Returns true when seen_by differed from m.
+// takes its own texture with it (the drag offsets are then consumed but not
+// applied). Returns true when seen_by differed from m.
 // Reads pos, adv_pos, the view's tex_width/tex_height; writes tex, adv_pos.
 bool ComputeTexCoords(TMesh& mesh, const TStoredMatrices& m, TView& view, bool& texture_dragged,
                       const TTexCoordParams& p, const TStoredMatrices* seen_by = nullptr);
