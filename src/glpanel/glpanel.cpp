@@ -11,6 +11,7 @@
 #include <QPlatformSurfaceEvent>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
+#include <algorithm>
 
 TFpGuard::TFpGuard() {
   // Saves the environment, clears the flags and masks every exception.
@@ -78,8 +79,43 @@ TGLPanel::~TGLPanel() {
   if (context_ready_) DestroyContext();
 }
 
-int TGLPanel::Width() const { return qRound(width() * devicePixelRatio()); }
-int TGLPanel::Height() const { return qRound(height() * devicePixelRatio()); }
+int TGLPanel::Width() const { return draw_size_.isEmpty() ? qRound(width() * devicePixelRatio()) : draw_size_.width(); }
+int TGLPanel::Height() const {
+  return draw_size_.isEmpty() ? qRound(height() * devicePixelRatio()) : draw_size_.height();
+}
+
+void TGLPanel::SetDrawSize(QSize size) {
+  if (size == QSize(qRound(width() * devicePixelRatio()), qRound(height() * devicePixelRatio()))) size = QSize();
+  if (size == draw_size_) return;
+  draw_size_ = size;
+  no_last_frame_ = true;
+  if (draw_target_ && context_ready_ && render_context_->makeCurrent(this)) {
+    delete draw_target_;
+    draw_target_ = nullptr;
+  }
+}
+
+// Where a frame of the set size shows in the window: as large as fits,
+// centred (device pixels, origin bottom left).
+QRect TGLPanel::ShownRect() const {
+  const int ww = qRound(width() * devicePixelRatio()), wh = qRound(height() * devicePixelRatio());
+  if (draw_size_.isEmpty()) return QRect(0, 0, ww, wh);
+  const double scale = std::min(double(ww) / draw_size_.width(), double(wh) / draw_size_.height());
+  const int w = std::max(1, int(draw_size_.width() * scale)), h = std::max(1, int(draw_size_.height() * scale));
+  return QRect((ww - w) / 2, (wh - h) / 2, w, h);
+}
+
+// A mouse position (logical window pixels, origin top left) in drawing pixels.
+QPoint TGLPanel::ToDrawPixels(QPointF p) const {
+  const qreal r = devicePixelRatio();
+  const QPoint device(qRound(p.x() * r), qRound(p.y() * r));
+  if (draw_size_.isEmpty()) return device;
+  const QRect shown = ShownRect();
+  const int wh = qRound(height() * r);
+  const int top = wh - shown.y() - shown.height();  // the rectangle's top row, counted from the top
+  return QPoint(qRound((device.x() - shown.x()) * double(draw_size_.width()) / shown.width()),
+                qRound((device.y() - top) * double(draw_size_.height()) / shown.height()));
+}
 
 void TGLPanel::exposeEvent(QExposeEvent*) {
   if (isExposed()) Paint();
@@ -157,7 +193,9 @@ void TGLPanel::Redraw() {
 // which leaves an error behind.
 void TGLPanel::SwapAndKeep() {
   const QSize size(Width(), Height());
-  if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
+  if (DrawsOwnSize()) {
+    // The frame stays in draw_target_.
+  } else if (QOpenGLFramebufferObject::hasOpenGLFramebufferBlit() && !size.isEmpty()) {
     if (KeepByReadBack) {
       ReadBackShownFrame(size);
     } else {
@@ -214,7 +252,9 @@ bool TGLPanel::PutReadBackIntoShownFrame() {
 // swap without keeping (the copy is that frame already).
 void TGLPanel::ShowKeptFrame() {
   const QSize size(Width(), Height());
-  if (PutReadBackIntoShownFrame() && shown_frame_ && shown_frame_->size() == size) {
+  if (DrawsOwnSize() && draw_target_) {
+    ShowDrawTarget();
+  } else if (PutReadBackIntoShownFrame() && shown_frame_ && shown_frame_->size() == size) {
     QOpenGLExtraFunctions* f = render_context_->extraFunctions();
     f->glBindFramebuffer(GL_READ_FRAMEBUFFER, shown_frame_->handle());
     f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, render_context_->defaultFramebufferObject());
@@ -230,6 +270,7 @@ void TGLPanel::ShowKeptFrame() {
 
 bool TGLPanel::BeginReadLastFrame() {
   if (no_last_frame_ || !context_ready_ || !render_context_->makeCurrent(this)) return false;
+  if (DrawsOwnSize()) return draw_target_ && draw_target_->bind();
   if (!last_frame_swapped_) {
     glReadBuffer(GL_BACK);
     return true;
@@ -242,7 +283,7 @@ bool TGLPanel::BeginReadLastFrame() {
 void TGLPanel::ForgetLastFrame() { no_last_frame_ = true; }
 
 void TGLPanel::EndReadLastFrame() {
-  if (context_ready_ && last_frame_swapped_) QOpenGLFramebufferObject::bindDefault();
+  if (context_ready_ && (last_frame_swapped_ || DrawsOwnSize())) QOpenGLFramebufferObject::bindDefault();
 }
 
 // Context creation is not checked for success: drawing into a panel whose
@@ -264,10 +305,12 @@ void TGLPanel::ReleaseShownFrame() {
   read_back_size_ = QSize();
   read_back_.clear();
   read_back_.shrink_to_fit();
-  if (!shown_frame_) return;
+  if (!shown_frame_ && !draw_target_) return;
   const bool current = render_context_ && render_context_->makeCurrent(this);
   delete shown_frame_;
   shown_frame_ = nullptr;
+  delete draw_target_;
+  draw_target_ = nullptr;
   if (current) render_context_->doneCurrent();
 }
 
@@ -285,32 +328,58 @@ void TGLPanel::DoGLInit() {
 }
 
 void TGLPanel::DoRedraw() {
-  if (OnRedraw) OnRedraw(this);
+  if (!OnRedraw) return;
+  if (draw_size_.isEmpty()) {
+    OnRedraw(this);
+    return;
+  }
+  if (!draw_target_ || draw_target_->size() != draw_size_) {
+    delete draw_target_;
+    draw_target_ = new QOpenGLFramebufferObject(draw_size_, QOpenGLFramebufferObject::Depth);
+  }
+  draw_target_->bind();
+  OnRedraw(this);
+  ShowDrawTarget();
 }
 
-// Mouse positions in device pixels, like Width()/Height().
+// The frame of the set size, scaled to fit, into the window's back buffer
+// (the rest of the window dark grey).
+void TGLPanel::ShowDrawTarget() {
+  if (!draw_target_) return;
+  QOpenGLExtraFunctions* f = render_context_->extraFunctions();
+  f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, render_context_->defaultFramebufferObject());
+  glDrawBuffer(GL_BACK);
+  glViewport(0, 0, qRound(width() * devicePixelRatio()), qRound(height() * devicePixelRatio()));
+  glDisable(GL_SCISSOR_TEST);
+  glClearColor(0.2f, 0.2f, 0.2f, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  const QRect to = ShownRect();
+  f->glBindFramebuffer(GL_READ_FRAMEBUFFER, draw_target_->handle());
+  f->glBlitFramebuffer(0, 0, draw_size_.width(), draw_size_.height(), to.x(), to.y(), to.x() + to.width(),
+                       to.y() + to.height(), GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  QOpenGLFramebufferObject::bindDefault();
+}
+
+// Mouse positions in drawing pixels, like Width()/Height().
 void TGLPanel::mousePressEvent(QMouseEvent* e) {
-  const qreal r = devicePixelRatio();
-  if (OnMouseDown)
-    OnMouseDown(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+  const QPoint p = ToDrawPixels(e->position());
+  if (OnMouseDown) OnMouseDown(this, ButtonOfMouse(e), ShiftOfMouse(e), p.x(), p.y());
 }
 
 void TGLPanel::mouseMoveEvent(QMouseEvent* e) {
-  const qreal r = devicePixelRatio();
-  if (OnMouseMove) OnMouseMove(this, ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+  const QPoint p = ToDrawPixels(e->position());
+  if (OnMouseMove) OnMouseMove(this, ShiftOfMouse(e), p.x(), p.y());
 }
 
 void TGLPanel::mouseReleaseEvent(QMouseEvent* e) {
-  const qreal r = devicePixelRatio();
-  if (OnMouseUp)
-    OnMouseUp(this, ButtonOfMouse(e), ShiftOfMouse(e), qRound(e->position().x() * r), qRound(e->position().y() * r));
+  const QPoint p = ToDrawPixels(e->position());
+  if (OnMouseUp) OnMouseUp(this, ButtonOfMouse(e), ShiftOfMouse(e), p.x(), p.y());
 }
 
 void TGLPanel::wheelEvent(QWheelEvent* e) {
-  const qreal r = devicePixelRatio();
+  const QPoint p = ToDrawPixels(e->position());
   const int delta = e->angleDelta().y();
-  if (OnMouseWheel && delta != 0)
-    OnMouseWheel(this, ShiftOfPointer(e), qRound(e->position().x() * r), qRound(e->position().y() * r), delta);
+  if (OnMouseWheel && delta != 0) OnMouseWheel(this, ShiftOfPointer(e), p.x(), p.y(), delta);
   e->accept();
 }
 

@@ -91,9 +91,15 @@ class TGLPanel : public QWindow {
   QOpenGLContext* RenderContext() const { return render_context_; }
   // "VERSION, RENDERER" of the context's driver; empty before the context exists.
   QString GLDescription();
-  // Drawing size in device pixels.
+  // Drawing size in device pixels: the window's, or the size set below.
   int Width() const;
   int Height() const;
+  // Frames drawn at `size` rather than the window's (an empty size: the
+  // window's again): each is drawn into a framebuffer of that size, which
+  // is then the frame last drawn, and shown scaled to fit the window, with
+  // mouse positions scaled back to it. Needs the context; drops the last frame.
+  void SetDrawSize(QSize size);
+  bool DrawsOwnSize() const { return !draw_size_.isEmpty(); }
 
  protected:
   void exposeEvent(QExposeEvent* event) override;
@@ -112,6 +118,9 @@ class TGLPanel : public QWindow {
   void DoRedraw();
 
   void SwapAndKeep();
+  void ShowDrawTarget();
+  QRect ShownRect() const;
+  QPoint ToDrawPixels(QPointF window_position) const;
   void ReadBackShownFrame(QSize size);
   bool PutReadBackIntoShownFrame();
   void ShowKeptFrame();
@@ -121,6 +130,8 @@ class TGLPanel : public QWindow {
   QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame
   std::vector<uint8_t> read_back_;                   // RGBA rows of the last swapped frame, when it was read back
   QSize read_back_size_;                             // its size; empty when shown_frame_ is up to date
+  QOpenGLFramebufferObject* draw_target_ = nullptr;  // frames of draw_size_
+  QSize draw_size_;                                  // empty: frames of the window's size
   bool context_ready_ = false;
   bool last_frame_swapped_ = true;
   bool held_ = false;

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "output/picture_files.h"
+#include "output/picture_measures.h"
 #include "support/form_fixture.h"
 #include "support/form_frame_helpers.h"
 #include "support/movie_decoder_av.h"
@@ -136,4 +137,44 @@ TEST_F(SaveMovieTest, TheWindowAnswersWhileAMovieIsWrittenAndCancelLeavesNoFile)
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_TRUE(QDir(dir.path()).isEmpty())
       << QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(" ").toStdString();
+}
+
+// "Movie size": a movie of 640 x 480 from a view of 123 x 75, drawn at its
+// own size (its streaks as fine as a view of that size shows them, not a
+// small view scaled up), while the window keeps its size; afterwards the view
+// draws at its own size again. "View" gives the view's size.
+TEST_F(SaveMovieTest, AMovieTakesTheChosenSizeWhateverTheWindows) {
+  struct Row {
+    int index;  // of cb_movie_size
+    QSize size;
+  };
+  for (const Row& r : {Row{1, {640, 480}}, Row{0, {124, 76}}}) {
+    SCOPED_TRACE(r.index);
+    form->cb_movie_size->SetItemIndex(r.index);
+    const QString path = dir.filePath(QString("sized%1.mp4").arg(r.index));
+    dialogs.file_answers.push_back(path);
+    TypeInto(form->ednframe, "3");
+    form->butsaveseq->Click();
+    ASSERT_TRUE(form->MovieRecording());
+    if (r.index != 0) {
+      EXPECT_EQ(QSize(form->GLPanel1->Width(), form->GLPanel1->Height()), r.size);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->MovieRecording(); }, 60000));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(QSize(form->GLPanel1->Width(), form->GLPanel1->Height()), QSize(123, 75));
+    EXPECT_EQ(form->ed_winw->Text(), "123");
+    TDecodedMovie movie;
+    std::string error;
+    ASSERT_TRUE(DecodeMovie(path.toStdString(), movie, error)) << error;
+    EXPECT_EQ(QSize(movie.width, movie.height), r.size);
+    ASSERT_EQ(movie.frames.size(), 3u);
+    if (r.index != 0) {
+      const TTextureMeasures m = MeasurePicture(movie.frames.back(), -1);
+      EXPECT_GT(m.interior_pixels, 20000);  // the torus fills the frame, not a corner of it
+      EXPECT_GT(m.coherence, 0.4);          // streaks, not noise or a blur
+    }
+  }
+  // The view draws again at its own size: a picture has the window's size.
+  form->RequestRedraw();
+  EXPECT_EQ(form->GrabFrameBitmap().size(), QSize(123, 75));
 }

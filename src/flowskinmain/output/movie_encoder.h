@@ -24,6 +24,18 @@ struct TMovieSettings {
 constexpr int32_t kMovieFpsMin = 1, kMovieFpsMax = 120;
 constexpr int32_t kMovieQualityMin = 0, kMovieQualityMax = 100;
 
+// The frame sizes the window offers for its movies ("Movie size"); the first,
+// 0 x 0, is the view's own size.
+struct TMovieSize {
+  const char* caption;
+  int32_t width, height;
+};
+constexpr TMovieSize kMovieSizes[] = {{"View", 0, 0},
+                                      {"640 x 480", 640, 480},
+                                      {"1280 x 720", 1280, 720},
+                                      {"1920 x 1080", 1920, 1080},
+                                      {"3840 x 2160", 3840, 2160}};
+
 // The codec's constant-rate factor for quality q (clamped to 0..100), lower
 // meaning better: H.264 51 .. 0, VP9 63 .. 0, linear in q and rounded to the
 // nearest integer. The default 60 gives 20 (H.264) and 25 (VP9).

@@ -39,6 +39,9 @@ const std::vector<TControlTip>& ControlTips() {
       {"but_movie_cancel", "Stops the movie being written; no file is left"},
       {"ud_movie_fps", "Frames per second of a movie \"Save seq. ...\" writes"},
       {"ud_movie_quality", "Quality of a movie \"Save seq. ...\" writes: 0 the smallest file, 100 the best picture"},
+      {"cb_movie_size",
+       "Frame size of a movie \"Save seq. ...\" writes: the view's own, or a size drawn off screen whatever the "
+       "window's (the view shows it scaled meanwhile)"},
       {"ednframe", "Number of frames \"Save seq. ...\" writes, a whole number"},
 
       // "General": presets.

@@ -343,6 +343,7 @@ class TForm1 : public QMainWindow {
   TEdit* ednframe = nullptr;
   TUpDown *ud_movie_fps = nullptr, *ud_movie_quality = nullptr;  // of movies "Save seq." writes
   TEdit *ed_movie_fps = nullptr, *ed_movie_quality = nullptr;
+  TComboBox* cb_movie_size = nullptr;  // "Movie size": the view's own, or one of kMovieSizes
   TButton *but_flow_cxy = nullptr, *but_flow_cxz = nullptr, *but_flow_cyz = nullptr;
   TButton *but_flow_dz = nullptr, *but_flow_dy = nullptr, *but_flow_dx = nullptr;
   TButton *but_flow_kmin = nullptr, *but_flow_kmax = nullptr;
@@ -473,7 +474,9 @@ class TForm1 : public QMainWindow {
     QString path;
     QSize size;
     int32_t total = 0, done = 0;
-    int32_t misses = 0;  // frames in a row that could not be read back
+    int32_t misses = 0;     // frames in a row that could not be read back
+    int32_t warmup = 0;     // frames still to draw at the movie's own size before the first is taken
+    bool own_size = false;  // drawn at a size other than the view's
   };
   std::unique_ptr<TMovieRecording> recording_;
   int32_t settle_owed_ = 0;  // frames still to draw before the texture has settled

@@ -69,6 +69,10 @@ QWidget* TForm1::BuildTabGeneral() {
   ud_movie_quality = NewUpDown("ud_movie_quality", "ed_movie_quality", ed_movie_quality, kMovieQualityMin,
                                kMovieQualityMax, TMovieSettings().quality);
   AddRow(rows, {NewLabel("Movie fps"), PairOf(ud_movie_fps), NewLabel("quality"), PairOf(ud_movie_quality)});
+  QStringList sizes;
+  for (const TMovieSize& m : kMovieSizes) sizes << m.caption;
+  cb_movie_size = new TComboBox("cb_movie_size", sizes);
+  AddRow(rows, {NewLabel("Movie size"), cb_movie_size});
   v->addWidget(images);
 
   v->addWidget(BuildPresets());

@@ -4,20 +4,26 @@
 // long movie is written; a progress bar and "Cancel" stand under the view.
 // The first movie frame is the frame shown when the dialog closed, each next
 // one the frame drawn after it. A movie cancelled or failed leaves no file;
-// one completed is named in the line under the view. Its rate and quality are
-// those of "Movie fps" and "quality".
+// one completed is named in the line under the view. Its rate, quality and
+// size are those of "Movie fps", "quality" and "Movie size"; a size other than
+// the view's is drawn off screen at that size (the view shows it scaled to
+// fit), starting with the frames the streaks need at that size.
 #include <QLabel>
 #include <QTimer>
+#include <algorithm>
+#include <iterator>
 
 #include "glpanel/glpanel.h"
 #include "output/movie_writer.h"
+#include "render/frame_math.h"
 #include "window/form1.h"
 
 void TForm1::SaveMovie(const QString& path, int32_t n) {
   if (recording_) return;
   auto r = std::make_unique<TMovieRecording>();
   QString error;
-  r->size = QSize(GLPanel1->Width(), GLPanel1->Height());
+  const TMovieSize& chosen = kMovieSizes[std::clamp(cb_movie_size->ItemIndex(), 0, int(std::size(kMovieSizes)) - 1)];
+  r->size = chosen.width > 0 ? QSize(chosen.width, chosen.height) : QSize(GLPanel1->Width(), GLPanel1->Height());
   TMovieSettings settings;
   settings.fps = ud_movie_fps->Position();
   settings.quality = ud_movie_quality->Position();
@@ -25,13 +31,22 @@ void TForm1::SaveMovie(const QString& path, int32_t n) {
     dialogs_->ShowWarning(error);
     return;
   }
-  FinishSettling();  // the first frame shows the streaks the view was about to show
   r->path = path;
   r->total = n;
+  if (r->size != QSize(GLPanel1->Width(), GLPanel1->Height())) {
+    GLPanel1->SetDrawSize(r->size);
+    r->own_size = GLPanel1->DrawsOwnSize();
+    ForgetPicture();
+    r->warmup = SettleFrameCount(ud_alpha_text->Position());
+  } else {
+    FinishSettling();  // the first frame shows the streaks the view was about to show
+  }
   recording_ = std::move(r);
   movie_progress->setRange(0, n);
   movie_progress->setValue(0);
-  movie_progress->setFormat(QString("%v of %m frames"));
+  movie_progress->setFormat(
+      recording_->warmup > 0 ? QString("preparing %1 x %2").arg(recording_->size.width()).arg(recording_->size.height())
+                             : QString("%v of %m frames"));
   lab_load->hide();
   movie_row->show();
   butsaveseq->setEnabled(false);
@@ -41,6 +56,13 @@ void TForm1::SaveMovie(const QString& path, int32_t n) {
 void TForm1::RecordMovieFrame() {
   if (!recording_) return;
   TMovieRecording& r = *recording_;
+  if (r.warmup > 0) {
+    --r.warmup;
+    GLPanel1->Redraw();
+    if (r.warmup == 0) movie_progress->setFormat(QString("%v of %m frames"));
+    QTimer::singleShot(0, this, [this] { RecordMovieFrame(); });
+    return;
+  }
   QImage frame = GrabFrameBitmap();
   if (frame.isNull() && ++r.misses <= 3) {  // the view was resized: its next frame is drawn and taken
     GLPanel1->Redraw();
@@ -74,6 +96,11 @@ void TForm1::RecordMovieFrame() {
 void TForm1::EndMovie(bool finish) {
   if (!recording_) return;
   std::unique_ptr<TMovieRecording> r = std::move(recording_);
+  if (r->own_size) {  // back to frames of the view's size
+    GLPanel1->SetDrawSize(QSize());
+    ForgetPicture();
+    RequestRedraw();
+  }
   movie_row->hide();
   lab_load->show();
   butsaveseq->setEnabled(true);

@@ -19,6 +19,7 @@ void TForm1::GLPanel1GLInit(QObject*) {
 // picture is dropped (its pixels sit elsewhere in a view of another size),
 // then two frames.
 void TForm1::GLPanel1Resize(QObject*) {
+  if (GLPanel1->DrawsOwnSize()) return;  // a movie of its own size is drawn meanwhile
   ed_winw->SetText(QString::number(GLPanel1->Width()));
   ed_winh->SetText(QString::number(GLPanel1->Height()));
   ForgetPicture();

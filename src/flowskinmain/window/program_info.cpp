@@ -85,7 +85,9 @@ vector's magnitude; <b>Velocity</b> shows the flow array's magnitude. Check
 <h4>Pictures and movies</h4>
 <p>"Save image..." writes the view as PNG or BMP; "Save seq. ..." writes the
 next "#frames" frames as numbered pictures, or as one movie when the name ends
-in <tt>.mp4</tt> (H.264) or <tt>.webm</tt> (VP9). The command line makes them
+in <tt>.mp4</tt> (H.264) or <tt>.webm</tt> (VP9), at "Movie fps", "quality"
+and "Movie size" (1920 x 1080 from a small window, say), written while the
+window stays at hand, with a progress bar and Cancel. The command line makes them
 without a window: <tt>flowskin FILE --frames 250 -o run.mp4</tt>
 (<tt>flowskin --help</tt> lists the options).</p>
 <p>The window remembers its controls from one run to the next; start it with
