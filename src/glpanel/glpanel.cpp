@@ -89,10 +89,51 @@ void TGLPanel::SetDrawSize(QSize size) {
   if (size == draw_size_) return;
   draw_size_ = size;
   no_last_frame_ = true;
-  if (draw_target_ && context_ready_ && render_context_->makeCurrent(this)) {
-    delete draw_target_;
-    draw_target_ = nullptr;
-  }
+  if (draw_target_ && context_ready_ && render_context_->makeCurrent(this)) DeleteDrawTarget();
+}
+
+bool TGLPanel::MakeDrawTarget() {
+  if (draw_target_ && draw_target_->size == draw_size_) return true;
+  DeleteDrawTarget();
+  QOpenGLExtraFunctions* f = render_context_->extraFunctions();
+  auto* t = new TDrawTarget;
+  t->size = draw_size_;
+  f->glGenFramebuffers(1, &t->framebuffer);
+  f->glGenRenderbuffers(1, &t->colour);
+  f->glGenRenderbuffers(1, &t->depth);
+  f->glBindRenderbuffer(GL_RENDERBUFFER, t->colour);
+  f->glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, draw_size_.width(), draw_size_.height());
+  f->glBindRenderbuffer(GL_RENDERBUFFER, t->depth);
+  f->glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, draw_size_.width(), draw_size_.height());
+  f->glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  f->glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
+  f->glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, t->colour);
+  f->glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t->depth);
+  const bool complete = f->glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  QOpenGLFramebufferObject::bindDefault();
+  draw_target_ = t;
+  if (!complete) DeleteDrawTarget();
+  return complete;
+}
+
+void TGLPanel::DeleteDrawTarget() {
+  if (!draw_target_) return;
+  QOpenGLExtraFunctions* f = render_context_->extraFunctions();
+  f->glDeleteFramebuffers(1, &draw_target_->framebuffer);
+  f->glDeleteRenderbuffers(1, &draw_target_->colour);
+  f->glDeleteRenderbuffers(1, &draw_target_->depth);
+  delete draw_target_;
+  draw_target_ = nullptr;
+}
+
+// Draws and reads in the frame of the set size.
+bool TGLPanel::BindDrawTarget() {
+  if (!draw_target_) return false;
+  QOpenGLExtraFunctions* f = render_context_->extraFunctions();
+  f->glBindFramebuffer(GL_FRAMEBUFFER, draw_target_->framebuffer);
+  glDrawBuffer(GL_COLOR_ATTACHMENT0);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  return true;
 }
 
 // Where a frame of the set size shows in the window: as large as fits,
@@ -270,7 +311,7 @@ void TGLPanel::ShowKeptFrame() {
 
 bool TGLPanel::BeginReadLastFrame() {
   if (no_last_frame_ || !context_ready_ || !render_context_->makeCurrent(this)) return false;
-  if (DrawsOwnSize()) return draw_target_ && draw_target_->bind();
+  if (DrawsOwnSize()) return BindDrawTarget();
   if (!last_frame_swapped_) {
     glReadBuffer(GL_BACK);
     return true;
@@ -309,8 +350,12 @@ void TGLPanel::ReleaseShownFrame() {
   const bool current = render_context_ && render_context_->makeCurrent(this);
   delete shown_frame_;
   shown_frame_ = nullptr;
-  delete draw_target_;
-  draw_target_ = nullptr;
+  if (current) {
+    DeleteDrawTarget();
+  } else {
+    delete draw_target_;
+    draw_target_ = nullptr;
+  }
   if (current) render_context_->doneCurrent();
 }
 
@@ -333,11 +378,8 @@ void TGLPanel::DoRedraw() {
     OnRedraw(this);
     return;
   }
-  if (!draw_target_ || draw_target_->size() != draw_size_) {
-    delete draw_target_;
-    draw_target_ = new QOpenGLFramebufferObject(draw_size_, QOpenGLFramebufferObject::Depth);
-  }
-  draw_target_->bind();
+  if (!MakeDrawTarget()) return;  // no frame rather than one of another size
+  BindDrawTarget();
   OnRedraw(this);
   ShowDrawTarget();
 }
@@ -354,7 +396,8 @@ void TGLPanel::ShowDrawTarget() {
   glClearColor(0.2f, 0.2f, 0.2f, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   const QRect to = ShownRect();
-  f->glBindFramebuffer(GL_READ_FRAMEBUFFER, draw_target_->handle());
+  f->glBindFramebuffer(GL_READ_FRAMEBUFFER, draw_target_->framebuffer);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
   f->glBlitFramebuffer(0, 0, draw_size_.width(), draw_size_.height(), to.x(), to.y(), to.x() + to.width(),
                        to.y() + to.height(), GL_COLOR_BUFFER_BIT, GL_LINEAR);
   QOpenGLFramebufferObject::bindDefault();

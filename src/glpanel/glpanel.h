@@ -130,8 +130,17 @@ class TGLPanel : public QWindow {
   QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame
   std::vector<uint8_t> read_back_;                   // RGBA rows of the last swapped frame, when it was read back
   QSize read_back_size_;                             // its size; empty when shown_frame_ is up to date
-  QOpenGLFramebufferObject* draw_target_ = nullptr;  // frames of draw_size_
-  QSize draw_size_;                                  // empty: frames of the window's size
+  // Frames of draw_size_: a framebuffer of two renderbuffers (colour, depth),
+  // never of a texture, whose name the owner's own fixed texture names could take.
+  struct TDrawTarget {
+    unsigned framebuffer = 0, colour = 0, depth = 0;
+    QSize size;
+  };
+  TDrawTarget* draw_target_ = nullptr;
+  bool MakeDrawTarget();
+  void DeleteDrawTarget();
+  bool BindDrawTarget();
+  QSize draw_size_;  // empty: frames of the window's size
   bool context_ready_ = false;
   bool last_frame_swapped_ = true;
   bool held_ = false;

@@ -139,16 +139,22 @@ TEST_F(SaveMovieTest, TheWindowAnswersWhileAMovieIsWrittenAndCancelLeavesNoFile)
       << QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(" ").toStdString();
 }
 
-// "Movie size": a movie of 640 x 480 from a view of 123 x 75, drawn at its
+// "Movie size": a movie of 640 x 480 from a view of 256 x 256, drawn at its
 // own size (its streaks as fine as a view of that size shows them, not a
-// small view scaled up), while the window keeps its size; afterwards the view
-// draws at its own size again. "View" gives the view's size.
+// small view scaled up, and its texture taken at that size), while the window
+// keeps its size; afterwards the view draws at its own size again. "View"
+// gives the view's size.
 TEST_F(SaveMovieTest, AMovieTakesTheChosenSizeWhateverTheWindows) {
+  TypeInto(form->ed_winw, "256");
+  TypeInto(form->ed_winh, "256");
+  QTest::keyClick(form->ed_winw, Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form->GLPanel1->Width() == 256 && form->GLPanel1->Height() == 256; }, 3000));
+  Settle();  // a still view, its streaks grown
   struct Row {
     int index;  // of cb_movie_size
     QSize size;
   };
-  for (const Row& r : {Row{1, {640, 480}}, Row{0, {124, 76}}}) {
+  for (const Row& r : {Row{1, {640, 480}}, Row{0, {256, 256}}}) {
     SCOPED_TRACE(r.index);
     form->cb_movie_size->SetItemIndex(r.index);
     const QString path = dir.filePath(QString("sized%1.mp4").arg(r.index));
@@ -161,8 +167,8 @@ TEST_F(SaveMovieTest, AMovieTakesTheChosenSizeWhateverTheWindows) {
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->MovieRecording(); }, 60000));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(QSize(form->GLPanel1->Width(), form->GLPanel1->Height()), QSize(123, 75));
-    EXPECT_EQ(form->ed_winw->Text(), "123");
+    EXPECT_EQ(QSize(form->GLPanel1->Width(), form->GLPanel1->Height()), QSize(256, 256));
+    EXPECT_EQ(form->ed_winw->Text(), "256");
     TDecodedMovie movie;
     std::string error;
     ASSERT_TRUE(DecodeMovie(path.toStdString(), movie, error)) << error;
@@ -171,10 +177,10 @@ TEST_F(SaveMovieTest, AMovieTakesTheChosenSizeWhateverTheWindows) {
     if (r.index != 0) {
       const TTextureMeasures m = MeasurePicture(movie.frames.back(), -1);
       EXPECT_GT(m.interior_pixels, 20000);  // the torus fills the frame, not a corner of it
-      EXPECT_GT(m.coherence, 0.4);          // streaks, not noise or a blur
+      EXPECT_GT(m.coherence, 0.55);         // streaks, not noise or a blur
     }
   }
   // The view draws again at its own size: a picture has the window's size.
   form->RequestRedraw();
-  EXPECT_EQ(form->GrabFrameBitmap().size(), QSize(123, 75));
+  EXPECT_EQ(form->GrabFrameBitmap().size(), QSize(256, 256));
 }

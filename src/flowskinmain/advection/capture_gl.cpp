@@ -69,11 +69,18 @@ void CaptureFrame(const TView& view, TFrameCapture& capture) {
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+  // Only the part of the texture that lies on the frame is copied: a copy
+  // reaching past a framebuffer object's edge is not clipped alike by every
+  // driver.
+  const GLsizei w = std::min(view.tex_width, capture.panel_w);
+  const GLsizei h = std::min(view.tex_height, capture.panel_h);
   if (width != view.tex_width || height != view.tex_height || format != GL_RGB) {
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, view.tex_width, view.tex_height, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, view.tex_width, view.tex_height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     FillBeyondPanel(view, capture);
-  } else if (capture.read_back_window && ReadingTheWindow())
+    if (w > 0 && h > 0) glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+  } else if (capture.read_back_window && ReadingTheWindow()) {
     ReadBackInto(view, capture);
-  else
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, view.tex_width, view.tex_height);
+  } else if (w > 0 && h > 0) {
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+  }
 }

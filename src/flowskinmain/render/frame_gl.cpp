@@ -164,6 +164,8 @@ bool BeginFrame(TAppState& app, const TFrameControls& c, int32_t panel_w, int32_
   glColor3f(1, 1, 1);
   app.view.tex_width = TexSizeFor(panel_w);
   app.view.tex_height = TexSizeFor(panel_h);
+  // Texture coordinates of another drawing size mean nothing in this one.
+  if (app.frame.capture.panel_w != panel_w || app.frame.capture.panel_h != panel_h) app.frame.view_changed = true;
   app.frame.capture.panel_w = panel_w;
   app.frame.capture.panel_h = panel_h;
   return SetupCamera(app.view, app.matrices, c.camera, panel_w, panel_h);

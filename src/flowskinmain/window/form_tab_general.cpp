@@ -72,6 +72,7 @@ QWidget* TForm1::BuildTabGeneral() {
   QStringList sizes;
   for (const TMovieSize& m : kMovieSizes) sizes << m.caption;
   cb_movie_size = new TComboBox("cb_movie_size", sizes);
+  cb_movie_size->SetItemIndex(0);
   AddRow(rows, {NewLabel("Movie size"), cb_movie_size});
   v->addWidget(images);
 
