@@ -49,6 +49,7 @@ struct TFrameState {
   // everything recompiled into display lists 1 and 6); tests draw both ways.
   bool surface_arrays = true;
   std::shared_ptr<TSurfaceDrawings> surface_drawings;  // made by the frame driver; freed with the context
+  uint32_t composite_program = 0;                      // the contrast composite's program in this context, 0 before
 };
 
 // Mouse gesture state of the view.

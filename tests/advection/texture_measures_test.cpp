@@ -133,3 +133,41 @@ TEST(TextureMeasures, SurfaceKeepsSmallPatchesOfTheBackgroundsColour) {
   for (const Case& c : cases) EXPECT_EQ(s[c.y * w + c.x], c.surface) << c.x << "," << c.y;
   EXPECT_EQ(std::count(s.begin(), s.end(), 0), 220);
 }
+
+// The shape correlation follows the slow light and dark, not the grain: a
+// shading gradient with fine stripes laid on correlates with the bare
+// gradient, the gradient turned round anticorrelates, a swell across it does
+// not correlate; pixels at 0 or 255 count as clipped, the background nowhere.
+TEST(TextureMeasures, ShapeCorrelationFollowsTheSlowShadingNotTheGrain) {
+  const int32_t w = 120, h = 80;
+  auto image = [&](auto f) {
+    TGreyImage img;
+    img.width = w;
+    img.height = h;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) img.grey.push_back(f(x, y));
+    return img;
+  };
+  std::vector<uint8_t> surface(w * h, 1);
+  for (int x = 0; x < w; ++x) surface[x] = 0;  // the top row is background
+  const TGreyImage shaded = image([&](int x, int) { return 40.0 + 1.5 * x; });
+  const auto stripes = [](int x, int) { return (x / 2) % 2 ? 40.0 : -40.0; };
+  struct Row {
+    const char* name;
+    TGreyImage picture;
+    double correlation_min, correlation_max, clipped;
+  } rows[] = {
+      {"shading with stripes", image([&](int x, int y) { return 41.0 + 1.2 * x + stripes(x, y); }), 0.95, 1.0, 0},
+      {"shading turned round", image([&](int x, int) { return 220.0 - 1.5 * x; }), -1.0, -0.99, 0},
+      {"stripes on a swell across", image([&](int x, int y) { return 128 + 1.5 * (y - 40) + stripes(x, y); }), -0.2,
+       0.2, 0},
+      {"clipped half", image([&](int x, int) { return x < w / 2 ? 0.0 : 255.0; }), 0.5, 1.0, 1.0},
+  };
+  for (const Row& r : rows) {
+    const TShapeMeasures m = MeasureShape(r.picture, shaded, surface, 10);
+    EXPECT_EQ(m.surface_pixels, w * (h - 1)) << r.name;
+    EXPECT_GE(m.correlation, r.correlation_min) << r.name;
+    EXPECT_LE(m.correlation, r.correlation_max) << r.name;
+    EXPECT_NEAR(m.clipped, r.clipped, 1e-9) << r.name;
+  }
+}

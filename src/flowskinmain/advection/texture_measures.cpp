@@ -140,3 +140,68 @@ TTextureMeasures MeasureTexture(const TGreyImage& img, const std::vector<uint8_t
   m.mean = grey / n;
   return m;
 }
+
+std::vector<double> GaussianBlur(const std::vector<double>& v, int32_t width, int32_t height, double sigma) {
+  const int32_t r = std::max(1, static_cast<int32_t>(std::ceil(3 * sigma)));
+  std::vector<double> kernel(2 * static_cast<size_t>(r) + 1);
+  for (int32_t k = -r; k <= r; ++k) kernel[static_cast<size_t>(k + r)] = std::exp(-0.5 * k * k / (sigma * sigma));
+  std::vector<double> across(v.size()), out(v.size());
+  const auto pass = [&](const std::vector<double>& in, std::vector<double>& to, bool rows) {
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x) {
+        double sum = 0, weight = 0;
+        for (int32_t k = -r; k <= r; ++k) {
+          const int32_t xx = rows ? x + k : x, yy = rows ? y : y + k;
+          if (xx < 0 || yy < 0 || xx >= width || yy >= height) continue;
+          const double w = kernel[static_cast<size_t>(k + r)];
+          sum += w * in[static_cast<size_t>(yy) * width + xx];
+          weight += w;
+        }
+        to[static_cast<size_t>(y) * width + x] = sum / weight;
+      }
+  };
+  pass(v, across, true);
+  pass(across, out, false);
+  return out;
+}
+
+TShapeMeasures MeasureShape(const TGreyImage& picture, const TGreyImage& shaded, const std::vector<uint8_t>& surface,
+                            double sigma) {
+  TShapeMeasures m;
+  if (picture.width != shaded.width || picture.height != shaded.height) return m;
+  // Blurred inside the surface only (each blur divided by the blur of the
+  // surface's mask), so the background's colour does not leak in at the
+  // silhouette.
+  std::vector<double> mask(surface.size()), ma(surface.size()), mb(surface.size());
+  for (size_t i = 0; i < surface.size() && i < picture.grey.size(); ++i) {
+    mask[i] = surface[i] ? 1 : 0;
+    ma[i] = mask[i] * picture.grey[i];
+    mb[i] = mask[i] * shaded.grey[i];
+  }
+  const std::vector<double> weight = GaussianBlur(mask, picture.width, picture.height, sigma);
+  std::vector<double> a = GaussianBlur(ma, picture.width, picture.height, sigma);
+  std::vector<double> b = GaussianBlur(mb, shaded.width, shaded.height, sigma);
+  for (size_t i = 0; i < a.size(); ++i) {
+    a[i] = weight[i] > 0 ? a[i] / weight[i] : 0;
+    b[i] = weight[i] > 0 ? b[i] / weight[i] : 0;
+  }
+  double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+  int64_t clipped = 0;
+  for (size_t i = 0; i < surface.size() && i < a.size(); ++i) {
+    if (!surface[i]) continue;
+    ++m.surface_pixels;
+    sa += a[i];
+    sb += b[i];
+    saa += a[i] * a[i];
+    sbb += b[i] * b[i];
+    sab += a[i] * b[i];
+    const double g = picture.grey[i];
+    clipped += g < 0.5 || g > 254.5;
+  }
+  if (m.surface_pixels == 0) return m;
+  const double n = static_cast<double>(m.surface_pixels);
+  const double va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+  m.correlation = va > 0 && vb > 0 ? (sab - sa * sb / n) / std::sqrt(va * vb) : 0;
+  m.clipped = clipped / n;
+  return m;
+}

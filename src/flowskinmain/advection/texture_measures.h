@@ -62,3 +62,22 @@ struct TTextureMeasures {
 // surface). The tensor is built from central differences of the high-passed
 // picture and averaged over a kMeasureBox box.
 TTextureMeasures MeasureTexture(const TGreyImage& img, const std::vector<uint8_t>& surface);
+
+// Gaussian blur of standard deviation `sigma` pixels (a separable kernel cut
+// at 3 sigma; near the edges the kernel is cut to the pixels that exist and
+// renormalised).
+std::vector<double> GaussianBlur(const std::vector<double>& v, int32_t width, int32_t height, double sigma);
+
+// Whether a picture's large-scale light and dark follow the surface's shape:
+// the correlation of the Gaussian-blurred (sigma) grey levels of `picture`
+// and of `shaded` (the same view with the texture off) over the pixels marked
+// in `surface`, both blurred inside the surface only (the background's colour
+// does not leak in at the silhouette); and the share of those pixels whose grey level is 0 or 255
+// (clipped to black or white).
+struct TShapeMeasures {
+  double correlation = 0;
+  double clipped = 0;  // 0..1
+  int64_t surface_pixels = 0;
+};
+TShapeMeasures MeasureShape(const TGreyImage& picture, const TGreyImage& shaded, const std::vector<uint8_t>& surface,
+                            double sigma = 10);

@@ -9,3 +9,7 @@
 
 // `background`: 0xRRGGBB; by default the colour of the top-left pixel.
 TTextureMeasures MeasurePicture(const QImage& picture, int64_t background = -1);
+
+// The shape measures of `picture` against `shaded`, the same view with the
+// texture off (same size), over the surface as `shaded` shows it.
+TShapeMeasures MeasurePictureShape(const QImage& picture, const QImage& shaded, int64_t background = -1);

@@ -64,6 +64,7 @@ void InitGLState(TFrameState& frame, int32_t panel_w, int32_t panel_h) {
   frame.gl_ready = true;
   frame.scene_dirty = true;
   frame.surface_drawings.reset();  // a new context: buffer names of an earlier one mean nothing here
+  frame.composite_program = 0;
 }
 
 bool SetupCamera(TView& view, TStoredMatrices& m, const TCameraControls& c, int32_t panel_w, int32_t panel_h) {

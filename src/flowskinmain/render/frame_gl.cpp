@@ -117,7 +117,9 @@ void TextureStage(TAppState& app, const TFrameControls& c, const TFramePasses& p
   glBindTexture(GL_TEXTURE_2D, 0);
   Run(passes.stretch_contrast);
   BeginOverlayProjection(app.view);
+  const bool composite = passes.begin_composite && passes.begin_composite();
   ShadingOverlay(app, c, plan);
+  if (composite) Run(passes.end_composite);
   EndOverlayProjection();
 }
 

@@ -50,6 +50,8 @@ struct TFramePasses {
   std::function<void()> paint_blobs;                // after list 1, and again after the noise
   std::function<void()> inject_noise;               // noise quad over the surface pixels, before the capture
   std::function<void()> stretch_contrast;           // shown frame only: after the capture, before list 6
+  std::function<bool()> begin_composite;            // list 6 drawn through the contrast composite when true
+  std::function<void()> end_composite;              // after list 6 when begin_composite gave true
   std::function<void()> source_glyphs;              // in list 2 when cb_showelements
   std::function<void()> mesh_lines;                 // in list 2, cbshline
   std::function<void()> normals;                    // in list 2, cbshnormals

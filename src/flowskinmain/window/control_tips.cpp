@@ -65,7 +65,7 @@ const std::vector<TControlTip>& ControlTips() {
       {"Button17", "Style: coarse texture (larger noise and displacement)"},
       {"but_erode", "Style: eroded look, curvature flow coloured by K min"},
       {"Button16", "Style: particles (short pulses added over the surface)"},
-      {"but_crisp", "Style: long, thin, contrasty streaks (faint, slowly changing noise, Contrast 5.0)"},
+      {"but_crisp", "Style: long, thin, contrasty streaks (faint, slowly changing noise, Contrast 6.0)"},
       {"but_shaded", "Style: plain shaded surface without texture"},
       {"but_d_kmin", "Shows K min as data"},
       {"but_d_kmax", "Shows K max as data"},

@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 
+#include "advection/crisp_composite_gl.h"
 #include "app_state.h"
 #include "data/file_array_memory.h"
 #include "output/movie_writer.h"
@@ -481,7 +482,9 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<TMovieRecording> recording_;
   int32_t settle_owed_ = 0;  // frames still to draw before the texture has settled
   bool settle_queued_ = false;
-  int32_t run_step_ = 0;  // inside a step of the "Run" loop
+  int32_t run_step_ = 0;            // inside a step of the "Run" loop
+  TCompositeSetup composite_;       // the contrast composite of this frame (handlers_advection.cpp)
+  bool composite_pending_ = false;  // the shown frame is copied for it: list 6 goes through it
   void SettleFrame();
   bool load_when_shown_ = false;
   bool mesh_load_running_ = false;

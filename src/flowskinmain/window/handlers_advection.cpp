@@ -3,6 +3,7 @@
 #include "advection/advection_pass.h"
 #include "advection/contrast_stretch.h"
 #include "advection/contrast_stretch_gl.h"
+#include "advection/crisp_composite_gl.h"
 #include "advection/noise_gl.h"
 #include "flow/velocity_synthesis.h"
 #include "glpanel/glpanel.h"
@@ -61,9 +62,13 @@ TInjectControls InjectControlsOf(const TForm1& f) {
 // stretch_contrast (after the capture): half of this frame's noise taken back
 // out of the shown frame when this frame injected any (the stretch would
 // otherwise magnify each new grain of noise into a bright dot at the head of
-// its streak), then the shown frame's surface pixels stretched by "Contrast"
-// about their own mean colour (the noise's mean when the surface covers no
-// pixel); nothing is drawn or read back at "Contrast" 1.0.
+// its streak), then the shown frame copied for the contrast composite, through
+// which begin_composite draws the shading overlay: the texture's detail about
+// its local mean stretched by "Contrast" and laid onto the shading, around the
+// surface pixels' own mean colour (the noise's mean when the surface covers no
+// pixel). Where the GL cannot build the composite, the shown frame's surface
+// pixels are stretched about that mean instead. Nothing is drawn or read back
+// at "Contrast" 1.0.
 void TForm1::InstallAdvectionPasses() {
   passes_.advection_step = [this] {
     if (state.frame.scene_dirty) SynthesizeVelocity(state.mesh, state.sources, FlowParamsOf(*this));
@@ -89,6 +94,22 @@ void TForm1::InstallAdvectionPasses() {
     if (injected != 0) TakeBackHalfNoise(state.view, injected, InjectControlsOf(*this), state.frame.lighting_on, w, h);
     const TNoiseState& n = state.noise;
     const std::array<double, 3> pivot = ShownSurfaceMean(w, h, {n.noise_mean[0], n.noise_mean[1], n.noise_mean[2]});
-    StretchContrast(state.view, factor, pivot, state.frame.lighting_on, w, h);
+    if (!CompositeReady(state.frame.composite_program)) {  // a GL without programs: the plain stretch
+      StretchContrast(state.view, factor, pivot, state.frame.lighting_on, w, h);
+      return;
+    }
+    CopyShownFrameForComposite(state.view, w, h);
+    composite_.factor = factor;
+    for (int i = 0; i < 3; ++i) composite_.pivot[i] = pivot[i] / 255.0;
+    composite_.lighting_on = state.frame.lighting_on;
+    composite_.two_sided = state.mesh.open;
+    composite_.data_colours = cbTexData->Checked();
+    composite_pending_ = true;
   };
+  passes_.begin_composite = [this] {
+    const bool pending = composite_pending_;
+    composite_pending_ = false;
+    return pending && BeginComposite(state.frame.composite_program, state.view, composite_);
+  };
+  passes_.end_composite = [] { EndComposite(); };
 }

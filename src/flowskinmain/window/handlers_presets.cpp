@@ -340,17 +340,18 @@ void TForm1::but_topoClick(QObject*) {
 // mapping the image back every frame); the noise changes slowly ("Speed" 1:
 // faster noise breaks the streaks up) and moves 2.5 pixels a frame, about one
 // noise texel, so the samples along a streak follow each other closely. The
-// shown frame's contrast is stretched five times (which also shows only half
-// of each frame's new noise, so the stretch does not turn it into dots) and
-// only a light shading is laid over it. The flow itself is left as it is.
+// streaks' detail is stretched six times about its local mean (which also
+// shows only half of each frame's new noise, so the stretch does not turn it
+// into dots) and laid onto a shading of 40 per cent, so the body's shape
+// stays readable. The flow itself is left as it is.
 void TForm1::but_crispClick(QObject*) {
   ++state.frame.redraw_suspended;
   ApplyStyleDefaults();
   ud_alpha_text->SetPosition(3);
   ud_modspeed->SetPosition(1);
   ud_dispmax->SetPosition(25);
-  ud_alpha_shade->SetPosition(30);
-  ud_contrast->SetPosition(50);
+  ud_alpha_shade->SetPosition(40);
+  ud_contrast->SetPosition(60);
   --state.frame.redraw_suspended;
   state.frame.noise_dirty = true;
   RequestRedraw();
