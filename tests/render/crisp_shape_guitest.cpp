@@ -12,7 +12,6 @@ class CrispShapeTest : public FormTest {
  protected:
   void SetUp() override {
     FormTest::SetUp();
-    form->settle_after_changes = false;  // only the test's own frames
     TypeInto(form->ed_winw, "400");
     TypeInto(form->ed_winh, "300");
     QTest::keyClick(form->ed_winw, Qt::Key_Return);

@@ -115,8 +115,7 @@ const std::vector<TSequence>& Sequences() {
 // Draws sequence `s` in a fresh window and returns every frame it drew;
 // `sent`: the bytes that went into the surface buffers; read_back and panel
 // as for TSequenceRun::Open.
-TFrames Render(const TSequence& s, bool surface_arrays, int64_t* sent = nullptr, int read_back = -1,
-               QSize panel = {}) {
+TFrames Render(const TSequence& s, bool surface_arrays, int64_t* sent = nullptr, int read_back = -1, QSize panel = {}) {
   TSequenceRun run;
   if (!run.Open(ExamplePath(s.mesh), surface_arrays, read_back, panel)) return {};
   s.steps(run);

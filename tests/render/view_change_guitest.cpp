@@ -70,7 +70,6 @@ double RedOnTheSurface(const QImage& frame) {
 // nothing of what the old view showed at its new place (here the red
 // background around the old silhouette).
 TEST_F(ViewChangeTest, AViewChangeLeavesNothingOfTheOldViewOnTheSurface) {
-  form->settle_after_changes = false;  // only the drag's own frames
   form->sh_background->SetColor(MakeColor(255, 0, 0));
   for (const TDrag& d : kDrags) {
     SCOPED_TRACE(d.name);
@@ -90,6 +89,8 @@ TEST_F(ViewChangeTest, AViewChangeLeavesNothingOfTheOldViewOnTheSurface) {
 // afterwards shows what was written.
 TEST_F(ViewChangeTest, APictureSavedRightAfterATurnWithRunUpShowsStreaks) {
   QTemporaryDir dir;
+  form->settle_after_changes = true;
+  form->RequestRedraw();
   form->sh_background->SetColor(MakeColor(255, 0, 0));
   Settle();
   const TTextureMeasures settled = Shown();

@@ -149,7 +149,7 @@ TEST_F(SaveMovieTest, AMovieTakesTheChosenSizeWhateverTheWindows) {
   TypeInto(form->ed_winh, "256");
   QTest::keyClick(form->ed_winw, Qt::Key_Return);
   ASSERT_TRUE(QTest::qWaitFor([&] { return form->GLPanel1->Width() == 256 && form->GLPanel1->Height() == 256; }, 3000));
-  Settle();  // a still view, its streaks grown
+  for (int i = 0; i < 40; ++i) form->RunLoopFrame();  // a still view, its streaks grown
   struct Row {
     int index;  // of cb_movie_size
     QSize size;
