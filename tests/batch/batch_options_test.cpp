@@ -45,18 +45,16 @@ TEST(BatchOptions, ViewChangesAreKeptInOrderWithTheSettings) {
   TBatchOptions o;
   std::string error;
   ASSERT_TRUE(ParseBatchOptions(Args({"--turn", "90,-30.5", "--set", "ud_vz=-10", "--zoom", "1.5", "--pan=-20,8",
-                                      "--turn", "1e1,0", "-o", "f.png"}),
+                                      "--turn", "1e1,0", "--view", "Iso", "-o", "f.png"}),
                                 o, error))
       << error;
   struct Expect {
     TBatchStep::Kind kind;
     double x, y;
   };
-  const Expect want[] = {{TBatchStep::Kind::Turn, 90, -30.5},
-                         {TBatchStep::Kind::Set, 0, 0},
-                         {TBatchStep::Kind::Zoom, 1.5, 0},
-                         {TBatchStep::Kind::Pan, -20, 8},
-                         {TBatchStep::Kind::Turn, 10, 0}};
+  const Expect want[] = {{TBatchStep::Kind::Turn, 90, -30.5}, {TBatchStep::Kind::Set, 0, 0},
+                         {TBatchStep::Kind::Zoom, 1.5, 0},    {TBatchStep::Kind::Pan, -20, 8},
+                         {TBatchStep::Kind::Turn, 10, 0},     {TBatchStep::Kind::View, 0, 0}};
   ASSERT_EQ(o.steps.size(), std::size(want));
   for (size_t i = 0; i < o.steps.size(); ++i) {
     EXPECT_EQ(o.steps[i].kind, want[i].kind) << i;
@@ -79,6 +77,7 @@ TEST(BatchOptions, BadMovieAndViewOptionsAreRefused) {
        "--fps and --quality apply to movies only (an output ending in .mp4 or .webm)"},
       {Args({"-o", "m.avi"}), "the output 'm.avi' must end in .png or .bmp (pictures) or in .mp4 or .webm (a movie)"},
       {Args({"-o", "f.png", "--turn", "30"}), "option --turn needs two numbers X,Y, not '30'"},
+      {Args({"-o", "f.png", "--view", "x"}), "option --view needs one of +x, -x, +y, -y, +z, -z, iso, not 'x'"},
       {Args({"-o", "f.png", "--pan", "1,2,3"}), "option --pan needs two numbers X,Y, not '1,2,3'"},
       {Args({"-o", "f.png", "--pan", "nan,0"}), "option --pan needs two numbers X,Y, not 'nan,0'"},
       {Args({"-o", "f.png", "--turn", "1e300,0"}), "option --turn needs two numbers X,Y, not '1e300,0'"},

@@ -206,3 +206,23 @@ TEST(BatchRun, WideAndTallFramesShowTheWholeTorusWithAMargin) {
     EXPECT_NEAR(y1 - y0, 0.70 * shorter, 0.05 * shorter) << f.size;
   }
 }
+
+// --view: "-z" is the view a mesh opens with (Y up), "+x" the quarter turn a
+// drag of 90 pixels to the right gives, byte for byte; "iso" another view.
+TEST(BatchRun, ViewNamesLookAlongTheAxes) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const auto run = [&](const QString& name, QStringList view) {
+    const QString path = dir.filePath(name + ".png");
+    const TRun r =
+        RunFlowskin(QStringList{Example("torus_flow.ply"), "--size", "96x64", "--warmup", "2", "-o", path} + view);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    return Bytes(path);
+  };
+  const QByteArray plain = run("plain", {});
+  EXPECT_EQ(run("mz", {"--view", "-z"}), plain);
+  const QByteArray px = run("px", {"--view", "+x"});
+  EXPECT_NE(px, plain);
+  EXPECT_EQ(run("turned", {"--turn", "90,0"}), px);
+  EXPECT_NE(run("iso", {"--view", "iso"}), plain);
+}

@@ -159,3 +159,38 @@ TEST(CameraMath, LightComesFromTheViewerAtZeroAnglesAndTurnsWithThem) {
   EXPECT_NEAR(std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]), 3, 1e-5);
   EXPECT_NEAR(p[1], 3 * std::sin(DegToRad(25)), 1e-6);
 }
+
+// Every "Look along" view under every up axis: the model-view matrix turns the
+// named direction into the viewer's (0, 0, -1), exactly, or within the tilt's
+// 0.01-degree hold short of the up axis; the whole box is framed.
+TEST(AxisViews, EachLooksAlongItsDirectionUnderEveryUpAxis) {
+  TMesh mesh;
+  mesh.box_center = {1, 2, 3};
+  mesh.box_size = 4;
+  for (const UpAxis up : {UpAxis::X, UpAxis::Y, UpAxis::Z}) {
+    for (const TAxisView& a : kAxisViews) {
+      SCOPED_TRACE(testing::Message() << a.name << " up " << int(up));
+      TView view;
+      view.rot_x = 33;
+      view.rot_y = -71;
+      view.distance = 10;
+      LookAlong(mesh, view, up, a);
+      EXPECT_EQ(view.center[0], 1);
+      EXPECT_EQ(view.center[2], 3);
+      EXPECT_EQ(view.size, 4);
+      double m[16];
+      TurntableModelview(view, up, m);
+      const double n = std::sqrt(a.dx * a.dx + a.dy * a.dy + a.dz * a.dz);
+      const double d[3] = {a.dx / n, a.dy / n, a.dz / n};
+      double eye[3];
+      for (int r = 0; r < 3; ++r) eye[r] = m[r] * d[0] + m[4 + r] * d[1] + m[8 + r] * d[2];
+      EXPECT_NEAR(eye[0], 0, 1e-9);
+      EXPECT_NEAR(eye[1], 0, 2e-4);  // sin(0.01 degree) when the tilt is held
+      EXPECT_NEAR(eye[2], -1, 2e-8);  // 1 - cos(0.01 degree)
+    }
+  }
+  EXPECT_EQ(AxisViewNamed("ISO"), &kAxisViews[6]);
+  EXPECT_EQ(AxisViewNamed("-Y"), &kAxisViews[3]);
+  EXPECT_EQ(AxisViewNamed("y"), nullptr);
+  EXPECT_EQ(AxisViewNamed("+x "), nullptr);
+}

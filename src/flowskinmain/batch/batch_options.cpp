@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "advection/image_map.h"
+#include "render/camera_math.h"
 
 namespace {
 
@@ -114,6 +115,17 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TBatchOptions& 
       return true;
     }
     error = "option " + opt + " needs two numbers X,Y, not '" + value + "'";
+    return false;
+  }
+  if (opt == "--view") {
+    if (!take()) return false;
+    if (AxisViewNamed(value.c_str())) {
+      o.steps.push_back(TBatchStep{TBatchStep::Kind::View, value, value});
+      return true;
+    }
+    std::string names;
+    for (const TAxisView& v : kAxisViews) names += std::string(names.empty() ? "" : ", ") + v.name;
+    error = "option --view needs one of " + names + ", not '" + value + "'";
     return false;
   }
   if (opt == "--zoom") {
@@ -225,6 +237,9 @@ pictures or a movie.
       --turn X,Y         turn the view as a left drag of X pixels to the right
                          and Y down does: one degree per pixel (the tilt stays
                          within -89.99..89.99 degrees)
+      --view NAME        look at the whole surface along an axis: +x (from the
+                         -X side), -x, +y, -y, +z, -z, or iso (from the +X +Y +Z
+                         corner), as the "Look along" buttons do
       --zoom F           show the surface F times larger (0.5: half as large)
       --pan DX,DY        move the view as a middle drag does: the surface
                          follows DX pixels to the right and DY down

@@ -11,9 +11,9 @@
 
 // One setting, applied in command-line order.
 struct TBatchStep {
-  enum class Kind { Preset, Press, Set, Image, Turn, Zoom, Pan };
+  enum class Kind { Preset, Press, Set, Image, Turn, Zoom, Pan, View };
   Kind kind = Kind::Set;
-  std::string name;     // preset, button or control name (Set: left of '='); Image: the picture file
+  std::string name;     // preset, button or control name (Set: left of '='); Image: the picture file; View: +x .. iso
   std::string value;    // Set: right of '='
   double x = 0, y = 0;  // Turn: degrees; Pan: pixels; Zoom: the factor in x
 };
@@ -46,7 +46,8 @@ bool IsBatchInvocation(const std::vector<std::string>& args);
 // --version), an output name that does
 // not end in ".png", ".bmp", ".mp4" or ".webm", frames < 1, warmup < 0, a size
 // outside 16..4096, --fps or --quality out of range or given for pictures, a
-// --turn or --pan that is not two numbers, a --zoom factor not above 0.
+// --turn or --pan that is not two numbers, a --zoom factor not above 0, a
+// --view that is none of +x, -x, +y, -y, +z, -z, iso.
 bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& options, std::string& error);
 
 // The file of written frame i (1-based): the output name itself for a single

@@ -81,12 +81,15 @@ bool IsLoadOption(TForm1& form, const QWidget* w) {
   return group && group->isAncestorOf(w);
 }
 
-// A --turn, --zoom or --pan: the view record changed as the mouse changes it
+// A --turn, --zoom, --pan or --view: the view record changed as the mouse or
+// the "Look along" buttons change it
 // (the texture is not dragged along), the next frame drawn for the new view.
 void ApplyViewStep(TForm1& form, const TBatchStep& step) {
   TView& view = form.state.view;
   if (step.kind == TBatchStep::Kind::Turn) {
     TurnViewBy(view, step.x, step.y);
+  } else if (step.kind == TBatchStep::Kind::View) {  // the name was checked when parsed
+    LookAlong(form.state.mesh, view, form.FrameCtl().camera.up_axis, *AxisViewNamed(step.name.c_str()));
   } else if (step.kind == TBatchStep::Kind::Zoom) {
     ZoomViewBy(view, step.x);
   } else {
@@ -116,7 +119,7 @@ bool ApplySteps(TForm1& form, TBatchDialogs& dialogs, const TBatchOptions& o, bo
     } else if (load_options) {
       continue;
     } else if (step.kind == TBatchStep::Kind::Turn || step.kind == TBatchStep::Kind::Zoom ||
-               step.kind == TBatchStep::Kind::Pan) {
+               step.kind == TBatchStep::Kind::Pan || step.kind == TBatchStep::Kind::View) {
       ApplyViewStep(form, step);
     } else if (step.kind == TBatchStep::Kind::Preset || step.kind == TBatchStep::Kind::Press) {
       const TBatchControl* b =

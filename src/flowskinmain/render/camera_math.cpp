@@ -1,5 +1,7 @@
 #include "render/camera_math.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -54,6 +56,43 @@ void ResetView(const TMesh& mesh, TView& view) {
   view.rot_y = 0;
   view.rot_x = 0;
   view.time = (mesh.time_count > 0 && !mesh.time_values.empty()) ? mesh.time_values[0] : 0;
+}
+
+const TAxisView* AxisViewNamed(const char* name) {
+  for (const TAxisView& v : kAxisViews) {
+    const char *a = v.name, *b = name;
+    while (*a && *b && std::tolower(static_cast<unsigned char>(*a)) == std::tolower(static_cast<unsigned char>(*b))) {
+      ++a;
+      ++b;
+    }
+    if (*a == 0 && *b == 0) return &v;
+  }
+  return nullptr;
+}
+
+void LookAlong(const TMesh& mesh, TView& view, UpAxis up, const TAxisView& along) {
+  view.center[0] = mesh.box_center.x;
+  view.center[1] = mesh.box_center.y;
+  view.center[2] = mesh.box_center.z;
+  view.size = mesh.box_size;
+  const double n = std::sqrt(along.dx * along.dx + along.dy * along.dy + along.dz * along.dz);
+  if (n == 0) return;
+  double x = along.dx / n, y = along.dy / n, z = along.dz / n;
+  // Into the turntable's frame: the up-axis turn of the model-view matrix.
+  if (up == UpAxis::X) {
+    const double t = x;
+    x = y;
+    y = -t;
+  } else if (up == UpAxis::Z) {
+    const double t = y;
+    y = z;
+    z = -t;
+  }
+  // The turntable looks along (-cos(tilt) sin(turn), sin(tilt), -cos(tilt) cos(turn)).
+  const double tilt = std::asin(std::clamp(y, -1.0, 1.0)) * 180 / std::numbers::pi;
+  view.rot_x = std::clamp(tilt, -89.99, 89.99);
+  view.rot_y = (std::abs(y) > 1 - 1e-12) ? 0 : std::atan2(-x, -z) * 180 / std::numbers::pi;
+  if (view.rot_y == 0) view.rot_y = 0;  // no -0 in the remembered angles
 }
 
 int32_t TexSizeFor(int32_t pixels) {

@@ -53,6 +53,28 @@ void ComputeProjection(TView& view, const TCameraControls& c, int32_t vp_w, int3
 // angles 0, time := first time value (0 without time steps). Other fields stay.
 void ResetView(const TMesh& mesh, TView& view);
 
+// The views along the axes and the isometric one: `name` as the command line
+// takes it ("+x" looks along +X, from the -X side), `caption` as the buttons
+// show it, and the direction looked along in object space.
+struct TAxisView {
+  const char* name;
+  const char* caption;
+  double dx, dy, dz;
+};
+inline constexpr TAxisView kAxisViews[] = {
+    {"+x", "+X", 1, 0, 0}, {"-x", "-X", -1, 0, 0}, {"+y", "+Y", 0, 1, 0},      {"-y", "-Y", 0, -1, 0},
+    {"+z", "+Z", 0, 0, 1}, {"-z", "-Z", 0, 0, -1}, {"iso", "Iso", -1, -1, -1},
+};
+// The view of that name (case ignored), or null.
+const TAxisView* AxisViewNamed(const char* name);
+
+// The whole surface seen along direction (dx, dy, dz): centre and size from
+// the mesh's box (as ResetView, the time left alone), and the turntable's
+// angles under up axis `up` that make the view direction that one (the tilt
+// held within -89.99..89.99 degrees, so looking along the up axis is looking
+// nearly along it).
+void LookAlong(const TMesh& mesh, TView& view, UpAxis up, const TAxisView& along);
+
 // Smallest power of two not below `pixels` (1 for pixels <= 1).
 int32_t TexSizeFor(int32_t pixels);
 

@@ -18,6 +18,7 @@
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,6 +28,7 @@
 #include "app_state.h"
 #include "data/file_array_memory.h"
 #include "output/movie_writer.h"
+#include "render/camera_math.h"
 #include "render/frame_gl.h"
 #include "render/source_glyphs_gl.h"
 #include "window/controls/control_buttons.h"
@@ -126,6 +128,10 @@ class TForm1 : public QMainWindow {
   void GLPanel1GLInit(QObject* sender);
   void GLPanel1Resize(QObject* sender);
   void Button8Click(QObject* sender);
+  // "Look along" +X .. -Z and "Iso": the whole surface seen along that axis
+  // (or from the +X +Y +Z corner), as the command line's --view does.
+  void but_viewClick(QObject* sender);
+  void LookAlongAxis(const TAxisView& along);
   void ed_winwKeyDown(QObject* sender, int& key, TShiftState shift);
   void ed_marginKeyDown(QObject* sender, int& key, TShiftState shift);
   void ed_llight_lrChange(QObject* sender);
@@ -334,6 +340,7 @@ class TForm1 : public QMainWindow {
 
   // ---- tab "General": mesh input, images, presets
   TButton *but_load_mesh = nullptr, *Button18 = nullptr, *but_defaults = nullptr;
+  std::array<TButton*, std::size(kAxisViews)> but_views{};  // "Look along", in the order of kAxisViews
   TCheckBox *cb_subdiv = nullptr, *cb_swap = nullptr, *cb_normk = nullptr, *cb_crack_insert = nullptr,
             *cb_use_neighbors = nullptr;
   TUpDown *ud_subdiv = nullptr, *ud_crack_angle_convex = nullptr, *ud_crack_angle_concave = nullptr;

@@ -40,6 +40,10 @@ QWidget* PairOf(TUpDown* ud) {
 }
 
 QWidget* AddRow(QVBoxLayout* rows, std::initializer_list<QWidget*> items) {
+  return AddRow(rows, std::vector<QWidget*>(items));
+}
+
+QWidget* AddRow(QVBoxLayout* rows, const std::vector<QWidget*>& items) {
   auto* w = new QWidget;
   auto* h = new QHBoxLayout(w);
   h->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,7 @@
 // Small builders the tab files use to lay controls out in labelled rows.
 #include <QString>
 #include <initializer_list>
+#include <vector>
 
 #include "window/controls/control_events.h"
 #include "window/controls/control_updown.h"
@@ -24,6 +25,7 @@ TUpDown* NewUpDown(const QString& ud_name, const QString& ed_name, TEdit*& edit,
 QWidget* PairOf(TUpDown* ud);
 // A row of widgets left to right, closed by a stretch; null entries are skipped.
 QWidget* AddRow(QVBoxLayout* rows, std::initializer_list<QWidget*> items);
+QWidget* AddRow(QVBoxLayout* rows, const std::vector<QWidget*>& items);
 // A row "label  [edit][arrows]": the label becomes the up-down's label.
 QWidget* AddUpDownRow(QVBoxLayout* rows, const QString& caption, TUpDown* ud, int label_width,
                       const QString& label_name = QString(), QLabel** label_out = nullptr);

@@ -3,6 +3,8 @@
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <string>
+#include <vector>
 
 #include "colorconversion/colorconversion.h"
 #include "window/form1.h"
@@ -81,6 +83,19 @@ QGroupBox* TForm1::BuildGroupView() {
   Button8 = new TButton("Button8", "Reset");
   Button8->OnClick = FORM_HANDLER(Button8Click);
   AddRow(rows, {NewLabel("Up axis"), axes, Narrow(Button8, 50)});
+  std::vector<QWidget*> look{NewLabel("Look along")};
+  for (size_t i = 0; i < std::size(kAxisViews); ++i) {
+    const TAxisView& a = kAxisViews[i];
+    std::string name = std::string("but_view_") +
+                       (a.name[0] == '+'   ? "p"
+                        : a.name[0] == '-' ? "m"
+                                           : "") +
+                       (a.name[0] == '+' || a.name[0] == '-' ? a.name + 1 : a.name);
+    but_views[i] = new TButton(QString::fromStdString(name), a.caption);
+    but_views[i]->OnClick = FORM_HANDLER(but_viewClick);
+    look.push_back(Narrow(but_views[i], i + 1 < std::size(kAxisViews) ? 30 : 34));
+  }
+  AddRow(rows, look);
   ud_rotate = NewUpDown("ud_rotate", "Edit4", Edit4, -100, 100, 0);
   Edit4->OnChange = redraw;
   QWidget* rotate_row = AddUpDownRow(rows, "Rotate", ud_rotate, kLabel);

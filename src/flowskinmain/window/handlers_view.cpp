@@ -34,6 +34,17 @@ void TForm1::Button8Click(QObject*) {
   RequestRedraw();
 }
 
+void TForm1::but_viewClick(QObject* sender) {
+  for (size_t i = 0; i < but_views.size(); ++i)
+    if (sender == but_views[i]) LookAlongAxis(kAxisViews[i]);
+}
+
+void TForm1::LookAlongAxis(const TAxisView& along) {
+  LookAlong(state.mesh, state.view, FrameCtl().camera.up_axis, along);
+  state.frame.view_changed = true;
+  RequestRedraw();
+}
+
 // Enter in ed_winw or ed_winh: the drawing area becomes w x h by resizing the
 // main window by the difference. Text that is not an integer is reported and
 // changes nothing.
