@@ -493,6 +493,7 @@ class TForm1 : public QMainWindow {
   TCompositeSetup composite_;       // the contrast composite of this frame (handlers_advection.cpp)
   bool composite_pending_ = false;  // the shown frame is copied for it: list 6 goes through it
   void SettleFrame();
+  void QueueSettleFrame();
   bool load_when_shown_ = false;
   bool mesh_load_running_ = false;
 };

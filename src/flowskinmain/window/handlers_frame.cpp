@@ -40,11 +40,15 @@ void TForm1::GLPanel1Redraw(QObject*) {
   if (changed && diag.last_frame.captured && settle_after_changes && run_step_ == 0 && !sb_animate->Down() &&
       !recording_) {
     settle_owed_ = SettleFrameCount(ud_alpha_text->Position());
-    if (!settle_queued_ && settle_owed_ > 0) {
-      settle_queued_ = true;
-      QTimer::singleShot(0, this, [this] { SettleFrame(); });
-    }
+    QueueSettleFrame();
   }
+}
+
+// The next owed frame, at the next turn of the event loop (once).
+void TForm1::QueueSettleFrame() {
+  if (settle_queued_ || settle_owed_ <= 0) return;
+  settle_queued_ = true;
+  QTimer::singleShot(0, this, [this] { SettleFrame(); });
 }
 
 // One of the frames owed after a change, unless "Run" or a movie draws
@@ -57,10 +61,7 @@ void TForm1::SettleFrame() {
   }
   --settle_owed_;
   GLPanel1->Redraw();
-  if (settle_owed_ > 0 && !settle_queued_) {
-    settle_queued_ = true;
-    QTimer::singleShot(0, this, [this] { SettleFrame(); });
-  }
+  QueueSettleFrame();
 }
 
 void TForm1::FinishSettling() {
