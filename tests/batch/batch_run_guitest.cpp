@@ -85,7 +85,7 @@ TEST(BatchRun, BadCommandLinesAreRefusedAndWriteNothing) {
       // The import library crashes on this file: the worker ends, the command reports it.
       {{CutOff(input_dir), "-o", out},
        1,
-       "Cannot load \"cut.off\": the import library failed on this file (it crashed)"},
+       "Cannot load \"cut.off\": The import library failed on this file (it crashed)"},
       {{torus, "-o", dir.filePath("no/such/folder/f.png")}, 1, "does not exist"},
   };
   for (const Case& c : cases) {

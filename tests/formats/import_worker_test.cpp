@@ -65,15 +65,15 @@ TEST(ImportWorker, FaultsEndInTheirMessageAndLeaveNoProcessBehind) {
       {TWorkerFault::kCrash,
        {30, 0, TWorkerFault::kCrash},
        TWorkerEnd::kCrashed,
-       "the import library failed on this file (it crashed)"},
+       "The import library failed on this file (it crashed)"},
       {TWorkerFault::kHang,
        {1, 0, TWorkerFault::kHang},
        TWorkerEnd::kTimedOut,
-       "the import library failed on this file (it gave up after 1 s)"},
+       "The import library failed on this file (it gave up after 1 s)"},
       {TWorkerFault::kMemory,
        {30, 256, TWorkerFault::kMemory},
        TWorkerEnd::kOutOfMemory,
-       "the import library failed on this file (it ran out of memory: more than 256 MB)"},
+       "The import library failed on this file (it ran out of memory: more than 256 MB)"},
   };
   const std::string obj = fixtures::ObjText(fixtures::Cube());
   const TMesh before = PreviousMesh();
@@ -110,15 +110,15 @@ TEST(ImportWorker, HostileFilesAreRefusedNamedAndTheMeshStays) {
   const TCase cases[] = {
       // Declares more faces than it holds, the last face lines zero bytes: an
       // assertion of the library's triangulation.
-      {"off_faces_cut_by_zero_bytes.case", "cut.off", "the import library failed on this file (it crashed)"},
+      {"off_faces_cut_by_zero_bytes.case", "cut.off", "The import library failed on this file (it crashed)"},
       // Stray bytes in a normal: the library leaks on it.
-      {"stl_stray_bytes_in_normal.case", "stray.stl", "facet 0 has a normal that is not a number"},
+      {"stl_stray_bytes_in_normal.case", "stray.stl", "Facet 0 has a normal that is not a number"},
       // Neither is binary glTF; other readers would take them (one loops for ever).
-      {"glb_with_ply_like_text.case", "loop.glb", "not a readable binary glTF file (its contents are not binary glTF)"},
+      {"glb_with_ply_like_text.case", "loop.glb", "Not a readable binary glTF file (its contents are not binary glTF)"},
       {"glb_with_other_model_text.case", "model.glb",
-       "not a readable binary glTF file (its contents are not binary glTF)"},
+       "Not a readable binary glTF file (its contents are not binary glTF)"},
       // A texture coordinate whose bits are not a number, read as they stand.
-      {"glb_uv_not_a_number.case", "nan.glb", "the file holds a texture coordinate that is not a finite number"},
+      {"glb_uv_not_a_number.case", "nan.glb", "The file holds a texture coordinate that is not a finite number"},
   };
   const TMesh before = PreviousMesh();
   for (const TCase& c : cases) {
@@ -182,7 +182,7 @@ TEST(ImportWorker, AHelperThatCannotStartIsAMessage) {
   EXPECT_FALSE(ReadSoupInWorker("cube.obj", fixtures::ObjText(fixtures::Cube()), TMeshFormat::kObj, TImportLimits{},
                                 soup, reason, &run));
   SetImportWorkerPath(saved);
-  EXPECT_EQ(reason, "the import helper /nonexistent/flowskin-import cannot be started (No such file or directory)");
+  EXPECT_EQ(reason, "The import helper /nonexistent/flowskin-import cannot be started (No such file or directory)");
   EXPECT_EQ(static_cast<int>(run.end), static_cast<int>(TWorkerEnd::kNotStarted));
   EXPECT_TRUE(NoChildLeft());
 }

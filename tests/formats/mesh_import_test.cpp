@@ -171,7 +171,7 @@ TEST(ImportMesh, SoupJoinsCornersByPositionAndDropsDegenerateTriangles) {
   soup.corners.resize(3 * 3);
   soup.corners.erase(soup.corners.begin(), soup.corners.begin() + 6);
   EXPECT_FALSE(BuildMeshFromSoup(soup, false, nullptr, m, reason));
-  EXPECT_EQ(reason, "the file holds no triangles");
+  EXPECT_EQ(reason, "The file holds no triangles");
 }
 
 TEST(ImportMeshBadInput, BadFilesAreRefusedWithTheirNameAndReasonAndTheMeshStays) {
@@ -189,30 +189,30 @@ TEST(ImportMeshBadInput, BadFilesAreRefusedWithTheirNameAndReasonAndTheMeshStays
   std::string huge_stl = stl;
   std::memset(huge_stl.data() + 80, 0xFF, 4);
   const TBadFile cases[] = {
-      {"empty.obj", "", "the file is empty"},
-      {"noise.dat", noise, "unknown format; Flowskin reads PLY, OBJ, STL, OFF, glTF and VTK files"},
-      {"noise.stl", noise, "the binary STL file is truncated"},
-      {"noise.off", noise, "the file does not start with an OFF header"},
-      {"noise.obj", noise, "the file holds no meshes (empty scene)"},
-      {"noise.gltf", noise, "not a readable glTF file"},
-      {"noise.glb", noise, "not a readable binary glTF file"},
+      {"empty.obj", "", "The file is empty"},
+      {"noise.dat", noise, "Unknown format; Flowskin reads PLY, OBJ, STL, OFF, glTF and VTK files"},
+      {"noise.stl", noise, "The binary STL file is truncated"},
+      {"noise.off", noise, "The file does not start with an OFF header"},
+      {"noise.obj", noise, "The file holds no meshes (empty scene)"},
+      {"noise.gltf", noise, "Not a readable glTF file"},
+      {"noise.glb", noise, "Not a readable binary glTF file"},
       {"cut.stl", stl.substr(0, stl.size() - 20),
-       "the binary STL file is truncated: its header declares 12 "
+       "The binary STL file is truncated: its header declares 12 "
        "triangles (684 bytes) but the file has 664 bytes"},
       {"huge.stl", huge_stl, "its header declares 4294967295 triangles"},
       {"cut_ascii.stl", fixtures::StlAsciiText(cube).substr(0, 300),
-       "the ASCII STL file is truncated: it ends inside facet 2"},
-      {"cut.off", off.substr(0, off.size() - 8), "the file ends after 11 of the 12 faces it declares"},
+       "The ASCII STL file is truncated: it ends inside facet 2"},
+      {"cut.off", off.substr(0, off.size() - 8), "The file ends after 11 of the 12 faces it declares"},
       {"count.off", "OFF\n8 900000 0\n" + off.substr(off.find(" 0\n") + 3), "more than the file's size"},
       {"index.off", std::string(off).replace(off.rfind("\n3 ") + 3, 1, "8"),
-       "face 11 refers to vertex 8; the file has 8 vertices"},
-      {"cut.obj", obj.substr(0, obj.find("f ")), "the file holds no triangles"},
-      {"index.obj", obj + "f 1 2 99\n", "not a readable OBJ file (OBJ: vertex index out of range)"},
-      {"cut.gltf", gltf.substr(0, gltf.size() / 2), "not a readable glTF file"},
+       "Face 11 refers to vertex 8; the file has 8 vertices"},
+      {"cut.obj", obj.substr(0, obj.find("f ")), "The file holds no triangles"},
+      {"index.obj", obj + "f 1 2 99\n", "Not a readable OBJ file (OBJ: vertex index out of range)"},
+      {"cut.gltf", gltf.substr(0, gltf.size() / 2), "Not a readable glTF file"},
       {"count.gltf", std::string(gltf).replace(gltf.find("\"count\":36"), 10, "\"count\":3600"),
-       "not a readable glTF file"},
-      {"cut.glb", glb.substr(0, glb.size() - 40), "not a readable binary glTF file"},
-      {"index.glb", bad_index_glb, "a face refers to a vertex the file does not hold"},
+       "Not a readable glTF file"},
+      {"cut.glb", glb.substr(0, glb.size() - 40), "Not a readable binary glTF file"},
+      {"index.glb", bad_index_glb, "A face refers to a vertex the file does not hold"},
   };
   for (const auto& c : cases) {
     const std::string& name = c.name;

@@ -54,14 +54,14 @@ TEST(SimulationErrors, EachFaultNamesTheFileAndTheReasonAndKeepsTheShownMesh) {
     std::string bytes;
     std::string reason;
   } cases[] = {
-      {"truncated binary", "t.vtk", binary.substr(0, binary.size() / 2), "the file ends inside"},
+      {"truncated binary", "t.vtk", binary.substr(0, binary.size() / 2), "The file ends inside"},
       {"truncated appended data", "t.vtu", Replace(raw, raw.substr(raw.find("\n_") + 2, 40), ""), "data block"},
       {"count larger than the file", "c.vtk", Replace(Legacy(same), "POINTS 12", "POINTS 1200000"),
-       "the file ends inside the POINTS block"},
+       "The file ends inside the POINTS block"},
       {"count beyond a mesh's memory", "m.vtk", Replace(Legacy(same), "POINTS 12", "POINTS 1200000000"),
        "1200000000 points would take more than the"},
       {"count beyond any file", "h.vtk", Replace(Legacy(same), "POINTS 12", "POINTS 4611686018427387904"),
-       "the count after POINTS is larger than any file can hold"},
+       "The count after POINTS is larger than any file can hold"},
       {"XML count larger than the data", "c.vtp",
        Replace(Xml(same), "NumberOfPoints=\"12\"", "NumberOfPoints=\"900000\""), "holds fewer numbers"},
       {"XML count beyond a mesh's memory", "m.vtp",
@@ -76,16 +76,16 @@ TEST(SimulationErrors, EachFaultNamesTheFileAndTheReasonAndKeepsTheShownMesh) {
       {"NaN coordinate", "nan.vtk", Legacy([](TSimData& d) { d.points[4] = NAN; }), "not a finite number"},
       {"infinite coordinate", "inf.vtp", Xml([](TSimData& d) { d.points[0] = INFINITY; }), "not a finite number"},
       {"point array too short", "s.vtu", Xml([](TSimData& d) { d.point_data[1].values.pop_back(); }),
-       "the array \"p\" holds 11 numbers"},
+       "The array \"p\" holds 11 numbers"},
       {"cell array too long", "l.vtk", Legacy([](TSimData& d) { d.cell_data[0].values.push_back(1); }),
        "more numbers than its count declares"},
       {"structured grid", "g.vtk", Replace(Legacy(same), "DATASET POLYDATA", "DATASET STRUCTURED_GRID"),
-       "unsupported dataset type STRUCTURED_GRID"},
+       "Unsupported dataset type STRUCTURED_GRID"},
       {"image data", "im.vti", "<?xml version=\"1.0\"?>\n<VTKFile type=\"ImageData\"><ImageData/></VTKFile>\n",
-       "unsupported file type \"ImageData\""},
-      {"malformed XML", "x.vtp", Replace(Xml(same), "</Points>", "</Pointz>"), "the XML is malformed"},
-      {"XML cut halfway", "h.vtp", Xml(same).substr(0, Xml(same).size() / 2), "the file ends early"},
-      {"empty", "e.vtk", "", "the file is empty"},
+       "Unsupported file type \"ImageData\""},
+      {"malformed XML", "x.vtp", Replace(Xml(same), "</Points>", "</Pointz>"), "The XML is malformed"},
+      {"XML cut halfway", "h.vtp", Xml(same).substr(0, Xml(same).size() / 2), "The file ends early"},
+      {"empty", "e.vtk", "", "The file is empty"},
   };
   TMesh shown;
   std::string error;

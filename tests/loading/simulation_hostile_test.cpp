@@ -84,14 +84,14 @@ TEST(SimulationHostile, FilesClaimingMoreThanTheyHoldEndWithAMessageNamingTheLim
        fixtures::WriteTempFile("hostile_zeros.vtp", ZeroPointsVtp(357913941, true)),
        "Cannot load \"hostile_zeros.vtp\": 357913941 points would take more than the"},
       {"multiblock files naming each other", fixtures::WriteTempFile("hostile_a.vtm", Vtm(loop)),
-       "Cannot load \"hostile_a.vtm\": the file holds no surface"},
+       "Cannot load \"hostile_a.vtm\": The file holds no surface"},
       {"a piece behind 70 kB of comment",
        fixtures::WriteTempFile("hostile_comment.vtm",
                                "<!--" + std::string(70000, 'x') + "-->\n" + Vtm({"hostile_piece.vtp"})),
        ""},
       {"one piece named 20000 times",
        fixtures::WriteTempFile("hostile_many.vtm", Vtm(std::vector<std::string>(20000, "hostile_piece.vtp"))), ""},
-      {"a 2 GiB sparse file", sparse, "Cannot load \"hostile_sparse.vtp\": the file does not start like a VTK file"},
+      {"a 2 GiB sparse file", sparse, "Cannot load \"hostile_sparse.vtp\": The file does not start like a VTK file"},
       {"a device named by a collection", fixtures::WriteTempFile("hostile_dev.vtm", Vtm({"/dev/zero"})),
        "Cannot load \"hostile_dev.vtm\": \"zero\": Not a file"},
   };
@@ -161,8 +161,8 @@ TEST(SimulationHostile, ContentsOfFilesOutsideTheCollectionsFolderAreNotQuoted) 
   std::ofstream(folder / "in.vtm") << Vtm({"inside_secret.vtk"});
   std::ofstream(folder / "out.vtm") << Vtm({"../outside_secret.vtk"});
   const std::string in = Load((folder / "in.vtm").string()), out = Load((folder / "out.vtm").string());
-  EXPECT_EQ(in, "Cannot load \"in.vtm\": \"inside_secret.vtk\": unknown keyword \"SECRET_WORD\"");
-  EXPECT_EQ(out, "Cannot load \"out.vtm\": \"outside_secret.vtk\": unknown keyword");
+  EXPECT_EQ(in, "Cannot load \"in.vtm\": \"inside_secret.vtk\": Unknown keyword \"SECRET_WORD\"");
+  EXPECT_EQ(out, "Cannot load \"out.vtm\": \"outside_secret.vtk\": Unknown keyword");
   fs::remove_all(folder);
 }
 

@@ -98,7 +98,7 @@ TEST(SimulationSeries, StepsMustShareTheSurface) {
   std::string error;
   Load(fixtures::WriteTempFile("a.pvd", pvd), error, false);
   EXPECT_EQ(error,
-            "Cannot load \"a.pvd\": the step at time 1.000000 does not have the surface of the first step "
+            "Cannot load \"a.pvd\": The step at time 1.000000 does not have the surface of the first step "
             "(its points or cells differ)");
   Load(fixtures::WriteTempFile("b.pvd",
                                "<VTKFile type=\"Collection\"><Collection><DataSet timestep=\"0\" "
@@ -158,5 +158,5 @@ TEST(SimulationSeries, AFolderOfNumberedFilesIsOneSeriesTimedByTheNumbers) {
   EXPECT_NEAR(m.time_velo[0][5].x, -m.time_velo[1][5].x, 1e-5);
   Load(std::filesystem::path(fixtures::WriteTempFile("empty_folder/readme.txt", "")).parent_path().string(), error,
        false);
-  EXPECT_EQ(error, "Cannot load \"empty_folder\": the folder holds no numbered VTK files (name_0001.vtp, ...)");
+  EXPECT_EQ(error, "Cannot load \"empty_folder\": The folder holds no numbered VTK files (name_0001.vtp, ...)");
 }

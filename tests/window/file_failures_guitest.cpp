@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include "support/batch_process.h"
 #include "support/form_fixture.h"
 #include "support/form_frame_helpers.h"
 
@@ -121,10 +122,14 @@ TEST_F(FileFailuresTest, SaveSeqOnADiskThatFillsUpStopsWithTheSystemsWords) {
   const TSmallDisk disk(dir.filePath("small"), 2000);  // room for two frames of 768 KiB
   if (!disk.Mounted()) GTEST_SKIP() << "a small tmpfs needs root";
   const QString base = dir.filePath("small/run");
+  QFile earlier(base + "001.bmp");  // a picture of an earlier run
+  ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("old") == 3);
+  earlier.close();
   dialogs.file_answers.push_back(base);
   TypeInto(form->ednframe, "5");
   form->butsaveseq->Click();
   EXPECT_EQ(OnlyWarning(), "Cannot write " + base + "003.bmp: No space left on device");
-  EXPECT_EQ(QDir(dir.filePath("small")).entryList(QDir::Files | QDir::Hidden),
-            (QStringList{"run001.bmp", "run002.bmp"}));  // the frames before stay, no partial third
+  // All or nothing: no frame of the run is left, and the earlier picture stays.
+  EXPECT_EQ(QDir(dir.filePath("small")).entryList(QDir::Files | QDir::Hidden), (QStringList{"run001.bmp"}));
+  EXPECT_EQ(Bytes(base + "001.bmp"), "old");
 }

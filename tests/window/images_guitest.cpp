@@ -248,7 +248,7 @@ TEST_F(ImagesTest, PicturesOtherThan24BitBitmapsKeepThePreviousMap) {
   const std::pair<QString, const char*> cases[] = {
       {Write32BitBitmap(dir), "24 bit bitmap expected"},
       {WritePicture(dir, "grey.bmp", QImage::Format_Indexed8, 8, 8), "24 bit bitmap expected"},
-      {WritePicture(dir, "small.ppm", QImage::Format_RGB888, 8, 8), "a 24-bit bitmap, PNG or JPEG picture expected"},
+      {WritePicture(dir, "small.ppm", QImage::Format_RGB888, 8, 8), "A 24-bit bitmap, PNG or JPEG picture expected"},
       {dir.filePath("cut.bmp"), "24 bit bitmap expected"},
       {dir.filePath("notes.bmp2"), nullptr},  // not a picture at all: the loader's own message
       {dir.filePath("missing.bmp"), "No such file or directory"},

@@ -150,7 +150,7 @@ TEST_F(FormTest, OtherFormatsLoadThroughTheSamePathAndBadOnesKeepTheMesh) {
   LoadThroughDialog(*form, dialogs, QString::fromStdString(cut));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages.back(),
-            "Cannot load \"cut.stl\": the binary STL file is truncated: its header declares 12 triangles (684 bytes) "
+            "Cannot load \"cut.stl\": The binary STL file is truncated: its header declares 12 triangles (684 bytes) "
             "but the file has 664 bytes");
   EXPECT_EQ(form->lab_ntri->text(), counts);
   EXPECT_TRUE(form->state.mesh.has_user_velo);

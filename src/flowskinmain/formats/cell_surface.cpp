@@ -9,6 +9,7 @@
 
 #include "formats/polygon_split.h"
 #include "formats/position_index.h"
+#include "formats/read_failure.h"
 #include "mesh/page_memory.h"
 #include "mesh/parallel_for.h"
 
@@ -207,8 +208,7 @@ bool BuildCellSurfaceMesh(const TCellSurface& s, bool swap, const TMesh* previou
   reason = CheckCellSurface(s);
   if (!reason.empty()) return false;
   if (s.PointCount() > kMaxIndex || s.connectivity.size() > kMaxIndex) {
-    reason = "the file has too many points or cells";
-    return false;
+    return Refuse(reason, "The file has too many points or cells");
   }
   // Points in the order cells first use them, exactly equal ones joined.
   TPositionIndex index(s.PointCount());
@@ -247,12 +247,10 @@ bool BuildCellSurfaceMesh(const TCellSurface& s, bool swap, const TMesh* previou
   TCellVertices cells;  // only cell data needs them
   BuildFaces(s, vertex_of, pos, mesh, s.cell_data.empty() ? nullptr : &cells);
   if (mesh.faces.empty()) {
-    reason = "the file holds no surface cells";
-    return false;
+    return Refuse(reason, "The file holds no surface cells");
   }
   if (mesh.faces.size() > kMaxIndex) {
-    reason = "the file has too many faces";
-    return false;
+    return Refuse(reason, "The file has too many faces");
   }
   if (SignedVolume(mesh, pos) < 0) {
     notes.turned_outward = true;

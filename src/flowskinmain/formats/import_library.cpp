@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "formats/read_failure.h"
 #include "mesh/loop_subdivision.h"
 
 namespace {
@@ -123,8 +124,7 @@ bool ListInstances(const aiScene& scene, std::vector<TInstance>& out, std::strin
     stack.pop_back();
     for (unsigned k = 0; k < node->mNumMeshes; ++k) {
       if (node->mMeshes[k] >= scene.mNumMeshes || !scene.mMeshes[node->mMeshes[k]]) {
-        reason = "a node refers to a mesh the file does not hold";
-        return false;
+        return Refuse(reason, "A node refers to a mesh the file does not hold");
       }
       out.push_back(TInstance{scene.mMeshes[node->mMeshes[k]], transform});
     }
@@ -140,17 +140,15 @@ bool CheckIndices(const aiScene& scene, std::string& reason) {
   for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
     const aiMesh* mesh = scene.mMeshes[m];
     if (!mesh || (mesh->mNumVertices > 0 && !mesh->mVertices) || (mesh->mNumFaces > 0 && !mesh->mFaces)) {
-      reason = "mesh " + std::to_string(m) + " of the file is incomplete";
-      return false;
+      return Refuse(reason, "Mesh " + std::to_string(m) + " of the file is incomplete");
     }
     for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
       const aiFace& face = mesh->mFaces[f];
       for (unsigned k = 0; k < face.mNumIndices; ++k)
         if (!face.mIndices || face.mIndices[k] >= mesh->mNumVertices) {
-          reason = "face " + std::to_string(f) + " refers to vertex " +
-                   (face.mIndices ? std::to_string(face.mIndices[k]) : std::string("(none)")) + "; the mesh has " +
-                   std::to_string(mesh->mNumVertices) + " vertices";
-          return false;
+          return Refuse(reason, "Face " + std::to_string(f) + " refers to vertex " +
+                                    (face.mIndices ? std::to_string(face.mIndices[k]) : std::string("(none)")) +
+                                    "; the mesh has " + std::to_string(mesh->mNumVertices) + " vertices");
         }
     }
   }
@@ -182,8 +180,7 @@ bool FillSoup(const std::vector<TInstance>& instances, bool uv, TPut put, std::s
         const aiVector3D p = identity ? m.mVertices[i] : in.transform * m.mVertices[i];
         const TVec3 v{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
         if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) {
-          reason = "the file holds a coordinate that is not a finite number";
-          return false;
+          return Refuse(reason, "The file holds a coordinate that is not a finite number");
         }
         put(corner++, v, uv ? &m.mTextureCoords[0][i] : nullptr);
       }
@@ -220,12 +217,10 @@ bool ReadScene(const std::string& path, std::string_view bytes, TMeshFormat form
     return false;
   }
   if (!log.index_fault.empty()) {
-    reason = "a face refers to a vertex the file does not hold (" + log.index_fault + ")";
-    return false;
+    return Refuse(reason, "A face refers to a vertex the file does not hold (" + log.index_fault + ")");
   }
   if (scene->mNumMeshes == 0) {
-    reason = "the file holds no meshes (empty scene)";
-    return false;
+    return Refuse(reason, "The file holds no meshes (empty scene)");
   }
   if (!CheckIndices(*scene, reason)) return false;
   scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
@@ -235,15 +230,13 @@ bool ReadScene(const std::string& path, std::string_view bytes, TMeshFormat form
   }
   read.triangles = CountTriangles(read.instances);
   if (read.triangles == 0) {
-    reason = "the file holds no triangles";
-    return false;
+    return Refuse(reason, "The file holds no triangles");
   }
   // The soup, then the joined mesh with its vertex records (at most three per triangle).
-  const double bytes_needed = static_cast<double>(read.triangles) *
-                              (3 * (sizeof(TVec3) + 8 + 16) + sizeof(TFace) + 3.0 * sizeof(TVertex) + 64);
+  const double bytes_needed =
+      static_cast<double>(read.triangles) * (3 * (sizeof(TVec3) + 8 + 16) + sizeof(TFace) + 3.0 * sizeof(TVertex) + 64);
   if (bytes_needed > MeshMemoryLimit()) {
-    reason = "not enough memory for a mesh of " + std::to_string(read.triangles) + " triangles";
-    return false;
+    return Refuse(reason, "Not enough memory for a mesh of " + std::to_string(read.triangles) + " triangles");
   }
   read.uv = true;  // only when every mesh has them
   for (const TInstance& in : read.instances) read.uv = read.uv && in.mesh->HasTextureCoords(0);

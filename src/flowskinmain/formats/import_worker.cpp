@@ -19,6 +19,7 @@
 
 #include "formats/descriptor_io.h"
 #include "formats/import_reply.h"
+#include "formats/read_failure.h"
 #include "mesh/loop_subdivision.h"
 
 extern char** environ;
@@ -85,8 +86,7 @@ bool StartWorker(const std::vector<std::string>& args, int child_end, int file_f
   const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);
   if (err == 0) return true;
-  reason = "the import helper " + args[0] + " cannot be started (" + std::strerror(err) + ")";
-  return false;
+  return Refuse(reason, "The import helper " + args[0] + " cannot be started (" + std::strerror(err) + ")");
 }
 
 // The program's side of the conversation: closes its sending side (the file
@@ -307,8 +307,7 @@ bool ReadSoupInWorker(const std::string& path, std::string_view bytes, TMeshForm
     kill(pid, SIGKILL);
     WaitForWorker(pid, TClock::now(), status);
     r.end = TWorkerEnd::kBadAnswer;
-    reason = Failed("its answer is not readable: " + fault);
-    return false;
+    return Refuse(reason, Failed("its answer is not readable: " + fault));
   }
   int status = 0;
   if (!handed || state == TExchange::TState::kBadAnswer) kill(pid, SIGKILL);  // it says no more that can be used
@@ -336,5 +335,5 @@ bool ReadSoupInWorker(const std::string& path, std::string_view bytes, TMeshForm
   }
   close(answer_fd);
   soup.Release();
-  return false;
+  return Refuse(reason, reason);
 }

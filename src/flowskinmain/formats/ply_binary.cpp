@@ -12,11 +12,10 @@
 #include "formats/ply_reader.h"
 #include "formats/ply_vertex_slots.h"
 #include "formats/polygon_split.h"
+#include "formats/read_failure.h"
 #include "mesh/page_memory.h"
 
 namespace {
-
-using ply::Fail;
 
 // Reads numbers from the body bytes in the file's byte order. Every read is
 // preceded by a Has() check of the caller. A list count is at most 2^32 - 1
@@ -82,10 +81,10 @@ class TBinaryCursor {
 
 // Skips one list (its count, then that many items).
 bool SkipList(TBinaryCursor& in, const TPlyProperty& p, std::string& error) {
-  if (!in.Has(PlyTypeSize(p.count_type))) return Fail(error, ply::kTruncated);
+  if (!in.Has(PlyTypeSize(p.count_type))) return Refuse(error, ply::kTruncated);
   const int64_t n = in.Int(p.count_type);
-  if (n < 0) return Fail(error, "A list of " + p.name + " has a negative length");
-  if (!in.Has(static_cast<uint64_t>(n) * PlyTypeSize(p.type))) return Fail(error, ply::kTruncated);
+  if (n < 0) return Refuse(error, "A list of " + p.name + " has a negative length");
+  if (!in.Has(static_cast<uint64_t>(n) * PlyTypeSize(p.type))) return Refuse(error, ply::kTruncated);
   in.Skip(static_cast<uint64_t>(n) * PlyTypeSize(p.type));
   return true;
 }
@@ -96,7 +95,7 @@ bool SkipElement(TBinaryCursor& in, const TPlyElement& e, std::string& error) {
   if (!has_list) {
     uint64_t record = 0;
     for (const TPlyProperty& p : e.properties) record += PlyTypeSize(p.type);
-    if (record > 0 && static_cast<uint64_t>(e.count) > in.Left() / record) return Fail(error, ply::kTruncated);
+    if (record > 0 && static_cast<uint64_t>(e.count) > in.Left() / record) return Refuse(error, ply::kTruncated);
     in.Skip(record * static_cast<uint64_t>(e.count));
     return true;
   }
@@ -104,7 +103,7 @@ bool SkipElement(TBinaryCursor& in, const TPlyElement& e, std::string& error) {
     for (const TPlyProperty& p : e.properties) {
       if (p.is_list && !SkipList(in, p, error)) return false;
       if (p.is_list) continue;
-      if (!in.Has(PlyTypeSize(p.type))) return Fail(error, ply::kTruncated);
+      if (!in.Has(PlyTypeSize(p.type))) return Refuse(error, ply::kTruncated);
       in.Skip(PlyTypeSize(p.type));
     }
   return true;
@@ -148,14 +147,14 @@ bool ReadVertexElement(TBinaryCursor& in, const TPlyHeader& h, const TPlyElement
         if (!SkipList(in, p, error)) return false;
         continue;
       }
-      if (!in.Has(PlyTypeSize(p.type))) return Fail(error, ply::kTruncated);
+      if (!in.Has(PlyTypeSize(p.type))) return Refuse(error, ply::kTruncated);
       if (offset[k] == kNowhere) {
         in.Skip(PlyTypeSize(p.type));
         continue;
       }
       const double d = in.Real(p.type);
-      if (!std::isfinite(d)) return Fail(error, ply::kNotFinite);
-      if (std::fabs(d) > FLT_MAX) return Fail(error, ply::kOutOfRange);
+      if (!std::isfinite(d)) return Refuse(error, ply::kNotFinite);
+      if (std::fabs(d) > FLT_MAX) return Refuse(error, ply::kOutOfRange);
       *reinterpret_cast<float*>(reinterpret_cast<char*>(&v) + offset[k]) = static_cast<float>(d);
     }
   }
@@ -166,18 +165,18 @@ bool ReadVertexElement(TBinaryCursor& in, const TPlyHeader& h, const TPlyElement
 // corners is split once the positions are known, see SplitPolygon).
 bool ReadCorners(TBinaryCursor& in, const TPlyProperty& p, int64_t f, int64_t vertex_count, bool swap, FaceArray& faces,
                  TPendingPolygons& polygons, std::vector<int32_t>& corners, std::string& error) {
-  if (!in.Has(PlyTypeSize(p.count_type))) return Fail(error, ply::kTruncated);
+  if (!in.Has(PlyTypeSize(p.count_type))) return Refuse(error, ply::kTruncated);
   const int64_t n = in.Int(p.count_type);
-  if (n < 3) return Fail(error, ply::ShortFaceMessage(f, n));
-  if (!in.Has(static_cast<uint64_t>(n) * PlyTypeSize(p.type))) return Fail(error, ply::kTruncated);
+  if (n < 3) return Refuse(error, ply::ShortFaceMessage(f, n));
+  if (!in.Has(static_cast<uint64_t>(n) * PlyTypeSize(p.type))) return Refuse(error, ply::kTruncated);
   corners.clear();
   for (int64_t k = 0; k < n; ++k) {
     const int64_t i = in.Int(p.type);
-    if (i < 0 || i >= vertex_count) return Fail(error, ply::IndexMessage(f, i, vertex_count));
+    if (i < 0 || i >= vertex_count) return Refuse(error, ply::IndexMessage(f, i, vertex_count));
     corners.push_back(static_cast<int32_t>(i));
   }
   if (faces.size() + static_cast<size_t>(n - 2) > static_cast<size_t>(ply::kMaxCount))
-    return Fail(error, ply::kTooManyFaces);
+    return Refuse(error, ply::kTooManyFaces);
   if (n > 3) {
     polygons.Add(corners, swap, faces);
     return true;
@@ -205,7 +204,7 @@ bool ReadFaceElement(TBinaryCursor& in, const TPlyHeader& h, bool swap, FaceArra
       } else if (p.is_list) {
         if (!SkipList(in, p, error)) return false;
       } else {
-        if (!in.Has(PlyTypeSize(p.type))) return Fail(error, ply::kTruncated);
+        if (!in.Has(PlyTypeSize(p.type))) return Refuse(error, ply::kTruncated);
         in.Skip(PlyTypeSize(p.type));
       }
     }

@@ -9,10 +9,9 @@
 #include "formats/ply_binary.h"
 #include "formats/ply_messages.h"
 #include "formats/ply_reader.h"
+#include "formats/read_failure.h"
 
 namespace {
-
-using ply::Fail;
 
 // A header line from `pos` up to its line end; `pos` moves past the line end
 // (LF, CR LF or CR). Returns false at the end of the text.
@@ -70,13 +69,13 @@ std::string Quoted(std::string_view line) {
 // "element NAME COUNT": appends the element.
 bool ParseElement(const std::vector<std::string_view>& w, std::string_view line, TPlyLayout& layout,
                   std::string& error) {
-  if (w.size() != 3) return Fail(error, "Malformed header line " + Quoted(line));
-  if (w[1] == "ntime") return Fail(error, "Time steps (ntime) can only be read from ASCII PLY files");
+  if (w.size() != 3) return Refuse(error, "Malformed header line " + Quoted(line));
+  if (w[1] == "ntime") return Refuse(error, "Time steps (ntime) can only be read from ASCII PLY files");
   TPlyElement e;
   e.name = std::string(w[1]);
   const auto [end, ec] = std::from_chars(w[2].data(), w[2].data() + w[2].size(), e.count);
-  if (ec == std::errc::result_out_of_range) return Fail(error, "The " + e.name + " count in the header is too large");
-  if (ec != std::errc() || end != w[2].data() + w[2].size()) return Fail(error, ply::kInvalidNumber);
+  if (ec == std::errc::result_out_of_range) return Refuse(error, "The " + e.name + " count in the header is too large");
+  if (ec != std::errc() || end != w[2].data() + w[2].size()) return Refuse(error, ply::kInvalidNumber);
   if (!ply::CheckCount(e.count, e.name, error)) return false;
   layout.elements.push_back(std::move(e));
   return true;
@@ -86,18 +85,18 @@ bool ParseElement(const std::vector<std::string_view>& w, std::string_view line,
 // the property to the last element.
 bool ParseProperty(const std::vector<std::string_view>& w, std::string_view line, TPlyLayout& layout,
                    std::string& error) {
-  if (layout.elements.empty()) return Fail(error, "A property comes before any element: " + Quoted(line));
+  if (layout.elements.empty()) return Refuse(error, "A property comes before any element: " + Quoted(line));
   const bool is_list = w.size() > 1 && w[1] == "list";
-  if (w.size() != (is_list ? 5u : 3u)) return Fail(error, "Malformed header line " + Quoted(line));
+  if (w.size() != (is_list ? 5u : 3u)) return Refuse(error, "Malformed header line " + Quoted(line));
   TPlyProperty p;
   p.is_list = is_list;
   p.name = std::string(w.back());
   const std::string_view type = w[w.size() - 2];
-  if (!ParseType(type, p.type)) return Fail(error, "Unknown property type \"" + std::string(type) + "\"");
+  if (!ParseType(type, p.type)) return Refuse(error, "Unknown property type \"" + std::string(type) + "\"");
   if (is_list && !ParseType(w[2], p.count_type))
-    return Fail(error, "Unknown property type \"" + std::string(w[2]) + "\"");
+    return Refuse(error, "Unknown property type \"" + std::string(w[2]) + "\"");
   if (is_list && !IsInteger(p.count_type))
-    return Fail(error, "The count of list " + p.name + " must be an integer type");
+    return Refuse(error, "The count of list " + p.name + " must be an integer type");
   layout.elements.back().properties.push_back(std::move(p));
   return true;
 }
@@ -113,13 +112,13 @@ bool ParseLines(std::string_view text, TPlyLayout& layout, size_t& body, std::st
       body = pos;
       return true;
     }
-    if (w[0] == "ntime") return Fail(error, "Time steps (ntime) can only be read from ASCII PLY files");
+    if (w[0] == "ntime") return Refuse(error, "Time steps (ntime) can only be read from ASCII PLY files");
     const bool ok = w[0] == "element"    ? ParseElement(w, line, layout, error)
                     : w[0] == "property" ? ParseProperty(w, line, layout, error)
-                                         : Fail(error, "Unknown header line " + Quoted(line));
+                                         : Refuse(error, "Unknown header line " + Quoted(line));
     if (!ok) return false;
   }
-  return Fail(error, ply::kNoEndHeader);
+  return Refuse(error, ply::kNoEndHeader);
 }
 
 // The only element named `name`: false with a message when there is none or
@@ -129,10 +128,10 @@ bool FindElement(const TPlyLayout& layout, const std::string& name, const char* 
   at = layout.elements.size();
   for (size_t i = 0; i < layout.elements.size(); ++i) {
     if (layout.elements[i].name != name) continue;
-    if (at != layout.elements.size()) return Fail(error, "The header declares the element " + name + " twice");
+    if (at != layout.elements.size()) return Refuse(error, "The header declares the element " + name + " twice");
     at = i;
   }
-  return at != layout.elements.size() || Fail(error, missing);
+  return at != layout.elements.size() || Refuse(error, missing);
 }
 
 // True for the vertex numbers the reader takes by name (x y z vx vy vz tx ty).
@@ -153,7 +152,7 @@ bool HasNumber(const TPlyElement& e, const char* name) {
 // Position, velocity and texture properties of the vertex element.
 bool CheckVertexElement(const TPlyElement& e, TPlyHeader& h, std::string& error) {
   for (const char* axis : {"x", "y", "z"})
-    if (!HasNumber(e, axis)) return Fail(error, std::string("The vertex element has no property ") + axis);
+    if (!HasNumber(e, axis)) return Refuse(error, std::string("The vertex element has no property ") + axis);
   h.has_user_velo = HasNumber(e, "vx");
   h.has_tex0 = HasNumber(e, "tx");
   for (const TPlyProperty& p : e.properties) h.extra_count += IsTaken(p) ? 0 : 1;
@@ -172,8 +171,8 @@ bool FindCornerList(const TPlyElement& e, size_t& at, std::string& error) {
     }
     if (p.is_list && at == e.properties.size()) at = i;
   }
-  if (at == e.properties.size()) return Fail(error, "The face element has no list of vertex indices");
-  if (!IsInteger(e.properties[at].type)) return Fail(error, "The vertex indices of the faces must be integers");
+  if (at == e.properties.size()) return Refuse(error, "The face element has no list of vertex indices");
+  if (!IsInteger(e.properties[at].type)) return Refuse(error, "The vertex indices of the faces must be integers");
   return true;
 }
 
@@ -199,11 +198,12 @@ bool CheckBodyBytes(const TPlyLayout& l, uint64_t bytes, std::string& error) {
       continue;
     }
     if (&e == &faces || &e == &l.elements[l.vertex_element])
-      return Fail(error, ply::Format("The header declares %lld vertices and %lld faces, more than the file's size can "
-                                     "hold",
-                                     l.elements[l.vertex_element].count, faces.count));
-    return Fail(error, "The header declares " + std::to_string(e.count) + " " + e.name +
-                           " elements, more than the file's size can hold");
+      return Refuse(error,
+                    ply::Format("The header declares %lld vertices and %lld faces, more than the file's size can "
+                                "hold",
+                                l.elements[l.vertex_element].count, faces.count));
+    return Refuse(error, "The header declares " + std::to_string(e.count) + " " + e.name +
+                             " elements, more than the file's size can hold");
   }
   return true;
 }
@@ -221,8 +221,8 @@ bool ReadBinaryPlyHeader(std::string_view text, bool big_endian, TPlyHeader& h, 
     return false;
   h.vertex_count = l.elements[l.vertex_element].count;
   h.face_count = l.elements[l.face_element].count;
-  if (h.vertex_count == 0) return Fail(error, ply::kNoVertices);
-  if (h.face_count == 0) return Fail(error, ply::kNoFaces);
+  if (h.vertex_count == 0) return Refuse(error, ply::kNoVertices);
+  if (h.face_count == 0) return Refuse(error, ply::kNoFaces);
   return CheckBodyBytes(l, text.size() - h.body_offset, error);
 }
 

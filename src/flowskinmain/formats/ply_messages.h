@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "formats/read_failure.h"
+
 namespace ply {
 
 // Largest vertex, face or other element count (indices are int32).
@@ -19,12 +21,6 @@ inline const char* const kTooManyFaces = "The file has too many faces";
 inline const char* const kNoVertices = "The file has no vertices";
 inline const char* const kNoFaces = "The file has no faces";
 inline const char* const kNoEndHeader = "The header has no end_header line";
-
-// Sets `error` and returns false.
-inline bool Fail(std::string& error, const std::string& message) {
-  error = message;
-  return false;
-}
 
 // printf-style message with up to three integers.
 inline std::string Format(const char* fmt, long long a, long long b = 0, long long c = 0) {
@@ -44,8 +40,8 @@ inline std::string ShortFaceMessage(int64_t face, int64_t corners) {
 // Checks a count read from the header for the element `what` ("vertex",
 // "face", "time step", ...).
 inline bool CheckCount(int64_t count, const std::string& what, std::string& error) {
-  if (count < 0) return Fail(error, "Negative " + what + " count in the header");
-  if (count > kMaxCount) return Fail(error, "The " + what + " count in the header is too large");
+  if (count < 0) return Refuse(error, "Negative " + what + " count in the header");
+  if (count > kMaxCount) return Refuse(error, "The " + what + " count in the header is too large");
   return true;
 }
 

@@ -23,12 +23,12 @@
 #include "formats/ply_scanner.h"
 #include "formats/ply_vertex_slots.h"
 #include "formats/polygon_split.h"
+#include "formats/read_failure.h"
 #include "mesh/page_memory.h"
 #include "mesh/parallel_for.h"
 
 namespace {
 
-using ply::Fail;
 using ply::Format;
 using ply::kMaxCount;
 using ply::kTruncated;
@@ -55,8 +55,7 @@ void ClassifyProperty(std::string_view name, TPlyHeader& h) {
 bool ReadCount(TPlyScanner& sc, const char* what, int64_t& count, std::string& error) {
   const ScanStatus st = sc.Int(count);
   if (st == ScanStatus::kOk) return ply::CheckCount(count, what, error);
-  error = st == ScanStatus::kEnd ? kTruncated : ply::kInvalidNumber;
-  return false;
+  return Refuse(error, st == ScanStatus::kEnd ? kTruncated : ply::kInvalidNumber);
 }
 
 // Each body number takes at least one character and one blank, so a body of
@@ -78,7 +77,7 @@ bool ReadPlyHeader(std::string_view text, TPlyHeader& h, std::string& error) {
   h = TPlyHeader{};
   std::string format;
   h.format = DetectPlyFormat(text, format);
-  if (h.format == PlyFormat::kUnsupported) return Fail(error, "Unsupported PLY format: " + format);
+  if (h.format == PlyFormat::kUnsupported) return Refuse(error, "Unsupported PLY format: " + format);
   if (h.format != PlyFormat::kAscii) {
     const bool big_endian = h.format == PlyFormat::kBinaryBigEndian;
     return ReadBinaryPlyHeader(text, big_endian, h, error);
@@ -87,7 +86,7 @@ bool ReadPlyHeader(std::string_view text, TPlyHeader& h, std::string& error) {
   std::string_view w;
   do w = sc.Word();
   while (!w.empty() && w != "vertex");
-  if (w.empty()) return Fail(error, ply::kNoVertices);
+  if (w.empty()) return Refuse(error, ply::kNoVertices);
   if (!ReadCount(sc, "vertex", h.vertex_count, error)) return false;
   sc.SkipLine();
   do {
@@ -99,17 +98,17 @@ bool ReadPlyHeader(std::string_view text, TPlyHeader& h, std::string& error) {
       w = sc.Word();
     }
   } while (!w.empty() && w != "face");
-  if (w.empty()) return Fail(error, ply::kNoFaces);
+  if (w.empty()) return Refuse(error, ply::kNoFaces);
   if (!ReadCount(sc, "face", h.face_count, error)) return false;
   sc.SkipLine();
   do {
     w = sc.Word();
     if (w == "ntime" && !ReadCount(sc, "time step", h.time_count, error)) return false;
   } while (!w.empty() && w != "end_header");
-  if (w.empty()) return Fail(error, ply::kNoEndHeader);
+  if (w.empty()) return Refuse(error, ply::kNoEndHeader);
   h.body_offset = sc.Offset();
-  if (h.vertex_count == 0) return Fail(error, ply::kNoVertices);
-  if (h.face_count == 0) return Fail(error, ply::kNoFaces);
+  if (h.vertex_count == 0) return Refuse(error, ply::kNoVertices);
+  if (h.face_count == 0) return Refuse(error, ply::kNoFaces);
   return CheckBodySize(h, text.size() - h.body_offset, error);
 }
 
@@ -122,27 +121,27 @@ class TBodyReader {
 
   bool Real(double& out) {
     const ScanStatus st = sc_.Real(out);
-    if (st != ScanStatus::kOk) return Fail(error_, ScanError(st));
-    if (!std::isfinite(out)) return Fail(error_, ply::kNotFinite);
+    if (st != ScanStatus::kOk) return Refuse(error_, ScanError(st));
+    if (!std::isfinite(out)) return Refuse(error_, ply::kNotFinite);
     return true;
   }
   bool Float(float& out) {
     double d = 0;
     if (!Real(d)) return false;
-    if (std::fabs(d) > FLT_MAX) return Fail(error_, ply::kOutOfRange);
+    if (std::fabs(d) > FLT_MAX) return Refuse(error_, ply::kOutOfRange);
     out = static_cast<float>(d);
     return true;
   }
   bool Vec(TVec3& v) { return Float(v.x) && Float(v.y) && Float(v.z); }
   bool Int(int64_t& out) {
     const ScanStatus st = sc_.Int(out);
-    return st == ScanStatus::kOk || Fail(error_, ScanError(st));
+    return st == ScanStatus::kOk || Refuse(error_, ScanError(st));
   }
   // A vertex index of face `face`, checked against 0..vertex_count-1.
   bool Index(int64_t face, int64_t vertex_count, int32_t& out) {
     int64_t i = 0;
     if (!Int(i)) return false;
-    if (i < 0 || i >= vertex_count) return Fail(error_, ply::IndexMessage(face, i, vertex_count));
+    if (i < 0 || i >= vertex_count) return Refuse(error_, ply::IndexMessage(face, i, vertex_count));
     out = static_cast<int32_t>(i);
     return true;
   }
@@ -178,7 +177,7 @@ bool ReadFaces(TBodyReader& in, const TPlyHeader& h, bool swap, FaceArray& faces
   for (int64_t f = 0; f < h.face_count; ++f) {
     int64_t n = 0;
     if (!in.Int(n)) return false;
-    if (n < 3) return Fail(in.Error(), ply::ShortFaceMessage(f, n));
+    if (n < 3) return Refuse(in.Error(), ply::ShortFaceMessage(f, n));
     corners.clear();
     for (int64_t k = 0; k < n; ++k) {
       int32_t i = 0;
@@ -186,7 +185,7 @@ bool ReadFaces(TBodyReader& in, const TPlyHeader& h, bool swap, FaceArray& faces
       corners.push_back(i);
     }
     if (faces.size() + static_cast<size_t>(n - 2) > static_cast<size_t>(kMaxCount))
-      return Fail(in.Error(), ply::kTooManyFaces);
+      return Refuse(in.Error(), ply::kTooManyFaces);
     if (n > 3) {
       polygons.Add(corners, swap, faces);
       continue;
@@ -315,20 +314,20 @@ bool ReadWhole(int fd, size_t size, std::string& text) {
 bool ReadFileText(const std::string& path, std::string& text, std::string& error) {
   std::error_code ec;
   const std::filesystem::file_status st = std::filesystem::status(path, ec);
-  if (!std::filesystem::exists(st)) return Fail(error, "File not found");
-  if (!std::filesystem::is_regular_file(st)) return Fail(error, "Not a file: " + path);
+  if (!std::filesystem::exists(st)) return Refuse(error, "File not found");
+  if (!std::filesystem::is_regular_file(st)) return Refuse(error, "Not a file: " + path);
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Fail(error, errno == ENOENT ? "File not found" : "Cannot open the file: " + path);
+  if (fd < 0) return Refuse(error, errno == ENOENT ? "File not found" : "Cannot open the file: " + path);
   struct stat info {};
   bool ok = fstat(fd, &info) == 0 && info.st_size >= 0;
   try {
     ok = ok && ReadWhole(fd, static_cast<size_t>(info.st_size), text);
   } catch (const std::bad_alloc&) {
     close(fd);
-    return Fail(error, "The file is too large to read: " + path);
+    return Refuse(error, "The file is too large to read: " + path);
   }
   close(fd);
-  return ok || Fail(error, "Read error in file: " + path);
+  return ok || Refuse(error, "Read error in file: " + path);
 }
 
 bool ReadPlyFile(const std::string& path, bool swap, TMesh& mesh, std::string& error) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "formats/position_index.h"
+#include "formats/read_failure.h"
 #include "mesh/page_memory.h"
 
 namespace {
@@ -23,8 +24,7 @@ bool BuildMeshFromSoup(const TSoupView& soup, bool swap, const TMesh* previous, 
   const size_t triangles = soup.corners.size() / 3;
   const bool has_uv = !soup.uv.empty() && soup.uv.size() == soup.corners.size();
   if (triangles > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-    reason = "the file has too many triangles";
-    return false;
+    return Refuse(reason, "The file has too many triangles");
   }
   TPositionIndex index(soup.corners.size());
   std::vector<size_t> first_corner;  // of each vertex, in vertex order
@@ -43,8 +43,7 @@ bool BuildMeshFromSoup(const TSoupView& soup, bool swap, const TMesh* previous, 
     mesh.faces.push_back(face);
   }
   if (mesh.faces.empty()) {
-    reason = "the file holds no triangles";
-    return false;
+    return Refuse(reason, "The file holds no triangles");
   }
   ReservePrefaulted(mesh.vertices, index.Count());
   mesh.vertices.assign(index.Count(), TVertex{});
@@ -52,15 +51,13 @@ bool BuildMeshFromSoup(const TSoupView& soup, bool swap, const TMesh* previous, 
     TVertex& v = mesh.vertices[i];
     v.pos = soup.corners[first_corner[i]];
     if (!std::isfinite(v.pos.x) || !std::isfinite(v.pos.y) || !std::isfinite(v.pos.z)) {
-      reason = "the file holds a coordinate that is not a finite number";
-      return false;
+      return Refuse(reason, "The file holds a coordinate that is not a finite number");
     }
     if (has_uv) {
       v.tex0[0] = soup.uv[first_corner[i]][0];
       v.tex0[1] = soup.uv[first_corner[i]][1];
       if (!std::isfinite(v.tex0[0]) || !std::isfinite(v.tex0[1])) {
-        reason = "the file holds a texture coordinate that is not a finite number";
-        return false;
+        return Refuse(reason, "The file holds a texture coordinate that is not a finite number");
       }
     }
     if (previous && i < previous->vertices.size()) CarryFields(previous->vertices[i], v);

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "formats/read_failure.h"
 #include "formats/vtk_xml.h"
 
 namespace {
@@ -146,7 +147,7 @@ bool ListMultiBlockFiles(std::string_view bytes, const std::string& folder, std:
       files.push_back(InFolder(folder, e.Attr("Source")));
     else if (e.name == "Piece" && !e.Attr("file").empty())
       files.push_back(InFolder(folder, e.Attr("file")));
-  if (files.empty()) return (reason = "the multiblock file lists no data set", false);
+  if (files.empty()) return Refuse(reason, "The multiblock file lists no data set");
   return true;
 }
 
@@ -164,7 +165,7 @@ bool ListCollectionSteps(std::string_view bytes, const std::string& folder, std:
           false);
     entries.emplace_back(t, InFolder(folder, e.Attr("file")));
   }
-  if (entries.empty()) return (reason = "the collection lists no data set", false);
+  if (entries.empty()) return Refuse(reason, "The collection lists no data set");
   GroupSteps(std::move(entries), steps);
   return true;
 }
@@ -174,41 +175,40 @@ bool ListSeriesSteps(std::string_view s, const std::string& folder, std::vector<
   // Each object of the "files" list: "name" and "time", in either order.
   std::vector<std::pair<double, std::string>> entries;
   const size_t list = s.find("\"files\"");
-  if (list == std::string_view::npos) return (reason = "the series file has no \"files\" list", false);
+  if (list == std::string_view::npos) return Refuse(reason, "The series file has no \"files\" list");
   size_t pos = s.find('[', list);
   while (pos != std::string_view::npos) {
     const size_t open = s.find('{', pos), end_list = s.find(']', pos);
     if (open == std::string_view::npos || (end_list != std::string_view::npos && end_list < open)) break;
     const size_t close = s.find('}', open);
-    if (close == std::string_view::npos) return (reason = "the series file ends inside an entry", false);
+    if (close == std::string_view::npos) return Refuse(reason, "The series file ends inside an entry");
     std::string name, key;
     double time = static_cast<double>(entries.size());
     bool has_name = false;
     for (size_t p = SkipBlank(s, open + 1); p < close;) {
-      if (!JsonString(s, p, key)) return (reason = "the series file has a malformed entry", false);
+      if (!JsonString(s, p, key)) return Refuse(reason, "The series file has a malformed entry");
       p = SkipBlank(s, p);
-      if (p >= close || s[p] != ':') return (reason = "the series file has a malformed entry", false);
+      if (p >= close || s[p] != ':') return Refuse(reason, "The series file has a malformed entry");
       p = SkipBlank(s, p + 1);
       if (key == "name") {
-        if (!JsonString(s, p, name)) return (reason = "a series entry has a malformed name", false);
+        if (!JsonString(s, p, name)) return Refuse(reason, "A series entry has a malformed name");
         has_name = true;
       } else {
         const size_t value_end = std::min(s.find(',', p), close);
         if (key == "time" && !ParseTime(s.substr(p, value_end - p), time))
-          return (reason = "a series entry has the time \"" +
-                           std::string(s.substr(p, std::min<size_t>(value_end - p, 40))) +
-                           "\", which is no finite number",
-                  false);
+          return Refuse(reason, "A series entry has the time \"" +
+                                    std::string(s.substr(p, std::min<size_t>(value_end - p, 40))) +
+                                    "\", which is no finite number");
         p = value_end;
       }
       p = SkipBlank(s, p);
       if (p < close && s[p] == ',') p = SkipBlank(s, p + 1);
     }
-    if (!has_name) return (reason = "a series entry has no name", false);
+    if (!has_name) return Refuse(reason, "A series entry has no name");
     entries.emplace_back(time, InFolder(folder, name));
     pos = close + 1;
   }
-  if (entries.empty()) return (reason = "the series file lists no file", false);
+  if (entries.empty()) return Refuse(reason, "The series file lists no file");
   GroupSteps(std::move(entries), steps);
   return true;
 }

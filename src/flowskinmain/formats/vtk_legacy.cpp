@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "formats/read_failure.h"
 #include "formats/vtk_budget.h"
 #include "formats/vtk_cells.h"
 #include "formats/vtk_numbers.h"
@@ -37,9 +38,10 @@ class TLegacyCursor {
   bool Count(int64_t& n, const std::string& what) {
     const std::string_view w = Word();
     const auto [end, ec] = std::from_chars(w.data(), w.data() + w.size(), n);
-    if (ec != std::errc() || end != w.data() + w.size() || n < 0) return Fail("a malformed count after " + what);
+    if (ec != std::errc() || end != w.data() + w.size() || n < 0)
+      return Refuse(reason, "a malformed count after " + what);
     // No file holds more; products of counts stay far inside int64.
-    if (n > (int64_t{1} << 40)) return Fail("the count after " + what + " is larger than any file can hold");
+    if (n > (int64_t{1} << 40)) return Refuse(reason, "the count after " + what + " is larger than any file can hold");
     return true;
   }
   // The words left on the current line, its line end not consumed.
@@ -77,11 +79,11 @@ class TLegacyCursor {
   // start after the line end of the line that announced them.
   bool Numbers(TVtkType t, int64_t count, std::vector<double>& out, const std::string& what) {
     const size_t size = VtkTypeSize(t);
-    if (size == 0) return Fail("an unknown number type in the " + what + " block");
+    if (size == 0) return Refuse(reason, "an unknown number type in the " + what + " block");
     if (binary_) {
       SkipLine();
       if (static_cast<uint64_t>(count) > (b_.size() - pos_) / size)
-        return Fail("the file ends inside the " + what + " block");
+        return Refuse(reason, "the file ends inside the " + what + " block");
       if (!budget_->Take(8.0 * static_cast<double>(count), "the " + what + " block", reason)) return false;
       out.reserve(out.size() + static_cast<size_t>(count));
       const auto* p = reinterpret_cast<const unsigned char*>(b_.data()) + pos_;
@@ -91,23 +93,19 @@ class TLegacyCursor {
     }
     // At least a digit and a blank per number.
     if (static_cast<uint64_t>(count) > (b_.size() - pos_) / 2 + 1)
-      return Fail("the file ends inside the " + what + " block");
+      return Refuse(reason, "the file ends inside the " + what + " block");
     if (!budget_->Take(8.0 * static_cast<double>(count), "the " + what + " block", reason)) return false;
     out.reserve(out.size() + static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i) {
       const std::string_view w = Word();
-      if (w.empty()) return Fail("the file ends inside the " + what + " block");
+      if (w.empty()) return Refuse(reason, "the file ends inside the " + what + " block");
       double v = 0;
       const auto [end, ec] = std::from_chars(w.data(), w.data() + w.size(), v);
       if (end != w.data() + w.size() || (ec != std::errc() && ec != std::errc::result_out_of_range))
-        return Fail("a malformed number \"" + std::string(w.substr(0, 40)) + "\" in the " + what + " block");
+        return Refuse(reason, "a malformed number \"" + std::string(w.substr(0, 40)) + "\" in the " + what + " block");
       out.push_back(v);
     }
     return true;
-  }
-  bool Fail(const std::string& why) {
-    reason = why;
-    return false;
   }
   TVtkBudget& Budget() { return *budget_; }
   bool binary() const { return binary_; }
@@ -185,29 +183,29 @@ bool ReadCellBlock(TLegacyCursor& in, const std::string& what, TCellBlock& block
     const TVtkType ot = VtkTypeOf(in.Word());
     if (!in.Numbers(ot, n, v, what + " offsets")) return false;
     const std::string_view cw = in.Word();
-    if (cw != "CONNECTIVITY") return in.Fail("the " + what + " block has no CONNECTIVITY");
+    if (cw != "CONNECTIVITY") return Refuse(in.reason, "the " + what + " block has no CONNECTIVITY");
     const TVtkType ct = VtkTypeOf(in.Word());
     std::vector<double> c;
     if (!in.Numbers(ct, size, c, what + " connectivity")) return false;
     if (!ToIndices(c, block.connectivity) || !ToIndices(v, block.offsets))
-      return in.Fail("the " + what + " block holds a number that is no index");
+      return Refuse(in.reason, "the " + what + " block holds a number that is no index");
     if (block.offsets.empty()) block.offsets.push_back(0);
     for (size_t k = 1; k < block.offsets.size(); ++k)
       if (block.offsets[k] < block.offsets[k - 1] || block.offsets[k] > size)
-        return in.Fail("the " + what + " offsets are out of order");
-    if (block.offsets[0] != 0) return in.Fail("the " + what + " offsets do not start at 0");
+        return Refuse(in.reason, "the " + what + " offsets are out of order");
+    if (block.offsets[0] != 0) return Refuse(in.reason, "the " + what + " offsets do not start at 0");
     return true;
   }
   if (!in.Numbers(TVtkType::kInt32, size, v, what)) return false;
   size_t k = 0;
   for (int64_t c = 0; c < n; ++c) {
-    if (k >= v.size()) return in.Fail("the " + what + " block holds fewer cells than it declares");
+    if (k >= v.size()) return Refuse(in.reason, "the " + what + " block holds fewer cells than it declares");
     const double m = v[k++];
     if (!(m >= 0 && m <= static_cast<double>(v.size() - k)))
-      return in.Fail("a cell of the " + what + " block runs past its end");
+      return Refuse(in.reason, "a cell of the " + what + " block runs past its end");
     for (int64_t j = 0; j < static_cast<int64_t>(m); ++j) {
       int64_t i = 0;
-      if (!VtkIndexOf(v[k++], i)) return in.Fail("the " + what + " block holds a number that is no index");
+      if (!VtkIndexOf(v[k++], i)) return Refuse(in.reason, "the " + what + " block holds a number that is no index");
       block.connectivity.push_back(i);
     }
     block.offsets.push_back(static_cast<int64_t>(block.connectivity.size()));
@@ -225,19 +223,19 @@ bool SkipStrings(TLegacyCursor& in, int64_t count, const std::string& name) {
   if (!in.binary()) {
     std::string_view line;
     for (int64_t i = 0; i < count; ++i)
-      if (!in.NextLine(line)) return in.Fail(ends);
+      if (!in.NextLine(line)) return Refuse(in.reason, ends);
     return true;
   }
   for (int64_t i = 0; i < count; ++i) {
     std::string_view head;
-    if (!in.Bytes(1, head)) return in.Fail(ends);
+    if (!in.Bytes(1, head)) return Refuse(in.reason, ends);
     const auto first = static_cast<unsigned char>(head[0]);
     const size_t size = size_t{1} << (3 - (first >> 6));  // 1, 2, 4 or 8 bytes
     uint64_t length = first & (first >> 6 == 0 ? 0x00 : 0x3F);
     std::string_view rest;
-    if (!in.Bytes(size - 1, rest)) return in.Fail(ends);
+    if (!in.Bytes(size - 1, rest)) return Refuse(in.reason, ends);
     for (const char c : rest) length = (length << 8) | static_cast<unsigned char>(c);
-    if (!in.Bytes(length, rest)) return in.Fail(ends);
+    if (!in.Bytes(length, rest)) return Refuse(in.reason, ends);
   }
   return true;
 }
@@ -256,8 +254,9 @@ bool ReadFieldBlock(TLegacyCursor& in, int64_t tuples_wanted, std::vector<TDataA
     int64_t comps = 0, tuples = 0;
     if (!in.Count(comps, "a FIELD array") || !in.Count(tuples, "a FIELD array")) return false;
     if (comps < 1 || (tuples_wanted >= 0 && tuples != tuples_wanted))
-      return in.Fail("the " + where + " array \"" + f.name + "\" has " + std::to_string(tuples) + " tuples of " +
-                     std::to_string(comps) + "; the file has " + std::to_string(tuples_wanted) + " " + where + "s");
+      return Refuse(in.reason, "the " + where + " array \"" + f.name + "\" has " + std::to_string(tuples) +
+                                   " tuples of " + std::to_string(comps) + "; the file has " +
+                                   std::to_string(tuples_wanted) + " " + where + "s");
     f.components = static_cast<int32_t>(comps);
     const std::string_view type = in.Word();
     if (type == "string" || type == "utf8_string") {  // text, one value a line: no data to show
@@ -285,13 +284,15 @@ bool ReadAttributes(TLegacyCursor& in, int64_t n, std::vector<TDataArray>& array
       const std::string_view rest = in.LineRest();
       if (!rest.empty()) {
         const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), comps);
-        if (ec != std::errc() || end != rest.data() + rest.size()) return in.Fail("a malformed count after SCALARS");
+        if (ec != std::errc() || end != rest.data() + rest.size())
+          return Refuse(in.reason, "a malformed count after SCALARS");
       }
       if (in.PeekWord() == "LOOKUP_TABLE") {
         in.Word();
         in.Word();
       }
-      if (comps < 1 || comps > 9) return in.Fail("the SCALARS array \"" + a.name + "\" has a bad component count");
+      if (comps < 1 || comps > 9)
+        return Refuse(in.reason, "the SCALARS array \"" + a.name + "\" has a bad component count");
       a.components = static_cast<int32_t>(comps);
       if (!in.Numbers(t, n * comps, a.values, a.name)) return false;
     } else if (key == "VECTORS" || key == "NORMALS" || key == "TENSORS") {
@@ -303,7 +304,8 @@ bool ReadAttributes(TLegacyCursor& in, int64_t n, std::vector<TDataArray>& array
       in.Word();
       a.name = in.Word();
       int64_t comps = 0;
-      if (!in.Count(comps, std::string(key)) || comps < 1 || comps > 9) return in.Fail("a bad component count");
+      if (!in.Count(comps, std::string(key)) || comps < 1 || comps > 9)
+        return Refuse(in.reason, "a bad component count");
       a.components = static_cast<int32_t>(comps);
       const TVtkType t = key == "COLOR_SCALARS" ? TVtkType::kUInt8 : VtkTypeOf(in.Word());
       if (!in.Numbers(t, n * comps, a.values, a.name)) return false;
@@ -338,13 +340,13 @@ bool LooksLikeLegacyVtk(std::string_view b) { return b.substr(0, 22) == "# vtk D
 bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason, TVtkBudget* budget) {
   TVtkBudget own;
   if (!budget) budget = &own;
-  if (!LooksLikeLegacyVtk(bytes)) return (reason = "the file does not start with \"# vtk DataFile Version\"", false);
+  if (!LooksLikeLegacyVtk(bytes)) return Refuse(reason, "The file does not start with \"# vtk DataFile Version\"");
   size_t line2 = bytes.find('\n');
   const size_t line3 = line2 == std::string_view::npos ? line2 : bytes.find('\n', line2 + 1);
-  if (line3 == std::string_view::npos) return (reason = "the file ends in its header", false);
+  if (line3 == std::string_view::npos) return Refuse(reason, "The file ends in its header");
   TLegacyCursor head(bytes.substr(line3 + 1), false, budget);
   const std::string_view mode = head.Word();
-  if (mode != "ASCII" && mode != "BINARY") return (reason = "the third line says neither ASCII nor BINARY", false);
+  if (mode != "ASCII" && mode != "BINARY") return Refuse(reason, "The third line says neither ASCII nor BINARY");
   TLegacyCursor in(bytes.substr(line3 + 1), mode == "BINARY", budget);
   in.Word();
   std::string dataset;
@@ -360,8 +362,8 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason,
     if (key == "DATASET") {
       dataset = in.Word();
       if (dataset != "POLYDATA" && dataset != "UNSTRUCTURED_GRID")
-        return (reason = "unsupported dataset type " + dataset + "; Flowskin reads POLYDATA and UNSTRUCTURED_GRID",
-                false);
+        return Refuse(reason,
+                      "Unsupported dataset type " + dataset + "; Flowskin reads POLYDATA and UNSTRUCTURED_GRID");
     } else if (key == "POINTS") {
       const TVtkType t = [&] {
         int64_t n = 0;
@@ -384,7 +386,7 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason,
       ok = in.Count(n, key) && in.Numbers(TVtkType::kInt32, n, types, key);
     } else if (key == "POINT_DATA" || key == "CELL_DATA") {
       int64_t n = 0;
-      if (!in.Count(n, key)) return (reason = in.reason, false);
+      if (!in.Count(n, key)) return Refuse(reason, in.reason);
       const bool point = key == "POINT_DATA";
       if (point && n != point_count)
         return (
@@ -398,14 +400,14 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason,
     } else if (key == "METADATA") {  // keys and names of the array before: nothing to show
       SkipMetadata(in);
     } else if (!key.empty() && (std::isdigit(static_cast<unsigned char>(key[0])) || key[0] == '-' || key[0] == '.')) {
-      return (reason = "a block holds more numbers than its count declares (\"" + key.substr(0, 40) + "\")", false);
+      return Refuse(reason, "A block holds more numbers than its count declares (\"" + key.substr(0, 40) + "\")");
     } else {
-      return (reason = "unknown keyword \"" + key.substr(0, 40) + "\"", false);
+      return Refuse(reason, "Unknown keyword \"" + key.substr(0, 40) + "\"");
     }
-    if (!ok) return (reason = in.reason, false);
+    if (!ok) return Refuse(reason, in.reason);
   }
-  if (dataset.empty()) return (reason = "the file names no DATASET", false);
-  if (point_count < 0) return (reason = "the file has no POINTS", false);
+  if (dataset.empty()) return Refuse(reason, "The file names no DATASET");
+  if (point_count < 0) return Refuse(reason, "The file has no POINTS");
   TVtkCellGather gather;
   int64_t file_cells = 0;
   std::string why;
@@ -417,9 +419,8 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason,
                          static_cast<size_t>(blocks[b].offsets[c + 1] - blocks[b].offsets[c]), file_cells);
   } else {
     if (types.size() != cells.Count())
-      return (reason = "CELL_TYPES lists " + std::to_string(types.size()) + " types for " +
-                       std::to_string(cells.Count()) + " cells",
-              false);
+      return Refuse(reason, "CELL_TYPES lists " + std::to_string(types.size()) + " types for " +
+                                std::to_string(cells.Count()) + " cells");
     for (size_t c = 0; c < cells.Count() && why.empty(); ++c, ++file_cells)
       why = !(types[c] >= 0 && types[c] <= 255) ? "a cell type is out of range"
             : types[c] == vtkcell::kPolyhedron  // its corners are its face stream
@@ -428,14 +429,13 @@ bool ReadLegacyVtk(std::string_view bytes, TCellSurface& s, std::string& reason,
                 : gather.Add(static_cast<int>(types[c]), cells.connectivity.data() + cells.offsets[c],
                              static_cast<size_t>(cells.offsets[c + 1] - cells.offsets[c]), file_cells);
   }
-  if (!why.empty()) return (reason = why, false);
+  if (!why.empty()) return Refuse(reason, why);
   if (cell_data_count >= 0 && cell_data_count != file_cells)
-    return (reason = "CELL_DATA counts " + std::to_string(cell_data_count) + " cells; the file has " +
-                     std::to_string(file_cells),
-            false);
+    return Refuse(reason, "CELL_DATA counts " + std::to_string(cell_data_count) + " cells; the file has " +
+                              std::to_string(file_cells));
   for (const TDataArray& a : point_data)
     if (a.TupleCount() != static_cast<size_t>(point_count))
-      return (reason = "the point array \"" + a.name + "\" does not match the points", false);
+      return Refuse(reason, "The point array \"" + a.name + "\" does not match the points");
   s.point_data = std::move(point_data);
   gather.Finish(std::move(cell_data), s);
   reason = CheckCellSurface(s);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "formats/read_failure.h"
 #include "formats/vtk_budget.h"
 #include "formats/vtk_cells.h"
 #include "formats/vtk_xml_data.h"
@@ -87,19 +88,19 @@ bool ReadValues(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, in
   int64_t comps = 1;
   const std::string nc = e.Attr("NumberOfComponents", "1");
   if (std::from_chars(nc.data(), nc.data() + nc.size(), comps).ec != std::errc() || comps < 1 || comps > 9)
-    return (reason = what + " has a bad NumberOfComponents", false);
+    return Refuse(reason, what + " has a bad NumberOfComponents");
   components = static_cast<int32_t>(comps);
   const TVtkType type = VtkTypeOf(e.Attr("type"));
-  if (type == TVtkType::kInvalid) return (reason = what + " has an unknown type \"" + e.Attr("type") + "\"", false);
+  if (type == TVtkType::kInvalid) return Refuse(reason, what + " has an unknown type \"" + e.Attr("type") + "\"");
   // (compared by division: the product of a huge tuple count could overflow)
-  if (tuples < 0 || tuples > kMaxValues / comps) return (reason = what + " is larger than Flowskin can read", false);
+  if (tuples < 0 || tuples > kMaxValues / comps) return Refuse(reason, what + " is larger than Flowskin can read");
   const size_t count = static_cast<size_t>(tuples * comps);
   const std::string form = e.Attr("format", "ascii");
   const std::string no_index = what + " holds a number that is no index";
   values.clear();
   if (form == "ascii") {
     const std::string_view t = e.text;
-    if (count > t.size() / 2 + 1) return (reason = what + " holds fewer numbers than its points or cells need", false);
+    if (count > t.size() / 2 + 1) return Refuse(reason, what + " holds fewer numbers than its points or cells need");
     if (!ctx.budget->Take(8.0 * static_cast<double>(count), what, reason)) return false;
     values.reserve(count);
     size_t p = 0;
@@ -109,16 +110,15 @@ bool ReadValues(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, in
       double v = 0;
       const auto [end, ec] = std::from_chars(t.data() + p, t.data() + t.size(), v);
       if (end == t.data() + p || (ec != std::errc() && ec != std::errc::result_out_of_range))
-        return (reason = what + " holds a malformed number", false);
+        return Refuse(reason, what + " holds a malformed number");
       T x{};
-      if (!ConvertNumber(v, x)) return (reason = no_index, false);
+      if (!ConvertNumber(v, x)) return Refuse(reason, no_index);
       values.push_back(x);
       p = static_cast<size_t>(end - t.data());
     }
     if (values.size() != count)
-      return (reason = what + " holds " + std::to_string(values.size()) + " numbers; its points or cells need " +
-                       std::to_string(count),
-              false);
+      return Refuse(reason, what + " holds " + std::to_string(values.size()) + " numbers; its points or cells need " +
+                                std::to_string(count));
     return true;
   }
   std::unique_ptr<TVtkByteSource> src;
@@ -126,20 +126,20 @@ bool ReadValues(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, in
     src = std::make_unique<TVtkByteSource>(e.text, 0, true);
   } else if (form == "appended") {
     if (ctx.appended == std::string_view::npos)
-      return (reason = what + " is appended but the file has no AppendedData", false);
+      return Refuse(reason, what + " is appended but the file has no AppendedData");
     uint64_t offset = 0;
     const std::string o = e.Attr("offset", "0");
     if (std::from_chars(o.data(), o.data() + o.size(), offset).ec != std::errc() ||
         offset > ctx.bytes.size() - ctx.appended)
-      return (reason = what + " has an offset outside the appended data", false);
+      return Refuse(reason, what + " has an offset outside the appended data");
     src = std::make_unique<TVtkByteSource>(ctx.bytes, ctx.appended + offset, ctx.appended_base64);
   } else {
-    return (reason = what + " has an unknown format \"" + form + "\"", false);
+    return Refuse(reason, what + " has an unknown format \"" + form + "\"");
   }
   const size_t size = VtkTypeSize(type);
   // The block's size is checked against what the source holds before the values are made.
   if (count > src->Remaining() / size && ctx.format.compressor == TVtkCompressor::kNone)
-    return (reason = what + ": the file ends inside a data block", false);
+    return Refuse(reason, what + ": the file ends inside a data block");
   if (!ctx.budget->Take(8.0 * static_cast<double>(count), what, reason)) return false;
   // The values are made once the block's header has been checked against the file.
   const auto ready = [&] { values.resize(count); };
@@ -173,7 +173,7 @@ bool ReadValues(const TXmlElement& e, const TXmlContext& ctx, int64_t tuples, in
     if (!ConvertNumbers(p, n / size, type, big, values.data() + at / size)) placed_whole = false;
   };
   if (!ReadVtkBlock(*src, ctx.format, count * size, sink, reason, &placed, size, ready))
-    return (reason = what + ": " + reason, false);
+    return Refuse(reason, what + ": " + reason);
   return (whole_numbers && placed_whole) || (reason = no_index, false);
 }
 
@@ -211,12 +211,12 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
   if (n == 0) return true;
   const TXmlElement* off = FindArray(doc, parent, "offsets");
   const TXmlElement* con = FindArray(doc, parent, "connectivity");
-  if (!off || !con) return (reason = "a cell list lacks its offsets or connectivity", false);
+  if (!off || !con) return Refuse(reason, "A cell list lacks its offsets or connectivity");
   TDataArray offsets, conn, types;
   if (!ReadArray(*off, ctx, n, offsets, reason)) return false;
   const double last = offsets.values.back();
   if (!(last >= 0 && last <= static_cast<double>(kMaxValues)))
-    return (reason = "the cell offsets are out of range", false);
+    return Refuse(reason, "The cell offsets are out of range");
   if (fixed_type == vtkcell::kPolygon) {  // PolyData's Polys: the lists are the polygons as they are
     std::vector<int64_t> corners;
     int32_t comps = 1;
@@ -229,7 +229,7 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
   if (!ReadArray(*con, ctx, static_cast<int64_t>(last), conn, reason)) return false;
   if (fixed_type == 0) {
     const TXmlElement* ty = FindArray(doc, parent, "types");
-    if (!ty) return (reason = "the Cells lack their types", false);
+    if (!ty) return Refuse(reason, "The Cells lack their types");
     if (!ReadArray(*ty, ctx, n, types, reason)) return false;
   }
   // Polyhedra list their faces apart: "faceoffsets" gives, for each cell,
@@ -243,7 +243,7 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
     double most = 0;
     for (const double v : face_ends.values) most = std::max(most, v);
     if (!(most <= static_cast<double>(kMaxValues)))
-      return (reason = "the polyhedron face offsets are out of range", false);
+      return Refuse(reason, "The polyhedron face offsets are out of range");
     if (!ReadArray(*fa, ctx, static_cast<int64_t>(most), faces, reason)) return false;
   }
   std::vector<int64_t> corners, stream;
@@ -251,29 +251,29 @@ bool ReadCells(const TXmlDocument& doc, int parent, int64_t n, const TXmlContext
   for (int64_t c = 0; c < n; ++c, ++file_cell) {
     const double end = offsets.values[static_cast<size_t>(c)];
     if (!(end >= start && end <= last) || end != static_cast<double>(static_cast<int64_t>(end)))
-      return (reason = "the cell offsets are out of order", false);
+      return Refuse(reason, "The cell offsets are out of order");
     corners.clear();
     if (!AppendVtkIndices(conn.values.data() + static_cast<size_t>(start), static_cast<size_t>(end - start), base,
                           corners))
-      return (reason = "the cell connectivity holds a number that is no index", false);
+      return Refuse(reason, "The cell connectivity holds a number that is no index");
     int64_t type = fixed_type;
     if (!fixed_type && (!VtkIndexOf(types.values[static_cast<size_t>(c)], type) || type < 0 || type > 255))
-      return (reason = "the cell types hold a number that is no type", false);
+      return Refuse(reason, "The cell types hold a number that is no type");
     std::string why;
     if (type == vtkcell::kPolyhedron) {
       const double face_end = face_ends.values.empty() ? -1 : face_ends.values[static_cast<size_t>(c)];
       if (!(face_end >= face_start) || face_end != static_cast<double>(static_cast<int64_t>(face_end)))
-        return (reason = "a polyhedron has no faces listed", false);
+        return Refuse(reason, "A polyhedron has no faces listed");
       stream.clear();
       if (!AppendVtkIndices(faces.values.data() + static_cast<size_t>(face_start),
                             static_cast<size_t>(face_end - face_start), 0, stream))
-        return (reason = "the polyhedron faces hold a number that is no index", false);
+        return Refuse(reason, "The polyhedron faces hold a number that is no index");
       face_start = face_end;
       why = gather.AddPolyhedron(stream.data(), stream.size(), base, file_cell);
     } else {
       why = gather.Add(static_cast<int>(type), corners.data(), corners.size(), file_cell);
     }
-    if (!why.empty()) return (reason = why, false);
+    if (!why.empty()) return Refuse(reason, why);
     start = end;
   }
   return true;
@@ -304,7 +304,7 @@ bool ReadAttributeArrays(const TXmlDocument& doc, int parent, int64_t tuples, co
         old.values.insert(old.values.end(), a.values.begin(), a.values.end());
         found = true;
       }
-    if (!found) return (reason = "the pieces hold different arrays", false);
+    if (!found) return Refuse(reason, "The pieces hold different arrays");
   }
   return true;
 }
@@ -318,11 +318,11 @@ bool ReadPiece(const TXmlDocument& doc, int piece, bool poly, const TXmlContext&
     return false;
   const int64_t base = static_cast<int64_t>(s.PointCount());
   const TXmlElement* pa = FindArray(doc, doc.Child(piece, "Points"), "");
-  if (!pa && points > 0) return (reason = "the piece has no Points", false);
+  if (!pa && points > 0) return Refuse(reason, "The piece has no Points");
   TDataArray pts;
   if (pa && !ReadArray(*pa, ctx, points, pts, reason)) return false;
   if (pa && pts.components != 3)
-    return (reason = "the Points have " + std::to_string(pts.components) + " components", false);
+    return Refuse(reason, "The Points have " + std::to_string(pts.components) + " components");
   s.points.insert(s.points.end(), pts.values.begin(), pts.values.end());
   const int64_t first_cell = file_cell;
   if (poly) {
@@ -426,7 +426,7 @@ bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason, TV
     const size_t gt = bytes.find('>', tag), close = bytes.rfind("</AppendedData>");
     const size_t mark = gt == std::string_view::npos ? gt : bytes.find('_', gt);
     if (mark == std::string_view::npos || close == std::string_view::npos || close < mark)
-      return (reason = "the AppendedData element is incomplete", false);
+      return Refuse(reason, "The AppendedData element is incomplete");
     ctx.appended = mark + 1;
     joined = std::string(bytes.substr(0, gt + 1)) + std::string(bytes.substr(close));
     text = joined;
@@ -434,19 +434,19 @@ bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason, TV
   TXmlDocument doc;
   if (!ParseXml(text, doc, reason)) return false;
   const TXmlElement& root = doc.elements[0];
-  if (root.name != "VTKFile") return (reason = "the root element is not VTKFile", false);
+  if (root.name != "VTKFile") return Refuse(reason, "The root element is not VTKFile");
   const std::string type = root.Attr("type");
   if (type != "PolyData" && type != "UnstructuredGrid")
-    return (reason = "unsupported file type \"" + type + "\"; Flowskin reads PolyData and UnstructuredGrid", false);
+    return Refuse(reason, "Unsupported file type \"" + type + "\"; Flowskin reads PolyData and UnstructuredGrid");
   ctx.format.big_endian = root.Attr("byte_order", "LittleEndian") == "BigEndian";
   ctx.format.header_type = root.Attr("header_type", "UInt32") == "UInt64" ? TVtkType::kUInt64 : TVtkType::kUInt32;
   const std::string comp = root.Attr("compressor");
   if (!VtkCompressorOf(comp, ctx.format.compressor))
-    return (reason = "unsupported compressor \"" + comp + "\"; Flowskin reads zlib, LZ4 and LZMA blocks", false);
+    return Refuse(reason, "Unsupported compressor \"" + comp + "\"; Flowskin reads zlib, LZ4 and LZMA blocks");
   const int appended = doc.Child(0, "AppendedData");
   if (appended >= 0) ctx.appended_base64 = doc.elements[appended].Attr("encoding", "raw") == "base64";
   const int grid = doc.Child(0, type);
-  if (grid < 0) return (reason = "the file has no " + type + " element", false);
+  if (grid < 0) return Refuse(reason, "The file has no " + type + " element");
   TVtkCellGather gather;
   int64_t file_cell = 0;
   std::vector<TDataArray> cell_data;
@@ -457,7 +457,7 @@ bool ReadVtkXml(std::string_view bytes, TCellSurface& s, std::string& reason, TV
     if (!ReadPiece(doc, piece, type == "PolyData", ctx, first, s, gather, file_cell, cell_data, reason)) return false;
     first = false;
   }
-  if (first) return (reason = "the file has no Piece", false);
+  if (first) return Refuse(reason, "The file has no Piece");
   gather.Finish(std::move(cell_data), s);
   reason = CheckCellSurface(s);
   return reason.empty();

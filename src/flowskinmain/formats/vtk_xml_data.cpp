@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 
+#include "formats/read_failure.h"
 #include "mesh/parallel_for.h"
 
 namespace {
@@ -67,8 +68,7 @@ bool VtkCompressorOf(std::string_view name, TVtkCompressor& out) {
 bool TVtkByteSource::Take(size_t n, std::string& out, std::string& reason) {
   if (!base64_) {
     if (pos_ > bytes_.size() || n > bytes_.size() - pos_) {
-      reason = "the file ends inside a data block";
-      return false;
+      return Refuse(reason, "The file ends inside a data block");
     }
     out.assign(bytes_.data() + pos_, n);
     pos_ += n;
@@ -76,16 +76,13 @@ bool TVtkByteSource::Take(size_t n, std::string& out, std::string& reason) {
   }
   // Base64 text holds at least three bytes per four characters.
   if (n > pending_.size() && (n - pending_.size()) / 3 > (bytes_.size() - std::min(pos_, bytes_.size())) / 4 + 1) {
-    reason = "the file ends inside a data block";
-    return false;
+    return Refuse(reason, "The file ends inside a data block");
   }
   if (!DecodeBase64(bytes_, pos_, n, pending_)) {
-    reason = "a data block holds bad base64 text";
-    return false;
+    return Refuse(reason, "A data block holds bad base64 text");
   }
   if (pending_.size() < n) {
-    reason = "the file ends inside a data block";
-    return false;
+    return Refuse(reason, "The file ends inside a data block");
   }
   out.assign(pending_, 0, n);
   pending_.erase(0, n);
@@ -99,8 +96,7 @@ bool TVtkByteSource::TakeView(size_t n, std::string_view& out, std::string& scra
     return true;
   }
   if (pos_ > bytes_.size() || n > bytes_.size() - pos_) {
-    reason = "the file ends inside a data block";
-    return false;
+    return Refuse(reason, "The file ends inside a data block");
   }
   out = bytes_.substr(pos_, n);
   pos_ += n;
@@ -125,7 +121,7 @@ constexpr size_t kWindow = 1 << 16;  // output handed to the sink at a time
 // Inflates one zlib part into `want` bytes handed to the sink.
 bool InflateZlib(const std::string& packed, uint64_t want, const TVtkBytesSink& sink, std::string& reason) {
   z_stream z{};
-  if (inflateInit(&z) != Z_OK) return (reason = "zlib could not start", false);
+  if (inflateInit(&z) != Z_OK) return Refuse(reason, "Zlib could not start");
   std::unique_ptr<z_stream, decltype(&inflateEnd)> end(&z, &inflateEnd);
   unsigned char window[kWindow];
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
@@ -137,22 +133,22 @@ bool InflateZlib(const std::string& packed, uint64_t want, const TVtkBytesSink& 
     z.avail_out = static_cast<uInt>(std::min<uint64_t>(kWindow, want - done + 1));  // one more shows an overlong part
     rc = inflate(&z, Z_NO_FLUSH);
     const size_t got = static_cast<size_t>(z.next_out - window);
-    if (done + got > want) return (reason = "a compressed data block is damaged (zlib: wrong size)", false);
+    if (done + got > want) return Refuse(reason, "A compressed data block is damaged (zlib: wrong size)");
     if (got) sink(window, got);
     done += got;
     if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
   }
   if (rc != Z_STREAM_END || done != want)
-    return (reason = std::string("a compressed data block is damaged (zlib: ") +
-                     (rc == Z_STREAM_END || rc == Z_OK || rc == Z_BUF_ERROR ? "wrong size" : zError(rc)) + ")",
-            false);
+    return Refuse(reason, std::string("A compressed data block is damaged (zlib: ") +
+                              (rc == Z_STREAM_END || rc == Z_OK || rc == Z_BUF_ERROR ? "wrong size" : zError(rc)) +
+                              ")");
   return true;
 }
 
 bool InflateLzma(const std::string& packed, uint64_t want, const TVtkBytesSink& sink, std::string& reason) {
   lzma_stream z = LZMA_STREAM_INIT;
   // The decoder's own dictionary is held to 256 MB: a part needs no more.
-  if (lzma_stream_decoder(&z, uint64_t{256} << 20, 0) != LZMA_OK) return (reason = "LZMA could not start", false);
+  if (lzma_stream_decoder(&z, uint64_t{256} << 20, 0) != LZMA_OK) return Refuse(reason, "LZMA could not start");
   std::unique_ptr<lzma_stream, decltype(&lzma_end)> end(&z, &lzma_end);
   unsigned char window[kWindow];
   z.next_in = reinterpret_cast<const uint8_t*>(packed.data());
@@ -164,14 +160,13 @@ bool InflateLzma(const std::string& packed, uint64_t want, const TVtkBytesSink& 
     z.avail_out = static_cast<size_t>(std::min<uint64_t>(kWindow, want - done + 1));
     rc = lzma_code(&z, z.avail_in ? LZMA_RUN : LZMA_FINISH);
     const size_t got = static_cast<size_t>(z.next_out - window);
-    if (done + got > want) return (reason = "a compressed data block is damaged (LZMA: wrong size)", false);
+    if (done + got > want) return Refuse(reason, "A compressed data block is damaged (LZMA: wrong size)");
     if (got) sink(window, got);
     done += got;
   }
   if (rc != LZMA_STREAM_END || done != want)
-    return (reason = rc == LZMA_STREAM_END ? "a compressed data block is damaged (LZMA: wrong size)"
-                                           : "a compressed data block is damaged (LZMA: bad data)",
-            false);
+    return Refuse(reason, rc == LZMA_STREAM_END ? "a compressed data block is damaged (LZMA: wrong size)"
+                                                : "a compressed data block is damaged (LZMA: bad data)");
   return true;
 }
 
@@ -179,11 +174,11 @@ bool InflateLz4(const std::string& packed, uint64_t want, std::string& part, con
                 std::string& reason) {
   part.resize(static_cast<size_t>(want));
   if (packed.size() > static_cast<size_t>(LZ4_MAX_INPUT_SIZE) || want > static_cast<uint64_t>(LZ4_MAX_INPUT_SIZE))
-    return (reason = "a compressed data block is larger than LZ4 allows", false);
+    return Refuse(reason, "A compressed data block is larger than LZ4 allows");
   const int got =
       LZ4_decompress_safe(packed.data(), part.data(), static_cast<int>(packed.size()), static_cast<int>(want));
   if (got < 0 || static_cast<uint64_t>(got) != want)
-    return (reason = "a compressed data block is damaged (LZ4: bad data)", false);
+    return Refuse(reason, "A compressed data block is damaged (LZ4: bad data)");
   sink(reinterpret_cast<const unsigned char*>(part.data()), part.size());
   return true;
 }
@@ -205,9 +200,8 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
   if (f.compressor == TVtkCompressor::kNone) {
     if (!src.Take(hs, head, reason)) return false;
     if (header_value(0) != expected) {
-      reason = "a data block holds " + std::to_string(header_value(0)) + " bytes; its array needs " +
-               std::to_string(expected);
-      return false;
+      return Refuse(reason, "A data block holds " + std::to_string(header_value(0)) + " bytes; its array needs " +
+                                std::to_string(expected));
     }
     std::string scratch;
     std::string_view data;
@@ -221,26 +215,23 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
   const uint64_t blocks = header_value(0), block_size = header_value(1), last = header_value(2);
   // Sizes that cannot describe `expected` bytes are refused before any product is formed.
   if (blocks > 0 && (block_size == 0 || last > block_size || blocks - 1 > expected / block_size)) {
-    reason = "a compressed data block has a header that does not fit its array";
-    return false;
+    return Refuse(reason, "A compressed data block has a header that does not fit its array");
   }
   const uint64_t total = blocks == 0 ? 0 : (blocks - 1) * block_size + (last == 0 ? block_size : last);
   if (total != expected) {
-    reason = "a compressed data block inflates to " + std::to_string(total) + " bytes; its array needs " +
-             std::to_string(expected);
-    return false;
+    return Refuse(reason, "A compressed data block inflates to " + std::to_string(total) + " bytes; its array needs " +
+                              std::to_string(expected));
   }
   // Each block needs at least a byte: a count beyond the data is refused before allocating.
-  if (blocks > src.Remaining() / hs) return (reason = "the file ends inside a data block", false);
+  if (blocks > src.Remaining() / hs) return Refuse(reason, "The file ends inside a data block");
   if (!src.Take(static_cast<size_t>(blocks) * hs, head, reason)) return false;
   uint64_t packed_total = 0;
   for (uint64_t b = 0; b < blocks; ++b)
     packed_total += std::min<uint64_t>(header_value(static_cast<size_t>(b)), 1ull << 40);
-  if (packed_total > src.Remaining()) return (reason = "the file ends inside a data block", false);
+  if (packed_total > src.Remaining()) return Refuse(reason, "The file ends inside a data block");
   const uint64_t most = MostInflation(f.compressor);
   if (most > 0 && total > packed_total * most + 1024) {
-    reason = "a compressed data block claims more bytes than its blocks can hold";
-    return false;
+    return Refuse(reason, "A compressed data block claims more bytes than its blocks can hold");
   }
   if (ready) ready();
   auto inflate = [&](const std::string& packed, uint64_t want, std::string& part, const TVtkBytesSink& to,
@@ -275,7 +266,7 @@ bool ReadVtkBlock(TVtkByteSource& src, const TVtkBlockFormat& f, size_t expected
       }
     });
     for (const std::string& w : why)
-      if (!w.empty()) return (reason = w, false);
+      if (!w.empty()) return Refuse(reason, w);
     return true;
   }
   std::string packed, part;

@@ -11,6 +11,7 @@
 #include "flow/direction_alignment.h"
 #include "formats/mesh_import.h"
 #include "formats/ply_reader.h"
+#include "formats/read_failure.h"
 #include "loading/simulation_loading.h"
 #include "mesh/crack_insertion.h"
 #include "mesh/curvature.h"
@@ -98,17 +99,15 @@ bool LoadPlyBeside(std::string_view text, std::string* owner, const TLoadOptions
   TPlyHeader header;
   if (!ReadPlyHeader(text, header, error)) return false;
   if (LoadMemoryEstimate(header) > MeshMemoryLimit()) {
-    error = "Not enough memory for a mesh of " + std::to_string(header.vertex_count) + " vertices and " +
-            std::to_string(header.face_count) + " faces";
-    return false;
+    return Refuse(error, "Not enough memory for a mesh of " + std::to_string(header.vertex_count) + " vertices and " +
+                             std::to_string(header.face_count) + " faces");
   }
   try {
     if (!ReadPlyData(text, header, opt.swap, fresh, error, &previous)) return false;
     if (owner) FreeBytes(*owner);
     return PrepareLoadedMesh(fresh, previous, opt, error, report);
   } catch (const std::bad_alloc&) {
-    error = "Not enough memory to load the mesh";
-    return false;
+    return Refuse(error, "Not enough memory to load the mesh");
   }
 }
 
@@ -134,8 +133,7 @@ bool ImportMeshBeside(const std::string& path, std::string& bytes, TMeshFormat f
     FreeBytes(bytes);
     return PrepareLoadedMesh(fresh, previous, opt, error, report);
   } catch (const std::bad_alloc&) {
-    error = "Not enough memory to load the mesh";
-    return false;
+    return Refuse(error, "Not enough memory to load the mesh");
   }
 }
 
@@ -175,8 +173,7 @@ bool LoadMeshFromBytes(const std::string& path, std::string_view bytes, const TL
   std::string copy(bytes), reason;
   TMesh fresh;
   if (!LoadBytesBeside(path, copy, opt, mesh, fresh, reason, report)) {
-    error = LoadFailureText(path, reason);
-    return false;
+    return Refuse(error, LoadFailureText(path, reason));
   }
   mesh = std::move(fresh);
   return true;
@@ -187,10 +184,6 @@ bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std
   if (!LoadMeshBeside(path, opt, mesh, fresh, error, report)) return false;
   mesh = std::move(fresh);
   return true;
-}
-
-std::string LoadFailureText(const std::string& path, const std::string& reason) {
-  return "Cannot load \"" + std::filesystem::path(path).filename().string() + "\": " + reason;
 }
 
 std::string TriangleCountText(const TMesh& mesh) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "formats/import_worker.h"
+#include "formats/read_failure.h"
 #include "mesh/mesh_model.h"
 #include "mesh/triangle_strips.h"
 
@@ -56,9 +57,6 @@ bool LoadMesh(const std::string& path, const TLoadOptions& opt, TMesh& mesh, std
 // a worker thread load while the caller keeps drawing nothing new from it.
 bool LoadMeshBeside(const std::string& path, const TLoadOptions& opt, const TMesh& previous, TMesh& loaded,
                     std::string& error, TLoadReport* report = nullptr);
-
-// `Cannot load "<file name>": <reason>`, the message of every failed load.
-std::string LoadFailureText(const std::string& path, const std::string& reason);
 
 // LoadMesh on the bytes of the file `path` already in memory (the format from
 // the bytes, else from the name).

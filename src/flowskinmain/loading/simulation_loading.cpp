@@ -14,6 +14,7 @@
 #include "data/file_arrays.h"
 #include "formats/cell_surface.h"
 #include "formats/ply_reader.h"
+#include "formats/read_failure.h"
 #include "formats/vtk_budget.h"
 #include "formats/vtk_collection.h"
 #include "formats/vtk_legacy.h"
@@ -21,11 +22,10 @@
 
 bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurface& s, std::string& reason,
                            TVtkBudget* budget) {
-  if (bytes.empty()) return (reason = "the file is empty", false);
+  if (bytes.empty()) return Refuse(reason, "The file is empty");
   if (format == TMeshFormat::kVtkLegacy) return ReadLegacyVtk(bytes, s, reason, budget);
   if (format == TMeshFormat::kVtkXml) return ReadVtkXml(bytes, s, reason, budget);
-  reason = std::string("a ") + MeshFormatName(format) + " file is no VTK surface or grid";
-  return false;
+  return Refuse(reason, std::string("A ") + MeshFormatName(format) + " file is no VTK surface or grid");
 }
 
 bool ReadSimulationBytes(const std::string& path, std::string& bytes, std::string& reason) {
@@ -113,9 +113,8 @@ class TCollectionReader {
         const std::filesystem::path folder = std::filesystem::path(lister).parent_path();
         const bool inside = LiesInside(file, folder);
         const std::string named = std::filesystem::path(file).lexically_relative(folder).generic_string();
-        return (reason = "\"" + (inside && !named.empty() ? named : NameOf(file)) +
-                         "\": " + (inside ? why : WithoutQuotes(why)),
-                false);
+        return Refuse(reason, "\"" + (inside && !named.empty() ? named : NameOf(file)) +
+                                  "\": " + (inside ? why : WithoutQuotes(why)));
       }
       parts.push_back(std::move(part));
     }
@@ -140,7 +139,7 @@ class TCollectionReader {
     if (!ReadSimulationBytes(file, bytes, reason)) return false;
     const TMeshFormat format = DetectMeshFormat(file, bytes);
     if (format != TMeshFormat::kVtkMultiBlock) return ReadSimulationSurface(bytes, format, s, reason, &budget_);
-    if (depth >= kDepth) return (reason = "multiblock files nest more than " + std::to_string(kDepth) + " deep", false);
+    if (depth >= kDepth) return Refuse(reason, "Multiblock files nest more than " + std::to_string(kDepth) + " deep");
     std::vector<std::string> pieces;
     return ListMultiBlockFiles(bytes, std::filesystem::path(file).parent_path().string(), pieces, reason) &&
            ReadFiles(pieces, file, s, reason, depth + 1);
@@ -183,9 +182,8 @@ bool AddTimeSteps(const std::vector<TTimeStepFiles>& steps, const std::string& l
     for (int32_t f = 0; same && f < mesh.face_count; ++f)
       same = std::memcmp(step.faces[f].v, mesh.faces[f].v, sizeof mesh.faces[f].v) == 0;
     if (!same)
-      return (reason = "the step at time " + std::to_string(steps[t].time) +
-                       " does not have the surface of the first step (its points or cells differ)",
-              false);
+      return Refuse(reason, "The step at time " + std::to_string(steps[t].time) +
+                                " does not have the surface of the first step (its points or cells differ)");
     std::vector<TFileArray> kept;
     for (TFileArray& a : mesh.file_arrays)
       for (TFileArray& b : step.file_arrays)
@@ -220,7 +218,7 @@ bool ListNumberedSteps(const std::string& folder, std::vector<TTimeStepFiles>& s
   }
   const auto best = std::max_element(groups.begin(), groups.end(),
                                      [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
-  if (best == groups.end()) return (reason = "the folder holds no numbered VTK files (name_0001.vtp, ...)", false);
+  if (best == groups.end()) return Refuse(reason, "The folder holds no numbered VTK files (name_0001.vtp, ...)");
   std::sort(best->second.begin(), best->second.end());
   steps.clear();
   for (auto& [t, f] : best->second) steps.push_back(TTimeStepFiles{t, {std::move(f)}});
@@ -320,7 +318,6 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
     }
     return true;
   } catch (const std::bad_alloc&) {
-    reason = "Not enough memory to load the mesh";
-    return false;
+    return Refuse(reason, "Not enough memory to load the mesh");
   }
 }

@@ -50,6 +50,13 @@ bool TFrameWriter::Failed(QString& error) {
   return !error_.isEmpty();
 }
 
+bool TFrameWriter::Flush(QString& error) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return (queue_.empty() && !busy_) || !error_.isEmpty(); });
+  error = error_;
+  return error_.isEmpty();
+}
+
 // The renames replace files of the same names; one that fails (it should not,
 // within one folder) removes the frames already renamed and the rest.
 bool TFrameWriter::Finish(QString& error) {
@@ -78,6 +85,7 @@ void TFrameWriter::Work() {
       if (queue_.empty() || !error_.isEmpty()) return;
       job = std::move(queue_.front());
       queue_.pop_front();
+      busy_ = true;
       changed_.notify_all();
     }
     QString error;
@@ -90,6 +98,8 @@ void TFrameWriter::Work() {
       written = SavePicture(job.picture, temporary, error, kStreamPngQuality, job.path);
     }
     std::lock_guard lock(mutex_);
+    busy_ = false;
+    changed_.notify_all();
     if (written) {
       if (!temporary.isEmpty()) staged_.emplace_back(temporary, job.path);
       continue;

@@ -38,6 +38,9 @@ class TFrameWriter {
   void Push(const QImage& picture, const QString& path);
   // Whether a write has failed; `error` receives its message.
   bool Failed(QString& error);
+  // Waits until every frame queued so far is written or the writer failed;
+  // false with the message in `error` on failure. More frames may follow.
+  bool Flush(QString& error);
   // Waits until every queued frame is written or the writer failed; when all
   // were written, gives each file its own name and returns true.
   bool Finish(QString& error);
@@ -60,6 +63,7 @@ class TFrameWriter {
   std::condition_variable changed_;
   std::deque<TJob> queue_;
   bool closing_ = false;
+  bool busy_ = false;  // a frame taken from the queue is being written
   QString error_;
   std::vector<std::pair<QString, QString>> staged_;  // (temporary, final) names of frames written
   bool finished_ = false;

@@ -10,7 +10,9 @@
 #include "advection/image_io_gl.h"
 #include "advection/image_map.h"
 #include "colorconversion/colorconversion.h"
+#include "formats/read_failure.h"
 #include "glpanel/glpanel.h"
+#include "output/frame_writer.h"
 #include "output/movie_writer.h"
 #include "output/picture_files.h"
 #include "window/form1.h"
@@ -18,7 +20,7 @@
 namespace {
 
 constexpr const char* kNot24Bit = "24 bit bitmap expected";
-constexpr const char* kNotAPicture = "a 24-bit bitmap, PNG or JPEG picture expected";
+constexpr const char* kNotAPicture = "A 24-bit bitmap, PNG or JPEG picture expected";
 
 // Reads the picture file `path` for the map image. An uncompressed 24-bit
 // bitmap (judged by the file's own header) is read as it stands; a file that
@@ -57,11 +59,6 @@ bool ReadMapPicture(const QString& path, QImage& bgr, QString& error) {
   return true;
 }
 
-// `Cannot load "<file name>": <reason>`, the words of a picture that was refused.
-QString PictureLoadFailure(const QString& path, const QString& reason) {
-  return QString("Cannot load \"%1\": %2").arg(QFileInfo(path).fileName(), reason);
-}
-
 }  // namespace
 
 // "Load image...": asks for a picture; a cancel changes nothing. The file must
@@ -76,7 +73,7 @@ void TForm1::Button7Click(QObject*) {
   QImage bgr;
   QString error;
   if (!ReadMapPicture(path, bgr, error)) {
-    dialogs_->ShowWarning(PictureLoadFailure(path, error));
+    dialogs_->ShowWarning(QString::fromStdString(LoadFailureText(path.toStdString(), error.toStdString())));
     return;
   }
   if (!GLPanel1->ContextReady() || !GLPanel1->RenderContext()->makeCurrent(GLPanel1)) return;
@@ -178,12 +175,14 @@ void TForm1::butsaveseqClick(QObject*) {
     return;
   }
   FinishSettling();
+  // All or nothing, as a batch run writes: the pictures take their names only
+  // once every one was written, and a failure leaves none of them. Each is
+  // written before the next frame is drawn, so a failure draws no more.
+  TFrameWriter writer;
   for (int32_t i = 1; i <= n; ++i) {
-    const QString name = SequenceFileName(base, i);
-    if (!SavePicture(GrabFrameBitmap(), name, error)) {
-      dialogs_->ShowWarning(error);
-      return;
-    }
+    writer.Push(GrabFrameBitmap(), SequenceFileName(base, i));
+    if (!writer.Flush(error)) break;
     GLPanel1->Redraw();
   }
+  if (!writer.Finish(error)) dialogs_->ShowWarning(error);
 }
