@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test, three times over:
+# Installs, builds and runs every test, four times over:
 #   1. the optimised build (build/, the one the benchmarks use),
 #   2. the whole suite again built with the address and undefined-behaviour
 #      sanitizers (build-sanitize/): unit, GL and GUI tests alike,
-#   3. the fuzz targets (scripts/fuzz.sh): the mesh loader for two minutes, the
+#   3. the unit and GL tests and short runs of the threaded benchmarks again
+#      built with the thread sanitizer (build-tsan/): a data race fails the run,
+#   4. the fuzz targets (scripts/fuzz.sh): the mesh loader for two minutes, the
 #      picture check and the import path for part of that.
 # GL and GUI tests need an X display: when none is set, a private Xvfb is
-# started for the run and stopped afterwards. Arguments go to both ctest runs
+# started for the run and stopped afterwards. Arguments go to every ctest run
 # (for example -L unit).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,6 +45,14 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFLOWSKIN_SANITIZE=ON -DF
 cmake --build build-sanitize -j "$(nproc)"
 export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 (cd build-sanitize && ctest --output-on-failure -j 2 "$@" </dev/null)
+
+echo "== thread-sanitizer build (data races): unit and GL tests, short runs of the threaded benchmarks"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWSKIN_TSAN=ON >/dev/null
+cmake --build build-tsan -j "$(nproc)"
+(cd build-tsan && ctest --output-on-failure -j 2 -L 'unit|gl' "$@" </dev/null)
+build-tsan/bench/mesh_load_bench 200 100 >/dev/null
+build-tsan/bench/flow_synth_bench 20000 2 10 >/dev/null
+build-tsan/bench/source_drag_glbench 3 20000 >/dev/null
 
 echo "== fuzz run"
 bash scripts/fuzz.sh 120

@@ -36,4 +36,26 @@ const char* __ubsan_default_options() { return "halt_on_error=1:print_stacktrace
 // the check scans the static thread-local blocks and the threads' stacks.
 const char* __asan_default_options() { return "intercept_tls_get_addr=0"; }
 
+// Thread sanitizer: the first race ends the test binary with its report.
+const char* __tsan_default_options() { return "halt_on_error=1:second_deadlock_stack=1"; }
+
+// Race suppressions: the GL driver's own threads. Mesa's software
+// rasteriser hands frames to its worker threads and destroys its fences with
+// futex-based waits the sanitizer cannot see, so it reports the driver's
+// mutex_destroy against the lock of a worker that had already let go (both
+// sides inside swrast_dri.so, on the driver's own allocations). What our code
+// hands the driver is copied when the call is made.
+//
+// And two hand-overs between threads that Qt synchronises inside its own
+// libraries, which the sanitizer does not see: a picture handed to a writer
+// thread is freed by whichever side lets go of it last (Qt counts the
+// picture's references with atomics inside its library), and a call queued
+// to the main thread from a loading thread is deleted by the loading thread
+// once it has run (Qt's event queue locks inside its library).
+const char* __tsan_default_suppressions() {
+  return "race:swrast_dri.so\n"
+         "race:QImageData::~QImageData\n"
+         "race:QMetaObject::invokeMethodImpl\n";
+}
+
 }  // extern "C"
