@@ -24,3 +24,5 @@ double TimeAtSliderPosition(const TMesh& mesh, int32_t position) {
 }
 
 std::string FormatTimeValue(double t) { return FormatGeneralNumber(t, 10); }
+
+std::string TimeLabelText(double t) { return "t = " + FormatTimeValue(t); }

@@ -24,3 +24,6 @@ double TimeAtSliderPosition(const TMesh& mesh, int32_t position);
 
 // The text of the "Time" edit: general number format, 10 significant digits.
 std::string FormatTimeValue(double t);
+
+// "t = <time>", the label under the view and the time annotation of frames.
+std::string TimeLabelText(double t);

@@ -195,6 +195,7 @@ TFrameReport ComposeFrame(TAppState& app, const TFrameControls& c, const TFrameP
   if (plan.compile_overlay) CompileOverlayList(app, c, passes);
   glCallList(kOverlayList);
   Run(passes.legend);
+  Run(passes.annotations);
   r.compiled_surface = plan.compile_surface;
   r.advected = plan.compile_surface && plan.advect;
   r.captured = plan.inject_capture;

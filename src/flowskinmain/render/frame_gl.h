@@ -60,6 +60,7 @@ struct TFramePasses {
   std::function<void(int kind)> curvature_vectors;  // in list 2, kind 1 max (cbshmaxcurv), 2 min (cbshmincurv)
   std::function<void()> box;                        // in list 2, cbshbox
   std::function<void()> legend;                     // after list 2, every frame, window pixels
+  std::function<void()> annotations;                // after the legend, every frame, window pixels
 };
 
 // What the buffer objects of the surface (list 1) and of the shading overlay

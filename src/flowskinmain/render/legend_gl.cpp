@@ -11,6 +11,7 @@
 
 #include "colorconversion/colorconversion.h"
 #include "render/legend_math.h"
+#include "render/panel_text_gl.h"
 
 namespace {
 
@@ -39,30 +40,7 @@ void BarWithColourMap(const TLegendRect& b) {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, env);
 }
 
-QFont LegendFont(int32_t w, int32_t h) {
-  QFont font("DejaVu Sans");
-  font.setPixelSize(LegendFontPixels(w, h));
-  return font;
-}
-
-// One text drawn by the toolkit's text renderer into a picture of its box
-// (ink on transparent, smoothed edges), then blended into the frame at the
-// box's lower-left corner.
-void DrawText(const TLegendText& t, const QFont& font, int ascent, const QColor& ink) {
-  const int width = t.box.x1 - t.box.x0, height = t.box.y1 - t.box.y0;
-  if (width <= 0 || height <= 0) return;
-  QImage picture(width, height, QImage::Format_RGBA8888);
-  picture.fill(Qt::transparent);
-  {
-    QPainter painter(&picture);
-    painter.setFont(font);
-    painter.setPen(ink);
-    painter.drawText(0, ascent, QString::fromStdString(t.text));
-  }
-  picture = picture.mirrored();  // GL rows run upwards
-  glWindowPos2i(t.box.x0, t.box.y0);
-  glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, picture.constBits());
-}
+QFont LegendFont(int32_t w, int32_t h) { return PanelFont(LegendFontPixels(w, h)); }
 
 }  // namespace
 
@@ -92,8 +70,7 @@ void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string&
   glDisable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   BarWithColourMap(l.bar);
-  const TRGBInt bg = SplitColor(background);
-  const int ink = (bg.red * 0.299 + bg.green * 0.587 + bg.blue * 0.114) > 128 ? 0 : 255;
+  const int ink = TextInkOn(background);
   glColor3ub(static_cast<GLubyte>(ink), static_cast<GLubyte>(ink), static_cast<GLubyte>(ink));
   glBegin(GL_QUADS);
   const TLegendRect& b = l.bar;
@@ -106,7 +83,9 @@ void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string&
   glEnd();
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  for (const TLegendText& t : l.texts) DrawText(t, font, ascent, QColor(ink, ink, ink));
+  for (const TLegendText& t : l.texts)
+    DrawPanelText(t.box.x0, t.box.y0, t.box.x1 - t.box.x0, t.box.y1 - t.box.y0, t.text, font, ascent,
+                  QColor(ink, ink, ink));
   glDisable(GL_BLEND);
   glColor3f(1, 1, 1);
   glEnable(GL_DEPTH_TEST);

@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "colorconversion/colorconversion.h"
+
+int32_t TextInkOn(int32_t background) {
+  const TRGBInt bg = SplitColor(background);
+  return (bg.red * 0.299 + bg.green * 0.587 + bg.blue * 0.114) > 128 ? 0 : 255;
+}
+
 int32_t LegendFontPixels(int32_t w, int32_t h) {
   // 11 per 256 pixels of height, at least 11; no more than five lines fit
   // beside the bar or nine characters left of it.

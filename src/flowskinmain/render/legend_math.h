@@ -42,6 +42,10 @@ constexpr int32_t kLegendValues = 5;  // values written beside the bar, min and 
 // height, at least 11, but no larger than a tenth of the height (so the values
 // beside the bar stay apart) or a ninth of the width (so they fit left of it),
 // and at least 6.
+// Grey level (0 or 255) of text on the colour value `background`: black on a
+// light background, white on a dark one.
+int32_t TextInkOn(int32_t background);
+
 int32_t LegendFontPixels(int32_t w, int32_t h);
 
 // A value with three significant digits in the shortest of fixed and

@@ -205,6 +205,8 @@ const std::vector<TControlTip>& ControlTips() {
       {"cbshmincurv", "Draws the directions of smallest curvature"},
       {"cbshframes", "Draws each vertex's tangent frame"},
       {"cbshvelo", "Draws the velocity vectors"},
+      {"cb_show_axes", "Draws a small x, y, z axes triad in the lower-left corner, turned as the view"},
+      {"cb_show_time", "Writes the time of time-dependent data in the upper-left corner"},
 
       // "Shade": view.
       {"rb_x", "The model's x axis points up"},

@@ -426,6 +426,7 @@ class TForm1 : public QMainWindow {
   TCheckBox *cbshfill = nullptr, *cbshline = nullptr, *cbsmooth = nullptr, *cb_lighting = nullptr,
             *cbshtexture = nullptr, *cbshbox = nullptr, *cbshmaxcurv = nullptr, *cbshnormals = nullptr,
             *cbshmincurv = nullptr, *cbshframes = nullptr, *cbshvelo = nullptr;
+  TCheckBox *cb_show_axes = nullptr, *cb_show_time = nullptr;  // annotations of the frame
   TColorSwatch *sh_diffuse = nullptr, *sh_specular = nullptr, *sh_mesh_diffuse = nullptr, *sh_mesh_specular = nullptr,
                *sh_background = nullptr;
   TUpDown* ud_shininess = nullptr;

@@ -61,6 +61,8 @@ QGroupBox* TForm1::BuildGroupShadeAndShow() {
                 check(cbshmincurv, "cbshmincurv", "Min curvature vector", false)});
   AddRow(rows,
          {check(cbshframes, "cbshframes", "Frames", false), check(cbshvelo, "cbshvelo", "Velocity vector", false)});
+  AddRow(rows, {check(cb_show_axes, "cb_show_axes", "Axes", false),
+                check(cb_show_time, "cb_show_time", "Time value", false)});
   return group;
 }
 

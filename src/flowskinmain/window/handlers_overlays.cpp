@@ -2,7 +2,9 @@
 // installed into the frame's pass table. Values read from the controls here
 // are frozen into the overlay list when it is compiled.
 #include "data/data_channels.h"
+#include "data/time_controls.h"
 #include "glpanel/glpanel.h"
+#include "render/annotations_gl.h"
 #include "render/legend_gl.h"
 #include "render/overlays_gl.h"
 #include "render/source_glyphs_gl.h"
@@ -26,6 +28,8 @@ TMeshLineMaterial MeshLineMaterialOf(const TForm1& f) {
 // runs outside the lists after list 1 and again before the capture, blinking
 // with frame_counter. legend (after list 2, every frame): the colour bar of
 // the shown channel's range while "Overlay with data" and "Legend" are checked.
+// annotations (after the legend, every frame): the axes triad and the time of
+// time-dependent data, each while its box on the "Shade" tab is checked.
 void TForm1::InstallOverlayPasses() {
   passes_.source_glyphs = [this] { DrawFlowSources(state.sources, state.mesh, state.mouse, glyph_quadric_); };
   passes_.mesh_lines = [this] { DrawMeshLines(state.mesh, MeshLineMaterialOf(*this), state.frame.lighting_on); };
@@ -41,5 +45,12 @@ void TForm1::InstallOverlayPasses() {
     const TRange r = state.mesh.data_range[channel];
     DrawLegend(GLPanel1->Width(), GLPanel1->Height(), r.min, r.max, ChannelTitle(state.mesh, channel),
                sh_background->Color());
+  };
+  passes_.annotations = [this] {
+    TAnnotations a;
+    a.axes = cb_show_axes->Checked();
+    a.modelview = state.matrices.modelview_matrix;
+    if (cb_show_time->Checked() && HasTimeSteps(state.mesh)) a.time_text = TimeLabelText(state.view.time);
+    DrawAnnotations(GLPanel1->Width(), GLPanel1->Height(), a, sh_background->Color());
   };
 }

@@ -19,7 +19,7 @@ void TForm1::ShowTimeControls() {
   if (shown) {
     tb_time->SetPosition(TimeSliderPosition(state.mesh, state.view.time));
     ed_time->SetText(QString::fromStdString(FormatTimeValue(state.view.time)));
-    lab_time->setText("t = " + ed_time->Text());
+    lab_time->setText(QString::fromStdString(TimeLabelText(state.view.time)));
   }
   --state.time_controls_busy;
 }
