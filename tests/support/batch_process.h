@@ -11,9 +11,10 @@ struct TRun {
 };
 
 // Runs the program; with file_blocks > 0 under a file size limit of that many
-// KiB (writes beyond it fail as on a full disk).
-inline TRun RunFlowskin(const QStringList& args, int file_blocks = 0) {
+// KiB (writes beyond it fail as on a full disk); in `folder` when one is given.
+inline TRun RunFlowskin(const QStringList& args, int file_blocks = 0, const QString& folder = QString()) {
   QProcess p;
+  if (!folder.isEmpty()) p.setWorkingDirectory(folder);
   if (file_blocks > 0)
     p.start("bash", QStringList{"-c", QString("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(file_blocks),
                                 FLOWSKIN_EXE} +
