@@ -47,6 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fprintf(stderr, "import case failed its check:\n%s", fault.c_str());
     std::abort();
   }
-  if (error.find("the import library failed") != std::string::npos) KeepFinding(input, error);
+  if (error.find("The import library failed") != std::string::npos) KeepFinding(input, error);
   return 0;
 }

@@ -180,11 +180,11 @@ TEST_F(FormTest, HostileFilesCostAMessageAndTheMeshStays) {
     const char* name;
     const char* reason;
   } cases[] = {
-      {"off_faces_cut_by_zero_bytes.case", "cut.off", "the import library failed on this file (it crashed)"},
-      {"stl_stray_bytes_in_normal.case", "stray.stl", "facet 0 has a normal that is not a number"},
-      {"glb_with_ply_like_text.case", "loop.glb", "not a readable binary glTF file (its contents are not binary glTF)"},
+      {"off_faces_cut_by_zero_bytes.case", "cut.off", "The import library failed on this file (it crashed)"},
+      {"stl_stray_bytes_in_normal.case", "stray.stl", "Facet 0 has a normal that is not a number"},
+      {"glb_with_ply_like_text.case", "loop.glb", "Not a readable binary glTF file (its contents are not binary glTF)"},
       {"glb_with_other_model_text.case", "model.glb",
-       "not a readable binary glTF file (its contents are not binary glTF)"},
+       "Not a readable binary glTF file (its contents are not binary glTF)"},
   };
   size_t shown = 0;
   for (const auto& c : cases) {
