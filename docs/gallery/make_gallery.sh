@@ -25,3 +25,5 @@ $f examples/motorbike_wss.vtp --size 320x320 --set cb_flow_array=wallShearStress
   --set ud_alpha_shade=30 --warmup 200 -o $out/motorbike_wss.png
 $f tests/formats/corpus/foam/walls/blocks_300.vtm --size 480x360 --set rb_z=1 --turn 0,80 --warmup 150 \
   -o $out/foam_walls_top.png
+$f tests/formats/corpus/foam/VTK/blocks.vtm.series --size 640x480 --set cb_show_axes=1 --set cb_show_time=1 \
+  --turn 30,20 --warmup 40 -o $out/annotations_time_and_axes.png

@@ -168,6 +168,7 @@ bool TGLPanel::event(QEvent* event) {
   if (event->type() == QEvent::PlatformSurface && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
                                                       QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
     ReleaseShownFrame();
+  if (event->type() == QEvent::Leave && OnMouseLeave) OnMouseLeave(this);
   if (event->type() == QEvent::UpdateRequest) {
     if (isExposed()) Paint();
     return true;

@@ -46,6 +46,7 @@ class TGLPanel : public QWindow {
   std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseDown;
   std::function<void(TGLPanel*, TShiftState, int x, int y)> OnMouseMove;
   std::function<void(TGLPanel*, TMouseButton, TShiftState, int x, int y)> OnMouseUp;
+  std::function<void(TGLPanel*)> OnMouseLeave;  // the pointer left the panel
   // The wheel: delta in eighths of a degree (120 per notch), positive when
   // turned away from the user.
   std::function<void(TGLPanel*, TShiftState, int x, int y, int delta)> OnMouseWheel;

@@ -83,6 +83,9 @@ TEST(BatchOptions, BadMovieAndViewOptionsAreRefused) {
       {Args({"-o", "f.png", "--turn", "1e300,0"}), "option --turn needs two numbers X,Y, not '1e300,0'"},
       {Args({"-o", "f.png", "--zoom", "0"}), "option --zoom needs a factor above 0, not '0'"},
       {Args({"-o", "f.png", "--zoom", "inf"}), "option --zoom needs a factor above 0, not 'inf'"},
+      {Args({"-o", "f.png", "--probe", "1.5,2"}), "option --probe needs a pixel X,Y of the drawing area, not '1.5,2'"},
+      {Args({"-o", "f.png", "--size", "64x48", "--probe", "10,48"}),
+       "option --probe needs a pixel X,Y of the drawing area, not '10,48' (it is 64x48)"},
   };
   for (const Case& c : cases) {
     TBatchOptions o;

@@ -226,3 +226,14 @@ TEST(BatchRun, ViewNamesLookAlongTheAxes) {
   EXPECT_EQ(run("turned", {"--turn", "90,0"}), px);
   EXPECT_NE(run("iso", {"--view", "iso"}), plain);
 }
+
+TEST(BatchRun, ProbesPrintWhatTheStatusLineShowsUnderThePointer) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const TRun r = RunFlowskin({Example("sphere_swirl.ply"), "--size", "128x128", "--probe", "64,64", "--probe", "2,2",
+                              "-o", dir.filePath("f.png")});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("\nprobe 64,64: x 0  y 0  z 1 \u00b7 Velocity 0 \u00b7 flow 0\n"))
+      << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains("\nprobe 2,2: off the surface\n")) << r.out.toStdString();
+}

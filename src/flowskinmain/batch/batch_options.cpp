@@ -117,6 +117,16 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TBatchOptions& 
     error = "option " + opt + " needs two numbers X,Y, not '" + value + "'";
     return false;
   }
+  if (opt == "--probe") {
+    if (!take()) return false;
+    double x = 0, y = 0;
+    if (ParsePair(value, 1e6, x, y) && x == std::floor(x) && y == std::floor(y) && x >= 0 && y >= 0) {
+      o.probes.emplace_back(static_cast<int32_t>(x), static_cast<int32_t>(y));
+      return true;
+    }
+    error = "option --probe needs a pixel X,Y of the drawing area, not '" + value + "'";
+    return false;
+  }
   if (opt == "--view") {
     if (!take()) return false;
     if (AxisViewNamed(value.c_str())) {
@@ -189,6 +199,12 @@ bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& o, s
     error = "--fps and --quality apply to movies only (an output ending in .mp4 or .webm)";
     return false;
   }
+  for (const auto& [x, y] : o.probes)
+    if (x >= o.width || y >= o.height) {
+      error = "option --probe needs a pixel X,Y of the drawing area, not '" + std::to_string(x) + "," +
+              std::to_string(y) + "' (it is " + std::to_string(o.width) + "x" + std::to_string(o.height) + ")";
+      return false;
+    }
   return true;
 }
 
@@ -241,6 +257,9 @@ pictures or a movie.
                          -X side), -x, +y, -y, +z, -z, or iso (from the +X +Y +Z
                          corner), as the "Look along" buttons do
       --zoom F           show the surface F times larger (0.5: half as large)
+      --probe X,Y        after the frames, print what the status line shows
+                         with the mouse on pixel X,Y (from the top left): the
+                         surface point there, its data value and the flow
       --pan DX,DY        move the view as a middle drag does: the surface
                          follows DX pixels to the right and DY down
       --dry-run          draw the frames but write nothing (to time a setup)

@@ -5,6 +5,7 @@
 // names of controls and presets are checked later, against the window.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "output/movie_encoder.h"
@@ -29,8 +30,9 @@ struct TBatchOptions {
   int32_t warmup = 0;                 // frames drawn before the first one written
   int32_t width = 512, height = 512;  // drawing area, pixels
   std::vector<TBatchStep> steps;
-  TMovieSettings movie;        // --fps, --quality
-  bool movie_options = false;  // whether --fps or --quality was given (movies only)
+  TMovieSettings movie;                             // --fps, --quality
+  bool movie_options = false;                       // whether --fps or --quality was given (movies only)
+  std::vector<std::pair<int32_t, int32_t>> probes;  // --probe X,Y: pixels of the drawing area from its top left
 };
 
 // Whether the output is a movie file (".mp4" or ".webm").
@@ -47,7 +49,8 @@ bool IsBatchInvocation(const std::vector<std::string>& args);
 // not end in ".png", ".bmp", ".mp4" or ".webm", frames < 1, warmup < 0, a size
 // outside 16..4096, --fps or --quality out of range or given for pictures, a
 // --turn or --pan that is not two numbers, a --zoom factor not above 0, a
-// --view that is none of +x, -x, +y, -y, +z, -z, iso.
+// --view that is none of +x, -x, +y, -y, +z, -z, iso, a --probe that is not
+// a pixel of the drawing area.
 bool ParseBatchOptions(const std::vector<std::string>& args, TBatchOptions& options, std::string& error);
 
 // The file of written frame i (1-based): the output name itself for a single

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QOpenGLContext>
 #include <cstdio>
 #include <string>
@@ -234,5 +235,10 @@ int RunBatch(int argc, char** argv) {
   if (!dialogs.messages.empty()) return Fail(1, dialogs.messages.front());  // names the file and the reason
   if (!ApplySteps(form, dialogs, o, false, error)) return Fail(1, error);
   if (!RenderFrames(form, o, error)) return Fail(1, error);
+  for (const auto& [x, y] : o.probes) {
+    form.ProbeUnderMouse(x, y);
+    const QString shown = !form.lab_probe->isHidden() ? form.lab_probe->text() : QString("off the surface");
+    std::printf("probe %d,%d: %s\n", x, y, shown.toUtf8().constData());
+  }
   return 0;
 }

@@ -41,6 +41,7 @@ void TForm1::GLPanel1MouseDown(QObject* sender, TMouseButton, TShiftState shift,
   m.last_mouse_x = x;
   m.last_mouse_y = y;
   m.mouse_mode = 0;
+  HideProbe();
   StoreFlowControls();
   const TPick pick = shift.left ? PickSourceAt(x, y) : TPick();
   if (pick.source != 0) {
@@ -67,7 +68,10 @@ void TForm1::GLPanel1MouseDown(QObject* sender, TMouseButton, TShiftState shift,
 // zooming and panning leave scene_dirty and frame_counter alone.
 void TForm1::GLPanel1MouseMove(QObject*, TShiftState shift, int x, int y) {
   TMouseState& m = state.mouse;
-  if (m.mouse_mode == 0) return;
+  if (m.mouse_mode == 0) {
+    ProbeUnderMouse(x, y);
+    return;
+  }
   const int w = GLPanel1->Width(), h = GLPanel1->Height();
   if (MoveEndsGesture(AnyButtonOrKey(shift), x, y, w, h)) {
     EndMouseGesture();

@@ -27,6 +27,7 @@
 #include "advection/crisp_composite_gl.h"
 #include "app_state.h"
 #include "data/file_array_memory.h"
+#include "mesh/ray_grid.h"
 #include "output/movie_writer.h"
 #include "render/camera_math.h"
 #include "render/frame_gl.h"
@@ -155,6 +156,13 @@ class TForm1 : public QMainWindow {
   // Ends the mouse gesture; after a source drag the overlay list is rebuilt
   // without the drag's guide lines and a frame is drawn.
   void EndMouseGesture();
+
+  // ---- the probe (handlers_probe.cpp): with no gesture running, the status
+  // line shows the surface point under the mouse at panel pixel (x, y), its
+  // data channel's value and the flow there (lab_probe in lab_load's place);
+  // off the surface, outside the panel or during a gesture, lab_load again.
+  void ProbeUnderMouse(int x, int y);
+  void HideProbe();
 
   // ---- mesh loading (mesh_loading_shell.cpp)
   void Open1Click(QObject* sender);
@@ -328,7 +336,8 @@ class TForm1 : public QMainWindow {
   TButton* Button15 = nullptr;
   QWidget* panel_message = nullptr;
   QLabel* lab_ntri = nullptr;
-  QLabel* lab_load = nullptr;  // under the counts: the file, its arrays, the load's time
+  QLabel* lab_load = nullptr;   // under the counts: the file, its arrays, the load's time
+  QLabel* lab_probe = nullptr;  // in lab_load's place while the mouse rests on the surface: the probe
   QLabel* lab_time = nullptr;
   QLabel* lab_fps = nullptr;
   TSpeedButton* sb_animate = nullptr;
@@ -488,6 +497,7 @@ class TForm1 : public QMainWindow {
     bool own_size = false;  // drawn at a size other than the view's
   };
   std::unique_ptr<TMovieRecording> recording_;
+  TRayGrid probe_grid_;      // faces along the probe's ray; built at the first probe of a surface
   int32_t settle_owed_ = 0;  // frames still to draw before the texture has settled
   bool settle_queued_ = false;
   int32_t run_step_ = 0;            // inside a step of the "Run" loop

@@ -71,6 +71,7 @@ QWidget* TForm1::BuildDrawingArea() {
   GLPanel1->OnMouseDown = FORM_HANDLER(GLPanel1MouseDown);
   GLPanel1->OnMouseMove = FORM_HANDLER(GLPanel1MouseMove);
   GLPanel1->OnMouseUp = FORM_HANDLER(GLPanel1MouseUp);
+  GLPanel1->OnMouseLeave = [this](TGLPanel*) { HideProbe(); };
   GLPanel1->OnDragOver = [this](TGLPanel* panel, const QMimeData* mime) { return FormDragOver(panel, mime); };
   GLPanel1->OnDrop = [this](TGLPanel* panel, const QMimeData* mime) { FormDragDrop(panel, mime); };
   GLPanel1Container = QWidget::createWindowContainer(GLPanel1, Panel2);
@@ -124,6 +125,12 @@ QWidget* TForm1::BuildMessagePanel() {
   counts->setSpacing(0);
   counts->addWidget(lab_ntri);
   counts->addWidget(lab_load);
+  lab_probe = new TElidedLabel;
+  lab_probe->setObjectName("lab_probe");
+  lab_probe->setFont(small);
+  lab_probe->setMinimumWidth(1);
+  lab_probe->hide();
+  counts->addWidget(lab_probe);
   movie_row = new QWidget;
   movie_row->setObjectName("movie_row");
   movie_row->setMinimumWidth(1);

@@ -119,6 +119,8 @@ void TForm1::LoadMeshFile(const QString& path) {
   }
   state.mesh = std::move(loaded);
   state.mesh_loaded = true;
+  probe_grid_.Clear();
+  HideProbe();
   // The replaced mesh's arrays (hundreds of MB for a large surface) are free
   // now: hand the pages back to the system instead of keeping them cached.
   malloc_trim(0);

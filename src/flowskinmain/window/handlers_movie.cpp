@@ -47,6 +47,7 @@ void TForm1::SaveMovie(const QString& path, int32_t n) {
   movie_progress->setFormat(
       recording_->warmup > 0 ? QString("preparing %1 x %2").arg(recording_->size.width()).arg(recording_->size.height())
                              : QString("%v of %m frames"));
+  HideProbe();  // the movie's row takes the status line's place
   lab_load->hide();
   movie_row->show();
   butsaveseq->setEnabled(false);
