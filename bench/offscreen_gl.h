@@ -1,6 +1,6 @@
 #pragma once
 // The GL benchmarks' drawing target: an offscreen compatibility-profile
-// context made current, with a size x size framebuffer object (24-bit depth)
+// context of the panel's format made current, with a size x size framebuffer object
 // bound for drawing and reading, so frames draw into it as into a panel's
 // back buffer. Needs a QGuiApplication and an X display.
 #include <malloc.h>
@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 
+#include "glpanel/glpanel.h"
+
 class TBenchGL {
  public:
   explicit TBenchGL(int size) {
@@ -25,10 +27,7 @@ class TBenchGL {
     // those frames ran up to twice as slow, in this process only.
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
-    QSurfaceFormat format;
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setVersion(2, 1);
-    format.setDepthBufferSize(24);
+    const QSurfaceFormat format = TGLPanel::ContextFormat();
     surface_.setFormat(format);
     surface_.create();
     context_.setFormat(format);

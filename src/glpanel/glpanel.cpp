@@ -25,9 +25,7 @@ TFpGuard::~TFpGuard() {
   std::feclearexcept(FE_ALL_EXCEPT);
 }
 
-namespace {
-
-QSurfaceFormat PanelFormat() {
+QSurfaceFormat TGLPanel::ContextFormat() {
   QSurfaceFormat f;
   f.setRenderableType(QSurfaceFormat::OpenGL);
   f.setProfile(QSurfaceFormat::CompatibilityProfile);
@@ -41,8 +39,6 @@ QSurfaceFormat PanelFormat() {
   f.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
   return f;
 }
-
-}  // namespace
 
 TShiftState ShiftOfMouse(const QMouseEvent* e) { return ShiftOfPointer(e); }
 
@@ -72,7 +68,7 @@ TMouseButton ButtonOfMouse(const QMouseEvent* e) {
 
 TGLPanel::TGLPanel(QWindow* parent) : QWindow(parent) {
   setSurfaceType(QSurface::OpenGLSurface);
-  setFormat(PanelFormat());
+  setFormat(ContextFormat());
 }
 
 TGLPanel::~TGLPanel() {

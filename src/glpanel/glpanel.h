@@ -14,6 +14,7 @@
 class QMimeData;
 class QOpenGLContext;
 class QOpenGLFramebufferObject;
+class QSurfaceFormat;
 
 enum class TMouseButton { Left, Right, Middle };
 
@@ -37,6 +38,11 @@ class TGLPanel : public QWindow {
  public:
   explicit TGLPanel(QWindow* parent = nullptr);
   ~TGLPanel() override;
+
+  // The GL context every frame is drawn in: a compatibility context with 8-bit
+  // colour, no alpha or stencil, a deep depth buffer, double buffered. The
+  // program's other contexts (tests, benchmarks) ask for the same.
+  static QSurfaceFormat ContextFormat();
 
   // Owner's events; the panel passes itself as sender. Unassigned ones are skipped.
   std::function<void(TGLPanel*)> OnRedraw;

@@ -7,15 +7,10 @@
 #include <QOpenGLFramebufferObject>
 #include <QSurfaceFormat>
 
+#include "glpanel/glpanel.h"
+
 TGLTestContext::TGLTestContext(int width, int height) : width_(width), height_(height) {
-  QSurfaceFormat format;
-  format.setRenderableType(QSurfaceFormat::OpenGL);
-  format.setProfile(QSurfaceFormat::CompatibilityProfile);
-  format.setVersion(2, 1);
-  format.setDepthBufferSize(24);
-  format.setRedBufferSize(8);
-  format.setGreenBufferSize(8);
-  format.setBlueBufferSize(8);
+  const QSurfaceFormat format = TGLPanel::ContextFormat();
   surface_ = std::make_unique<QOffscreenSurface>();
   surface_->setFormat(format);
   surface_->create();
