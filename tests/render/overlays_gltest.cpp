@@ -14,6 +14,7 @@
 #include "advection/capture_gl.h"
 #include "colorconversion/colorconversion.h"
 #include "flow/view_unproject.h"
+#include "render/overlay_passes_gl.h"
 #include "render/overlays_gl.h"
 #include "render/source_glyphs_gl.h"
 #include "support/frame_meshes.h"
@@ -27,14 +28,7 @@ const int32_t kBackground = MakeColor(20, 40, 90);
 // The overlay passes on the scene's own state, as the window installs them.
 struct OverlayScene : TGLTestScene {
   explicit OverlayScene(TMesh mesh) : TGLTestScene(std::move(mesh), kBackground) {
-    p.source_glyphs = [this] { DrawFlowSources(app.sources, app.mesh, app.mouse, quadric); };
-    p.mesh_lines = [this] { DrawMeshLines(app.mesh, lines, app.frame.lighting_on); };
-    p.normals = [this] { DrawNormals(app.mesh); };
-    p.velocity_vectors = [this] { DrawVelocityVectors(app.mesh); };
-    p.frames = [this] { DrawFrames(app.mesh); };
-    p.curvature_vectors = [this](int kind) { DrawCurvatureVectors(app.mesh, kind); };
-    p.box = [this] { DrawBox(app.mesh, app.view.center); };
-    p.paint_blobs = [this] { DrawPaintSources(app.sources, app.frame.frame_counter, quadric); };
+    InstallScenePasses(p, app, quadric, [this] { return lines; });
   }
   // Pixel where the last frame showed object point q (origin lower left).
   std::pair<int, int> PixelOf(TVec3 q) const {

@@ -6,6 +6,7 @@
 #include "glpanel/glpanel.h"
 #include "render/annotations_gl.h"
 #include "render/legend_gl.h"
+#include "render/overlay_passes_gl.h"
 #include "render/overlays_gl.h"
 #include "render/source_glyphs_gl.h"
 #include "window/form1.h"
@@ -31,14 +32,7 @@ TMeshLineMaterial MeshLineMaterialOf(const TForm1& f) {
 // annotations (after the legend, every frame): the axes triad and the time of
 // time-dependent data, each while its box on the "Shade" tab is checked.
 void TForm1::InstallOverlayPasses() {
-  passes_.source_glyphs = [this] { DrawFlowSources(state.sources, state.mesh, state.mouse, glyph_quadric_); };
-  passes_.mesh_lines = [this] { DrawMeshLines(state.mesh, MeshLineMaterialOf(*this), state.frame.lighting_on); };
-  passes_.normals = [this] { DrawNormals(state.mesh); };
-  passes_.velocity_vectors = [this] { DrawVelocityVectors(state.mesh); };
-  passes_.frames = [this] { DrawFrames(state.mesh); };
-  passes_.curvature_vectors = [this](int kind) { DrawCurvatureVectors(state.mesh, kind); };
-  passes_.box = [this] { DrawBox(state.mesh, state.view.center); };
-  passes_.paint_blobs = [this] { DrawPaintSources(state.sources, state.frame.frame_counter, glyph_quadric_); };
+  InstallScenePasses(passes_, state, glyph_quadric_, [this] { return MeshLineMaterialOf(*this); });
   passes_.legend = [this] {
     if (!cbTexData->Checked() || !cb_legend->Checked()) return;
     const int channel = state.frame.data_channel;
