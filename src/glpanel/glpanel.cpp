@@ -191,8 +191,8 @@ void TGLPanel::resizeEvent(QResizeEvent*) {
   if (OnResize) OnResize(this);
 }
 
-// Every paint draws and swaps; the first one only creates the context, runs
-// OnGLInit, OnResize and one Redraw.
+// Every paint draws and swaps (held or keeping paints: shows the kept frame);
+// the first one only creates the context, runs OnGLInit, OnResize and one Redraw.
 void TGLPanel::Paint() {
   if (!context_ready_) {
     CreateContext();
@@ -204,7 +204,7 @@ void TGLPanel::Paint() {
   }
   TFpGuard guard;
   if (!render_context_->makeCurrent(this)) return;
-  if (held_) {
+  if (held_ || keep_paints_) {
     ShowKeptFrame();
     return;
   }
