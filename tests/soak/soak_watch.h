@@ -20,6 +20,12 @@
 #include <string>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer's allocator counts what it has handed out (its header is not
+// installed with every compiler).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 namespace soak {
 
 // Resident memory of the process in KiB, from the "VmRSS:" line of a
@@ -42,8 +48,12 @@ inline long ResidentKb(const char* status_path = "/proc/self/status") {
 // mapped ones), in KiB: what the program holds, without the free memory
 // the allocator keeps.
 inline long HeapInUseKb() {
+#if defined(__SANITIZE_ADDRESS__)
+  return long(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
   const struct mallinfo2 m = mallinfo2();
   return long((m.uordblks + m.hblkhd) / 1024);
+#endif
 }
 
 // The last `kSlots` lines pushed, oldest first. Lines live in fixed slots

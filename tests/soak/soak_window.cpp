@@ -96,6 +96,7 @@ struct TOptions {
   double rss_mb = 50;                           // growth of the resident memory allowed
   int hang_s = 120;                             // an event loop or action stuck this long ends the run
   std::string worker = FLOWSKIN_IMPORT_WORKER;  // the import worker program
+  int heap_profile = 0;  // sanitizer builds: the stacks holding this per cent of the heap at the end
 };
 
 // For the crash handlers: what to print when the process dies.
@@ -130,6 +131,8 @@ void OnCrashSignal(int sig) {
   PrintCrashTrace(sig);
 }
 #endif
+
+constexpr const char* kStartMesh = FLOWSKIN_EXAMPLES_DIR "/torus_flow.ply";
 
 int64_t SteadyMs() {
   using namespace std::chrono;
@@ -258,6 +261,7 @@ class TSoak {
   void ClickButton(QAbstractButton* b);
   void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
   void Post(const std::string& what, std::function<void()> run);
+  void RunPosted();
   void SendDrop(QObject* target, const QList<QUrl>& urls, const QString& text);
   QPoint PanelPixelOf(const TVec3& p) const;
   QString SavePath(const QString& name, std::string& where);
@@ -283,6 +287,7 @@ class TSoak {
   enum class TPhase { kActing, kReference, kWinding, kDone } phase_ = TPhase::kActing;
   int64_t wind_start_ms_ = 0, rest_since_ms_ = -1;
   QSize start_size_;
+  int32_t start_vertices_ = 0;
   int exit_code_ = 0;
   int64_t actions_ = 0, steps_done_ = 0;
   std::map<std::string, int64_t> kind_counts_;
@@ -294,7 +299,7 @@ class TSoak {
   int64_t action_start_ms_ = 0;
   bool in_step_ = false;      // a step runs
   bool load_step_ = false;    // ... and it may load a mesh
-  int posted_pending_ = 0;    // posted inputs not yet run
+  std::deque<TStep> posted_;  // posted inputs not yet run
   int posted_running_ = 0;    // posted inputs running (the "Run" loop, the "?" menu)
   std::string current_;       // the running step's line
   std::string last_;          // the last action's line
@@ -344,7 +349,7 @@ bool TSoak::Setup() {
               opt_.seconds, files_.meshes.size(), files_.pictures.size(), files_.read_only_how.c_str());
   dialogs_.on_call = [this](const std::string& call) { ++dialog_counts_[call]; };
   // The window as a user starts it; the mesh dialog at start is answered.
-  dialogs_.file_answers.push_back(QString(FLOWSKIN_EXAMPLES_DIR) + "/torus_flow.ply");
+  dialogs_.file_answers.push_back(kStartMesh);
   form_ = std::make_unique<TForm1>(QStringList{}, &dialogs_);
   form_->show();
   if (!QTest::qWaitForWindowExposed(form_.get()) ||
@@ -377,6 +382,7 @@ bool TSoak::Setup() {
   watch_->on_tick = [this](int64_t now) { OnWatchTick(now); };
   watch_->Start();
   start_size_ = form_->size();
+  start_vertices_ = form_->state.mesh.vertex_count;
   rss_start_ = rss_max_ = soak::ResidentKb();
   rss_ref_ms_ = std::min<int64_t>(60000, int64_t(opt_.seconds) * 1000 / 5);
   beat_steady_ms_ = SteadyMs();
@@ -499,6 +505,9 @@ void TSoak::Tick() {
     if (!Rest()) return;
     rss_ref_ = soak::ResidentKb();
     heap_ref_ = soak::HeapInUseKb();
+#if defined(__SANITIZE_ADDRESS__)
+    if (opt_.heap_profile > 0) __sanitizer_print_memory_profile(size_t(opt_.heap_profile), 30);
+#endif
     std::printf(
         "soak_window: %.1f s: resident memory %.1f MB at rest (the reference), heap in use %.1f MB, %lld "
         "actions\n",
@@ -656,8 +665,9 @@ std::string TSoak::Do(TKind kind) {
 
 // Brings the window to the same state of rest for both measurements of the
 // memory, so that they differ by what the run kept, not by the state it left
-// (a larger view holds larger frames): no popup, "Run" up, no movie, the
-// panels shown, the size at start; then two seconds for the frames owed.
+// (a larger view holds larger frames): no popup, "Run" up, no movie or
+// pictures being written, the panels shown, the size and the mesh at start;
+// then two seconds for the frames owed.
 // True once at rest that long.
 bool TSoak::Rest() {
   const int64_t now = watch_->NowMs();
@@ -673,9 +683,19 @@ bool TSoak::Rest() {
   if (form_->MeshLoadRunning()) busy = true;
   if (form_->sb_animate->Down()) form_->sb_animate->SetDown(false);
   if (form_->MovieRecording()) form_->EndMovie(false);
+  if (form_->SequenceWriting()) {
+    form_->but_movie_cancel->Click();
+    busy = true;
+  }
   if (!form_->panel_control->isVisible()) form_->Button15->Click();
   if (form_->size() != start_size_) form_->resize(start_size_);
-  if (posted_pending_ > 0 || posted_running_ > 0) busy = true;
+  if (!posted_.empty() || posted_running_ > 0) busy = true;
+  // The mesh of the start again (a larger one holds more).
+  if (!busy && (form_->MeshPath() != kStartMesh || form_->state.mesh.vertex_count != start_vertices_)) {
+    dialogs_.file_answers = {QString(kStartMesh)};
+    form_->but_load_mesh->Click();
+    busy = true;
+  }
   if (busy) {
     rest_since_ms_ = -1;
     return false;
@@ -689,6 +709,9 @@ void TSoak::WindDown() {
   if (!Rest()) return;
   rss_end_ = soak::ResidentKb();
   heap_end_ = soak::HeapInUseKb();
+#if defined(__SANITIZE_ADDRESS__)
+  if (opt_.heap_profile > 0) __sanitizer_print_memory_profile(size_t(opt_.heap_profile), 30);
+#endif
   Finish();
 }
 
@@ -801,21 +824,23 @@ void TSoak::Key(int key, Qt::KeyboardModifiers mods) {
 // loads: input that enters a loop of its own ("Run", the "?" menu), inside
 // which the driver goes on acting.
 void TSoak::Post(const std::string& what, std::function<void()> run) {
-  ++posted_pending_;
-  auto attempt = std::make_shared<std::function<void()>>();
-  *attempt = [this, what, run, attempt] {
-    if (in_step_ || form_->MeshLoadRunning() || QApplication::activePopupWidget()) {
-      QTimer::singleShot(10, form_.get(), *attempt);
-      return;
-    }
-    --posted_pending_;
-    ++posted_running_;
-    g_ring.Push("  (posted) " + what);
-    run();
-    --posted_running_;
-    g_ring.Push("  (posted, returned) " + what);
-  };
-  QTimer::singleShot(0, form_.get(), *attempt);
+  posted_.push_back({what, std::move(run)});
+  QTimer::singleShot(0, form_.get(), [this] { RunPosted(); });
+}
+
+void TSoak::RunPosted() {
+  if (posted_.empty()) return;
+  if (in_step_ || form_->MeshLoadRunning() || QApplication::activePopupWidget()) {
+    QTimer::singleShot(10, form_.get(), [this] { RunPosted(); });
+    return;
+  }
+  TStep posted = std::move(posted_.front());
+  posted_.pop_front();
+  ++posted_running_;
+  g_ring.Push("  (posted) " + posted.what);
+  posted.run();
+  --posted_running_;
+  g_ring.Push("  (posted, returned) " + posted.what);
 }
 
 // A drag of `urls` (or of `text`) entering `target`, then its drop.
@@ -1284,12 +1309,13 @@ std::string TSoak::SavePicture() {
 }
 
 std::string TSoak::SaveSequence() {
-  if (form_->MovieRecording()) {
+  if (form_->MovieRecording() || form_->SequenceWriting()) {
+    const std::string what = form_->MovieRecording() ? "movie" : "pictures";
     if (Chance(rng_, 0.5)) {
       ThenUse(form_->but_movie_cancel, "cancel", [this] { ClickButton(form_->but_movie_cancel); });
-      return "movie cancelled";
+      return what + " cancelled";
     }
-    return "movie still being written";
+    return what + " still being written";
   }
   ClearOutput();
   std::string line;
@@ -1309,11 +1335,15 @@ std::string TSoak::SaveSequence() {
   const QString name = names[Uniform(rng_, 0, 4)];
   std::string where;
   const QString path = SavePath(name, where);
+  // Posted: pictures are written in a loop of their own, inside which the
+  // user goes on (and may cancel them).
   ThenUse(form_->butsaveseq, "click", [this, path] {
-    tail_ += " (" + form_->ednframe->Text().toStdString() + " frames)";
-    dialogs_.file_answers.push_back(path);
-    ClickButton(form_->butsaveseq);
-    if (form_->MovieRecording()) tail_ += " movie started";
+    tail_ += " (" + form_->ednframe->Text().toStdString() + " frames, posted)";
+    Post("click Save seq.", [this, path] {
+      if (!Usable(form_->butsaveseq)) return;
+      dialogs_.file_answers.push_back(path);
+      ClickButton(form_->butsaveseq);
+    });
   });
   return line + name.toStdString() + " to " + where;
 }
@@ -1494,6 +1524,8 @@ bool ParseArgs(int argc, char** argv, TOptions& o) {
       o.rss_mb = double(n);
     else if (a == "--hang-s")
       o.hang_s = std::max(5, int(n));
+    else if (a == "--heap-profile")
+      o.heap_profile = std::clamp(int(n), 0, 100);
     else
       return false;
   }
@@ -1507,7 +1539,7 @@ int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, opt)) {
     std::fprintf(stderr,
                  "usage: soak_window [--seconds N] [--seed S] [--last K] [--limit-ms L] [--rss-mb M] [--hang-s H] "
-                 "[--worker PATH]\n");
+                 "[--worker PATH] [--heap-profile PERCENT]\n");
     return 2;
   }
 #if defined(__SANITIZE_ADDRESS__)
