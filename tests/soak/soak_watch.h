@@ -143,6 +143,7 @@ class TGapWatch {
   int64_t LastTickMs() const { return last_; }
 
   std::function<void(int64_t now_ms)> on_tick;
+  std::function<void(const TGap&)> on_over;                    // a gap over report_ms not tolerated, as it is found
   const TGap& Longest() const { return longest_; }             // not tolerated
   const TGap& LongestTolerated() const { return tolerated_; }  // during loads
   // Gaps over report_ms that were not tolerated, in order.
@@ -159,7 +160,10 @@ class TGapWatch {
       TGap g{gap, now, std::move(b.during), b.tolerated};
       TGap& worst = g.tolerated ? tolerated_ : longest_;
       if (g.ms > worst.ms) worst = g;
-      if (!g.tolerated && g.ms > report_ms_) over_.push_back(g);
+      if (!g.tolerated && g.ms > report_ms_) {
+        over_.push_back(g);
+        if (on_over) on_over(g);
+      }
     }
     if (on_tick) on_tick(now);
   }

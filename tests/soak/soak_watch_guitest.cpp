@@ -86,6 +86,8 @@ TEST(SoakWatch, TheGapWatchFindsABlockedEventLoopAndNamesTheBlocker) {
   });
   int ticks = 0;
   watch.on_tick = [&](int64_t) { ++ticks; };
+  std::vector<std::string> said;  // as found
+  watch.on_over = [&](const soak::TGap& g) { said.push_back(g.during); };
   watch.Start();
   const struct {
     const char* what;
@@ -101,6 +103,7 @@ TEST(SoakWatch, TheGapWatchFindsABlockedEventLoopAndNamesTheBlocker) {
   watch.Stop();
   EXPECT_GT(ticks, 10);
   ASSERT_EQ(watch.Over().size(), 1u);
+  EXPECT_EQ(said, std::vector<std::string>{"click"});
   EXPECT_EQ(watch.Over()[0].during, "click");
   EXPECT_GE(watch.Over()[0].ms, 1150);
   EXPECT_LT(watch.Over()[0].ms, 5000);

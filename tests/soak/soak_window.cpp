@@ -380,6 +380,12 @@ bool TSoak::Setup() {
 
   watch_ = std::make_unique<soak::TGapWatch>(50, opt_.limit_ms, [this](int64_t s, int64_t e) { return Blame(s, e); });
   watch_->on_tick = [this](int64_t now) { OnWatchTick(now); };
+  // Said at once, so that a long run's log shows each where it happened.
+  watch_->on_over = [](const soak::TGap& g) {
+    std::fprintf(stderr, "soak_window: %.1f s: the event loop waited %lld ms: %s\n", g.at_ms / 1000.0,
+                 static_cast<long long>(g.ms), g.during.c_str());
+    std::fflush(stderr);
+  };
   watch_->Start();
   start_size_ = form_->size();
   start_vertices_ = form_->state.mesh.vertex_count;
