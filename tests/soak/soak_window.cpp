@@ -96,7 +96,8 @@ struct TOptions {
   double rss_mb = 50;                           // growth of the resident memory allowed
   int hang_s = 120;                             // an event loop or action stuck this long ends the run
   std::string worker = FLOWSKIN_IMPORT_WORKER;  // the import worker program
-  int heap_profile = 0;  // sanitizer builds: the stacks holding this per cent of the heap at the end
+  int heap_profile = 0;     // sanitizer builds: the stacks holding this per cent of the heap at the end
+  bool quick_exit = false;  // ends with _exit after the report: a heap profiler lists what is held at rest
 };
 
 // For the crash handlers: what to print when the process dies.
@@ -733,6 +734,10 @@ void TSoak::Finish() {
     Fail("resident memory grew by " + std::to_string((rss_end_ - ref) / 1024) + " MB after the reference");
   Report();
   ClearOutput();
+  if (opt_.quick_exit) {
+    soak::ReleaseSoakFiles(files_);
+    std::_Exit(failures_.empty() ? 0 : 1);
+  }
   form_->close();
   form_.reset();
   soak::ReleaseSoakFiles(files_);
@@ -1509,7 +1514,11 @@ std::string TSoak::Drop() {
 bool ParseArgs(int argc, char** argv, TOptions& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (i + 1 >= argc) return false;
+    if (a != "--quick-exit" && i + 1 >= argc) return false;
+    if (a == "--quick-exit") {
+      o.quick_exit = true;
+      continue;
+    }
     const char* v = argv[++i];
     if (a == "--worker") {
       o.worker = v;
@@ -1545,7 +1554,7 @@ int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, opt)) {
     std::fprintf(stderr,
                  "usage: soak_window [--seconds N] [--seed S] [--last K] [--limit-ms L] [--rss-mb M] [--hang-s H] "
-                 "[--worker PATH] [--heap-profile PERCENT]\n");
+                 "[--worker PATH] [--heap-profile PERCENT] [--quick-exit]\n");
     return 2;
   }
 #if defined(__SANITIZE_ADDRESS__)
