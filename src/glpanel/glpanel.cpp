@@ -188,8 +188,8 @@ void TGLPanel::resizeEvent(QResizeEvent*) {
   if (OnResize) OnResize(this);
 }
 
-// Every paint draws and swaps; the first one only creates the context, runs
-// OnGLInit, OnResize and one Redraw.
+// Every paint draws and swaps (held or keeping paints: shows the kept frame);
+// the first one only creates the context, runs OnGLInit, OnResize and one Redraw.
 void TGLPanel::Paint() {
   if (!context_ready_) {
     CreateContext();
@@ -201,7 +201,7 @@ void TGLPanel::Paint() {
   }
   TFpGuard guard;
   if (!render_context_->makeCurrent(this)) return;
-  if (held_) {
+  if (held_ || keep_paints_) {
     ShowKeptFrame();
     return;
   }
@@ -258,9 +258,12 @@ void TGLPanel::SwapAndKeep() {
 }
 
 // The back buffer's pixels into read_back_ as they are (pixel transfer is the
-// identity between frames), bottom row first.
+// identity between frames), bottom row first. A frame much smaller than the
+// buffer gives its memory back: the largest frame ever kept held it for good.
 void TGLPanel::ReadBackShownFrame(QSize size) {
-  read_back_.resize(static_cast<size_t>(size.width()) * size.height() * 4);
+  const size_t bytes = static_cast<size_t>(size.width()) * size.height() * 4;
+  if (read_back_.capacity() > 2 * bytes + 4096) std::vector<uint8_t>().swap(read_back_);
+  read_back_.resize(bytes);
   glReadBuffer(GL_BACK);
   glReadPixels(0, 0, size.width(), size.height(), GL_RGBA, GL_UNSIGNED_BYTE, read_back_.data());
   read_back_size_ = size;

@@ -81,6 +81,11 @@ class TGLPanel : public QWindow {
   // holds the panel while what its frames draw from is being replaced.
   void Hold(bool held) { held_ = held; }
   bool Held() const { return held_; }
+  // While set, a paint shows the frame last swapped again instead of drawing
+  // a new one; explicit Redraws draw as ever. The owner sets it while frames
+  // drawn one after the other become pictures, whatever the window system
+  // asks meanwhile.
+  void KeepPaints(bool keep) { keep_paints_ = keep; }
 
   bool ContextReady() const { return context_ready_; }
   // Makes the frame last drawn the source of pixel reads (glReadPixels) of the
@@ -151,6 +156,7 @@ class TGLPanel : public QWindow {
   bool context_ready_ = false;
   bool last_frame_swapped_ = true;
   bool held_ = false;
+  bool keep_paints_ = false;
   bool no_last_frame_ = false;  // ForgetLastFrame was called after the last frame drawn
 };
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -202,4 +203,40 @@ TEST_F(FormTest, EveryCaptionIsWholeAtTheDefaultSize) {
   EXPECT_NE(form->lab_load->text().indexOf("faces turned outward"), -1);
   for (QLabel* l : {form->lab_ntri, form->lab_load})
     EXPECT_FALSE(static_cast<TElidedLabel*>(l)->Elided()) << l->text().toStdString();
+}
+
+// "Window" width and height typed with Enter: the drawing area takes the size
+// when the window then fits the screens' room for windows, and is held to
+// that room otherwise (a drawing area of the typed size took gigabytes).
+TEST_F(FormTest, TypedDrawingAreaSizesAreHeldToTheScreen) {
+  const QSize room = form->screen()->availableVirtualGeometry().size();
+  const struct {
+    const char *w, *h;
+    bool fits;  // the typed size is taken as it stands
+  } cases[] = {
+      {"301", "300", true},      {"2147483647", "376", false}, {"663", "32767", false},
+      {"99999", "99999", false}, {"420", "333", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.w) + " x " + c.h);
+    TypeInto(form->ed_winw, c.w);
+    TypeInto(form->ed_winh, c.h);
+    QTest::keyClick(form->ed_winh, Qt::Key_Return);
+    EXPECT_LE(form->width(), room.width());
+    EXPECT_LE(form->height(), room.height());
+    // The edits follow the drawing area once it has its size.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          return form->ed_winw->Text() == QString::number(form->GLPanel1->Width()) &&
+                 form->ed_winh->Text() == QString::number(form->GLPanel1->Height());
+        },
+        3000));
+    if (c.fits) {
+      EXPECT_EQ(form->GLPanel1->Width(), QString(c.w).toInt());
+      EXPECT_EQ(form->GLPanel1->Height(), QString(c.h).toInt());
+    } else {
+      EXPECT_LT(form->GLPanel1->Width(), room.width() + 1);
+      EXPECT_LT(form->GLPanel1->Height(), room.height() + 1);
+    }
+  }
 }

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <string>
 #include <tuple>
 
 #include "advection/image_map.h"
@@ -107,11 +108,21 @@ class ImagesTest : public FormTest {
     LoadThroughDialog(*form, dialogs, ExamplePath("torus_flow.ply"));
   }
   // Makes the drawing area w x h through the window-size edits.
+  // Sizes the drawing area and waits until the panel has handled its resize
+  // (the window system reports it after the new size reads back), so that
+  // its frames come before what the test does next.
   void ResizePanel(int w, int h) {
+    bool resized = false;
+    form->diag.on_event = [&](const char* handler, QObject*) {
+      resized = resized || std::string(handler) == "GLPanel1Resize";
+    };
     TypeInto(form->ed_winw, QString::number(w));
     TypeInto(form->ed_winh, QString::number(h));
     QTest::keyClick(form->ed_winw, Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->GLPanel1->Width() == w && form->GLPanel1->Height() == h; }, 3000));
+    const bool sized =
+        QTest::qWaitFor([&] { return resized && form->GLPanel1->Width() == w && form->GLPanel1->Height() == h; }, 3000);
+    form->diag.on_event = nullptr;
+    ASSERT_TRUE(sized);
   }
   QTemporaryDir dir;
 };

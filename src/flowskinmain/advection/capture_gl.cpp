@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "advection/frame_sized.h"
+
 void DiscardFrameTexture() {
   const GLuint id = kFrameTexture;
   glDeleteTextures(1, &id);
@@ -29,7 +31,7 @@ void ReadBackInto(const TView& view, TFrameCapture& capture) {
   const GLsizei w = std::min(view.tex_width, capture.panel_w);
   const GLsizei h = std::min(view.tex_height, capture.panel_h);
   if (w <= 0 || h <= 0) return;
-  capture.pixels.resize(static_cast<size_t>(w) * h * 4);
+  SizeForFrame(capture.pixels, static_cast<size_t>(w) * h * 4);
   glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.pixels.data());
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, capture.pixels.data());
 }

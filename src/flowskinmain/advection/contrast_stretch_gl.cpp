@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "advection/contrast_stretch.h"
+#include "advection/frame_sized.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ std::array<double, 3> ShownSurfaceMean(int32_t panel_w, int32_t panel_h, const s
   const size_t n = static_cast<size_t>(panel_w) * panel_h;
   static std::vector<uint8_t> rgb;  // kept between frames: one drawing thread
   static std::vector<float> depth;
-  rgb.resize(3 * n);
-  depth.resize(n);
+  SizeForFrame(rgb, 3 * n);
+  SizeForFrame(depth, n);
   GLint alignment = 4;
   glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -112,6 +112,13 @@ void CopyShownFrameForComposite(const TView& view, int32_t panel_w, int32_t pane
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
   if (width != view.tex_width || height != view.tex_height) {
+    // A texture of another size is made anew rather than given a new first
+    // level: the driver kept the old mipmap chain's storage (22 MB after a
+    // full-screen view) for the life of the texture.
+    const GLuint id = kCompositeTexture;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDeleteTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, kCompositeTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, view.tex_width, view.tex_height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -34,9 +34,9 @@ const std::vector<TControlTip>& ControlTips() {
       {"but_copyclipboard", "Copies the frame shown to the clipboard. Key: Ctrl+C"},
       {"butsaveseq",
        "Saves the next \"#frames\" frames as NAME001.bmp, NAME002.bmp, ... (or .png), or as one "
-       "movie when the name ends in .mp4 (H.264) or .webm (VP9); the window stays usable while a movie "
-       "is written, and \"Cancel\" under the view stops it"},
-      {"but_movie_cancel", "Stops the movie being written; no file is left"},
+       "movie when the name ends in .mp4 (H.264) or .webm (VP9); the window stays usable while they "
+       "are written, and \"Cancel\" under the view stops them"},
+      {"but_movie_cancel", "Stops the movie being written (no file is left) or the pictures (those written stay)"},
       {"ud_movie_fps", "Frames per second of a movie \"Save seq. ...\" writes"},
       {"ud_movie_quality", "Quality of a movie \"Save seq. ...\" writes: 0 the smallest file, 100 the best picture"},
       {"cb_movie_size",

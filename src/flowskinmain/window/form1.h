@@ -41,6 +41,7 @@
 #include "window/form_settings.h"
 
 class QDialog;
+class QEventLoop;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
@@ -119,8 +120,9 @@ class TForm1 : public QMainWindow {
   // With "Run" up, a frame that followed a change (of the view, the scene or a
   // control) is followed by the frames the texture needs to show streaks again
   // (SettleFrameCount), one per turn of the event loop, so the window answers
-  // meanwhile; FinishSettling draws those still owed at once (before a picture
-  // is taken). Off in batch runs, which draw their frames themselves.
+  // meanwhile; FinishSettling draws those still owed before a picture is
+  // taken and returns once they are drawn, the window painting meanwhile (it
+  // takes no input then). Off in batch runs, which draw their frames themselves.
   bool settle_after_changes = true;
   void FinishSettling();
   int32_t SettleFramesOwed() const { return settle_owed_; }
@@ -228,6 +230,11 @@ class TForm1 : public QMainWindow {
   void RecordMovieFrame();
   void EndMovie(bool finish);
   bool MovieRecording() const { return recording_ != nullptr; }
+  // The pictures of "Save seq. ...": written one after the other from the
+  // frames drawn, the window answering in between (see handlers_images.cpp);
+  // whether they are being written; "Cancel" ends them.
+  void WritePictureSequence(const QString& base, int32_t frames);
+  bool SequenceWriting() const { return sequence_writing_; }
   void but_save_textClick(QObject* sender);
   // The frame last drawn, the whole panel, as a 24-bit bitmap; draws nothing.
   QImage GrabFrameBitmap();
@@ -497,12 +504,14 @@ class TForm1 : public QMainWindow {
     bool own_size = false;  // drawn at a size other than the view's
   };
   std::unique_ptr<TMovieRecording> recording_;
-  TRayGrid probe_grid_;      // faces along the probe's ray; built at the first probe of a surface
+  TRayGrid probe_grid_;  // faces along the probe's ray; built at the first probe of a surface
+  bool sequence_writing_ = false, sequence_cancelled_ = false;
   int32_t settle_owed_ = 0;  // frames still to draw before the texture has settled
   bool settle_queued_ = false;
-  int32_t run_step_ = 0;            // inside a step of the "Run" loop
-  TCompositeSetup composite_;       // the contrast composite of this frame (handlers_advection.cpp)
-  bool composite_pending_ = false;  // the shown frame is copied for it: list 6 goes through it
+  QEventLoop* settling_loop_ = nullptr;  // FinishSettling's wait for them
+  int32_t run_step_ = 0;                 // inside a step of the "Run" loop
+  TCompositeSetup composite_;            // the contrast composite of this frame (handlers_advection.cpp)
+  bool composite_pending_ = false;       // the shown frame is copied for it: list 6 goes through it
   void SettleFrame();
   void QueueSettleFrame();
   bool load_when_shown_ = false;

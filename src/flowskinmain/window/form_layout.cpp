@@ -104,8 +104,9 @@ QWidget* TForm1::BuildMessagePanel() {
   small.setStretch(QFont::Condensed);
   lab_load->setFont(small);
   lab_load->setMinimumWidth(1);  // a long text never widens the window
-  // While a movie is written its progress and "Cancel" take the place of the
-  // load line under the counts, so they never widen the window.
+  // While a movie or a sequence of pictures is written its progress and
+  // "Cancel" take the place of the load line under the counts, so they never
+  // widen the window.
   movie_progress = new QProgressBar;
   movie_progress->setObjectName("movie_progress");
   movie_progress->setMinimumWidth(1);
@@ -114,7 +115,12 @@ QWidget* TForm1::BuildMessagePanel() {
   movie_progress->setFont(small);
   movie_progress->hide();
   but_movie_cancel = new TButton("but_movie_cancel", "Cancel");
-  but_movie_cancel->OnClick = [this](QObject*) { EndMovie(false); };
+  but_movie_cancel->OnClick = [this](QObject*) {
+    if (sequence_writing_)
+      sequence_cancelled_ = true;  // the pictures written so far stay
+    else
+      EndMovie(false);
+  };
   but_movie_cancel->setFont(small);
   but_movie_cancel->setMaximumHeight(14);
   but_movie_cancel->setMinimumWidth(1);

@@ -1,5 +1,6 @@
 // Frame driver: one frame per GL panel redraw, and the "Run" loop.
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QTimer>
 #include <chrono>
@@ -38,7 +39,7 @@ void TForm1::GLPanel1Redraw(QObject*) {
   diag.last_frame = DrawFrame(state, FrameCtl(), passes_, w, h);
   diag.list_compiles.Add(diag.last_frame);
   if (changed && diag.last_frame.captured && settle_after_changes && run_step_ == 0 && !sb_animate->Down() &&
-      !recording_) {
+      !recording_ && !sequence_writing_) {
     settle_owed_ = SettleFrameCount(ud_alpha_text->Position());
     QueueSettleFrame();
   }
@@ -52,19 +53,33 @@ void TForm1::QueueSettleFrame() {
 }
 
 // One of the frames owed after a change, unless "Run" or a movie draws
-// frames meanwhile.
+// frames meanwhile. The last one ends the wait of FinishSettling.
 void TForm1::SettleFrame() {
   settle_queued_ = false;
   if (settle_owed_ <= 0 || sb_animate->Down() || recording_ || !isVisible()) {
     settle_owed_ = 0;
+    if (settling_loop_) settling_loop_->quit();
     return;
   }
   --settle_owed_;
   GLPanel1->Redraw();
+  if (settle_owed_ <= 0 && settling_loop_) settling_loop_->quit();
   QueueSettleFrame();
 }
 
+// The frames still owed are drawn one per turn of an event loop of the
+// picture command's own that takes no user input (as a mesh load waits), so
+// the window keeps painting and its timers run: up to 200 frames of a large
+// view (a low "Alpha texture") stopped it for many seconds when drawn at once.
+// Without a shown window they are drawn at once.
 void TForm1::FinishSettling() {
+  if (settle_owed_ > 0 && !sb_animate->Down() && isVisible() && !settling_loop_) {
+    QEventLoop loop;
+    settling_loop_ = &loop;
+    QueueSettleFrame();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    settling_loop_ = nullptr;
+  }
   while (settle_owed_ > 0 && !sb_animate->Down()) {
     --settle_owed_;
     GLPanel1->Redraw();

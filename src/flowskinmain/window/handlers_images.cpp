@@ -1,10 +1,13 @@
 // Image mapping and image output: a picture mapped onto the surface, the
 // frame frozen into the map image, and frames to the clipboard and to files.
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLabel>
 #include <QOpenGLContext>
 
 #include "advection/image_io_gl.h"
@@ -155,10 +158,10 @@ void TForm1::but_save_picClick(QObject*) {
 // base001.bmp, base002.bmp, ... (at least three digits; PNG pictures
 // base001.png, ... for a base ending in ".png"), drawing the next
 // frame after each file, so the first file holds the frame shown when the
-// dialog closed. A name ending in ".mp4" or ".webm" instead gets the frames as
-// one movie of that name. A count that is not an integer is reported, a count
-// of 0 or less does nothing; a failed write is reported and ends the sequence
-// (numbered files written before it stay; a movie leaves no file).
+// dialog closed (WritePictureSequence). A name ending in ".mp4" or ".webm"
+// instead gets the frames as one movie of that name. A count that is not an
+// integer is reported, a count of 0 or less does nothing; a failed write is
+// reported and ends the sequence, which leaves no file (nor does a movie).
 void TForm1::butsaveseqClick(QObject*) {
   QString base, error;
   // The pictures' dialog, offering movies too.
@@ -175,14 +178,58 @@ void TForm1::butsaveseqClick(QObject*) {
     return;
   }
   FinishSettling();
-  // All or nothing, as a batch run writes: the pictures take their names only
-  // once every one was written, and a failure leaves none of them. Each is
-  // written before the next frame is drawn, so a failure draws no more.
+  WritePictureSequence(base, n);
+}
+
+// After each picture the next frame is drawn and the window's pending
+// messages run, as in the "Run" loop, with the progress and "Cancel" under
+// the view: a long sequence no longer stops the window (64 pictures of a
+// large view took seconds; a count typed by mistake, days). The panel's
+// paints meanwhile show the frame last drawn, so the files hold frames drawn
+// one after the other. All or nothing, as a batch run writes: the pictures
+// take their names only once every one was written; a failure, "Cancel" or
+// the window's closing leaves none of them. Returns when all are written, one
+// could not be (reported), "Cancel" was pressed, or the window was closed.
+void TForm1::WritePictureSequence(const QString& base, int32_t n) {
+  if (sequence_writing_) return;
+  sequence_writing_ = true;
+  sequence_cancelled_ = false;
+  movie_progress->setRange(0, n);
+  movie_progress->setValue(0);
+  movie_progress->setFormat("%v of %m pictures");
+  HideProbe();
+  lab_load->hide();
+  movie_row->show();
+  butsaveseq->setEnabled(false);
+  GLPanel1->KeepPaints(true);
+  QString error;
   TFrameWriter writer;
+  bool complete = false;
   for (int32_t i = 1; i <= n; ++i) {
-    writer.Push(GrabFrameBitmap(), SequenceFileName(base, i));
-    if (!writer.Flush(error)) break;
+    QImage frame = GrabFrameBitmap();
+    if (frame.isNull()) {  // the view was resized meanwhile: its next frame is taken
+      GLPanel1->Redraw();
+      frame = GrabFrameBitmap();
+    }
+    // Each picture is written before the next frame is drawn, so a failure draws no more.
+    writer.Push(frame, SequenceFileName(base, i));
+    if (!writer.Flush(error)) {
+      dialogs_->ShowWarning(error);
+      break;
+    }
     GLPanel1->Redraw();
+    movie_progress->setValue(i);
+    if (i == n) {
+      complete = true;
+      break;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (sequence_cancelled_ || !isVisible() || QCoreApplication::closingDown()) break;
   }
-  if (!writer.Finish(error)) dialogs_->ShowWarning(error);
+  if (complete && !writer.Finish(error)) dialogs_->ShowWarning(error);
+  GLPanel1->KeepPaints(false);
+  movie_row->hide();
+  lab_load->show();
+  butsaveseq->setEnabled(true);
+  sequence_writing_ = false;
 }

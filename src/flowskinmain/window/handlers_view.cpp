@@ -1,4 +1,6 @@
 // Camera, projection, lights and the size of the drawing area.
+#include <QScreen>
+
 #include "data/colour_map_gl.h"
 #include "glpanel/glpanel.h"
 #include "render/camera_gl.h"
@@ -46,16 +48,21 @@ void TForm1::LookAlongAxis(const TAxisView& along) {
 }
 
 // Enter in ed_winw or ed_winh: the drawing area becomes w x h by resizing the
-// main window by the difference. Text that is not an integer is reported and
-// changes nothing.
+// main window by the difference, the window no larger than the screens'
+// room for windows: a larger one cannot be shown, and the frames of a
+// drawing area of any typed size took memory without bound (gigabytes for
+// 2147483647 x 376). The edits then show the size the area got. Text that is
+// not an integer is reported and changes nothing.
 void TForm1::ed_winwKeyDown(QObject*, int& key, TShiftState) {
   if (key != 13) return;
   int32_t w = 0, h = 0;
   if (!ReadIntegerEdit(ed_winw, w) || !ReadIntegerEdit(ed_winh, h)) return;
   // The edits hold device pixels (as GLPanel1Resize writes them); the window is sized in logical ones.
   const double dpr = GLPanel1->devicePixelRatio();
-  resize(WindowExtentFor(qRound(w / dpr), width(), GLPanel1Container->width()),
-         WindowExtentFor(qRound(h / dpr), height(), GLPanel1Container->height()));
+  QSize window(WindowExtentFor(qRound(w / dpr), width(), GLPanel1Container->width()),
+               WindowExtentFor(qRound(h / dpr), height(), GLPanel1Container->height()));
+  if (const QScreen* s = screen()) window = window.boundedTo(s->availableVirtualGeometry().size());
+  resize(window);
   RefreshRenderState(true);
   RequestRedraw();
 }
