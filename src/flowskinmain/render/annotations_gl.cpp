@@ -50,13 +50,7 @@ void Triad(int32_t w, int32_t h, const double* modelview) {
 void DrawAnnotations(int32_t w, int32_t h, const TAnnotations& a, int32_t background) {
   if ((!a.axes || !a.modelview) && a.time_text.empty()) return;
   glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, w, 0, h, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  BeginWindowPixels(w, h);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_1D);
@@ -71,9 +65,6 @@ void DrawAnnotations(int32_t w, int32_t h, const TAnnotations& a, int32_t backgr
     const QFontMetrics m(PanelFont(pixels));
     Text(margin, h - margin - (m.ascent() + m.descent()), a.time_text, pixels, QColor(ink, ink, ink), false);
   }
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
+  EndWindowPixels();
   glPopAttrib();
 }

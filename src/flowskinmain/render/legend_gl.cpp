@@ -58,13 +58,7 @@ void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string&
   const TLegendLayout l = LegendLayoutFor(w, h, min, max, title);
   if (!l.fits) return;
   const int ascent = QFontMetrics(font).ascent();
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, w, 0, h, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  BeginWindowPixels(w, h);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_LIGHTING);
   glDisable(GL_BLEND);
@@ -89,8 +83,5 @@ void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string&
   glDisable(GL_BLEND);
   glColor3f(1, 1, 1);
   glEnable(GL_DEPTH_TEST);
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
+  EndWindowPixels();
 }

@@ -13,6 +13,23 @@ QFont PanelFont(int32_t pixels) {
   return font;
 }
 
+void BeginWindowPixels(int32_t w, int32_t h) {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0, w, 0, h, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+}
+
+void EndWindowPixels() {
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+}
+
 void DrawPanelText(int32_t x, int32_t y, int32_t width, int32_t height, const std::string& text, const QFont& font,
                    int32_t ascent, const QColor& ink) {
   if (width <= 0 || height <= 0) return;

@@ -10,6 +10,11 @@
 // The frame's text font, DejaVu Sans at `pixels`.
 QFont PanelFont(int32_t pixels);
 
+// Matrices that map window pixels (origin lower left) of a w x h panel, the
+// frame's own pushed beneath them; EndWindowPixels gives them back.
+void BeginWindowPixels(int32_t w, int32_t h);
+void EndWindowPixels();
+
 // `text` drawn into a picture of width x height (its baseline `ascent` below
 // the top, ink on transparent) and blended into the frame with the picture's
 // lower-left corner at window pixel (x, y). Expects blending on with
