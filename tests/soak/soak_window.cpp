@@ -49,6 +49,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -319,6 +320,7 @@ class TSoak {
   // Resident memory (KiB).
   long rss_start_ = -1, rss_ref_ = -1, rss_max_ = -1, rss_end_ = -1;
   long heap_ref_ = -1, heap_end_ = -1;  // of which the heap in use
+  long kept_ref_ = -1, kept_end_ = -1;  // and free memory the allocator keeps
   int64_t rss_ref_ms_ = 0, next_rss_ms_ = 0, next_minute_ms_ = 60000;
 
   int key_inactive_ = 0;
@@ -512,6 +514,7 @@ void TSoak::Tick() {
     if (!Rest()) return;
     rss_ref_ = soak::ResidentKb();
     heap_ref_ = soak::HeapInUseKb();
+    kept_ref_ = soak::AllocatorFreeKb();
 #if defined(__SANITIZE_ADDRESS__)
     if (opt_.heap_profile > 0) __sanitizer_print_memory_profile(size_t(opt_.heap_profile), 30);
 #endif
@@ -673,8 +676,8 @@ std::string TSoak::Do(TKind kind) {
 // Brings the window to the same state of rest for both measurements of the
 // memory, so that they differ by what the run kept, not by the state it left
 // (a larger view holds larger frames): no popup, "Run" up, no movie or
-// pictures being written, the panels shown, the size and the mesh at start;
-// then two seconds for the frames owed.
+// pictures being written, the panels shown, the size and the mesh at start,
+// no flow sources; then two seconds for the frames owed.
 // True once at rest that long.
 bool TSoak::Rest() {
   const int64_t now = watch_->NowMs();
@@ -697,6 +700,12 @@ bool TSoak::Rest() {
   if (!form_->panel_control->isVisible()) form_->Button15->Click();
   if (form_->size() != start_size_) form_->resize(start_size_);
   if (!posted_.empty() || posted_running_ > 0) busy = true;
+  // No flow sources (their glyphs and paint fill lists of their own).
+  if (!busy && form_->state.sources.source_count > 0) {
+    if (!form_->state.sources.HasSelection()) form_->but_nextf->Click();
+    form_->Button6->Click();
+    busy = true;
+  }
   // The mesh of the start again (a larger one holds more).
   if (!busy && (form_->MeshPath() != kStartMesh || form_->state.mesh.vertex_count != start_vertices_)) {
     dialogs_.file_answers = {QString(kStartMesh)};
@@ -716,6 +725,7 @@ void TSoak::WindDown() {
   if (!Rest()) return;
   rss_end_ = soak::ResidentKb();
   heap_end_ = soak::HeapInUseKb();
+  kept_end_ = soak::AllocatorFreeKb();
 #if defined(__SANITIZE_ADDRESS__)
   if (opt_.heap_profile > 0) __sanitizer_print_memory_profile(size_t(opt_.heap_profile), 30);
 #endif
@@ -767,7 +777,10 @@ void TSoak::Report() {
       "the end, %.1f MB at most; growth %.1f MB (limit %.0f)\n",
       mb(rss_start_), mb(rss_ref_), rss_ref_ms_ / 1000.0, mb(rss_end_), mb(rss_max_),
       mb(rss_end_ - (rss_ref_ >= 0 ? rss_ref_ : rss_start_)), opt_.rss_mb);
-  std::printf("  heap in use at rest: %.1f MB at the reference, %.1f MB at the end\n", mb(heap_ref_), mb(heap_end_));
+  std::printf(
+      "  heap in use at rest: %.1f MB at the reference, %.1f MB at the end; free memory the allocator kept: "
+      "%.1f MB, %.1f MB\n",
+      mb(heap_ref_), mb(heap_end_), mb(kept_ref_), mb(kept_end_));
   std::printf("  failures: %zu\n", failures_.size());
   if (!failures_.empty()) {
     for (const std::string& f : failures_) std::printf("    %s\n", f.c_str());
@@ -1135,6 +1148,18 @@ std::string TSoak::Wheel() {
 std::string TSoak::Source() {
   std::string line;
   TFlowSourceTable& t = form_->state.sources;
+  // Past a score of sources the user deletes some as often as he adds.
+  if (t.source_count >= 20 && Chance(rng_, 0.4)) {
+    ThenReach(form_->Button6);
+    ThenUse(form_->but_nextf, "select", [this, &t] {
+      if (!t.HasSelection()) ClickButton(form_->but_nextf);
+    });
+    ThenUse(form_->Button6, "delete", [this, &t] {
+      ClickButton(form_->Button6);
+      tail_ += " -> " + std::to_string(t.source_count) + " sources";
+    });
+    return "delete";
+  }
   if (t.source_count == 0 || Chance(rng_, 0.3)) {
     TButton* add = Chance(rng_, 0.7) ? form_->but_add_flow : form_->but_add_paint;
     ThenReach(add);
@@ -1370,18 +1395,18 @@ std::string TSoak::LoadPicture() {
   return cancel ? "dialog cancelled" : QFileInfo(path).fileName().toStdString();
 }
 
+// A new window size within the screen's room for windows, as a window
+// manager keeps a window the user resizes.
 std::string TSoak::Resize() {
+  const QSize room = form_->screen()->availableVirtualGeometry().size();
   int w = 0, h = 0;
   const int k = Uniform(rng_, 0, 9);
   if (k < 3) {
     w = Uniform(rng_, 100, 500);
     h = Uniform(rng_, 100, 500);
-  } else if (k < 8) {
-    w = Uniform(rng_, 500, 1280);
-    h = Uniform(rng_, 400, 1024);
   } else {
-    w = Uniform(rng_, 1280, 2200);
-    h = Uniform(rng_, 1024, 1600);
+    w = Uniform(rng_, 500, std::max(500, room.width()));
+    h = Uniform(rng_, 400, std::max(400, room.height()));
   }
   Then("resize", [this, w, h] {
     form_->resize(w, h);
