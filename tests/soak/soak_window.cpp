@@ -51,6 +51,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -289,6 +290,7 @@ class TSoak {
   soak::TSoakFiles files_;
   TScriptedDialogs dialogs_;
   std::map<std::string, int64_t> dialog_counts_;
+  std::map<std::string, int64_t> message_texts_;  // messages and warnings shown, by text
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<soak::TGapWatch> watch_;
   QTimer driver_;
@@ -322,6 +324,10 @@ class TSoak {
   int64_t longest_step_ms_ = 0;
   std::string longest_step_;
   QPoint pointer_;  // where a drag's pointer is
+  // The window's handlers that ran during the running step, with when they
+  // started (ms into the step): said when the step took longer than the limit.
+  std::vector<std::pair<std::string, int64_t>> step_handlers_;
+  int64_t step_start_ms_ = 0;
   int reach_hidden_ = 0;
 
   // The busy indicator of a load.
@@ -362,7 +368,15 @@ bool TSoak::Setup() {
   files_ = soak::MakeSoakFiles(work_.path(), FLOWSKIN_EXAMPLES_DIR, FLOWSKIN_CORPUS_DIR, FLOWSKIN_FUZZ_DIR);
   std::printf("soak_window: seed %u, %d s, %zu mesh files, %zu pictures, read-only folder by %s\n", opt_.seed,
               opt_.seconds, files_.meshes.size(), files_.pictures.size(), files_.read_only_how.c_str());
-  dialogs_.on_call = [this](const std::string& call) { ++dialog_counts_[call]; };
+  dialogs_.on_call = [this](const std::string& call) {
+    ++dialog_counts_[call];
+    if ((call == "message" || call == "warning") && !dialogs_.messages.empty()) {
+      // The text without what varies (a file's name, a number typed), to count alike ones together.
+      QString text = dialogs_.messages.back();
+      text.replace(QRegularExpression("\"[^\"]*\"|'[^']*'"), "'…'");
+      ++message_texts_[text.left(90).toStdString()];
+    }
+  };
   // The window as a user starts it; the mesh dialog at start is answered.
   dialogs_.file_answers.push_back(kStartMesh);
   form_ = std::make_unique<TForm1>(QStringList{}, &dialogs_);
@@ -396,6 +410,9 @@ bool TSoak::Setup() {
               int(std::min(60, opt_.seconds / 5)));
   std::fflush(stdout);
 
+  form_->diag.on_event = [this](const char* handler, QObject*) {
+    if (in_step_ && step_handlers_.size() < 200) step_handlers_.emplace_back(handler, watch_->NowMs() - step_start_ms_);
+  };
   watch_ = std::make_unique<soak::TGapWatch>(50, opt_.limit_ms, [this](int64_t s, int64_t e) { return Blame(s, e); });
   watch_->on_tick = [this](int64_t now) { OnWatchTick(now); };
   // Said at once, so that a long run's log shows each where it happened.
@@ -598,6 +615,8 @@ void TSoak::RunStep() {
   current_ = line_ + " / " + step.what;
   in_step_ = true;
   const int64_t start = watch_->NowMs();
+  step_start_ms_ = start;
+  step_handlers_.clear();
   step_steady_ms_ = SteadyMs();
   step.run();
   ++steps_done_;
@@ -607,6 +626,16 @@ void TSoak::RunStep() {
   recent_.push_back({start, end, current_, load_step_});
   if (recent_.size() > 64) recent_.pop_front();
   load_step_ = false;
+  if (end - start > opt_.limit_ms) {  // what the window did meanwhile
+    std::string handlers;
+    for (const auto& [name, at] : step_handlers_) handlers += " " + name + "@" + std::to_string(at);
+    std::fprintf(stderr,
+                 "soak_window: the input took %lld ms (from %.3f s of the system's monotonic clock): %s; handlers (ms "
+                 "into it):%s; the actions before:\n",
+                 static_cast<long long>(end - start), (SteadyMs() - (end - start)) / 1000.0, current_.c_str(),
+                 handlers.c_str());
+    for (const std::string& line : g_ring.Last(12)) std::fprintf(stderr, "    %s\n", line.c_str());
+  }
   if (end - start > longest_step_ms_) {
     longest_step_ms_ = end - start;
     longest_step_ = current_;
@@ -782,6 +811,12 @@ void TSoak::Report() {
               count("message"), count("open") + count("open_picture") + count("save_picture"), count("color"));
   std::printf("  %d keys while the window was not active, %d mouse moves left the view\n", key_inactive_,
               g_outside_moves);
+  std::vector<std::pair<int64_t, std::string>> texts;
+  for (const auto& [text, n] : message_texts_) texts.emplace_back(n, text);
+  std::sort(texts.rbegin(), texts.rend());
+  std::printf("  messages and warnings shown, the most frequent:\n");
+  for (size_t i = 0; i < texts.size() && i < 8; ++i)
+    std::printf("    %6lld  %s\n", static_cast<long long>(texts[i].first), texts[i].second.c_str());
   const soak::TGap& g = watch_->Longest();
   std::printf("  longest wait of the event loop: %lld ms, %s\n", static_cast<long long>(g.ms), g.during.c_str());
   const soak::TGap& t = watch_->LongestTolerated();
