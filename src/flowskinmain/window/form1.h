@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -492,6 +493,10 @@ class TForm1 : public QMainWindow {
     int32_t misses = 0;     // frames in a row that could not be read back
     int32_t warmup = 0;     // frames still to draw at the movie's own size before the first is taken
     bool own_size = false;  // drawn at a size other than the view's
+    // Every frame taken: the encoder completes the file on a thread of its
+    // own (the last frames it held back are encoded then); its outcome.
+    std::future<bool> completing;
+    QString completion_error;
   };
   std::unique_ptr<TMovieRecording> recording_;
   bool sequence_writing_ = false, sequence_cancelled_ = false;
