@@ -283,7 +283,10 @@ class TForm1 : public QMainWindow {
   void RunLoopTimeStep();
   // Adds the current shading to the auxiliary field from aux_base and refreshes
   // the render state; requests no frame (handlers_aux.cpp).
-  void AddShadeToAux();
+  // With `automatic` (the step a frame takes after a view change with "Add
+  // shade to Aux on view change"), edits that are not numbers are reported
+  // once until they are numbers again, not at every frame.
+  void AddShadeToAux(bool automatic = false);
   // Writes the time controls from view.time and shows the time group only for
   // meshes with at least two time steps (handlers_time.cpp).
   void ShowTimeControls();
@@ -500,7 +503,8 @@ class TForm1 : public QMainWindow {
   };
   std::unique_ptr<TMovieRecording> recording_;
   bool sequence_writing_ = false, sequence_cancelled_ = false;
-  int32_t settle_owed_ = 0;  // frames still to draw before the texture has settled
+  bool shade_texts_reported_ = false;  // the automatic shading step has reported texts that are not numbers
+  int32_t settle_owed_ = 0;            // frames still to draw before the texture has settled
   bool settle_queued_ = false;
   QEventLoop* settling_loop_ = nullptr;  // FinishSettling's wait for them
   int32_t run_step_ = 0;                 // inside a step of the "Run" loop
