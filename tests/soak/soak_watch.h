@@ -56,6 +56,16 @@ inline long HeapInUseKb() {
 #endif
 }
 
+// Free memory the allocator keeps for reuse rather than handing it back to
+// the system, in KiB (0 where the sanitizer's allocator stands in).
+inline long AllocatorFreeKb() {
+#if defined(__SANITIZE_ADDRESS__)
+  return 0;
+#else
+  return long(mallinfo2().fordblks / 1024);
+#endif
+}
+
 // The last `kSlots` lines pushed, oldest first. Lines live in fixed slots
 // (cut at kLineBytes - 1 bytes) so that WriteTo can run in a signal handler.
 class TActionRing {

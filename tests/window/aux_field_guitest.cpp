@@ -51,3 +51,40 @@ TEST_F(FormTest, ShadeReachesAuxFromTheButtonALoadAndAViewChange) {
   EXPECT_EQ(AuxExtent(m).second, 5 + 20);
   EXPECT_EQ(form->diag.frames_drawn, frames + 2);
 }
+
+// With "Add shade to Aux on view change", every frame after a turn takes the
+// shading step: texts that are not numbers are reported once until they are
+// numbers again (each mouse move showed the message again), and every time
+// the button is pressed.
+TEST_F(FormTest, TheShadingStepOfTheFramesReportsBadTextsOnceUntilTheyAreNumbers) {
+  LoadThroughDialog(*form, dialogs, ExamplePath("sphere.ply"));
+  form->cb_add_shade_to_data->SetChecked(true);
+  const auto turn = [&](int moves) {
+    QTest::mousePress(form->GLPanel1, Qt::LeftButton, {}, QPoint(200, 200));
+    for (int i = 1; i <= moves; ++i) QTest::mouseMove(form->GLPanel1, QPoint(200 + 7 * i, 200));
+    QTest::mouseRelease(form->GLPanel1, Qt::LeftButton, {}, QPoint(200 + 7 * moves, 200));
+  };
+  const QString bad_min = "'x1' is not a valid floating point value";
+  const QString bad_max = "'2,5' is not a valid floating point value";
+  const struct {
+    const char *min, *max;
+    bool press;                     // "Add shade to Aux" after the turn
+    std::vector<QString> messages;  // shown by the turn and the press
+  } steps[] = {
+      {"x1", "0", false, {bad_min}},   // five frames, one message
+      {"x1", "0", false, {}},          // said already
+      {"x1", "0", true, {bad_min}},    // the button says it again
+      {"1", "2,5", false, {}},         // other texts, still no numbers: said already
+      {"1", "2", false, {}},           // numbers: shaded, nothing said
+      {"1", "2,5", false, {bad_max}},  // no numbers again: said once more
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(std::string(s.min) + " " + s.max);
+    TypeInto(form->ed_sh_min, s.min);
+    TypeInto(form->ed_sh_max, s.max);
+    dialogs.messages.clear();
+    turn(5);
+    if (s.press) form->but_add_shade->click();
+    EXPECT_EQ(dialogs.messages, s.messages);
+  }
+}

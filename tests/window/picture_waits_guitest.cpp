@@ -107,3 +107,29 @@ TEST_F(PictureWaitsTest, ALongSequenceLetsTheWindowAnswerAndCancelLeavesNoPictur
   // A cancelled run is all or nothing too: no picture of it is left, staged or named.
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
+
+// Once every frame of a movie is taken, the encoder completes the file (the
+// frames it held back are encoded then) while the window answers; "Cancel"
+// cannot undo a movie being completed.
+TEST_F(PictureWaitsTest, AMovieIsCompletedWhileTheWindowAnswers) {
+  const QString path = dir.filePath("end.mp4");
+  dialogs.file_answers.push_back(path);
+  TypeInto(form->ednframe, "4");
+  bool answered_while_completing = false, cancel_offered_while_completing = false;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    if (!form->MovieRecording() || form->movie_progress->value() != 4) return;
+    answered_while_completing = true;
+    cancel_offered_while_completing = cancel_offered_while_completing || form->but_movie_cancel->isEnabled();
+  });
+  tick.start(0);
+  form->butsaveseq->Click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form->MovieRecording(); }, 20000));
+  tick.stop();
+  EXPECT_TRUE(answered_while_completing);
+  EXPECT_FALSE(cancel_offered_while_completing);
+  EXPECT_TRUE(form->but_movie_cancel->isEnabled());  // for the next movie
+  EXPECT_EQ(form->lab_load->text(), "Movie written: " + path + " (4 frames)");
+  EXPECT_TRUE(QFileInfo(path).size() > 0);
+  EXPECT_TRUE(dialogs.messages.empty());
+}

@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -290,7 +291,10 @@ class TForm1 : public QMainWindow {
   void RunLoopTimeStep();
   // Adds the current shading to the auxiliary field from aux_base and refreshes
   // the render state; requests no frame (handlers_aux.cpp).
-  void AddShadeToAux();
+  // With `automatic` (the step a frame takes after a view change with "Add
+  // shade to Aux on view change"), edits that are not numbers are reported
+  // once until they are numbers again, not at every frame.
+  void AddShadeToAux(bool automatic = false);
   // Writes the time controls from view.time and shows the time group only for
   // meshes with at least two time steps (handlers_time.cpp).
   void ShowTimeControls();
@@ -502,11 +506,16 @@ class TForm1 : public QMainWindow {
     int32_t misses = 0;     // frames in a row that could not be read back
     int32_t warmup = 0;     // frames still to draw at the movie's own size before the first is taken
     bool own_size = false;  // drawn at a size other than the view's
+    // Every frame taken: the encoder completes the file on a thread of its
+    // own (the last frames it held back are encoded then); its outcome.
+    std::future<bool> completing;
+    QString completion_error;
   };
   std::unique_ptr<TMovieRecording> recording_;
   TRayGrid probe_grid_;  // faces along the probe's ray; built at the first probe of a surface
   bool sequence_writing_ = false, sequence_cancelled_ = false;
-  int32_t settle_owed_ = 0;  // frames still to draw before the texture has settled
+  bool shade_texts_reported_ = false;  // the automatic shading step has reported texts that are not numbers
+  int32_t settle_owed_ = 0;            // frames still to draw before the texture has settled
   bool settle_queued_ = false;
   QEventLoop* settling_loop_ = nullptr;  // FinishSettling's wait for them
   int32_t run_step_ = 0;                 // inside a step of the "Run" loop

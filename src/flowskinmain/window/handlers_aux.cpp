@@ -1,5 +1,7 @@
 // The auxiliary field: "Cur -> Aux", "Smooth Aux", "Add shade to Aux", "Clear
 // Aux", the hidden "F lines" (Data tab) and "Replace with Grad Aux" (Flow tab).
+#include <QLocale>
+
 #include "data/aux_field.h"
 #include "glpanel/glpanel.h"
 #include "render/camera_math.h"
@@ -14,9 +16,22 @@
 // own frame. When no frame has placed a light yet (a mesh loaded at start-up,
 // or the first mesh after frames of the empty view, whose light sits at
 // distance 0) the camera and light that the next frame will set up are used.
-void TForm1::AddShadeToAux() {
+// The automatic step of the frames reports texts that are not numbers once,
+// until they are numbers again.
+void TForm1::AddShadeToAux(bool automatic) {
   TAuxShade p;
-  if (!ReadFloatEdit(ed_sh_min, p.sh_min) || !ReadFloatEdit(ed_sh_max, p.sh_max)) return;
+  // Each frame after a view change takes this step: texts that are not
+  // numbers showed their message again at every mouse move and "Run" step
+  // (and at every key typed into them while "Run" turned the view).
+  bool min_ok = false, max_ok = false;
+  p.sh_min = QLocale::c().toDouble(ed_sh_min->Text().trimmed(), &min_ok);
+  p.sh_max = QLocale::c().toDouble(ed_sh_max->Text().trimmed(), &max_ok);
+  if (!min_ok || !max_ok) {
+    if (automatic && shade_texts_reported_) return;
+    shade_texts_reported_ = shade_texts_reported_ || automatic;
+    if (!ReadFloatEdit(ed_sh_min, p.sh_min) || !ReadFloatEdit(ed_sh_max, p.sh_max)) return;
+  }
+  shade_texts_reported_ = false;
   p.directional = cb_dir_light->Checked();
   TStoredMatrices m = state.matrices;
   const float* l = m.light_position;

@@ -29,7 +29,7 @@ void TForm1::GLPanel1Redraw(QObject*) {
   ++diag.frames_drawn;
   const int w = GLPanel1->Width();
   const int h = GLPanel1->Height();
-  if (state.frame.view_changed && cb_add_shade_to_data->Checked()) AddShadeToAux();
+  if (state.frame.view_changed && cb_add_shade_to_data->Checked()) AddShadeToAux(true);
   std::string caption;
   if (sb_animate->Down() && CountFrameForRate(state.frame, TickMs(), w, h, caption))
     lab_fps->setText(QString::fromStdString(caption));

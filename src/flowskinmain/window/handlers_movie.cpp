@@ -8,9 +8,12 @@
 // size are those of "Movie fps", "quality" and "Movie size"; a size other than
 // the view's is drawn off screen at that size (the view shows it scaled to
 // fit), starting with the frames the streaks need at that size.
+#include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <iterator>
 
 #include "glpanel/glpanel.h"
@@ -57,6 +60,14 @@ void TForm1::SaveMovie(const QString& path, int32_t n) {
 void TForm1::RecordMovieFrame() {
   if (!recording_) return;
   TMovieRecording& r = *recording_;
+  if (r.completing.valid()) {  // the file is being completed beside the window
+    if (r.completing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+      QTimer::singleShot(20, this, [this] { RecordMovieFrame(); });
+      return;
+    }
+    EndMovie(true);
+    return;
+  }
   if (r.warmup > 0) {
     --r.warmup;
     GLPanel1->Redraw();
@@ -87,7 +98,12 @@ void TForm1::RecordMovieFrame() {
   }
   movie_progress->setValue(++r.done);
   if (r.done == r.total) {
-    EndMovie(true);
+    // Completing the file encodes the frames the encoder held back, which
+    // took seconds for a large movie: the window answers meanwhile.
+    movie_progress->setFormat(QString("completing %1").arg(QFileInfo(r.path).fileName()));
+    but_movie_cancel->setEnabled(false);
+    r.completing = std::async(std::launch::async, [&r] { return r.writer.Finish(r.completion_error); });
+    QTimer::singleShot(20, this, [this] { RecordMovieFrame(); });
     return;
   }
   GLPanel1->Redraw();
@@ -97,6 +113,10 @@ void TForm1::RecordMovieFrame() {
 void TForm1::EndMovie(bool finish) {
   if (!recording_) return;
   std::unique_ptr<TMovieRecording> r = std::move(recording_);
+  // A movie being completed is complete once its completion ends.
+  const bool completed = r->completing.valid();
+  if (completed) finish = true;
+  but_movie_cancel->setEnabled(true);
   if (r->own_size) {  // back to frames of the view's size
     GLPanel1->SetDrawSize(QSize());
     ForgetPicture();
@@ -110,7 +130,9 @@ void TForm1::EndMovie(bool finish) {
     lab_load->setText(QString("Movie %1 not written").arg(r->path));
     return;  // the writer abandons it: no file
   }
-  if (!r->writer.Finish(error)) {
+  const bool written = completed ? r->completing.get() : r->writer.Finish(error);
+  if (completed) error = r->completion_error;
+  if (!written) {
     dialogs_->ShowWarning(error);  // as a picture that cannot be written
     return;
   }
