@@ -3,7 +3,6 @@
 // context of the panel's format made current, with a size x size framebuffer object
 // bound for drawing and reading, so frames draw into it as into a panel's
 // back buffer. Needs a QGuiApplication and an X display.
-#include <malloc.h>
 
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -16,17 +15,12 @@
 #include <memory>
 
 #include "glpanel/glpanel.h"
+#include "mesh/heap_limits.h"
 
 class TBenchGL {
  public:
   explicit TBenchGL(int size) {
-    // The heap as the program's is once a mesh is loaded: freeing a load's
-    // large blocks raises the C library's thresholds, up to these values.
-    // Without them the rasteriser's 8 MB of per-frame binning memory went
-    // back to the system after some frames and was faulted in again, and
-    // those frames ran up to twice as slow, in this process only.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    SetHeapLimits();  // the heap as the program's
     const QSurfaceFormat format = TGLPanel::ContextFormat();
     surface_.setFormat(format);
     surface_.create();

@@ -1,28 +1,17 @@
 // Program entry: a batch run when the command line has options, else the
 // application title, the main window with its remembered values and the
 // message loop.
-#include <malloc.h>
-
 #include <QApplication>
 #include <QSettings>
 #include <cstring>
 #include <vector>
 
 #include "batch/batch_run.h"
+#include "mesh/heap_limits.h"
 #include "window/form1.h"
 
-// The software GL driver allocates and frees several MB of vertex buffers on
-// every draw; with the allocator's default limits each frame returns those
-// pages to the system and faults them in again (about a quarter of a frame's
-// processor time). Freed memory stays with the process instead, up to these
-// limits; a load hands the replaced mesh back explicitly (malloc_trim).
-void KeepFreedMemory() {
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
-}
-
 int main(int argc, char** argv) {
-  KeepFreedMemory();
+  SetHeapLimits();
   // "--defaults" starts the window without the remembered values; batch runs
   // never use them, so it is dropped before the command line is looked at.
   std::vector<char*> args;

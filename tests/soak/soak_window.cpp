@@ -80,6 +80,7 @@
 #include "flow/view_unproject.h"
 #include "formats/import_worker.h"
 #include "glpanel/glpanel.h"
+#include "mesh/heap_limits.h"
 #include "soak/soak_files.h"
 #include "soak/soak_watch.h"
 #include "support/crash_trace.h"
@@ -1626,6 +1627,7 @@ bool ParseArgs(int argc, char** argv, TOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  SetHeapLimits();  // as the program's own start
   TOptions opt;
   if (!ParseArgs(argc, argv, opt)) {
     std::fprintf(stderr,
