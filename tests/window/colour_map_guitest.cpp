@@ -88,8 +88,13 @@ TEST_F(ColourMapTest, MapLogScaleUnitAndBlendChosenInTheWindowChangeTheFrameAndT
   const TColourMapTexels ramp_map = ColourMapTexels(TRenderStateControls());
   EXPECT_TRUE(BarShows(ramp.At(xm, l.bar.y0), ramp_map, 0, bar_h)) << Show(ramp.At(xm, l.bar.y0));
 
-  // Viridis: the bar and the surface run from its dark violet to its yellow.
+  EXPECT_TRUE(form->sh_datamin->isEnabled());
+  // Viridis: the bar and the surface run from its dark violet to its yellow;
+  // the swatches and "Long", which shape only the ramp, are greyed.
   ChooseMap("Viridis");
+  EXPECT_FALSE(form->sh_datamin->isEnabled());
+  EXPECT_FALSE(form->sh_datamax->isEnabled());
+  EXPECT_FALSE(form->cblong->isEnabled());
   const TColourMapTexels viridis = TabledMapTexels(kMapViridis);
   const TPanelImage vir(*form);
   for (const int k : {0, bar_h / 2, bar_h - 1})

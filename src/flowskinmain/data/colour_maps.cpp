@@ -101,6 +101,8 @@ const char* ColourMapName(int32_t kind) {
   }
 }
 
+bool UsesSwatches(int32_t kind) { return kind <= kMapRamp || kind >= kColourMapCount; }
+
 TColourMapTexels TabledMapTexels(int32_t kind) {
   switch (kind) {
     case kMapViridis:

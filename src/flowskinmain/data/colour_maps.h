@@ -27,6 +27,10 @@ constexpr int32_t kColourMapCount = 5;
 // "Cool to warm", "Grey"); empty outside 0 .. kColourMapCount - 1.
 const char* ColourMapName(int32_t kind);
 
+// Whether choice `kind` is the ramp of the swatches: kMapRamp, and any
+// choice outside the list.
+bool UsesSwatches(int32_t kind);
+
 // The texels of a tabled map (kMapViridis .. kMapGrey), interpolated
 // linearly in RGB between its control points; all zero for another kind.
 TColourMapTexels TabledMapTexels(int32_t kind);

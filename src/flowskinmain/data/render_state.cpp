@@ -133,7 +133,7 @@ TColourMapTexels ColourMapTexels(int32_t min_colour, int32_t max_colour, bool lo
 }
 
 TColourMapTexels ColourMapTexels(const TRenderStateControls& c) {
-  if (c.colour_map > kMapRamp && c.colour_map < kColourMapCount) return TabledMapTexels(c.colour_map);
+  if (!UsesSwatches(c.colour_map)) return TabledMapTexels(c.colour_map);
   return ColourMapTexels(c.datamin, c.datamax, c.long_way);
 }
 
