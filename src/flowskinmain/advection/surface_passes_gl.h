@@ -74,7 +74,9 @@ void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfac
 // With tex_data and blend_streaks the data surface instead multiplies what
 // the frame holds (the streaks) by twice its lit map colour: a mid-grey streak
 // shows the data colour as it is, lighter and darker streaks lighten and
-// darken it; alpha_shade and the opacity per vertex do not apply.
+// darken it; alpha_shade and the opacity per vertex do not apply. Drawn
+// through the contrast composite (which blends nothing), the data colour is
+// laid on at full opacity with the stretched streak detail over it.
 void DrawOverlaySurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f,
                         TSurfaceBuffers* buffers = nullptr);
 
