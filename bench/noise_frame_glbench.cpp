@@ -9,8 +9,12 @@
 //    surface in buffer objects and recompiled into display lists, each as a
 //    ratio to the steady frame of the same mesh;
 //  - the per-vertex passes of the dirty frame on 1 and on 2 threads;
-//  - one rebuild of the 64 noise textures.
-// Run under an X display:  noise_frame_glbench [frames]
+//  - one rebuild of the 64 noise textures;
+//  - the steady frame coloured by data (Y through the Viridis map) with the
+//    data colour blended with the streaks against the same frame with the
+//    data laid over them, as a ratio.
+// Run under an X display:  noise_frame_glbench [frames] [blend]
+// ("blend": only the last measure).
 #include <GL/gl.h>
 
 #include <QGuiApplication>
@@ -19,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "advection/advection_pass.h"
@@ -26,6 +31,8 @@
 #include "advection/noise_gl.h"
 #include "advection/surface_passes_gl.h"
 #include "bench_timing.h"
+#include "data/colour_map_gl.h"
+#include "data/data_channels.h"
 #include "flow/velocity_synthesis.h"
 #include "mesh/mesh_preparation.h"
 #include "mesh/mesh_shapes.h"
@@ -189,8 +196,8 @@ void PassThreads(int slices, int stacks) {
       for (int t = 1; t <= 2; ++t) {
         SetParallelThreads(t);
         ms[t - 1].push_back(100 * Measure([&] {
-                             for (int k = 0; k < 10; ++k) p.run();
-                           }).wall);
+                                    for (int k = 0; k < 10; ++k) p.run();
+                                  }).wall);
       }
     }
     const double one = Median(ms[0]), two = Median(ms[1]);
@@ -212,6 +219,33 @@ void NoiseRebuild() {
   std::printf("noise rebuild (64 steps of 64 x 64 into lists 11..74): %.3f ms median of 20 (goal < 20)\n", Median(ms));
 }
 
+// The data overlay's steady frame with "Blend with streaks" off and on, in
+// alternating rounds; each switch recompiles the shading list in one frame
+// that is not timed.
+void BlendFrame(int slices, int stacks, int frames) {
+  Bench b(BenchSphere(slices, stacks));
+  InitGLState(b.app.frame, kSize, kSize);
+  BuildNoiseTextures(b.app.noise, TNoiseBuildParams());
+  ComputeDataRanges(b.app.mesh, true);
+  TRenderStateControls rc;
+  rc.radios.py = true;
+  rc.colour_map = kMapViridis;
+  RefreshRenderState(b.app, rc, true);
+  b.controls.surface.tex_data = true;
+  std::vector<double> ms[2];
+  for (int r = 0; r < kRounds; ++r) {
+    for (int blend = 0; blend < 2; ++blend) {
+      b.controls.surface.blend_streaks = blend == 1;
+      b.DirtyFrame();
+      b.Frame();
+      ms[blend].push_back(MsPerFrame(frames / kRounds, [&] { b.Frame(); }));
+    }
+  }
+  const double over = Median(ms[0]), blended = Median(ms[1]);
+  std::printf("%9d triangles  data over streaks %8.3f ms  blended with streaks %8.3f ms  ratio %.3f (goal <= 1.1)\n",
+              b.app.mesh.face_count, over, blended, blended / over);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -220,6 +254,10 @@ int main(int argc, char** argv) {
   TBenchGL gl(kSize);
   if (!gl.Ok()) return 1;
   std::printf("%d x %d, medians of %d rounds\n", kSize, kSize, kRounds);
+  if (argc > 2 && std::string(argv[2]) == "blend") {
+    BlendFrame(250, 201, frames);  // 100,000 triangles
+    return 0;
+  }
   SteadyFrame(100, 51, frames);         // 10,000 triangles
   SteadyFrame(250, 201, frames);        // 100,000
   SteadyFrame(1000, 501, frames / 4);   // 1,000,000
@@ -227,5 +265,6 @@ int main(int argc, char** argv) {
   DirtyFrame(1000, 1001, frames / 10);  // 1,000,000 vertices
   PassThreads(1000, 1001);
   NoiseRebuild();
+  BlendFrame(250, 201, frames);
   return 0;
 }

@@ -23,6 +23,10 @@ $f examples/torus_flow.ply --size 320x320 --preset Bronze --turn 0,-50 --zoom 1.
 build/tools/movie_frame $out/torus_flow_bronze.mp4 1 $out/torus_flow_bronze_poster.png
 $f examples/motorbike_wss.vtp --size 320x320 --set cb_flow_array=wallShearStress --set cb_flow_reverse=1 --set rb_z=1 \
   --set ud_alpha_shade=30 --warmup 200 -o $out/motorbike_wss.png
+$f examples/motorbike_wss.vtp --size 480x360 --set cb_flow_array=wallShearStress --set cb_flow_reverse=1 --set rb_z=1 \
+  --set rbfile=1 --set cb_file_array=p --set cbTexData=1 --set cb_colour_map="Cool to warm" --set eddmin=-120 \
+  --set eddmax=120 --set "ed_data_unit=m²/s²" --set cb_blend_streaks=1 --set cb_legend=1 --warmup 200 \
+  -o $out/motorbike_pressure_streaks.png
 $f tests/formats/corpus/foam/walls/blocks_300.vtm --size 480x360 --set rb_z=1 --turn 0,80 --warmup 150 \
   -o $out/foam_walls_top.png
 $f tests/formats/corpus/foam/VTK/blocks.vtm.series --size 640x480 --set cb_show_axes=1 --set cb_show_time=1 \

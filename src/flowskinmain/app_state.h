@@ -41,7 +41,8 @@ struct TFrameState {
   bool overlay_dirty = false;        // list 2 is recompiled in the next frame (a source drag ended)
   bool frame_texture_stale = false;  // the frame texture is emptied before the next frame draws
   TFrameCapture capture;
-  uint8_t data_channel = 0;  // 0..10
+  uint8_t data_channel = 0;   // 0..10
+  double data_log_floor = 0;  // lower end of the logarithmic colour scale in use; 0: the scale is linear
   int32_t frame_counter = 0;
   int32_t fps_frames = 0;
   int64_t fps_last_tick = 0, fps_tick = 0;

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -294,4 +295,47 @@ TEST(DataPass, AlphaModulationPerVertexWhenSmoothInvertedWithInverseAndOneAlphaW
   draw(false, false, l, r);  // flat: no per-vertex opacity, the pass alpha everywhere
   EXPECT_NEAR(l, 0.5, 0.02);
   EXPECT_NEAR(r, 0.5, 0.02);
+}
+
+TEST(OverlayPass, BlendWithStreaksMultipliesWhatLiesBelowByTwiceTheDataColour) {
+  // Grey map over x of the square, laid on the surface shaded in three greys:
+  // each pixel becomes 2 x data x below (each 0..1), clamped at white.
+  for (const int below : {64, 128, 192}) {
+    SCOPED_TRACE(below);
+    PassScene s(frame_meshes::Square(1, 16));
+    ComputeDataRanges(s.app.mesh, true);
+    TRenderStateControls rc;
+    rc.radios.px = true;
+    rc.colour_map = kMapGrey;
+    RefreshRenderState(s.app, rc, true);
+    s.Begin();
+    TSurfaceFrame f;
+    TSurfaceControls grey = s.c.surface;
+    grey.diffuse = MakeColor(below, below, below);
+    DrawShadedSurface(s.app.mesh, grey, f, false, 1.0);
+    BeginOverlayProjection(s.app.view);
+    TSurfaceControls data = s.c.surface;  // white material, unlit: the map's colours as they are
+    data.tex_data = true;
+    data.blend_streaks = true;
+    data.alpha_shade = 30;  // not used by the blend
+    DrawOverlaySurface(s.app.mesh, data, f);
+    EndOverlayProjection();
+    ASSERT_EQ(TakeGLErrors(), "");
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    GLint src = 0, dst = 0;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    EXPECT_EQ(src, GL_SRC_ALPHA);  // the overlay's usual blending is back for what follows
+    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
+    const std::vector<uint8_t> px = s.ctx.ReadRGB();
+    const double half = kSize / 2.0 * 2 / s.app.mesh.box_size;
+    for (const double t : {0.1, 0.3, 0.5, 0.7, 0.9}) {
+      const TPixel p = s.At(px, static_cast<int>(256 + (2 * t - 1) * half), 256);
+      const double want = std::min(255.0, 2 * (t * 255) * below / 255);
+      EXPECT_NEAR(p.r, want, 4) << t;
+      EXPECT_EQ(p.r, p.g);
+      EXPECT_EQ(p.g, p.b);
+    }
+    EXPECT_EQ(s.At(px, 3, 3).r, 0);  // nothing beside the surface
+  }
 }

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "data/colour_maps.h"
+
 namespace {
 
 bool Overlap(const TLegendRect& a, const TLegendRect& b) {
@@ -76,4 +78,33 @@ TEST(LegendMath, LayoutStaysInThePanelWithTextsApart) {
   }
   EXPECT_FALSE(LayoutLegend(79, 500, 0, 1, "X", FixedFont(79, 500)).fits);
   EXPECT_FALSE(LayoutLegend(500, 40, 0, 1, "X", FixedFont(500, 40)).fits);
+}
+
+TEST(LegendMath, LogScaleValuesSitWhereTheMapPutsThemAndTheFloorIsMarked) {
+  // Each row: range, floor (0 linear), the five values written beside the bar.
+  struct Row {
+    double min, max, floor;
+    std::vector<std::string> values;
+  } rows[] = {
+      {-2, 6, 0, {"-2", "0", "2", "4", "6"}},
+      {1, 1e4, 1, {"1", "10", "100", "1e+03", "1e+04"}},
+      {0, 1e4, 1, {"\u2264 1", "10", "100", "1e+03", "1e+04"}},  // values at or below 1 show the bottom colour
+      {-3, 16, 1, {"\u2264 1", "2", "4", "8", "16"}},
+  };
+  for (const Row& r : rows) {
+    const TLegendLayout l = LayoutLegend(200, 200, r.min, r.max, "p", FixedFont(200, 200), r.floor);
+    ASSERT_TRUE(l.fits);
+    ASSERT_EQ(l.texts.size(), r.values.size() + 1);
+    for (size_t k = 0; k < r.values.size(); ++k) EXPECT_EQ(l.texts[k].text, r.values[k]) << r.min << " " << k;
+    // The value at each place of the bar maps back to that place of the colour map.
+    for (const double f : {0.0, 0.25, 0.5, 1.0})
+      EXPECT_NEAR(MapCoordinate(LegendValue(f, r.min, r.max, r.floor), {r.min, r.max}, r.floor), f, 1e-12);
+  }
+}
+
+TEST(LegendMath, TitleCarriesTheUnitAndTheScale) {
+  EXPECT_EQ(LegendTitle("Y", "", false), "Y");
+  EXPECT_EQ(LegendTitle("File: p", "Pa", false), "File: p [Pa]");
+  EXPECT_EQ(LegendTitle("File: p", "Pa", true), "File: p [Pa], log");
+  EXPECT_EQ(LegendTitle("Velocity", "", true), "Velocity, log");
 }

@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "advection/surface_passes_gl.h"
 #include "colorconversion/colorconversion.h"
+#include "data/render_state.h"
 
 namespace {
 
@@ -23,6 +25,9 @@ Ctl UpDown(const char* n, const char* edit, const char* label, int min, int max,
 }
 Ctl Edit(const char* n, const char* label, const char* text, std::vector<Ev> ev = {}, bool shown = true) {
   return {n, K::Edit, label, 0, text, 0, 0, 1, shown, std::move(ev)};
+}
+Ctl Combo(const char* n, const char* label, int index, const char* h) {
+  return {n, K::Combo, label, index, nullptr, 0, 0, 1, true, {{"change", h}}};
 }
 Ctl Swatch(const char* n, const char* label, int color, const char* h = kPick) {
   return {n, K::Swatch, label, color, nullptr, 0, 0, 1, true, {{"mousedown", h}}};
@@ -179,6 +184,10 @@ std::vector<Ctl> ControlTable() {
       Button("but_ddown", "<", "but_dupClick"),
       Button("but_dwide", "<>", "but_dupClick"),
       Button("but_dsmall", "><", "but_dupClick"),
+      Combo("cb_colour_map", "Map", TRenderStateControls().colour_map, kRefresh),
+      Check("cb_log_scale", "Log scale", TRenderStateControls().log_scale, kRefresh),
+      Edit("ed_data_unit", "Unit", "", {{"change", kRedraw}}),
+      Check("cb_blend_streaks", "Blend with streaks", TSurfaceControls().blend_streaks, kRefresh),
       Button("butcopyaux", "Cur -> Aux", "butcopyauxClick"),
       Button("but_clear_aux", "Clear Aux", "but_clear_auxClick"),
       Button("but_add_shade", "Add shade to Aux", "but_add_shadeClick"),

@@ -217,7 +217,12 @@ void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfac
 void DrawOverlaySurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f,
                         TSurfaceBuffers* buffers) {
   const double alpha = c.alpha_shade / 100.0;
-  if (c.tex_data) {
+  if (c.tex_data && c.blend_streaks) {
+    // frame = data * frame + frame * data: twice their product.
+    glBlendFunc(GL_DST_COLOR, GL_SRC_COLOR);
+    DrawDataSurface(mesh, c, f, true, 1.0, buffers);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  } else if (c.tex_data) {
     DrawDataSurface(mesh, c, f, true, alpha, buffers);
   } else {
     DrawShadedSurface(mesh, c, f, true, alpha, buffers);

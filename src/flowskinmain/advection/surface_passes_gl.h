@@ -24,6 +24,7 @@ struct TSurfaceControls {
   bool sh_image = false;           // cb_sh_image: modulate by the mapped image
   bool tex_data = false;           // cbTexData: overlay with data instead of shading
   int32_t alpha_shade = 60;        // ud_alpha_shade, per cent (1..100)
+  bool blend_streaks = false;      // cb_blend_streaks: the data colour multiplies the streaks (with tex_data)
   bool image_loaded = false;       // a map image is held in display list 9 (image mapping state)
 };
 
@@ -70,6 +71,12 @@ void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfac
                      TSurfaceBuffers* buffers = nullptr);
 
 // Data or shaded surface at adv_pos with alpha alpha_shade / 100, then blending off.
+// With tex_data and blend_streaks the data surface instead multiplies what
+// the frame holds (the streaks) by twice its lit map colour: a mid-grey streak
+// shows the data colour as it is, lighter and darker streaks lighten and
+// darken it; alpha_shade and the opacity per vertex do not apply. Drawn
+// through the contrast composite (which blends nothing), the data colour is
+// laid on at full opacity with the stretched streak detail over it.
 void DrawOverlaySurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfaceFrame& f,
                         TSurfaceBuffers* buffers = nullptr);
 

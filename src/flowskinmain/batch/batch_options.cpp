@@ -273,7 +273,11 @@ window's "Flow array" is (--set cb_flow_array=wallShearStress); its options
 flow), cb_flow_tangential and cb_flow_normalise ("Tangential only",
 "Normalise", both on). Colour by a scalar or a vector's magnitude with
 --set rbfile=1 --set cb_file_array=p --set cbTexData=1 (--set cb_legend=1 adds
-the legend); the "Velocity" channel shows the flow array's magnitude.
+the legend); the "Velocity" channel shows the flow array's magnitude. The
+colour map by name (--set cb_colour_map=Viridis: "Min to Max", Viridis,
+Cividis, "Cool to warm", Grey), a logarithmic range (cb_log_scale=1), the
+unit in the legend (ed_data_unit=Pa) and the data colour blended with the
+streaks (cb_blend_streaks=1).
 
 Settings and view changes apply in the order given, after the mesh is loaded
 (the "Mesh input" options before it); each frame is one step of the "Run" loop

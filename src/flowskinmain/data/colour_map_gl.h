@@ -11,6 +11,8 @@ void SetColourMapParameters();
 // Loads the 256 texels from the "Min" to the "Max" colour into the default
 // 1-D texture (GL_RGB, one byte per component).
 void BuildColourMap(int32_t min_colour, int32_t max_colour, bool long_way);
+// Loads the texels of the map the controls choose.
+void BuildColourMap(const TRenderStateControls& c);
 
 // SetColourMapParameters and BuildColourMap from the controls: for the GL
 // initialisation, so a map built before the context existed is not lost.

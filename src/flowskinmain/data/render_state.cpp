@@ -32,8 +32,8 @@ uint8_t ChannelCode(const TChannelRadios& r) {
   return kChanVelocity;
 }
 
-void ComputeVertexData(TMesh& mesh, int code) {
-  if (code < 0 || code >= kDataChannelCount) return;
+double ComputeVertexData(TMesh& mesh, int code, bool log_scale) {
+  if (code < 0 || code >= kDataChannelCount) return 0;
   const TRange range = mesh.data_range[code];
   const double width = range.max - range.min;
   const int32_t n = std::min<int32_t>(mesh.vertex_count, static_cast<int32_t>(mesh.vertices.size()));
@@ -58,6 +58,22 @@ void ComputeVertexData(TMesh& mesh, int code) {
       v.norm_value = width > 0 ? (v.cur_value - range.min) / width : 0.0;
     }
   });
+  if (!log_scale) return 0;
+  // The floor needs the smallest positive value when the range reaches down
+  // to zero or below; then the coordinates are taken again above it.
+  double smallest = 0;
+  if (!(range.min > 0))
+    for (int32_t i = 0; i < n; ++i) {
+      const double v = mesh.vertices[i].cur_value;
+      if (v > 0 && (smallest == 0 || v < smallest)) smallest = v;
+    }
+  const double floor = LogScaleFloor(range.min, range.max, smallest);
+  if (floor <= 0) return 0;
+  ParallelForChunks(static_cast<size_t>(std::max(n, 0)), kValueChunk, [&](size_t begin, size_t end) {
+    for (size_t k = begin; k < end; ++k)
+      mesh.vertices[k].norm_value = MapCoordinate(mesh.vertices[k].cur_value, range, floor);
+  });
+  return floor;
 }
 
 namespace {
@@ -116,18 +132,23 @@ TColourMapTexels ColourMapTexels(int32_t min_colour, int32_t max_colour, bool lo
   return texels;
 }
 
+TColourMapTexels ColourMapTexels(const TRenderStateControls& c) {
+  if (!UsesSwatches(c.colour_map)) return TabledMapTexels(c.colour_map);
+  return ColourMapTexels(c.datamin, c.datamax, c.long_way);
+}
+
 TRangeTexts RangeTexts(const TMesh& mesh, int code) {
   if (code < 0 || code >= kDataChannelCount) return {};
   return {FormatRangeValue(mesh.data_range[code].min), FormatRangeValue(mesh.data_range[code].max)};
 }
 
-TRangeTexts RefreshDataChannel(TAppState& app, const TChannelRadios& radios) {
+TRangeTexts RefreshDataChannel(TAppState& app, const TChannelRadios& radios, bool log_scale) {
   app.frame.data_channel = ChannelCode(radios);
   TMesh& m = app.mesh;
   m.file_step = 0;
   for (int32_t t = 1; t < m.time_count && t < static_cast<int32_t>(m.time_values.size()); ++t)
     if (m.time_values[t] <= app.view.time) m.file_step = t;
-  ComputeVertexData(app.mesh, app.frame.data_channel);
+  app.frame.data_log_floor = ComputeVertexData(app.mesh, app.frame.data_channel, log_scale);
   app.frame.scene_dirty = true;
   return RangeTexts(app.mesh, app.frame.data_channel);
 }

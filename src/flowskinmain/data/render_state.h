@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app_state.h"
+#include "data/colour_maps.h"
 #include "mesh/mesh_model.h"
 
 // The channel radio buttons of the "Data" tab. "Velocity" (rbvelocity) is not
@@ -27,9 +28,11 @@ struct TChannelRadios {
 // Control values the refresh reads (defaults: the controls at start).
 struct TRenderStateControls {
   TChannelRadios radios;
-  int32_t datamin = 0xFFFF00;  // sh_datamin colour value, aqua (0, 255, 255)
-  int32_t datamax = 0x8080FF;  // sh_datamax, (255, 128, 128)
-  bool long_way = false;       // cblong: hue the long way round
+  int32_t datamin = 0xFFFF00;     // sh_datamin colour value, aqua (0, 255, 255)
+  int32_t datamax = 0x8080FF;     // sh_datamax, (255, 128, 128)
+  bool long_way = false;          // cblong: hue the long way round
+  int32_t colour_map = kMapRamp;  // cb_colour_map: the map by its place in the list (TColourMapKind)
+  bool log_scale = false;         // cb_log_scale: the range mapped logarithmically
 };
 
 // Code of the first checked radio button in the order K max, K min,
@@ -40,8 +43,11 @@ uint8_t ChannelCode(const TChannelRadios& r);
 // For vertices 0 .. vertex_count-1: cur_value := the channel's value,
 // norm_value := (cur_value - min) / (max - min) with data_range[code].
 // A range with max <= min (never stored by the range commands) maps every
-// vertex to 0 instead of dividing by zero.
-void ComputeVertexData(TMesh& mesh, int code);
+// vertex to 0 instead of dividing by zero. With log_scale, norm_value is the
+// logarithmic MapCoordinate above the floor LogScaleFloor gives for the range
+// and the smallest positive cur_value; returns that floor (0: linear, also
+// when the range holds no positive value).
+double ComputeVertexData(TMesh& mesh, int code, bool log_scale = false);
 
 // The general number format of the range edits: at most 6 significant
 // digits (exact halves rounded away from zero), trailing zeros dropped; fixed notation when the rounded value has a
@@ -57,8 +63,11 @@ std::string FormatGeneralNumber(double x, int digits);
 
 // The 256 RGB texels of the colour map from the "Min" to the "Max" colour,
 // interpolated in hue-lightness-saturation (the long way round with long_way).
-using TColourMapTexels = std::array<uint8_t, 256 * 3>;
 TColourMapTexels ColourMapTexels(int32_t min_colour, int32_t max_colour, bool long_way);
+
+// The texels of the map the controls choose: the ramp of the swatches, or a
+// tabled map (an unknown choice gives the ramp).
+TColourMapTexels ColourMapTexels(const TRenderStateControls& c);
 
 // Texts of eddmin / eddmax for the selected channel.
 struct TRangeTexts {
@@ -68,5 +77,6 @@ TRangeTexts RangeTexts(const TMesh& mesh, int code);
 
 // The non-GL part of RefreshRenderState: data_channel from the radios,
 // file_step from the view's time (the last step at or before it), per-vertex
-// data, scene_dirty := true. Returns the range texts to show.
-TRangeTexts RefreshDataChannel(TAppState& app, const TChannelRadios& radios);
+// data (logarithmic with log_scale; data_log_floor := its floor, 0 when
+// linear), scene_dirty := true. Returns the range texts to show.
+TRangeTexts RefreshDataChannel(TAppState& app, const TChannelRadios& radios, bool log_scale = false);

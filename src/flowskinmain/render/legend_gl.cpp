@@ -44,18 +44,20 @@ QFont LegendFont(int32_t w, int32_t h) { return PanelFont(LegendFontPixels(w, h)
 
 }  // namespace
 
-TLegendLayout LegendLayoutFor(int32_t w, int32_t h, double min, double max, const std::string& title) {
+TLegendLayout LegendLayoutFor(int32_t w, int32_t h, double min, double max, const std::string& title,
+                              double log_floor) {
   const QFontMetrics metrics(LegendFont(w, h));
   TLegendFont measure;
   measure.width = [&](const std::string& s) { return metrics.horizontalAdvance(QString::fromStdString(s)) + 1; };
   measure.ascent = metrics.ascent();
   measure.descent = metrics.descent();
-  return LayoutLegend(w, h, min, max, title, measure);
+  return LayoutLegend(w, h, min, max, title, measure, log_floor);
 }
 
-void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string& title, int32_t background) {
+void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string& title, int32_t background,
+                double log_floor) {
   const QFont font = LegendFont(w, h);
-  const TLegendLayout l = LegendLayoutFor(w, h, min, max, title);
+  const TLegendLayout l = LegendLayoutFor(w, h, min, max, title, log_floor);
   if (!l.fits) return;
   const int ascent = QFontMetrics(font).ascent();
   BeginWindowPixels(w, h);

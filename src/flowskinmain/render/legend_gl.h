@@ -7,7 +7,8 @@
 #include "render/legend_math.h"
 
 // The layout DrawLegend draws: LayoutLegend measured with the legend's font.
-TLegendLayout LegendLayoutFor(int32_t w, int32_t h, double min, double max, const std::string& title);
+TLegendLayout LegendLayoutFor(int32_t w, int32_t h, double min, double max, const std::string& title,
+                              double log_floor = 0);
 
 // The legend of LayoutLegend for a panel of w x h pixels: the bar through the
 // current 1-D colour map (the default 1-D texture, 0 at the bottom, 1 at the
@@ -18,4 +19,6 @@ TLegendLayout LegendLayoutFor(int32_t w, int32_t h, double min, double max, cons
 // Drawn over everything, depth test off; leaves the matrices as it found them,
 // depth test on, texturing, lighting and blending off. Nothing when the panel
 // is too small for a legend.
-void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string& title, int32_t background);
+// log_floor: the lower end of a logarithmic scale (LayoutLegend), 0 linear.
+void DrawLegend(int32_t w, int32_t h, double min, double max, const std::string& title, int32_t background,
+                double log_floor = 0);

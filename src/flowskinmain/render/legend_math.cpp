@@ -1,6 +1,7 @@
 #include "render/legend_math.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "colorconversion/colorconversion.h"
@@ -22,8 +23,20 @@ std::string FormatLegendNumber(double x) {
   return buf;
 }
 
+double LegendValue(double f, double min, double max, double log_floor) {
+  if (log_floor > 0 && max > log_floor) return log_floor * std::pow(max / log_floor, f);
+  return min + f * (max - min);
+}
+
+std::string LegendTitle(const std::string& channel, const std::string& unit, bool log_scale) {
+  std::string t = channel;
+  if (!unit.empty()) t += " [" + unit + "]";
+  if (log_scale) t += ", log";
+  return t;
+}
+
 TLegendLayout LayoutLegend(int32_t w, int32_t h, double min, double max, const std::string& title,
-                           const TLegendFont& font) {
+                           const TLegendFont& font, double log_floor) {
   TLegendLayout l;
   if (w < 80 || h < 80) return l;
   l.fits = true;
@@ -42,8 +55,9 @@ TLegendLayout LayoutLegend(int32_t w, int32_t h, double min, double max, const s
     const int32_t y = l.bar.y0 + static_cast<int32_t>(f * (bar_h - 1));
     l.ticks.push_back({l.bar.x0 - 3 * s, y, l.bar.x0, y + s});
     // Centred on the tick: the baseline half a line below the tick's middle.
-    l.texts.push_back(
-        text_at(l.bar.x0 - 5 * s, y + s / 2 - line / 2 + font.descent, FormatLegendNumber(min + f * (max - min))));
+    std::string value = FormatLegendNumber(LegendValue(f, min, max, log_floor));
+    if (k == 0 && log_floor > 0 && log_floor < max && min < log_floor) value = "\u2264 " + value;
+    l.texts.push_back(text_at(l.bar.x0 - 5 * s, y + s / 2 - line / 2 + font.descent, value));
   }
   TLegendText t = text_at(l.bar.x1, l.bar.y1 + 3 * s + line / 2 + font.descent, title);
   if (t.box.x0 < 2 * s) {  // a title wider than the room left of the bar's end starts at the panel's edge

@@ -52,11 +52,23 @@ int32_t LegendFontPixels(int32_t w, int32_t h);
 // scientific notation ("0.5", "-12.3", "1.5e+03").
 std::string FormatLegendNumber(double x);
 
+// The value at the place f (0..1, bottom to top) of the bar: min + f (max -
+// min); on a logarithmic scale (log_floor > 0, below max) floor (max /
+// floor)^f, so the bar's bottom shows the floor.
+double LegendValue(double f, double min, double max, double log_floor);
+
+// The legend's title: the channel's name, then the unit in brackets when one
+// is given ("p [Pa]"), then ", log" on a logarithmic scale.
+std::string LegendTitle(const std::string& channel, const std::string& unit, bool log_scale);
+
 // The legend of the range min..max titled `title` in a panel of w x h pixels:
 // the bar half the panel's height, centred vertically; the values
 // right-aligned left of the bar, centred on their ticks; the title above the
 // bar, right-aligned with it, or starting at the panel's left edge where it
 // is wider than the room left of the bar's end. fits is false (and
-// nothing is laid out) when the panel is smaller than 80 x 80.
+// nothing is laid out) when the panel is smaller than 80 x 80. The values are
+// LegendValue's; on a logarithmic scale whose floor lies above min the
+// lowest value reads "≤ floor" (every value at or below the floor has the
+// bottom colour).
 TLegendLayout LayoutLegend(int32_t w, int32_t h, double min, double max, const std::string& title,
-                           const TLegendFont& font);
+                           const TLegendFont& font, double log_floor = 0);

@@ -165,6 +165,16 @@ const std::vector<TControlTip>& ControlTips() {
       {"sh_datamax", "Colour of the highest data value; click to choose"},
       {"Button5", "Sets the range to the channel's smallest and largest value"},
       {"cblong", "The colour map runs the long way round the hue circle"},
+      {"cb_colour_map",
+       "Colour map: \"Min to Max\" runs between the two colours above; Viridis, Cividis, Cool to warm and Grey are "
+       "fixed maps"},
+      {"cb_log_scale",
+       "Maps the range logarithmically; with Min at or below zero the scale starts at the smallest positive value, "
+       "and values at or below its start show the lowest colour"},
+      {"ed_data_unit", "Unit of the data, shown in the legend's title (for example Pa)"},
+      {"cb_blend_streaks",
+       "With \"Overlay with data\": the data colour multiplies the streaks instead of lying over them, so both "
+       "are seen together"},
       {"but_dup", "Shifts the range up by an eighth of its width"},
       {"but_ddown", "Shifts the range down by an eighth of its width"},
       {"but_dwide", "Widens the range to twice its width"},

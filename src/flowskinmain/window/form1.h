@@ -286,6 +286,9 @@ class TForm1 : public QMainWindow {
   // also refills the range edits and rebuilds the colour map. Sets scene_dirty
   // (handlers_data.cpp).
   void RefreshRenderState(bool full);
+  // The legend's title: the shown channel, the "Unit" and the scale
+  // (handlers_overlays.cpp).
+  std::string ShownLegendTitle() const;
   // Shows view.time, just advanced by a Run-loop frame, in the time controls;
   // the velocity follows at the next synthesis (handlers_time.cpp).
   void RunLoopTimeStep();
@@ -430,6 +433,10 @@ class TForm1 : public QMainWindow {
   TColorSwatch *sh_datamin = nullptr, *sh_datamax = nullptr;
   TButton* Button5 = nullptr;
   TCheckBox* cblong = nullptr;
+  TComboBox* cb_colour_map = nullptr;  // the colour map by name
+  TCheckBox* cb_log_scale = nullptr;
+  TEdit* ed_data_unit = nullptr;  // the data's unit, shown in the legend's title
+  TCheckBox* cb_blend_streaks = nullptr;
   TButton *but_dup = nullptr, *but_ddown = nullptr, *but_dwide = nullptr, *but_dsmall = nullptr;
   TButton *butcopyaux = nullptr, *but_clear_aux = nullptr, *but_add_shade = nullptr, *but_smooth = nullptr,
           *but_feature_lines = nullptr;
@@ -484,6 +491,7 @@ class TForm1 : public QMainWindow {
   QGroupBox* BuildGroupLight();
   QWidget* BuildChannelRadios();
   QGroupBox* BuildGroupAux();
+  void BuildColourMapRows(QVBoxLayout* rows);
   QGroupBox* BuildGroupTime();
   QWidget* BuildFlowSourceEditing();
   QWidget* BuildPresets();

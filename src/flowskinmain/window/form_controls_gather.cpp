@@ -31,6 +31,7 @@ TFrameControls TForm1::FrameCtl() const {
   s.sh_image = cb_sh_image->Checked();
   s.tex_data = cbTexData->Checked();
   s.alpha_shade = ud_alpha_shade->Position();
+  s.blend_streaks = cb_blend_streaks->Checked();
   s.image_loaded = state.image.image_loaded;
   TCameraControls& cam = c.camera;
   cam.foc_length = ud_foc_length->Position();
@@ -60,6 +61,8 @@ TRenderStateControls TForm1::RenderCtl() const {
   c.datamin = sh_datamin->Color();
   c.datamax = sh_datamax->Color();
   c.long_way = cblong->Checked();
+  c.colour_map = cb_colour_map->ItemIndex();
+  c.log_scale = cb_log_scale->Checked();
   return c;
 }
 

@@ -11,11 +11,12 @@
 namespace {
 
 // Controls whose values follow the loaded mesh or the window, never remembered.
-// The file-array controls are remembered by array name instead (file_memory).
+// The file-array controls are remembered by array name instead (file_memory);
+// the data's unit goes with the data, as its range does.
 const QStringList kNotRemembered = {
-    "cb_usr_flow",       "eddmin",       "eddmax",        "ed_time",         "tb_time",
-    "ed_winw",           "ed_winh",      "cb_flow_array", "cb_flow_reverse", "cb_flow_tangential",
-    "cb_flow_normalise", "cb_file_array"};
+    "cb_usr_flow",       "eddmin",        "eddmax",        "ed_time",         "tb_time",
+    "ed_winw",           "ed_winh",       "cb_flow_array", "cb_flow_reverse", "cb_flow_tangential",
+    "cb_flow_normalise", "cb_file_array", "ed_data_unit"};
 
 template <typename T>
 std::vector<T*> ControlsOf(const QWidget* root) {

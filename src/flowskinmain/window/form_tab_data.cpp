@@ -7,6 +7,7 @@
 #include <QLabel>
 
 #include "colorconversion/colorconversion.h"
+#include "data/render_state.h"
 #include "window/form1.h"
 #include "window/form_builders.h"
 
@@ -53,6 +54,7 @@ QWidget* TForm1::BuildTabData() {
     b->setFixedWidth(26);
   }
   AddRow(rows, {Narrow(Button5, 46), cblong, but_ddown, but_dup, but_dwide, but_dsmall});
+  BuildColourMapRows(rows);
   v->addWidget(data_group);
 
   v->addWidget(BuildGroupAux());
@@ -101,6 +103,29 @@ QWidget* TForm1::BuildChannelRadios() {
   for (TRadioButton* rb : {rbkmax, rbkavg, rbkmin, rbad, rbvelocity, rbpx, rbpy, rbpz, rbkminmax, rbkmaxabs, rbfile})
     rb->OnClick = refresh;
   return channels;
+}
+
+// The colour map by name with its scale, the data's unit for the legend, and
+// the blend of the data colour with the streaks. Defaults: those of the
+// render-state and surface controls.
+void TForm1::BuildColourMapRows(QVBoxLayout* rows) {
+  const TNotifyEvent refresh = FORM_HANDLER(rbkmaxClick);
+  const TRenderStateControls map_defaults;
+  QStringList names;
+  for (int32_t k = 0; k < kColourMapCount; ++k) names << ColourMapName(k);
+  cb_colour_map = new TComboBox("cb_colour_map", names);
+  cb_colour_map->SetItemIndex(map_defaults.colour_map);
+  cb_colour_map->OnChange = refresh;
+  cb_log_scale = new TCheckBox("cb_log_scale", "Log scale", map_defaults.log_scale);
+  cb_log_scale->OnClick = refresh;
+  AddRow(rows, {NewLabel("Map", 28), cb_colour_map, cb_log_scale});
+  ed_data_unit = new TEdit("ed_data_unit");
+  ed_data_unit->setFixedWidth(90);
+  ed_data_unit->OnChange = FORM_HANDLER(cbshlineClick);  // the legend reads it in every frame
+  AddRow(rows, {NewLabel("Unit", 28), ed_data_unit});
+  cb_blend_streaks = new TCheckBox("cb_blend_streaks", "Blend with streaks", TSurfaceControls().blend_streaks);
+  cb_blend_streaks->OnClick = refresh;
+  AddRow(rows, {cb_blend_streaks});
 }
 
 // Group "Aux": operations on the auxiliary field.

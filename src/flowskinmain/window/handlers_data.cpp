@@ -10,13 +10,18 @@
 
 // data_channel from the channel radios, per-vertex cur_value / norm_value,
 // scene_dirty. With `full` also the "Min"/"Max" edits from the channel's
-// data_range and the colour map from the "Min"/"Max" colours; the map is
+// data_range and the colour map chosen (the swatches and "Long" enabled only
+// for the ramp between the "Min"/"Max" colours); the map is
 // loaded only when the panel's context can be made current (before the first
 // paint the GL initialisation loads it).
 void TForm1::RefreshRenderState(bool full) {
   const bool current = GLPanel1->ContextReady() && GLPanel1->RenderContext()->makeCurrent(GLPanel1);
-  const TRangeTexts t = ::RefreshRenderState(state, RenderCtl(), full, current);
+  const TRenderStateControls c = RenderCtl();
+  const TRangeTexts t = ::RefreshRenderState(state, c, full, current);
   if (!full) return;
+  // The swatches and "Long" shape only the ramp: greyed while a tabled map is shown.
+  for (QWidget* w : std::initializer_list<QWidget*>{sh_datamin, sh_datamax, cblong})
+    w->setEnabled(UsesSwatches(c.colour_map));
   eddmin->SetText(QString::fromStdString(t.min));
   eddmax->SetText(QString::fromStdString(t.max));
 }

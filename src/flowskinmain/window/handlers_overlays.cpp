@@ -24,11 +24,17 @@ TMeshLineMaterial MeshLineMaterialOf(const TForm1& f) {
 
 }  // namespace
 
+std::string TForm1::ShownLegendTitle() const {
+  return LegendTitle(ChannelTitle(state.mesh, state.frame.data_channel), ed_data_unit->Text().trimmed().toStdString(),
+                     state.frame.data_log_floor > 0);
+}
+
 // source_glyphs and the line overlays run while list 2 is compiled (the glyphs
 // write each source's radius and cyl_radius, which picking reads); paint_blobs
 // runs outside the lists after list 1 and again before the capture, blinking
 // with frame_counter. legend (after list 2, every frame): the colour bar of
-// the shown channel's range while "Overlay with data" and "Legend" are checked.
+// the shown channel's range while "Overlay with data" and "Legend" are checked,
+// titled with the channel, the "Unit" and the scale.
 // annotations (after the legend, every frame): the axes triad and the time of
 // time-dependent data, each while its box on the "Shade" tab is checked.
 void TForm1::InstallOverlayPasses() {
@@ -37,8 +43,8 @@ void TForm1::InstallOverlayPasses() {
     if (!cbTexData->Checked() || !cb_legend->Checked()) return;
     const int channel = state.frame.data_channel;
     const TRange r = state.mesh.data_range[channel];
-    DrawLegend(GLPanel1->Width(), GLPanel1->Height(), r.min, r.max, ChannelTitle(state.mesh, channel),
-               sh_background->Color());
+    DrawLegend(GLPanel1->Width(), GLPanel1->Height(), r.min, r.max, ShownLegendTitle(), sh_background->Color(),
+               state.frame.data_log_floor);
   };
   passes_.annotations = [this] {
     TAnnotations a;

@@ -16,8 +16,13 @@ void TColorSwatch::SetColor(int32_t c) {
 
 void TColorSwatch::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  const QColor fill(color_ & 0xFF, (color_ >> 8) & 0xFF, (color_ >> 16) & 0xFF);
-  p.setPen(Qt::black);
+  QColor fill(color_ & 0xFF, (color_ >> 8) & 0xFF, (color_ >> 16) & 0xFF);
+  if (!isEnabled()) {  // greyed as other disabled controls are: half way to the window's colour, a grey frame
+    const QColor window = palette().color(QPalette::Window);
+    fill =
+        QColor((fill.red() + window.red()) / 2, (fill.green() + window.green()) / 2, (fill.blue() + window.blue()) / 2);
+  }
+  p.setPen(isEnabled() ? QColor(Qt::black) : palette().color(QPalette::Disabled, QPalette::WindowText));
   p.setBrush(fill);
   p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
