@@ -9,15 +9,19 @@
 //   torus_binary.ply  torus_flow.ply written as little-endian binary PLY
 //   wave_mapped.ply   a wavy square sheet of 7938 triangles with texture
 //                     coordinates spanning the whole picture ("Load image...")
+//   box.ply           a box 2 x 1.4 x 1 of 3072 triangles whose sides meet at
+//                     sharp edges (smooth shading keeps them sharp)
 //   checker.bmp       a 256 x 256 24-bit bitmap to map onto it: a checker
 //                     board whose coloured squares grow redder to the right
 //                     and greener downwards, so the picture's orientation shows
 //
 //   make_examples [folder]      (default: examples)
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -103,6 +107,39 @@ TMesh WaveSheet() {
   return m;
 }
 
+// A box 2 x 1.4 x 1 with every side a grid of cells, the sides sharing the
+// vertices of their edges: a closed surface with sharp edges.
+TMesh Box() {
+  constexpr int kCells = 16;
+  const float half[3] = {1.0f, 0.7f, 0.5f};
+  std::vector<TVec3> points;
+  std::map<std::array<int, 3>, int32_t> index;  // grid point (-kCells..kCells per axis) -> vertex
+  std::vector<int32_t> corners;
+  auto vertex = [&](std::array<int, 3> g) {
+    const auto [it, added] = index.try_emplace(g, int32_t(points.size()));
+    if (added) points.push_back({half[0] * g[0] / kCells, half[1] * g[1] / kCells, half[2] * g[2] / kCells});
+    return it->second;
+  };
+  for (int axis = 0; axis < 3; ++axis)
+    for (int side : {-1, 1}) {
+      const int u = (axis + 1) % 3, v = (axis + 2) % 3;  // u x v points along +axis
+      for (int i = -kCells; i < kCells; i += 2)
+        for (int j = -kCells; j < kCells; j += 2) {
+          auto at = [&](int a, int b) {
+            std::array<int, 3> g{};
+            g[size_t(axis)] = side * kCells, g[size_t(u)] = a, g[size_t(v)] = b;
+            return vertex(g);
+          };
+          const int32_t p00 = at(i, j), p10 = at(i + 2, j), p11 = at(i + 2, j + 2), p01 = at(i, j + 2);
+          if (side > 0)
+            corners.insert(corners.end(), {p00, p10, p11, p00, p11, p01});
+          else
+            corners.insert(corners.end(), {p00, p11, p10, p00, p01, p11});
+        }
+    }
+  return MakeMeshFromArrays(points, corners);
+}
+
 // The checker picture, written as a 24-bit bitmap.
 bool WriteChecker(const std::filesystem::path& path) {
   constexpr int kSize = 256, kSquare = 32;
@@ -153,6 +190,6 @@ int main(int argc, char** argv) {
                   Write(dir / "torus.ply", MakeTorusMesh(1, 0.35, 96, 48)) &&
                   Write(dir / "torus_flow.ply", HelixTorus()) && Write(dir / "sphere_swirl.ply", SwirlSphere()) &&
                   Write(dir / "torus_binary.ply", HelixTorus(), true) && Write(dir / "wave_mapped.ply", WaveSheet()) &&
-                  WriteChecker(dir / "checker.bmp");
+                  Write(dir / "box.ply", Box()) && WriteChecker(dir / "checker.bmp");
   return ok ? 0 : 1;
 }

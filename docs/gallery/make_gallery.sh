@@ -31,3 +31,5 @@ $f tests/formats/corpus/foam/walls/blocks_300.vtm --size 480x360 --set rb_z=1 --
   -o $out/foam_walls_top.png
 $f tests/formats/corpus/foam/VTK/blocks.vtm.series --size 640x480 --set cb_show_axes=1 --set cb_show_time=1 \
   --turn 30,20 --warmup 40 -o $out/annotations_time_and_axes.png
+$f examples/box.ply --size 320x320 --view iso --preset "Contour flow XY" --preset Bronze --warmup 150 \
+  -o $out/box_sharp_edges.png

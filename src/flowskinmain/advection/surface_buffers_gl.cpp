@@ -41,7 +41,8 @@ void TSurfaceBuffers::Send(Slot s, const void* data, size_t bytes, bool elements
   bytes_sent_ += static_cast<int64_t>(bytes);
 }
 
-void TSurfaceBuffers::Refresh(const TMesh& mesh, const TSurfaceAttribs& a, const TVertexOrder& order) {
+void TSurfaceBuffers::Refresh(const TMesh& mesh, const TSurfaceAttribs& a, const TVertexOrder& order,
+                              const std::vector<TVec3>* normals) {
   TPackTargets t;
   t.use_adv = a.use_adv;
   t.positions = &packed_[kPositions];
@@ -56,6 +57,15 @@ void TSurfaceBuffers::Refresh(const TMesh& mesh, const TSurfaceAttribs& a, const
     t.inverse = a.alpha_inverse;
   }
   PackArrays(mesh, t, order);
+  if (a.normals && normals) {  // the drawn vertices' own normals in place of the records'
+    std::vector<float>& out = packed_[kNormals];
+    out.resize(normals->size() * 3);
+    for (size_t i = 0; i < normals->size(); ++i) {
+      out[i * 3] = (*normals)[i].x;
+      out[i * 3 + 1] = (*normals)[i].y;
+      out[i * 3 + 2] = (*normals)[i].z;
+    }
+  }
   const bool used[] = {true, a.normals, a.tex, a.tex0, a.data_coord, a.colour != nullptr};
   for (int s = kPositions; s <= kColours; ++s)
     if (used[s]) Send(static_cast<Slot>(s), packed_[s].data(), packed_[s].size() * sizeof(float), false);
@@ -151,4 +161,17 @@ void TSurfaceBuffers::DrawFaces(const TMesh& mesh, const TSurfaceAttribs& a) {
   }
   DrawIndexedTriangles(a);
   if (mesh.face_count > 0) KeepLastVertex(mesh, a, mesh.faces[mesh.face_count - 1].v[2]);
+}
+
+void TSurfaceBuffers::DrawSplit(const TMesh& mesh, const TSurfaceAttribs& a, const TSplitNormals& split) {
+  if (refresh) {
+    strips_vertex_count_ = -1;
+    Refresh(mesh, a, split.source, &split.normals);
+    Send(kIndices, split.corners.data(), split.corners.size() * sizeof(uint32_t), true);
+  }
+  DrawIndexedTriangles(a);
+  if (split.corners.empty()) return;
+  const uint32_t last = split.corners.back();
+  KeepLastVertex(mesh, a, int32_t(split.source[last]));
+  if (a.normals) glNormal3f(split.normals[last].x, split.normals[last].y, split.normals[last].z);
 }

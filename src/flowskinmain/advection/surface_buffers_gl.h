@@ -9,6 +9,7 @@
 
 #include "advection/surface_arrays.h"
 #include "mesh/mesh_model.h"
+#include "mesh/sharp_edges.h"
 
 // Which per-vertex arrays a pass draws with.
 struct TSurfaceAttribs {
@@ -35,13 +36,17 @@ class TSurfaceBuffers {
   void DrawStrips(const TMesh& mesh, const TSurfaceAttribs& a, bool keep_open_tail);
   // The face list as GL_TRIANGLES with the arrays of `a`.
   void DrawFaces(const TMesh& mesh, const TSurfaceAttribs& a);
+  // The faces as GL_TRIANGLES through the drawn vertices of `split`, with
+  // its normals.
+  void DrawSplit(const TMesh& mesh, const TSurfaceAttribs& a, const TSplitNormals& split);
 
   // Bytes sent to buffer objects since the start (for tests and benchmarks).
   int64_t BytesSent() const { return bytes_sent_; }
 
  private:
   enum Slot { kPositions, kNormals, kTex, kTex0, kDataCoords, kColours, kIndices, kSlotCount };
-  void Refresh(const TMesh& mesh, const TSurfaceAttribs& a, const TVertexOrder& order);
+  void Refresh(const TMesh& mesh, const TSurfaceAttribs& a, const TVertexOrder& order,
+               const std::vector<TVec3>* normals = nullptr);
   void Send(Slot s, const void* data, size_t bytes, bool elements);
   void Bind(const TSurfaceAttribs& a);
   void Unbind(const TSurfaceAttribs& a);

@@ -100,6 +100,27 @@ void DrawShadedFaces(const TMesh& mesh, const TSurfaceFrame& f, bool use_adv, bo
   glEnd();
 }
 
+// The faces through the drawn vertices of a split at sharp edges, each corner
+// with its drawn vertex's normal (smooth shading).
+void DrawSplitFaces(const TMesh& mesh, const TSplitNormals& split, const TSurfaceControls& c, const TSurfaceFrame& f,
+                    bool use_adv, double a, const float colour[4], bool show_image, bool data_coord) {
+  glBegin(GL_TRIANGLES);
+  for (const uint32_t d : split.corners) {
+    const TVertex& v = mesh.vertices[split.source[d]];
+    if (data_coord) glTexCoord1f(static_cast<float>(v.norm_value));
+    if (c.alpha_mod) VertexOpacity(colour, c, a, v.norm_value);
+    if (f.lighting_on) Normal(split.normals[d]);
+    if (show_image) glTexCoord2f(v.tex0[0], v.tex0[1]);
+    Vertex(PositionOf(v, use_adv));
+  }
+  glEnd();
+}
+
+// The split to draw smooth shading through, if any.
+const TSplitNormals* SplitOf(const TSurfaceControls& c, const TSurfaceFrame& f) {
+  return c.smooth && c.sharp_edges && f.sharp && f.sharp->split ? f.sharp : nullptr;
+}
+
 }  // namespace
 
 void EnableSurfaceArrays(const TMesh& mesh) {
@@ -167,7 +188,14 @@ void DrawShadedSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurf
     glCallList(kMapImageList);
     glEnable(GL_TEXTURE_2D);
   }
-  if (c.smooth && buffers) {
+  const TSplitNormals* split = SplitOf(c, f);
+  if (split && buffers) {
+    TSurfaceAttribs at = LitAttribs(c, f, use_adv, a, colour);
+    at.tex0 = show_image;
+    buffers->DrawSplit(mesh, at, *split);
+  } else if (split) {
+    DrawSplitFaces(mesh, *split, c, f, use_adv, a, colour, show_image, false);
+  } else if (c.smooth && buffers) {
     TSurfaceAttribs at = LitAttribs(c, f, use_adv, a, colour);
     at.tex0 = show_image;
     buffers->DrawStrips(mesh, at, true);
@@ -187,29 +215,33 @@ void DrawDataSurface(const TMesh& mesh, const TSurfaceControls& c, const TSurfac
   float colour[4];
   SetupMaterial(c, a, colour);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  const TSplitNormals* split = SplitOf(c, f);
   if (c.smooth && buffers) {
     TSurfaceAttribs at = LitAttribs(c, f, use_adv, a, colour);
     at.data_coord = true;
-    buffers->DrawFaces(mesh, at);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_1D);
-    return;
-  }
-  glBegin(GL_TRIANGLES);
-  for (int32_t fi = 0; fi < mesh.face_count; ++fi) {
-    const TFace& face = mesh.faces[fi];
-    if (!c.smooth && f.lighting_on) Normal(face.fnormal);
-    for (int k = 0; k < 3; ++k) {
-      const TVertex& v = mesh.vertices[face.v[k]];
-      glTexCoord1f(static_cast<float>(v.norm_value));
-      if (c.smooth) {
-        if (c.alpha_mod) VertexOpacity(colour, c, a, v.norm_value);
-        if (f.lighting_on) Normal(v.normal);
+    if (split)
+      buffers->DrawSplit(mesh, at, *split);
+    else
+      buffers->DrawFaces(mesh, at);
+  } else if (split) {
+    DrawSplitFaces(mesh, *split, c, f, use_adv, a, colour, false, true);
+  } else {
+    glBegin(GL_TRIANGLES);
+    for (int32_t fi = 0; fi < mesh.face_count; ++fi) {
+      const TFace& face = mesh.faces[fi];
+      if (!c.smooth && f.lighting_on) Normal(face.fnormal);
+      for (int k = 0; k < 3; ++k) {
+        const TVertex& v = mesh.vertices[face.v[k]];
+        glTexCoord1f(static_cast<float>(v.norm_value));
+        if (c.smooth) {
+          if (c.alpha_mod) VertexOpacity(colour, c, a, v.norm_value);
+          if (f.lighting_on) Normal(v.normal);
+        }
+        Vertex(PositionOf(v, use_adv));
       }
-      Vertex(PositionOf(v, use_adv));
     }
+    glEnd();
   }
-  glEnd();
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_1D);
 }

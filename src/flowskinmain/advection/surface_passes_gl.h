@@ -11,6 +11,7 @@
 
 #include "advection/surface_buffers_gl.h"
 #include "mesh/mesh_model.h"
+#include "mesh/sharp_edges.h"
 #include "view_record.h"
 
 // Control values read by the surface passes (defaults: the controls at start).
@@ -26,12 +27,17 @@ struct TSurfaceControls {
   int32_t alpha_shade = 60;        // ud_alpha_shade, per cent (1..100)
   bool blend_streaks = false;      // cb_blend_streaks: the data colour multiplies the streaks (with tex_data)
   bool image_loaded = false;       // a map image is held in display list 9 (image mapping state)
+  bool sharp_edges = true;         // cb_sharp_edges: smooth shading split at edges bent beyond the feature angle
+  int32_t feature_angle = 30;      // ud_feature_angle, degrees (1..180)
 };
 
 // Frame state the passes read.
 struct TSurfaceFrame {
   bool lighting_on = false;  // cb_lighting as sampled at the start of the frame
   int32_t tex_lock_state = 0;
+  // Smooth shading split at sharp edges (when set and split): the shaded and
+  // data-coloured passes draw its drawn vertices and corners.
+  const TSplitNormals* sharp = nullptr;
 };
 
 // Display list that uploads the mapped image into the bound 2-D texture.

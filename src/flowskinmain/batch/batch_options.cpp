@@ -277,7 +277,9 @@ the legend); the "Velocity" channel shows the flow array's magnitude. The
 colour map by name (--set cb_colour_map=Viridis: "Min to Max", Viridis,
 Cividis, "Cool to warm", Grey), a logarithmic range (cb_log_scale=1), the
 unit in the legend (ed_data_unit=Pa) and the data colour blended with the
-streaks (cb_blend_streaks=1).
+streaks (cb_blend_streaks=1). Smooth shading stays sharp at edges bent by more
+than 30 degrees (--set ud_feature_angle=45 moves the limit, cb_sharp_edges=0
+shades round every edge).
 
 Settings and view changes apply in the order given, after the mesh is loaded
 (the "Mesh input" options before it); each frame is one step of the "Run" loop

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cstring>
+
 #include "advection/capture_gl.h"
 #include "colorconversion/colorconversion.h"
 #include "render/camera_gl.h"
@@ -13,10 +15,38 @@ void Run(const std::function<void()>& pass) {
   if (pass) pass();
 }
 
-TSurfaceFrame SurfaceFrameOf(const TFrameState& f) {
+// What the split at sharp edges is made from: the faces (corners and normals),
+// the vertex count and the angle, hashed a word at a time.
+uint64_t SharpKey(const TMesh& mesh, int32_t angle) {
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ (uint64_t(uint32_t(mesh.vertex_count)) << 32 | uint32_t(angle));
+  const auto mix = [&h](uint64_t w) { h = (h ^ w) * 0xFF51AFD7ED558CCDull, h ^= h >> 29; };
+  for (int32_t i = 0; i < mesh.face_count; ++i) {
+    const TFace& f = mesh.faces[size_t(i)];
+    uint32_t w[6];
+    std::memcpy(w, f.v, sizeof f.v);
+    std::memcpy(w + 3, &f.fnormal, sizeof f.fnormal);
+    mix(uint64_t(w[0]) << 32 | w[1]);
+    mix(uint64_t(w[2]) << 32 | w[3]);
+    mix(uint64_t(w[4]) << 32 | w[5]);
+  }
+  return h;
+}
+
+// The frame state of the surface passes; with the split at sharp edges of
+// the mesh as it is now when smooth shading asks for one.
+TSurfaceFrame SurfaceFrameOf(TAppState& app, const TSurfaceControls& c) {
   TSurfaceFrame s;
-  s.lighting_on = f.lighting_on;
-  s.tex_lock_state = f.tex_lock_state;
+  s.lighting_on = app.frame.lighting_on;
+  s.tex_lock_state = app.frame.tex_lock_state;
+  if (c.smooth && c.sharp_edges && app.frame.surface_drawings) {
+    TSurfaceDrawings& d = *app.frame.surface_drawings;
+    const uint64_t key = SharpKey(app.mesh, c.feature_angle);
+    if (key != d.sharp_key || d.sharp.face_count != app.mesh.face_count) {
+      d.sharp = SplitNormalsAt(app.mesh, c.feature_angle);
+      d.sharp_key = key;
+    }
+    s.sharp = &d.sharp;
+  }
   return s;
 }
 
@@ -41,7 +71,7 @@ void CompileSurfaceList(TAppState& app, const TFrameControls& c, const TFramePas
   EnableSurfaceArrays(app.mesh);
   glNewList(kSurfaceList, GL_COMPILE);
   if (advect) Run(passes.advection_step);
-  DrawSurfaceBody(app.mesh, c, SurfaceFrameOf(app.frame), passes.compute_tex_coords, nullptr);
+  DrawSurfaceBody(app.mesh, c, SurfaceFrameOf(app, c.surface), passes.compute_tex_coords, nullptr);
   glEndList();
   DisableSurfaceArrays();
 }
@@ -64,7 +94,7 @@ void SurfaceStage(TAppState& app, const TFrameControls& c, const TFramePasses& p
     } else {
       if (plan.advect) Run(passes.advection_step);
       d.surface_controls = c;
-      d.surface_frame = SurfaceFrameOf(app.frame);
+      d.surface_frame = SurfaceFrameOf(app, c.surface);
       d.surface.refresh = true;
       DrawSurfaceBody(app.mesh, c, d.surface_frame, passes.compute_tex_coords, &d.surface);
       d.surface.refresh = false;
@@ -85,7 +115,7 @@ void ShadingOverlay(TAppState& app, const TFrameControls& c, const TFramePlan& p
   if (plan.compile_shading) {
     d.shading_arrays = app.frame.surface_arrays && c.surface.smooth;
     d.shading_controls = c.surface;
-    d.shading_frame = SurfaceFrameOf(app.frame);
+    d.shading_frame = SurfaceFrameOf(app, c.surface);
     d.shading.refresh = true;
     if (!d.shading_arrays) {
       glNewList(kShadingList, GL_COMPILE);

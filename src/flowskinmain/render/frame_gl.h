@@ -75,6 +75,10 @@ struct TSurfaceDrawings {
   TSurfaceControls shading_controls;
   TSurfaceFrame shading_frame;
   TSurfaceBuffers shading;
+  // Smooth shading split at sharp edges, made anew when the faces or the
+  // feature angle change (sharp_key: what it was made from).
+  TSplitNormals sharp;
+  uint64_t sharp_key = 0;
 };
 
 // What one frame did (for the frame-rate-free checks of tests and benchmarks).

@@ -204,6 +204,8 @@ const std::vector<TControlTip>& ControlTips() {
       {"sh_mesh_diffuse", "Colour of the mesh lines; click to choose"},
       {"sh_mesh_specular", "Highlight colour of the mesh lines; click to choose"},
       {"cbsmooth", "Smooth shading with per-vertex normals (else flat per triangle)"},
+      {"cb_sharp_edges", "Smooth shading stops at edges bent more than the angle, so a box looks like a box"},
+      {"ud_feature_angle", "Edges bent more than this, in degrees, stay sharp in smooth shading"},
       {"cb_lighting", "Lights the surface (else plain colour)"},
       {"sh_background", "Background colour; click to choose"},
       {"cbshtexture", "Shows the flow texture"},

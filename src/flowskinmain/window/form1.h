@@ -454,6 +454,9 @@ class TForm1 : public QMainWindow {
             *cbshtexture = nullptr, *cbshbox = nullptr, *cbshmaxcurv = nullptr, *cbshnormals = nullptr,
             *cbshmincurv = nullptr, *cbshframes = nullptr, *cbshvelo = nullptr;
   TCheckBox *cb_show_axes = nullptr, *cb_show_time = nullptr;  // annotations of the frame
+  TCheckBox* cb_sharp_edges = nullptr;                         // smooth shading split at sharp edges
+  TUpDown* ud_feature_angle = nullptr;
+  TEdit* ed_feature_angle = nullptr;
   TColorSwatch *sh_diffuse = nullptr, *sh_specular = nullptr, *sh_mesh_diffuse = nullptr, *sh_mesh_specular = nullptr,
                *sh_background = nullptr;
   TUpDown* ud_shininess = nullptr;

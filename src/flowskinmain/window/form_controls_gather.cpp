@@ -26,6 +26,8 @@ TFrameControls TForm1::FrameCtl() const {
   s.specular = sh_specular->Color();
   s.shininess = ud_shininess->Position();
   s.smooth = cbsmooth->Checked();
+  s.sharp_edges = cb_sharp_edges->Checked();
+  s.feature_angle = ud_feature_angle->Position();
   s.alpha_mod = cb_alpha_mod->Checked();
   s.alpha_mod_inverse = cb_alpha_mod_inverse->Checked();
   s.sh_image = cb_sh_image->Checked();

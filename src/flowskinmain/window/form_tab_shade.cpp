@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "advection/surface_passes_gl.h"
 #include "colorconversion/colorconversion.h"
 #include "window/form1.h"
 #include "window/form_builders.h"
@@ -47,6 +48,14 @@ QGroupBox* TForm1::BuildGroupShadeAndShow() {
                 swatch(sh_mesh_diffuse, "sh_mesh_diffuse", MakeColor(255, 255, 255)),
                 swatch(sh_mesh_specular, "sh_mesh_specular", MakeColor(128, 128, 128))});
   AddRow(rows, {check(cbsmooth, "cbsmooth", "Smooth shading", true), check(cb_lighting, "cb_lighting", "Light", true)});
+  const TSurfaceControls defaults;
+  ud_feature_angle =
+      NewUpDown("ud_feature_angle", "ed_feature_angle", ed_feature_angle, 1, 180, defaults.feature_angle);
+  ed_feature_angle->OnChange = redraw;
+  QLabel* angle_label = NewLabel("at angle");
+  ud_feature_angle->SetLabel(angle_label);
+  AddRow(rows, {check(cb_sharp_edges, "cb_sharp_edges", "Sharp edges", defaults.sharp_edges), angle_label,
+                PairOf(ud_feature_angle)});
   but_save_text = new TButton("but_save_text", "-> image map");
   but_save_text->OnClick = FORM_HANDLER(but_save_textClick);
   but_save_text->hide();
