@@ -2,9 +2,9 @@
 # Installs, builds and runs every test, four times over:
 #   1. the optimised build (build/, the one the benchmarks use),
 #   2. the whole suite again built with the address and undefined-behaviour
-#      sanitizers (build-sanitize/): unit, GL and GUI tests alike (the window
-#      soak, tests/soak_window, runs by hand until the waits and the memory
-#      growth it reports are mended),
+#      sanitizers (build-sanitize/): unit, GL and GUI tests alike, then five
+#      minutes of random user actions on the window (soak_window, seed
+#      $SOAK_SEED or 1),
 #   3. the unit and GL tests and short runs of the threaded benchmarks again
 #      built with the thread sanitizer (build-tsan/): a data race fails the run,
 #   4. the fuzz targets (scripts/fuzz.sh): the mesh loader for two minutes, the
@@ -47,6 +47,9 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFLOWSKIN_SANITIZE=ON -DF
 cmake --build build-sanitize -j "$(nproc)"
 export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 (cd build-sanitize && ctest --output-on-failure -j 2 "$@" </dev/null)
+
+echo "== window soak (sanitizer build, 300 s of random user actions)"
+(cd build-sanitize && ./tests/soak_window --seconds 300 --seed "${SOAK_SEED:-1}" </dev/null)
 
 echo "== thread-sanitizer build (data races): unit and GL tests, short runs of the threaded benchmarks"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLOWSKIN_TSAN=ON >/dev/null
