@@ -33,12 +33,13 @@ uint64_t SharpKey(const TMesh& mesh, int32_t angle) {
 }
 
 // The frame state of the surface passes; with the split at sharp edges of
-// the mesh as it is now when smooth shading asks for one.
-TSurfaceFrame SurfaceFrameOf(TAppState& app, const TSurfaceControls& c) {
+// the mesh as it is now when the pass is lit (`shaded`: not the textured
+// pass, which has no normals) and smooth shading asks for one.
+TSurfaceFrame SurfaceFrameOf(TAppState& app, const TSurfaceControls& c, bool shaded) {
   TSurfaceFrame s;
   s.lighting_on = app.frame.lighting_on;
   s.tex_lock_state = app.frame.tex_lock_state;
-  if (c.smooth && c.sharp_edges && app.frame.surface_drawings) {
+  if (shaded && c.smooth && c.sharp_edges && app.frame.surface_drawings) {
     TSurfaceDrawings& d = *app.frame.surface_drawings;
     const uint64_t key = SharpKey(app.mesh, c.feature_angle);
     if (key != d.sharp_key || d.sharp.face_count != app.mesh.face_count) {
@@ -71,7 +72,7 @@ void CompileSurfaceList(TAppState& app, const TFrameControls& c, const TFramePas
   EnableSurfaceArrays(app.mesh);
   glNewList(kSurfaceList, GL_COMPILE);
   if (advect) Run(passes.advection_step);
-  DrawSurfaceBody(app.mesh, c, SurfaceFrameOf(app, c.surface), passes.compute_tex_coords, nullptr);
+  DrawSurfaceBody(app.mesh, c, SurfaceFrameOf(app, c.surface, !c.shtexture), passes.compute_tex_coords, nullptr);
   glEndList();
   DisableSurfaceArrays();
 }
@@ -94,7 +95,7 @@ void SurfaceStage(TAppState& app, const TFrameControls& c, const TFramePasses& p
     } else {
       if (plan.advect) Run(passes.advection_step);
       d.surface_controls = c;
-      d.surface_frame = SurfaceFrameOf(app, c.surface);
+      d.surface_frame = SurfaceFrameOf(app, c.surface, !c.shtexture);
       d.surface.refresh = true;
       DrawSurfaceBody(app.mesh, c, d.surface_frame, passes.compute_tex_coords, &d.surface);
       d.surface.refresh = false;
@@ -115,7 +116,7 @@ void ShadingOverlay(TAppState& app, const TFrameControls& c, const TFramePlan& p
   if (plan.compile_shading) {
     d.shading_arrays = app.frame.surface_arrays && c.surface.smooth;
     d.shading_controls = c.surface;
-    d.shading_frame = SurfaceFrameOf(app, c.surface);
+    d.shading_frame = SurfaceFrameOf(app, c.surface, true);
     d.shading.refresh = true;
     if (!d.shading_arrays) {
       glNewList(kShadingList, GL_COMPILE);
