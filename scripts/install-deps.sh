@@ -5,11 +5,12 @@
 # symbolizer of sanitizer reports) build and run the fuzz target. The FFmpeg
 # libraries (found through pkg-config) encode movie files. libopenmesh-dev is
 # linked by one benchmark only (bench/mesh_load_reference_bench), never by the program.
+# libegl-dev and Mesa's EGL driver give batch runs a GL context without a display.
 set -euo pipefail
 packages=(
   cmake g++ make
   qt6-base-dev libqt6opengl6-dev
-  libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0
   libassimp-dev
   pkg-config libavcodec-dev libavformat-dev libswscale-dev
   libexpat1-dev zlib1g-dev liblz4-dev liblzma-dev

@@ -1,17 +1,20 @@
+#define GL_GLEXT_PROTOTYPES 1  // framebuffer objects (OpenGL 3.0), called with any current context
 #include "glpanel/glpanel.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <QDropEvent>
 #include <QExposeEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
-#include <QOpenGLExtraFunctions>
 #include <QOpenGLFramebufferObject>
 #include <QPlatformSurfaceEvent>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 #include <algorithm>
+
+#include "glpanel/egl_context.h"
 
 TFpGuard::TFpGuard() {
   // Saves the environment, clears the flags and masks every exception.
@@ -81,43 +84,48 @@ int TGLPanel::Height() const {
 }
 
 void TGLPanel::SetDrawSize(QSize size) {
+  if (egl_) {  // a headless panel has no window size to fall back on
+    if (size.isEmpty() || size == draw_size_) return;
+    draw_size_ = size;
+    no_last_frame_ = true;
+    if (MakeCurrent()) MakeDrawTarget();
+    return;
+  }
   if (size == QSize(qRound(width() * devicePixelRatio()), qRound(height() * devicePixelRatio()))) size = QSize();
   if (size == draw_size_) return;
   draw_size_ = size;
   no_last_frame_ = true;
-  if (draw_target_ && context_ready_ && render_context_->makeCurrent(this)) DeleteDrawTarget();
+  if (draw_target_ && MakeCurrent()) DeleteDrawTarget();
 }
 
 bool TGLPanel::MakeDrawTarget() {
   if (draw_target_ && draw_target_->size == draw_size_) return true;
   DeleteDrawTarget();
-  QOpenGLExtraFunctions* f = render_context_->extraFunctions();
   auto* t = new TDrawTarget;
   t->size = draw_size_;
-  f->glGenFramebuffers(1, &t->framebuffer);
-  f->glGenRenderbuffers(1, &t->colour);
-  f->glGenRenderbuffers(1, &t->depth);
-  f->glBindRenderbuffer(GL_RENDERBUFFER, t->colour);
-  f->glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, draw_size_.width(), draw_size_.height());
-  f->glBindRenderbuffer(GL_RENDERBUFFER, t->depth);
-  f->glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, draw_size_.width(), draw_size_.height());
-  f->glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  f->glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
-  f->glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, t->colour);
-  f->glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t->depth);
-  const bool complete = f->glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  QOpenGLFramebufferObject::bindDefault();
+  glGenFramebuffers(1, &t->framebuffer);
+  glGenRenderbuffers(1, &t->colour);
+  glGenRenderbuffers(1, &t->depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, t->colour);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, draw_size_.width(), draw_size_.height());
+  glBindRenderbuffer(GL_RENDERBUFFER, t->depth);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, draw_size_.width(), draw_size_.height());
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, t->colour);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t->depth);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   draw_target_ = t;
   if (!complete) DeleteDrawTarget();
+  BindDefault();
   return complete;
 }
 
 void TGLPanel::DeleteDrawTarget() {
   if (!draw_target_) return;
-  QOpenGLExtraFunctions* f = render_context_->extraFunctions();
-  f->glDeleteFramebuffers(1, &draw_target_->framebuffer);
-  f->glDeleteRenderbuffers(1, &draw_target_->colour);
-  f->glDeleteRenderbuffers(1, &draw_target_->depth);
+  glDeleteFramebuffers(1, &draw_target_->framebuffer);
+  glDeleteRenderbuffers(1, &draw_target_->colour);
+  glDeleteRenderbuffers(1, &draw_target_->depth);
   delete draw_target_;
   draw_target_ = nullptr;
 }
@@ -125,8 +133,7 @@ void TGLPanel::DeleteDrawTarget() {
 // Draws and reads in the frame of the set size.
 bool TGLPanel::BindDrawTarget() {
   if (!draw_target_) return false;
-  QOpenGLExtraFunctions* f = render_context_->extraFunctions();
-  f->glBindFramebuffer(GL_FRAMEBUFFER, draw_target_->framebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, draw_target_->framebuffer);
   glDrawBuffer(GL_COLOR_ATTACHMENT0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   return true;
@@ -163,7 +170,7 @@ bool TGLPanel::event(QEvent* event) {
   // the last moment at which the context can still be made current on it.
   if (event->type() == QEvent::PlatformSurface && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
                                                       QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
-    ReleaseShownFrame();
+    if (!egl_) ReleaseShownFrame();  // a headless panel's frames live in its own context
   if (event->type() == QEvent::Leave && OnMouseLeave) OnMouseLeave(this);
   if (event->type() == QEvent::UpdateRequest) {
     if (isExposed()) Paint();
@@ -191,6 +198,7 @@ void TGLPanel::resizeEvent(QResizeEvent*) {
 // Every paint draws and swaps (held or keeping paints: shows the kept frame);
 // the first one only creates the context, runs OnGLInit, OnResize and one Redraw.
 void TGLPanel::Paint() {
+  if (egl_) return;
   if (!context_ready_) {
     CreateContext();
     if (OnResize) {
@@ -200,7 +208,7 @@ void TGLPanel::Paint() {
     return;
   }
   TFpGuard guard;
-  if (!render_context_->makeCurrent(this)) return;
+  if (!MakeCurrent()) return;
   if (held_ || keep_paints_) {
     ShowKeptFrame();
     return;
@@ -214,9 +222,9 @@ void TGLPanel::Redraw() {
   TFpGuard guard;
   // The panel's context is the program's only one; making it current again is
   // cheap and keeps drawing correct if the toolkit touched another context.
-  if (!render_context_->makeCurrent(this)) return;
+  if (!MakeCurrent()) return;
   DoRedraw();
-  if (SwapBB) {
+  if (SwapBB && !egl_) {
     SwapAndKeep();
   } else {
     last_frame_swapped_ = false;
@@ -242,13 +250,12 @@ void TGLPanel::SwapAndKeep() {
         delete shown_frame_;
         shown_frame_ = new QOpenGLFramebufferObject(size);
       }
-      QOpenGLExtraFunctions* f = render_context_->extraFunctions();
       const GLuint window_fbo = render_context_->defaultFramebufferObject();
-      f->glBindFramebuffer(GL_READ_FRAMEBUFFER, window_fbo);
-      f->glReadBuffer(GL_BACK);
-      f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shown_frame_->handle());
-      f->glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
-                           GL_NEAREST);
+      glBindFramebuffer(GL_READ_FRAMEBUFFER, window_fbo);
+      glReadBuffer(GL_BACK);
+      glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shown_frame_->handle());
+      glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
+                        GL_NEAREST);
       QOpenGLFramebufferObject::bindDefault();  // both read and draw back to the window
     }
   }
@@ -296,12 +303,11 @@ void TGLPanel::ShowKeptFrame() {
   if (DrawsOwnSize() && draw_target_) {
     ShowDrawTarget();
   } else if (PutReadBackIntoShownFrame() && shown_frame_ && shown_frame_->size() == size) {
-    QOpenGLExtraFunctions* f = render_context_->extraFunctions();
-    f->glBindFramebuffer(GL_READ_FRAMEBUFFER, shown_frame_->handle());
-    f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, render_context_->defaultFramebufferObject());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, shown_frame_->handle());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, render_context_->defaultFramebufferObject());
     glDrawBuffer(GL_BACK);
-    f->glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
-                         GL_NEAREST);
+    glBlitFramebuffer(0, 0, size.width(), size.height(), 0, 0, size.width(), size.height(), GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
     QOpenGLFramebufferObject::bindDefault();
   } else {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -310,7 +316,7 @@ void TGLPanel::ShowKeptFrame() {
 }
 
 bool TGLPanel::BeginReadLastFrame() {
-  if (no_last_frame_ || !context_ready_ || !render_context_->makeCurrent(this)) return false;
+  if (no_last_frame_ || !MakeCurrent()) return false;
   if (DrawsOwnSize()) return BindDrawTarget();
   if (!last_frame_swapped_) {
     glReadBuffer(GL_BACK);
@@ -324,7 +330,55 @@ bool TGLPanel::BeginReadLastFrame() {
 void TGLPanel::ForgetLastFrame() { no_last_frame_ = true; }
 
 void TGLPanel::EndReadLastFrame() {
-  if (context_ready_ && (last_frame_swapped_ || DrawsOwnSize())) QOpenGLFramebufferObject::bindDefault();
+  if (context_ready_ && (last_frame_swapped_ || DrawsOwnSize())) BindDefault();
+}
+
+bool TGLPanel::MakeCurrent() {
+  if (!context_ready_) return false;
+  if (egl_) return egl_->MakeCurrent() && BindDrawTarget();
+  return render_context_->makeCurrent(this);
+}
+
+void TGLPanel::DoneCurrent() {
+  if (egl_)
+    egl_->DoneCurrent();
+  else if (render_context_)
+    render_context_->doneCurrent();
+}
+
+// Where drawing goes when no frame of the set size is being drawn or read:
+// the window's own framebuffer, or a headless panel's only one.
+void TGLPanel::BindDefault() {
+  if (egl_)
+    BindDrawTarget();
+  else
+    QOpenGLFramebufferObject::bindDefault();
+}
+
+bool TGLPanel::StartHeadless(QSize size, QString& error) {
+  if (context_ready_ || size.isEmpty()) {
+    error = context_ready_ ? "the drawing area has a context already" : "the drawing size is empty";
+    return false;
+  }
+  auto egl = std::make_unique<TEglContext>();
+  std::string reason;
+  if (!egl->Create(reason)) {
+    error = QString::fromStdString(reason);
+    return false;
+  }
+  egl_ = std::move(egl);
+  draw_size_ = size;
+  if (!MakeDrawTarget()) {
+    error = QString("no framebuffer of %1 x %2 could be made").arg(size.width()).arg(size.height());
+    egl_.reset();
+    draw_size_ = QSize();
+    return false;
+  }
+  context_ready_ = true;
+  no_last_frame_ = true;
+  DoGLInit();
+  if (OnResize) OnResize(this);
+  return true;
 }
 
 // Context creation is not checked for success: drawing into a panel whose
@@ -347,7 +401,7 @@ void TGLPanel::ReleaseShownFrame() {
   read_back_.clear();
   read_back_.shrink_to_fit();
   if (!shown_frame_ && !draw_target_) return;
-  const bool current = render_context_ && render_context_->makeCurrent(this);
+  const bool current = MakeCurrent();
   delete shown_frame_;
   shown_frame_ = nullptr;
   if (current) {
@@ -356,13 +410,14 @@ void TGLPanel::ReleaseShownFrame() {
     delete draw_target_;
     draw_target_ = nullptr;
   }
-  if (current) render_context_->doneCurrent();
+  if (current) DoneCurrent();
 }
 
 void TGLPanel::DestroyContext() {
   ReleaseShownFrame();
   delete render_context_;
   render_context_ = nullptr;
+  egl_.reset();
   context_ready_ = false;
 }
 
@@ -387,19 +442,18 @@ void TGLPanel::DoRedraw() {
 // The frame of the set size, scaled to fit, into the window's back buffer
 // (the rest of the window dark grey).
 void TGLPanel::ShowDrawTarget() {
-  if (!draw_target_) return;
-  QOpenGLExtraFunctions* f = render_context_->extraFunctions();
-  f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, render_context_->defaultFramebufferObject());
+  if (!draw_target_ || egl_) return;
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, render_context_->defaultFramebufferObject());
   glDrawBuffer(GL_BACK);
   glViewport(0, 0, qRound(width() * devicePixelRatio()), qRound(height() * devicePixelRatio()));
   glDisable(GL_SCISSOR_TEST);
   glClearColor(0.2f, 0.2f, 0.2f, 1);
   glClear(GL_COLOR_BUFFER_BIT);
   const QRect to = ShownRect();
-  f->glBindFramebuffer(GL_READ_FRAMEBUFFER, draw_target_->framebuffer);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, draw_target_->framebuffer);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
-  f->glBlitFramebuffer(0, 0, draw_size_.width(), draw_size_.height(), to.x(), to.y(), to.x() + to.width(),
-                       to.y() + to.height(), GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  glBlitFramebuffer(0, 0, draw_size_.width(), draw_size_.height(), to.x(), to.y(), to.x() + to.width(),
+                    to.y() + to.height(), GL_COLOR_BUFFER_BIT, GL_LINEAR);
   QOpenGLFramebufferObject::bindDefault();
 }
 
@@ -427,7 +481,7 @@ void TGLPanel::wheelEvent(QWheelEvent* e) {
 }
 
 QString TGLPanel::GLDescription() {
-  if (!context_ready_ || !render_context_->makeCurrent(this)) return QString();
+  if (!MakeCurrent()) return QString();
   const auto text = [](GLenum name) {
     const auto* s = reinterpret_cast<const char*>(glGetString(name));
     return s ? QString::fromLatin1(s) : QString();

@@ -9,9 +9,11 @@
 #include <cfenv>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QMimeData;
+class TEglContext;
 class QOpenGLContext;
 class QOpenGLFramebufferObject;
 class QSurfaceFormat;
@@ -88,6 +90,19 @@ class TGLPanel : public QWindow {
   void KeepPaints(bool keep) { keep_paints_ = keep; }
 
   bool ContextReady() const { return context_ready_; }
+  // Makes the panel's context current (false before it exists or when that
+  // fails); DoneCurrent releases it.
+  bool MakeCurrent();
+  void DoneCurrent();
+
+  // Frames of `size` drawn with no window system at all: the context comes
+  // from EGL's surfaceless platform and every frame is drawn into a
+  // framebuffer of that size, which stays bound between frames. Then OnGLInit
+  // and OnResize run (no frame is drawn); paints do nothing, as nothing is
+  // shown. Call once, before the panel is first exposed; false with the
+  // reason when no such context can be made.
+  bool StartHeadless(QSize size, QString& error);
+  bool Headless() const { return egl_ != nullptr; }
   // Makes the frame last drawn the source of pixel reads (glReadPixels) of the
   // current context: the back buffer when that frame was not swapped, else a
   // copy of it that the panel keeps from every swapped frame (after a swap the
@@ -100,6 +115,7 @@ class TGLPanel : public QWindow {
   // frame is drawn (the owner calls this when what the last frame showed no
   // longer stands, such as a different mesh or drawing size). No GL call.
   void ForgetLastFrame();
+  // The window's context; null before it exists and for a headless panel.
   QOpenGLContext* RenderContext() const { return render_context_; }
   // "VERSION, RENDERER" of the context's driver; empty before the context exists.
   QString GLDescription();
@@ -137,8 +153,10 @@ class TGLPanel : public QWindow {
   bool PutReadBackIntoShownFrame();
   void ShowKeptFrame();
   void ReleaseShownFrame();
+  void BindDefault();
 
   QOpenGLContext* render_context_ = nullptr;
+  std::unique_ptr<TEglContext> egl_;                 // the headless panel's context instead
   QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame
   std::vector<uint8_t> read_back_;                   // RGBA rows of the last swapped frame, when it was read back
   QSize read_back_size_;                             // its size; empty when shown_frame_ is up to date

@@ -1,6 +1,7 @@
 // Fixed sequences of frames of the real window (file velocities, a dragged
 // flow source, presets, a mapped image, the data overlay, flat shading), each
-// drawn in two fresh windows and compared byte for byte.
+// drawn in two fresh windows and compared byte for byte, and with the frames
+// the batch command writes for the same controls.
 #include <QImage>
 #include <QTemporaryDir>
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "flow/view_unproject.h"
 #include "render/frame_gl.h"
+#include "support/batch_process.h"
 #include "support/form_frame_helpers.h"
 #include "support/picture_sequences.h"
 
@@ -171,4 +173,67 @@ TEST(PictureSequences, FramesReadBackDrawTheSameAsTheCopy) {
 TEST(PictureSequences, ASequenceRepeatsByteForByte) {
   const TSequence& s = Sequences()[1];
   EXPECT_EQ(FirstDifference(Render(s, true), Render(s, true)), -1);
+}
+
+// The batch command, which draws with no window system, writes the frames
+// the window draws when driven as a batch run drives it (the mesh loaded, the
+// controls set, then the "Run" loop's frames), byte for byte. The window draws
+// at a set size, into a framebuffer as the batch does, as its movies of a set
+// size are drawn: on the window's own surface the software rasteriser rounds
+// a few blended pixels of a frame differently, by one level.
+TEST(PictureSequences, BatchWritesTheWindowsFrames) {
+  struct TCase {
+    const char* mesh;
+    QStringList options;
+    std::function<void(TForm1&)> controls;  // the same, in the window
+  };
+  const TCase cases[] = {
+      {"torus_flow.ply",
+       {"--set", "ud_rotate=40"},
+       [](TForm1& f) {
+         f.ud_rotate->Associate()->QLineEdit::setText("40");
+         QTest::keyClick(f.ud_rotate->Associate(), Qt::Key_Return);
+       }},
+      {"sphere.ply",
+       {"--preset", "F. Pencil", "--preset", "Axis flow Y"},
+       [](TForm1& f) {
+         f.but_pencil1->Click();
+         f.but_flow_dy->Click();
+       }},
+      {"torus_flow.ply", {"--preset", "Rainbow"}, [](TForm1& f) { f.but_rainbow->Click(); }},
+  };
+  const QSize size(200, 150);
+  const int frames = 4;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.options.join(' ').toStdString());
+    TSequenceRun run;
+    ASSERT_TRUE(run.Open(ExamplePath(c.mesh), true));
+    TForm1& f = *run.form;
+    f.GLPanel1->SetDrawSize(size);
+    // The frames drawn while the window was shown moved the noise and the
+    // texture on: both start again as in a fresh batch run.
+    f.state.noise = TNoiseState();
+    f.state.frame.noise_dirty = true;
+    f.state.frame.frame_texture_stale = true;
+    f.LoadMeshFile(ExamplePath(c.mesh));
+    c.controls(f);
+    std::vector<QImage> window;
+    for (int i = 0; i < frames; ++i) {
+      f.RunLoopFrame();
+      window.push_back(f.GrabFrameBitmap().convertToFormat(QImage::Format_RGB888));
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const TRun r = RunFlowskin(QStringList{ExamplePath(c.mesh), "--size", "200x150", "--frames",
+                                           QString::number(frames), "-o", dir.filePath("f.png")} +
+                               c.options);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    for (int i = 0; i < frames; ++i) {
+      const QImage written =
+          QImage(dir.filePath(QString("f%1.png").arg(i + 1, 3, 10, QChar('0')))).convertToFormat(QImage::Format_RGB888);
+      EXPECT_EQ(written.size(), size) << "frame " << i + 1;
+      EXPECT_TRUE(written == window[size_t(i)]) << "frame " << i + 1;
+    }
+    EXPECT_NE(window.front(), window.back());
+  }
 }

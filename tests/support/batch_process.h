@@ -12,8 +12,12 @@ struct TRun {
 
 // Runs the program; with file_blocks > 0 under a file size limit of that many
 // KiB (writes beyond it fail as on a full disk); in `folder` when one is given.
+// With no display, as on a compute node: batch runs need no window system.
 inline TRun RunFlowskin(const QStringList& args, int file_blocks = 0, const QString& folder = QString()) {
   QProcess p;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY"}) environment.remove(name);
+  p.setProcessEnvironment(environment);
   if (!folder.isEmpty()) p.setWorkingDirectory(folder);
   if (file_blocks > 0)
     p.start("bash", QStringList{"-c", QString("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(file_blocks),

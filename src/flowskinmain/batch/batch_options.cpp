@@ -285,9 +285,9 @@ Settings and view changes apply in the order given, after the mesh is loaded
 (the "Mesh input" options before it); each frame is one step of the "Run" loop
 (rotation by "Rotate", time steps of time-dependent data); pictures and movie
 frames are encoded and written while the next frame is drawn. The same command
-gives the same pictures and the same movie bytes. Batch runs draw through the
-X display without showing a window: without one, run under Xvfb (xvfb-run
-flowskin ...). Exit status 0 on success, 1 when something failed, 2 for a bad
+gives the same pictures and the same movie bytes. Batch runs need no display:
+they draw through EGL with no window system (Mesa's surfaceless platform), so
+they run on a compute node or in a container as they are. Exit status 0 on success, 1 when something failed, 2 for a bad
 command line; nothing is written unless every setting applied, and a movie
 that fails part-way leaves no file under its name.
 )";

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QOpenGLContext>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -47,33 +46,25 @@ bool CheckOutputFolder(const TBatchOptions& o, QString& error) {
   return error.isEmpty();
 }
 
-// Shows the window off screen with a drawing area of the asked size, and
-// waits until the panel has its context. No frame is drawn meanwhile, so the
-// animation starts from the same state in every run, whatever events the
-// platform sends.
-bool ShowOffScreen(TForm1& form, const TBatchOptions& o, QString& error) {
+// Lays the window out off screen and gives its drawing area a context of
+// its own with no window system (EGL's surfaceless platform): frames of the
+// asked size, drawn into a framebuffer, so no X display is needed. No frame
+// is drawn meanwhile, so the animation starts from the same state in every
+// run.
+bool StartOffScreen(TForm1& form, const TBatchOptions& o, QString& error) {
   form.Button14Click(&form);  // "Full window": the drawing area fills the window
-  const auto draw = form.GLPanel1->OnRedraw;
-  form.GLPanel1->OnRedraw = nullptr;
-  form.resize(o.width, o.height);
-  form.show();
-  QElapsedTimer timer;
-  timer.start();
-  auto ready = [&] {
-    return form.GLPanel1->ContextReady() && form.GLPanel1->Width() == o.width && form.GLPanel1->Height() == o.height;
-  };
-  while (!ready() && timer.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 50);
-  QApplication::processEvents();
-  form.GLPanel1->OnRedraw = draw;
-  QOpenGLContext* context = form.GLPanel1->RenderContext();
-  if (!ready() || !context->isValid() || !context->makeCurrent(form.GLPanel1))
-    error = QString(
-                "no OpenGL drawing area of %1 x %2 could be made; batch runs draw through the X display "
-                "(DISPLAY=%3): run under Xvfb, for example xvfb-run flowskin ...")
+  QString reason;
+  if (!form.GLPanel1->StartHeadless(QSize(o.width, o.height), reason)) {
+    error = QString("no OpenGL drawing area of %1 x %2 could be made without a display: %3")
                 .arg(o.width)
                 .arg(o.height)
-                .arg(qEnvironmentVariable("DISPLAY", "unset"));
-  return error.isEmpty();
+                .arg(reason);
+    return false;
+  }
+  form.resize(o.width, o.height);
+  form.show();
+  QApplication::processEvents();
+  return true;
 }
 
 // Whether control w is one of the "Mesh input" options, which a load reads.
@@ -215,7 +206,8 @@ int RunBatch(int argc, char** argv) {
     std::fputs((ProgramVersion() + "\n" + LibraryVersions()).toLocal8Bit().constData(), stdout);
     return 0;
   }
-  // No window on screen: the off-screen platform, which draws through the X display's GL.
+  // No window on screen, and no window system needed: the off-screen
+  // platform lays out the controls, EGL gives the drawing area its context.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(BatchMessages);
   QApplication app(argc, argv);
@@ -229,7 +221,7 @@ int RunBatch(int argc, char** argv) {
     std::fputs(ControlListing(form).toLocal8Bit().constData(), stdout);
     return 0;
   }
-  if (!ShowOffScreen(form, o, error) || !ApplySteps(form, dialogs, o, true, error)) return Fail(1, error);
+  if (!StartOffScreen(form, o, error) || !ApplySteps(form, dialogs, o, true, error)) return Fail(1, error);
   const QString mesh = QString::fromStdString(o.mesh);
   form.LoadMeshFile(mesh);
   if (!dialogs.messages.empty()) return Fail(1, dialogs.messages.front());  // names the file and the reason

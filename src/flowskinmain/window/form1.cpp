@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLocale>
-#include <QOpenGLContext>
 #include <QTimer>
 
 #include "colorconversion/colorconversion.h"
@@ -45,9 +44,9 @@ TForm1::TForm1(const QStringList& args, IDialogs* dialogs, QWidget* parent, TSet
 
 TForm1::~TForm1() {
   sb_animate->SetDown(false);
-  if (GLPanel1->ContextReady() && GLPanel1->RenderContext()->makeCurrent(GLPanel1)) {
+  if (GLPanel1->MakeCurrent()) {
     glyph_quadric_.Release();
-    GLPanel1->RenderContext()->doneCurrent();
+    GLPanel1->DoneCurrent();
   }
   delete own_dialogs_;
 }

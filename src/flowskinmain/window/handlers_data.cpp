@@ -1,6 +1,5 @@
 // Data channels and their ranges (the auxiliary field: handlers_aux.cpp; the
 // time controls: handlers_time.cpp).
-#include <QOpenGLContext>
 
 #include "data/colour_map_gl.h"
 #include "data/data_channels.h"
@@ -15,7 +14,7 @@
 // loaded only when the panel's context can be made current (before the first
 // paint the GL initialisation loads it).
 void TForm1::RefreshRenderState(bool full) {
-  const bool current = GLPanel1->ContextReady() && GLPanel1->RenderContext()->makeCurrent(GLPanel1);
+  const bool current = GLPanel1->MakeCurrent();
   const TRenderStateControls c = RenderCtl();
   const TRangeTexts t = ::RefreshRenderState(state, c, full, current);
   if (!full) return;

@@ -8,7 +8,6 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
-#include <QOpenGLContext>
 
 #include "advection/image_io_gl.h"
 #include "advection/image_map.h"
@@ -79,7 +78,7 @@ void TForm1::Button7Click(QObject*) {
     dialogs_->ShowWarning(QString::fromStdString(LoadFailureText(path.toStdString(), error.toStdString())));
     return;
   }
-  if (!GLPanel1->ContextReady() || !GLPanel1->RenderContext()->makeCurrent(GLPanel1)) return;
+  if (!GLPanel1->MakeCurrent()) return;
   TMapImage map = MapImageFromBgr(bgr.constBits(), size_t(bgr.bytesPerLine()), bgr.width(), bgr.height());
   CompileMapImageList(map.tex_width, map.tex_height, map.pixels.data());
   state.image.tex_width = map.tex_width;
@@ -95,7 +94,7 @@ void TForm1::Button7Click(QObject*) {
 // list 9); every vertex's tex0 takes its current frame-texture coordinate tex,
 // so the present state of the animation is pinned onto the surface.
 void TForm1::but_save_textClick(QObject*) {
-  if (!GLPanel1->ContextReady() || !GLPanel1->RenderContext()->makeCurrent(GLPanel1)) return;
+  if (!GLPanel1->MakeCurrent()) return;
   const TRGBInt diffuse = SplitColor(sh_diffuse->Color());
   const int32_t alpha_shade = ud_alpha_shade->Position();
   std::vector<uint8_t> pixels = DrawAndReadFrameTexture(state.frame.lighting_on);

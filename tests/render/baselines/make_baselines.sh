@@ -8,7 +8,7 @@
 # without knowing why it failed.
 #
 # Usage: tests/render/baselines/make_baselines.sh [PROGRAM]   (default build/flowskin)
-# Needs an X display, as every batch run does (xvfb-run ... works).
+# Needs no display: batch runs draw without a window system.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
