@@ -9,6 +9,7 @@
 #include <QOpenGLContext>
 #include <algorithm>
 #include <cfenv>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -254,4 +255,50 @@ TEST(GLPanel, AHeldPanelDrawsNothingNewAndRepaintsItsLastFrame) {
     EXPECT_EQ(rec.Count("redraw"), drawn + 1);
     EXPECT_EQ(LastFrameCentre(panel), (std::vector<int>{0, 255, 0}));
   }
+}
+
+// A headless panel draws with no window system: init and resize once at the
+// start, each Redraw into its framebuffer of the set size (read back as the
+// last frame), paints and shows of the window draw nothing, and a new size
+// takes effect at the next frame.
+TEST(GLPanel, AHeadlessPanelDrawsIntoItsFramebufferOfTheSetSize) {
+  TGLPanel panel;
+  Recorder rec;
+  rec.Attach(panel);
+  float grey = 0.25f;
+  panel.OnRedraw = [&](TGLPanel* p) {
+    rec.calls.push_back("redraw");
+    glViewport(0, 0, p->Width(), p->Height());
+    glClearColor(grey, grey, grey, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  };
+  QString error;
+  ASSERT_TRUE(panel.StartHeadless(QSize(40, 30), error)) << error.toStdString();
+  EXPECT_FALSE(panel.StartHeadless(QSize(40, 30), error));  // once only
+  EXPECT_EQ(rec.calls, (std::vector<std::string>{"init", "resize"}));
+  EXPECT_TRUE(panel.Headless());
+  EXPECT_EQ(panel.RenderContext(), nullptr);
+  EXPECT_FALSE(panel.BeginReadLastFrame());  // nothing drawn yet
+  panel.resize(64, 48);
+  panel.show();
+  panel.requestUpdate();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(rec.Count("redraw"), 0);  // the window shows nothing of it
+  struct TStep {
+    QSize size;
+    float grey;
+  };
+  for (const TStep& step : {TStep{QSize(40, 30), 0.25f}, TStep{QSize(24, 70), 0.75f}}) {
+    panel.SetDrawSize(step.size);
+    grey = step.grey;
+    panel.Redraw();
+    EXPECT_EQ(QSize(panel.Width(), panel.Height()), step.size);
+    ASSERT_TRUE(panel.BeginReadLastFrame());
+    uint8_t corner[4] = {0, 0, 0, 0};
+    glReadPixels(step.size.width() - 1, step.size.height() - 1, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
+    panel.EndReadLastFrame();
+    EXPECT_EQ(corner[0], std::lround(step.grey * 255)) << step.size.width();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+  }
+  EXPECT_EQ(rec.Count("init"), 1);
 }

@@ -1,35 +1,44 @@
+#define GL_GLEXT_PROTOTYPES 1
 #include "support/gl_context_gl.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
-#include <QSurfaceFormat>
+#include <cstdio>
 
-#include "glpanel/glpanel.h"
+#include "glpanel/egl_context.h"
 
 TGLTestContext::TGLTestContext(int width, int height) : width_(width), height_(height) {
-  const QSurfaceFormat format = TGLPanel::ContextFormat();
-  surface_ = std::make_unique<QOffscreenSurface>();
-  surface_->setFormat(format);
-  surface_->create();
-  context_ = std::make_unique<QOpenGLContext>();
-  context_->setFormat(format);
-  if (!context_->create() || !context_->makeCurrent(surface_.get())) return;
-  QOpenGLFramebufferObjectFormat fbo_format;
-  fbo_format.setAttachment(QOpenGLFramebufferObject::Depth);
-  fbo_format.setInternalTextureFormat(GL_RGBA8);
-  fbo_ = std::make_unique<QOpenGLFramebufferObject>(width, height, fbo_format);
-  ok_ = fbo_->isValid() && fbo_->bind();
+  context_ = std::make_unique<TEglContext>();
+  std::string error;
+  if (!context_->Create(error)) {
+    std::fprintf(stderr, "no GL context: %s\n", error.c_str());
+    return;
+  }
+  glGenFramebuffers(1, &framebuffer_);
+  glGenRenderbuffers(1, &colour_);
+  glGenRenderbuffers(1, &depth_);
+  glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
+  ok_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glDrawBuffer(GL_COLOR_ATTACHMENT0);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
   glViewport(0, 0, width, height);
   TakeGLErrors();
 }
 
 TGLTestContext::~TGLTestContext() {
-  if (context_ && surface_) context_->makeCurrent(surface_.get());
-  fbo_.reset();
-  if (context_) context_->doneCurrent();
+  if (!context_ || !context_->MakeCurrent()) return;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDeleteFramebuffers(1, &framebuffer_);
+  glDeleteRenderbuffers(1, &colour_);
+  glDeleteRenderbuffers(1, &depth_);
 }
 
 std::vector<uint8_t> TGLTestContext::ReadRGB() const {

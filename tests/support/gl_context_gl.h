@@ -1,16 +1,15 @@
 #pragma once
-// An offscreen compatibility-profile GL context for the GL tests: a hidden
-// surface, a current context and a framebuffer object of fixed size with a
-// 24-bit depth buffer bound as the draw and read target, so drawing,
-// glCopyTexImage2D and glReadPixels act on it as on a panel's back buffer.
+// An offscreen compatibility-profile GL context for the GL tests: the
+// context batch runs draw with (EGL, no window system), current, and a
+// framebuffer object of fixed size (8-bit RGBA colour, 24-bit depth) bound as
+// the draw and read target, so drawing, glCopyTexImage2D and glReadPixels act
+// on it as on a panel's back buffer.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QOffscreenSurface;
-class QOpenGLContext;
-class QOpenGLFramebufferObject;
+class TEglContext;
 
 struct TPixel {
   int r = 0, g = 0, b = 0;
@@ -34,9 +33,8 @@ class TGLTestContext {
  private:
   int width_, height_;
   bool ok_ = false;
-  std::unique_ptr<QOffscreenSurface> surface_;
-  std::unique_ptr<QOpenGLContext> context_;
-  std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+  std::unique_ptr<TEglContext> context_;
+  unsigned framebuffer_ = 0, colour_ = 0, depth_ = 0;
 };
 
 // Names of all pending GL errors ("" when none); clears the error queue.
