@@ -98,7 +98,17 @@ bool OwnedByUpDown(const TForm1& form, const TEdit* e) {
   return false;
 }
 
+// The block names of a --set of the "Blocks" list: separated by commas,
+// blanks around each left out; none for an empty value.
+std::vector<std::string> BlockNames(const QString& value) {
+  std::vector<std::string> names;
+  if (value.trimmed().isEmpty()) return names;
+  for (const QString& name : value.split(',')) names.push_back(name.trimmed().toStdString());
+  return names;
+}
+
 QString ValuesOf(QWidget* w) {
+  if (dynamic_cast<TCheckList*>(w)) return "block names of the file, separated by commas";
   if (qobject_cast<QCheckBox*>(w) && !qobject_cast<QRadioButton*>(w)) return "0 or 1";
   if (qobject_cast<QRadioButton*>(w)) return "1 (selects it)";
   if (auto* ud = dynamic_cast<TUpDown*>(w)) return QString("%1..%2").arg(ud->Min()).arg(ud->Max());
@@ -123,6 +133,8 @@ QString CurrentValue(QWidget* w) {
   if (auto* cb = dynamic_cast<TComboBox*>(w))
     return cb->ItemIndex() < 0 ? QString("none") : QString("%1 (%2)").arg(cb->ItemIndex()).arg(cb->currentText());
   if (auto* e = dynamic_cast<TEdit*>(w)) return "'" + e->Text() + "'";
+  if (auto* list = dynamic_cast<TCheckList*>(w))
+    return list->count() == 0 ? QString("none (no multiblock file)") : "'" + list->CheckedKeys().join(',') + "'";
   return QString();
 }
 
@@ -157,7 +169,7 @@ std::vector<TBatchControl> SettableControls(TForm1& form) {
   for (QWidget* w : form.PageControl1->findChildren<QWidget*>()) {
     const bool settable = dynamic_cast<TCheckBox*>(w) || dynamic_cast<TRadioButton*>(w) || dynamic_cast<TUpDown*>(w) ||
                           dynamic_cast<TColorSwatch*>(w) || dynamic_cast<TComboBox*>(w) ||
-                          dynamic_cast<TTrackBar*>(w) ||
+                          dynamic_cast<TTrackBar*>(w) || w == form.lw_blocks ||
                           (dynamic_cast<TEdit*>(w) && !OwnedByUpDown(form, static_cast<TEdit*>(w)));
     if (!settable || w->objectName().isEmpty()) continue;
     QString caption;
@@ -233,8 +245,12 @@ const TBatchControl* FindPreset(const std::vector<TBatchControl>& presets, const
   return nullptr;
 }
 
-bool ApplySetting(TForm1&, TBatchDialogs& dialogs, const TBatchControl& c, const QString& value, QString& error) {
+bool ApplySetting(TForm1& form, TBatchDialogs& dialogs, const TBatchControl& c, const QString& value, QString& error) {
   QWidget* w = c.widget;
+  if (w == form.lw_blocks) {  // the names are checked against the file when it is read
+    form.SetBlockChoice(BlockNames(value));
+    return true;
+  }
   if (auto* radio = dynamic_cast<TRadioButton*>(w)) {
     bool on = false;
     if (!ParseBool(value, on) || !on) {

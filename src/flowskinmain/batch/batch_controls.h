@@ -40,8 +40,8 @@ struct TBatchControl {
 };
 
 // Controls on the tabs that --set can change: check boxes, radio buttons,
-// up-downs, edits that no up-down owns, colour swatches, drop-down lists and
-// the track bar.
+// up-downs, edits that no up-down owns, colour swatches, drop-down lists, the
+// track bar and the "Blocks" list (set by block names).
 std::vector<TBatchControl> SettableControls(TForm1& form);
 // The buttons of the "Presets" group.
 std::vector<TBatchControl> PresetButtons(TForm1& form);
@@ -58,7 +58,8 @@ const TBatchControl* FindPreset(const std::vector<TBatchControl>& presets, const
 // Sets control c to `value` the way a user would, so its notification runs.
 // Returns false with a message for a value the control cannot take (not a
 // number, outside the control's range, an unknown colour or list item, a radio
-// button set to 0).
+// button set to 0). The "Blocks" list takes block names separated by commas,
+// for the load that follows (which refuses a name the file has no block of).
 bool ApplySetting(TForm1& form, TBatchDialogs& dialogs, const TBatchControl& c, const QString& value, QString& error);
 
 // The text of --list: presets, then controls by tab with what each accepts

@@ -279,7 +279,11 @@ Cividis, "Cool to warm", Grey), a logarithmic range (cb_log_scale=1), the
 unit in the legend (ed_data_unit=Pa) and the data colour blended with the
 streaks (cb_blend_streaks=1). Smooth shading stays sharp at edges bent by more
 than 30 degrees (--set ud_feature_angle=45 moves the limit, cb_sharp_edges=0
-shades round every edge).
+shades round every edge). A multiblock file (.vtm, or a time series of them)
+shows its surface blocks; --set lw_blocks=boundary/lowerWall,boundary/upperWall
+(or General/Blocks=...) takes the blocks named instead, by their names in the
+window's "Blocks" list (Block and DataSet names joined by "/"), separated by
+commas; every time step takes the same blocks.
 
 Settings and view changes apply in the order given, after the mesh is loaded
 (the "Mesh input" options before it); each frame is one step of the "Run" loop

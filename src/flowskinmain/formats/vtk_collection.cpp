@@ -133,20 +133,60 @@ size_t SkipBlank(std::string_view s, size_t pos) {
   return pos;
 }
 
+// Blocks nested deeper than this are refused: real files nest a few deep,
+// and each level repeats the names around it.
+constexpr int kMaxBlockDepth = 16;
+
 }  // namespace
 
-bool ListMultiBlockFiles(std::string_view bytes, const std::string& folder, std::vector<std::string>& files,
+std::string NestedBlockName(const std::string& outer, const std::string& inner) {
+  return outer.empty() ? inner : inner.empty() ? outer : outer + "/" + inner;
+}
+
+bool ListMultiBlockFiles(std::string_view bytes, const std::string& folder, std::vector<TMultiBlockFile>& files,
                          std::string& reason) {
   TXmlDocument doc;
   if (!ParseXml(bytes, doc, reason)) return false;
   files.clear();
-  for (const TXmlElement& e : doc.elements)
+  // Each element's nearest enclosing Block or DataSet (itself for those), how
+  // deep those nest, and each one's position among its parent's blocks. The
+  // elements are in document order, so a parent comes before its children.
+  const size_t n = doc.elements.size();
+  std::vector<int> parent(n, -1), block_of(n, -1), depth(n, 0), position(n, 0);
+  auto is_block = [&](int e) { return doc.elements[e].name == "Block" || doc.elements[e].name == "DataSet"; };
+  for (size_t p = 0; p < n; ++p) {
+    int count = 0;
+    for (const int c : doc.elements[p].children) {
+      const bool block = is_block(c);
+      parent[c] = static_cast<int>(p);
+      block_of[c] = block ? c : block_of[p];
+      depth[c] = depth[p] + (block ? 1 : 0);
+      if (depth[c] > kMaxBlockDepth)
+        return Refuse(reason, "The blocks nest more than " + std::to_string(kMaxBlockDepth) + " deep");
+      if (block) position[c] = count++;
+    }
+  }
+  // The name of the block `e`, from the outermost block in.
+  auto name_of = [&](int e) {
+    std::vector<std::string> names;
+    for (; e >= 0; e = parent[e] >= 0 ? block_of[parent[e]] : -1) {
+      const std::string own = doc.elements[e].Attr("name");
+      names.push_back(own.empty() ? std::to_string(position[e]) : own);
+    }
+    std::string name;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) name = NestedBlockName(name, *it);
+    return name;
+  };
+  for (size_t i = 0; i < n; ++i) {
+    const TXmlElement& e = doc.elements[i];
+    const int at = static_cast<int>(i);
     if (e.name == "DataSet" && !e.Attr("file").empty())
-      files.push_back(InFolder(folder, e.Attr("file")));
+      files.push_back({name_of(at), InFolder(folder, e.Attr("file"))});
     else if (e.name == "Piece" && !e.Attr("Source").empty())  // the pieces of a .pvtp or .pvtu
-      files.push_back(InFolder(folder, e.Attr("Source")));
+      files.push_back({block_of[i] >= 0 ? name_of(block_of[i]) : "", InFolder(folder, e.Attr("Source"))});
     else if (e.name == "Piece" && !e.Attr("file").empty())
-      files.push_back(InFolder(folder, e.Attr("file")));
+      files.push_back({block_of[i] >= 0 ? name_of(block_of[i]) : "", InFolder(folder, e.Attr("file"))});
+  }
   if (files.empty()) return Refuse(reason, "The multiblock file lists no data set");
   return true;
 }
@@ -238,7 +278,7 @@ void AppendCellSurface(TCellSurface& whole, TCellSurface&& part) {
   join(whole.cell_data, part.cell_data);
 }
 
-void DropSharedFaces(TCellSurface& s) {
+void DropSharedFaces(TCellSurface& s, size_t keep_from) {
   // A face's key: its corners' positions (single precision, as points are
   // joined) in increasing order.
   std::unordered_map<std::string, int> count;
@@ -258,7 +298,7 @@ void DropSharedFaces(TCellSurface& s) {
   std::vector<int64_t> connectivity, offsets{0};
   std::vector<size_t> kept;
   for (size_t c = 0; c < n; ++c) {
-    if (count[keys[c]] != 1) continue;
+    if (c < keep_from && count[keys[c]] != 1) continue;
     connectivity.insert(connectivity.end(), s.connectivity.begin() + s.offsets[c],
                         s.connectivity.begin() + s.offsets[c + 1]);
     offsets.push_back(static_cast<int64_t>(connectivity.size()));

@@ -15,9 +15,24 @@ struct TTimeStepFiles {
   std::vector<std::string> files;
 };
 
+// One file a multiblock file lists and the block it makes. A block is known
+// by its name: the "name" attributes of the nested Block and DataSet elements
+// joined by "/" ("boundary/inlet"); an element without a name by its position
+// among its parent's blocks, counted from 0. The pieces of a ".pvtp" or
+// ".pvtu" have no name: they belong to the block that names that file.
+struct TMultiBlockFile {
+  std::string block;
+  std::string file;
+};
+
+// The block names `inner` takes inside the block `outer` (a multiblock file
+// naming another): "outer/inner", or either alone when the other is empty.
+std::string NestedBlockName(const std::string& outer, const std::string& inner);
+
 // The files of every DataSet of a multiblock file, nested blocks included, in
-// document order. Fails on bad XML or when the file lists no data set.
-bool ListMultiBlockFiles(std::string_view bytes, const std::string& folder, std::vector<std::string>& files,
+// document order, each with its block. Fails on bad XML or when the file lists
+// no data set.
+bool ListMultiBlockFiles(std::string_view bytes, const std::string& folder, std::vector<TMultiBlockFile>& files,
                          std::string& reason);
 
 // The steps of a ".pvd" collection: DataSet elements with "timestep" and
@@ -36,7 +51,9 @@ bool ListSeriesSteps(std::string_view bytes, const std::string& folder, std::vec
 // either is left out, so every array keeps one tuple per point or cell).
 void AppendCellSurface(TCellSurface& whole, TCellSurface&& part);
 
-// Drops every cell whose corners stand where another cell's stand (by
-// position, in any order): the walls between volume pieces merged into one
-// surface, each piece having given its own boundary. Cell data follows.
-void DropSharedFaces(TCellSurface& s);
+// Drops every cell before `keep_from` whose corners stand where another
+// cell's stand (by position, in any order): the walls between volume pieces
+// merged into one surface, each piece having given its own boundary, and the
+// faces of those pieces that a surface cell from `keep_from` on lies on (which
+// is kept). Cell data follows.
+void DropSharedFaces(TCellSurface& s, size_t keep_from);

@@ -140,12 +140,15 @@ bool ImportMeshBeside(const std::string& path, std::string& bytes, TMeshFormat f
 // The contents `bytes` of the file `path` (format from the bytes, else from
 // the name) read and prepared into `fresh`: PLY and simulation files by our
 // own readers, every other format by the importer. `bytes` is freed once read.
+// A choice of blocks is refused for files that have none.
 bool LoadBytesBeside(const std::string& path, std::string& bytes, const TLoadOptions& opt, const TMesh& previous,
                      TMesh& fresh, std::string& reason, TLoadReport* report) {
   const TMeshFormat format = DetectMeshFormat(path, bytes);
-  if (format == TMeshFormat::kPly) return LoadPlyBeside(bytes, &bytes, opt, previous, fresh, reason, report);
   if (IsSimulationFormat(format))
     return LoadSimulationBeside(path, bytes, format, opt, previous, fresh, reason, report);
+  std::vector<TBlockInfo> none;  // other files have no blocks to choose
+  if (opt.blocks && !ChooseBlocks(none, opt.blocks, reason)) return false;
+  if (format == TMeshFormat::kPly) return LoadPlyBeside(bytes, &bytes, opt, previous, fresh, reason, report);
   return ImportMeshBeside(path, bytes, format, opt, previous, fresh, reason, report);
 }
 

@@ -8,6 +8,7 @@
 
 #include "formats/import_worker.h"
 #include "formats/read_failure.h"
+#include "loading/block_choice.h"
 #include "mesh/mesh_model.h"
 #include "mesh/triangle_strips.h"
 
@@ -21,15 +22,17 @@ struct TLoadOptions {
   double crack_angle_concave = 20;  // ud_crack_angle_concave, degrees 0..180
   bool use_neighbors = false;       // cb_use_neighbors "Use more neighbors for curvature" (hidden, off)
   TImportLimits import_limits;      // time and memory of the import worker (OBJ, STL, OFF, glTF)
+  TBlockChoice blocks;  // lw_blocks "Blocks": the blocks of a multiblock file taken, by name (see ChooseBlocks)
 };
 
 // What a load reports besides the mesh: the strip statistics (shown in the
-// hidden lab_strips).
+// hidden lab_strips), and the blocks of a multiblock file (shown in lw_blocks).
 struct TLoadReport {
   TStripStats strip_stats;
-  std::string strip_text;  // StripStatisticsText(strip_stats)
-  std::string notes;       // what the load changed in the file's surface ("faces turned outward"), or ""
-  std::string flow_note;   // which flow array a simulation load chose and why, where a velocity was passed over
+  std::string strip_text;          // StripStatisticsText(strip_stats)
+  std::string notes;               // what the load changed in the file's surface ("faces turned outward"), or ""
+  std::string flow_note;           // which flow array a simulation load chose and why, where a velocity was passed over
+  std::vector<TBlockInfo> blocks;  // a multiblock file's blocks (of the first time step), NamedBlocks; else empty
 };
 
 // Reads the mesh file `path` and prepares it. A PLY file (by its first line,

@@ -19,6 +19,7 @@
 #include "formats/vtk_collection.h"
 #include "formats/vtk_legacy.h"
 #include "formats/vtk_xml.h"
+#include "loading/block_choice.h"
 
 bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurface& s, std::string& reason,
                            TVtkBudget* budget) {
@@ -81,71 +82,103 @@ bool LiesInside(const std::filesystem::path& path, const std::filesystem::path& 
   return !rel.empty() && *rel.begin() != "..";
 }
 
+// The files of a time step, which no block names.
+std::vector<TMultiBlockFile> Unnamed(const std::vector<std::string>& files) {
+  std::vector<TMultiBlockFile> out;
+  for (const std::string& f : files) out.push_back({"", f});
+  return out;
+}
+
 // The reader of the files a load names: each file read once however often it
-// is named (a multiblock naming itself or another that names it back adds
+// is named (a multiblock file naming itself or another that names it back adds
 // nothing again), every allocation taken from one budget, multiblock files
-// nested at most kDepth deep.
+// nested at most kDepth deep. Every file read is kept as a part of the
+// surface, known by its block; Join makes the surface of the blocks chosen.
 class TCollectionReader {
  public:
   static constexpr int kDepth = 16;
   explicit TCollectionReader(TVtkBudget& budget) : budget_(budget) {}
 
-  // The union of the surfaces of `files`, named by the file `lister`. Blocks
-  // of volume cells are left out where other blocks have none (the boundary
-  // patches cover the volume); blocks that all are of volume cells make one
-  // volume, whose boundary leaves out the faces they share. A failing file is
+  // Reads `files`, named by the file `lister`, as parts. A failing file is
   // named in the reason.
-  bool ReadFiles(const std::vector<std::string>& files, const std::string& lister, TCellSurface& s, std::string& reason,
+  bool ReadFiles(const std::vector<TMultiBlockFile>& files, const std::string& lister, std::string& reason,
                  int depth = 0) {
-    std::vector<TCellSurface> parts;
-    for (const std::string& file : files) {
+    for (const TMultiBlockFile& f : files) {
       std::error_code ec;
-      const std::string key = std::filesystem::weakly_canonical(file, ec).string();
-      if (!read_.insert(ec ? file : key).second) {
+      const std::string key = std::filesystem::weakly_canonical(f.file, ec).string();
+      if (!read_.insert(ec ? f.file : key).second) {
         ++repeated_;
         continue;
       }
-      TCellSurface part;
       std::string why;
-      if (!ReadOne(file, part, why, depth)) {
+      if (!ReadOne(f.file, f.block, why, depth)) {
         // Named as the listing file names it (its path from the listing file's
         // folder); one outside that folder by its own name, its contents unquoted.
         const std::filesystem::path folder = std::filesystem::path(lister).parent_path();
-        const bool inside = LiesInside(file, folder);
-        const std::string named = std::filesystem::path(file).lexically_relative(folder).generic_string();
-        return Refuse(reason, "\"" + (inside && !named.empty() ? named : NameOf(file)) +
+        const bool inside = LiesInside(f.file, folder);
+        const std::string named = std::filesystem::path(f.file).lexically_relative(folder).generic_string();
+        return Refuse(reason, "\"" + (inside && !named.empty() ? named : NameOf(f.file)) +
                                   "\": " + (inside ? why : WithoutQuotes(why)));
       }
-      parts.push_back(std::move(part));
     }
-    const bool any_surface =
-        std::any_of(parts.begin(), parts.end(), [](const TCellSurface& p) { return !p.volume_boundary; });
-    for (TCellSurface& p : parts) {
-      if (any_surface && p.volume_boundary) {
-        ++left_out_;
-        continue;
-      }
-      AppendCellSurface(s, std::move(p));
-    }
-    s.volume_boundary = !any_surface && !parts.empty();
-    // Pieces of one volume: the walls between them are inside it.
-    if (s.volume_boundary && parts.size() > 1) DropSharedFaces(s);
     return true;
   }
 
-  // The surface of one file: a surface or grid, or the pieces of a multiblock file.
-  bool ReadOne(const std::string& file, TCellSurface& s, std::string& reason, int depth) {
+  // One file of the block `block`: a surface or grid, or the pieces of a
+  // multiblock file, whose blocks lie inside `block`.
+  bool ReadOne(const std::string& file, const std::string& block, std::string& reason, int depth) {
     std::string bytes;
     if (!ReadSimulationBytes(file, bytes, reason)) return false;
     const TMeshFormat format = DetectMeshFormat(file, bytes);
-    if (format != TMeshFormat::kVtkMultiBlock) return ReadSimulationSurface(bytes, format, s, reason, &budget_);
+    if (format != TMeshFormat::kVtkMultiBlock) {
+      TCellSurface s;
+      if (!ReadSimulationSurface(bytes, format, s, reason, &budget_)) return false;
+      Add(block, std::move(s));
+      return true;
+    }
     if (depth >= kDepth) return Refuse(reason, "Multiblock files nest more than " + std::to_string(kDepth) + " deep");
-    std::vector<std::string> pieces;
-    return ListMultiBlockFiles(bytes, std::filesystem::path(file).parent_path().string(), pieces, reason) &&
-           ReadFiles(pieces, file, s, reason, depth + 1);
+    std::vector<TMultiBlockFile> pieces;
+    if (!ListMultiBlockFiles(bytes, std::filesystem::path(file).parent_path().string(), pieces, reason)) return false;
+    for (TMultiBlockFile& p : pieces) p.block = NestedBlockName(block, p.block);
+    return ReadFiles(pieces, file, reason, depth + 1);
   }
 
-  // Volume blocks left out so far.
+  // A part read elsewhere.
+  void Add(const std::string& block, TCellSurface&& s) {
+    parts_.push_back({block, s.volume_boundary, false});
+    surfaces_.push_back(std::move(s));
+  }
+
+  // The surface of the parts `choice` takes (see ChooseBlocks) in `s`, the
+  // parts read so far let go. Volume parts taken together make one volume,
+  // whose boundary leaves out the faces they share and those a surface part
+  // taken lies on (that part's cells are kept). `blocks`, when given, receives
+  // the blocks read (NamedBlocks).
+  bool Join(const TBlockChoice& choice, TCellSurface& s, std::vector<TBlockInfo>* blocks, std::string& reason) {
+    if (!ChooseBlocks(parts_, choice, reason)) return false;
+    if (blocks) *blocks = NamedBlocks(parts_);
+    bool any_surface = false;
+    size_t volumes = 0, volume_cells = 0;
+    for (size_t i = 0; i < parts_.size(); ++i) {
+      const TBlockInfo& p = parts_[i];
+      if (p.taken && p.volume) {
+        ++volumes;
+        volume_cells += surfaces_[i].CellCount();
+      }
+      any_surface = any_surface || (p.taken && !p.volume);
+      if (!choice && !p.taken) ++left_out_;
+    }
+    for (const bool volume : {true, false})  // the volume parts first, so that their cells come first
+      for (size_t i = 0; i < parts_.size(); ++i)
+        if (parts_[i].taken && parts_[i].volume == volume) AppendCellSurface(s, std::move(surfaces_[i]));
+    if (volumes > 1 || (volumes > 0 && any_surface)) DropSharedFaces(s, volume_cells);
+    s.volume_boundary = !any_surface && volumes > 0;
+    parts_.clear();
+    surfaces_.clear();
+    return true;
+  }
+
+  // Volume blocks left out by default so far.
   int LeftOut() const { return left_out_; }
   // Names of files read already, passed over so far.
   size_t Repeated() const { return repeated_; }
@@ -153,6 +186,8 @@ class TCollectionReader {
  private:
   TVtkBudget& budget_;
   std::set<std::string> read_;
+  std::vector<TBlockInfo> parts_;
+  std::vector<TCellSurface> surfaces_;
   int left_out_ = 0;
   size_t repeated_ = 0;
 };
@@ -161,18 +196,21 @@ class TCollectionReader {
 // each step must give the same points and faces; arrays missing from a step
 // are left out. Sets time_count, time_values and zero time_velo rows.
 // What a step reads is taken from a budget of its own (it is let go before
-// the next step); what it adds to the mesh, from `kept`.
-bool AddTimeSteps(const std::vector<TTimeStepFiles>& steps, const std::string& lister, bool swap, TVtkBudget& held,
-                  TMesh& mesh, std::string& reason) {
+// the next step); what it adds to the mesh, from `kept`. Each step takes the
+// blocks `choice` takes.
+bool AddTimeSteps(const std::vector<TTimeStepFiles>& steps, const std::string& lister, const TBlockChoice& choice,
+                  bool swap, TVtkBudget& held, TMesh& mesh, std::string& reason) {
   for (size_t t = 1; t < steps.size(); ++t) {
     TCellSurface s;
     TMesh step;
     TSurfaceNotes notes;
     TVtkBudget budget;
     TCollectionReader reader(budget);
-    if (!reader.ReadFiles(steps[t].files, lister, s, reason) ||
-        !BuildCellSurfaceMesh(s, swap, nullptr, step, notes, reason))
-      return false;
+    std::string why;
+    if (!reader.ReadFiles(Unnamed(steps[t].files), lister, reason)) return false;
+    if (!reader.Join(choice, s, nullptr, why))
+      return Refuse(reason, "The step at time " + std::to_string(steps[t].time) + ": " + why);
+    if (!BuildCellSurfaceMesh(s, swap, nullptr, step, notes, reason)) return false;
     double bytes = 0;
     for (const TFileArray& a : step.file_arrays) bytes += 4.0 * a.components * static_cast<double>(step.vertex_count);
     if (!held.Take(bytes, "the arrays of " + std::to_string(steps.size()) + " time steps", reason)) return false;
@@ -250,20 +288,24 @@ bool IsTimeCollection(const std::string& path, TMeshFormat format) {
 }  // namespace
 
 bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFormat format, TVtkBudget& budget,
-                        TCellSurface& s, std::vector<TTimeStepFiles>& steps, std::string& notes, std::string& reason) {
+                        TCellSurface& s, std::vector<TTimeStepFiles>& steps, std::string& notes, std::string& reason,
+                        const TBlockChoice& choice, std::vector<TBlockInfo>* blocks) {
   steps.clear();
   TCollectionReader reader(budget);
   bool ok = false;
   if (IsTimeCollection(path, format)) {
     ok = ListTimeSteps(path, bytes, format, steps, reason) &&
-         reader.ReadFiles(steps.front().files, StepLister(path), s, reason);
+         reader.ReadFiles(Unnamed(steps.front().files), StepLister(path), reason);
   } else if (format == TMeshFormat::kVtkMultiBlock) {
-    std::vector<std::string> pieces;
+    std::vector<TMultiBlockFile> pieces;
     ok = ListMultiBlockFiles(bytes, std::filesystem::path(path).parent_path().string(), pieces, reason) &&
-         reader.ReadFiles(pieces, path, s, reason);
+         reader.ReadFiles(pieces, path, reason);
   } else {
-    ok = ReadSimulationSurface(bytes, format, s, reason, &budget);
+    TCellSurface one;
+    ok = ReadSimulationSurface(bytes, format, one, reason, &budget);
+    if (ok) reader.Add("", std::move(one));
   }
+  ok = ok && reader.Join(choice, s, blocks, reason);
   if (reader.LeftOut() > 0)
     notes =
         std::to_string(reader.LeftOut()) + (reader.LeftOut() == 1 ? " volume block" : " volume blocks") + " left out";
@@ -281,9 +323,10 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
     std::vector<TTimeStepFiles> steps;
     std::string read_notes;
     TVtkBudget budget, kept;
-    if (!ReadSimulationFile(path, bytes, format, budget, surface, steps, read_notes, reason) ||
+    std::vector<TBlockInfo> blocks;
+    if (!ReadSimulationFile(path, bytes, format, budget, surface, steps, read_notes, reason, opt.blocks, &blocks) ||
         !BuildCellSurfaceMesh(surface, opt.swap, &previous, fresh, notes, reason) ||
-        (steps.size() > 1 && !AddTimeSteps(steps, StepLister(path), opt.swap, kept, fresh, reason)))
+        (steps.size() > 1 && !AddTimeSteps(steps, StepLister(path), opt.blocks, opt.swap, kept, fresh, reason)))
       return false;
     surface = TCellSurface{};  // its memory is not needed any more
     // The raw flow goes into user_velo first, so that subdivision refines it;
@@ -313,6 +356,7 @@ bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMesh
       if (notes.turned_outward) said.push_back("faces turned outward");
       if (!read_notes.empty()) said.push_back(read_notes);
       report->flow_note = flow_note;
+      report->blocks = std::move(blocks);
       report->notes.clear();
       for (const std::string& n : said) report->notes += (report->notes.empty() ? "" : "; ") + n;
     }

@@ -17,9 +17,11 @@
 // one of IsSimulationFormat; or a folder of numbered files name_0001.vtp,
 // name_0002.vtp, ..., whose numbers become the times) into `fresh` and
 // prepares it, with `previous` (the mesh the load will replace, only read) for
-// the values carried over; report->notes says what was changed at load
-// ("faces turned outward", "1 volume block left out"), report->flow_note
-// which flow array was chosen and why. On failure `reason` says why in words ("the file
+// the values carried over, taking the blocks opt.blocks takes (every step of a
+// time collection the same blocks by name); report->notes says what was
+// changed at load ("faces turned outward", "1 volume block left out"),
+// report->flow_note which flow array was chosen and why, report->blocks the
+// blocks of the file (of its first step). On failure `reason` says why in words ("the file
 // ends inside a data block"); the caller names the file (LoadFailureText).
 bool LoadSimulationBeside(const std::string& path, std::string_view bytes, TMeshFormat format, const TLoadOptions& opt,
                           const TMesh& previous, TMesh& fresh, std::string& reason, TLoadReport* report);
@@ -42,10 +44,15 @@ bool ReadSimulationSurface(std::string_view bytes, TMeshFormat format, TCellSurf
 // The cell surface the file `path` (contents `bytes`, format `format`, or a
 // folder of numbered files) describes, and for a time collection its steps
 // (`s` is then the first step's). Collections: every file read once however
-// often it is named, blocks of volume cells left out where other blocks have
-// surface cells (`notes` then says "N volume blocks left out", and "N files
-// named again, read once" where names repeat), all allocations taken from `budget`;
+// often it is named, made of the blocks `choice` takes (ChooseBlocks: by
+// default blocks of volume cells are left out where other blocks have surface
+// cells; `notes` then says "N volume blocks left out", and "N files named
+// again, read once" where names repeat), all allocations taken from `budget`;
 // a failing file is named in the reason, and one that lies outside the
-// folder of the file naming it has nothing of its contents quoted.
+// folder of the file naming it has nothing of its contents quoted. `blocks`,
+// when given, receives the blocks found (NamedBlocks; empty for a file of no
+// blocks). A choice is refused as ChooseBlocks refuses it; a plain surface or
+// grid has no blocks.
 bool ReadSimulationFile(const std::string& path, std::string_view bytes, TMeshFormat format, TVtkBudget& budget,
-                        TCellSurface& s, std::vector<TTimeStepFiles>& steps, std::string& notes, std::string& reason);
+                        TCellSurface& s, std::vector<TTimeStepFiles>& steps, std::string& notes, std::string& reason,
+                        const TBlockChoice& choice = {}, std::vector<TBlockInfo>* blocks = nullptr);

@@ -20,6 +20,9 @@ const std::vector<TControlTip>& ControlTips() {
       {"cb_subdiv", "Subdivides the mesh when it is read (Loop subdivision); applies to the next load"},
       {"ud_subdiv", "Subdivision steps for the next load; each step makes four triangles of one"},
       {"cb_swap", "Flips the orientation of every triangle when the mesh is read; applies to the next load"},
+      {"lw_blocks",
+       "The blocks (patches) of a multiblock file: the surface is made of those ticked; ticking or clearing one "
+       "loads the file again. Another file starts with its surface blocks ticked"},
       {"cb_normk", "Scales the curvatures by the size of the mesh after loading"},
       {"cb_crack_insert", "Cuts the mesh along sharp edges when it is read"},
       {"ud_crack_angle_convex", "Convex edges sharper than this are cut, degrees"},

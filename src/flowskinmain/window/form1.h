@@ -13,6 +13,7 @@
 //   handlers_*.cpp       handler bodies, one file per subsystem
 //   interaction/handlers_mouse.cpp  the view's mouse events
 //   mesh_loading_shell.cpp  Open1Click and LoadMeshFile
+//   handlers_blocks.cpp  "Blocks", the blocks of a multiblock file a load takes
 //   picture_files.cpp    pictures to files; batch_*.cpp the command-line renderer
 #include <QImage>
 #include <QMainWindow>
@@ -28,6 +29,7 @@
 #include "advection/crisp_composite_gl.h"
 #include "app_state.h"
 #include "data/file_array_memory.h"
+#include "loading/block_choice.h"
 #include "mesh/ray_grid.h"
 #include "output/movie_writer.h"
 #include "render/camera_math.h"
@@ -169,8 +171,22 @@ class TForm1 : public QMainWindow {
 
   // ---- mesh loading (mesh_loading_shell.cpp)
   void Open1Click(QObject* sender);
-  void LoadMeshFile(const QString& path);
-  bool LoadMeshAside(const QString& path, TMesh& loaded, std::string& error, TLoadReport& report);
+  bool LoadMeshFile(const QString& path);
+  bool LoadMeshAside(const QString& path, const TLoadOptions& options, TMesh& loaded, std::string& error,
+                     TLoadReport& report);
+
+  // ---- the blocks of a multiblock file (handlers_blocks.cpp): lw_blocks
+  // lists those of the file loaded, ticked where the surface takes them;
+  // ticking or clearing one loads the file again from the blocks ticked.
+  void lw_blocksChange(QObject* sender);
+  // The blocks the next load takes, by name, whatever file it reads: a batch
+  // run names them before the file is read.
+  void SetBlockChoice(std::vector<std::string> names);
+  // The block choice a load of `path` takes: the one made for that file, none
+  // (the default blocks) for another.
+  TBlockChoice BlockChoiceFor(const QString& path) const;
+  // Shows the blocks a load found and remembers them with the file and choice.
+  void ShowBlocks(const QString& path, const TBlockChoice& choice, const std::vector<TBlockInfo>& blocks);
   QString MeshPath() const { return mesh_path_; }
   // Whether a load runs aside (the panel is held meanwhile).
   bool MeshLoadRunning() const { return mesh_load_running_; }
@@ -369,6 +385,7 @@ class TForm1 : public QMainWindow {
   TUpDown *ud_subdiv = nullptr, *ud_crack_angle_convex = nullptr, *ud_crack_angle_concave = nullptr;
   TEdit *Edit15 = nullptr, *ed_crack_angle = nullptr, *Edit14 = nullptr;
   QLabel* lab_strips = nullptr;
+  TCheckList* lw_blocks = nullptr;  // "Blocks"
   TButton *Button7 = nullptr, *but_save_pic = nullptr, *but_copyclipboard = nullptr, *butsaveseq = nullptr;
   TCheckBox* cb_sh_image = nullptr;
   TEdit* ednframe = nullptr;
@@ -506,6 +523,12 @@ class TForm1 : public QMainWindow {
   IDialogs* own_dialogs_ = nullptr;
   TGlyphQuadric glyph_quadric_;  // every sphere and cylinder of the glyphs and paint blobs
   QString mesh_path_;
+  // The file whose blocks lw_blocks shows ("" before the first load, or when a
+  // batch run has chosen blocks for whatever file comes), the choice its
+  // blocks were taken by, and the blocks as found.
+  QString blocks_file_;
+  TBlockChoice block_choice_;
+  std::vector<TBlockInfo> blocks_shown_;
   QStringList args_;
   TSettingsLink settings_;
   // The movie being written from the window (handlers_movie.cpp).

@@ -27,6 +27,13 @@ QWidget* TForm1::BuildTabGeneral() {
   AddRow(rows, {cb_subdiv, PairOf(ud_subdiv)});
   cb_swap = new TCheckBox("cb_swap", "Swap orientation", false);
   AddRow(rows, {cb_swap});
+  // The blocks of a multiblock file, about ten lines high (a case's patches
+  // without scrolling); empty until one is loaded.
+  lw_blocks = new TCheckList("lw_blocks");
+  lw_blocks->setFixedHeight(10 * lw_blocks->fontMetrics().height() + 8);
+  lw_blocks->OnChange = FORM_HANDLER(lw_blocksChange);
+  QLabel* blocks_label = NewLabel("Blocks");
+  AddRow(rows, {blocks_label, lw_blocks})->layout()->setAlignment(blocks_label, Qt::AlignTop);
   // Hidden with fixed defaults: curvature normalisation on, cracks and the
   // second curvature ring off.
   cb_normk = new TCheckBox("cb_normk", "Norm. K", true);

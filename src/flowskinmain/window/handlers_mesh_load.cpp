@@ -55,8 +55,8 @@ void TForm1::Open1Click(QObject*) {
 // than load_progress_delay_ms shows a busy indicator naming the file. A "Run"
 // loop in progress is suspended meanwhile, as in any handler. True with the
 // new mesh in `loaded`; false with the message in `error`.
-bool TForm1::LoadMeshAside(const QString& path, TMesh& loaded, std::string& error, TLoadReport& report) {
-  const TLoadOptions options = LoadOptions();
+bool TForm1::LoadMeshAside(const QString& path, const TLoadOptions& options, TMesh& loaded, std::string& error,
+                           TLoadReport& report) {
   const std::string file = path.toStdString();
   QEventLoop loop;
   bool ok = false;
@@ -100,9 +100,11 @@ bool TForm1::LoadMeshAside(const QString& path, TMesh& loaded, std::string& erro
 // the first one, the time controls, curvature made dimensionless with "Norm. K", shade into Aux,
 // the render state, what was loaded and how long it took under the counts,
 // a frame, and with the speed channel a second refresh and frame (speed is
-// computed during the first frame). Also the start-up path for
-// a file named on the command line.
-void TForm1::LoadMeshFile(const QString& path) {
+// computed during the first frame). The blocks taken are those chosen for
+// this file (BlockChoiceFor), and "Blocks" lists the file's blocks. Also the
+// start-up path for a file named on the command line. True when the file was
+// loaded.
+bool TForm1::LoadMeshFile(const QString& path) {
   const bool first_load = state.mesh.vertex_count == 0;
   auto cursor = std::make_unique<TWaitCursor>();
   QElapsedTimer timer;
@@ -110,12 +112,14 @@ void TForm1::LoadMeshFile(const QString& path) {
   std::string error;
   TLoadReport report;
   TMesh loaded;
-  const bool ok = isVisible() ? LoadMeshAside(path, loaded, error, report)
-                              : LoadMeshBeside(path.toStdString(), LoadOptions(), state.mesh, loaded, error, &report);
+  TLoadOptions options = LoadOptions();
+  options.blocks = BlockChoiceFor(path);
+  const bool ok = isVisible() ? LoadMeshAside(path, options, loaded, error, report)
+                              : LoadMeshBeside(path.toStdString(), options, state.mesh, loaded, error, &report);
   if (!ok) {
     cursor.reset();
     dialogs_->ShowWarning(QString::fromStdString(error));
-    return;
+    return false;
   }
   state.mesh = std::move(loaded);
   state.mesh_loaded = true;
@@ -128,6 +132,7 @@ void TForm1::LoadMeshFile(const QString& path) {
   ForgetPicture();
   state.frame.scene_dirty = true;
   lab_strips->setText(QString::fromStdString(report.strip_text));
+  ShowBlocks(path, options.blocks, report.blocks);
   // "Flow data" follows the file; its notification must not draw a frame of
   // the half-updated window.
   ++state.frame.redraw_suspended;
@@ -161,4 +166,5 @@ void TForm1::LoadMeshFile(const QString& path) {
     RefreshRenderState(true);
     RequestRedraw();
   }
+  return true;
 }

@@ -63,3 +63,43 @@ void TPaintBox::paintEvent(QPaintEvent*) {
   if (OnPaint) OnPaint(this);
   canvas_ = nullptr;
 }
+
+TCheckList::TCheckList(const QString& name, QWidget* parent) : QListWidget(parent) {
+  setObjectName(name);
+  setSelectionMode(QAbstractItemView::NoSelection);
+  setEnabled(false);
+  // The handler runs once the tick's own notification is over (it may fill
+  // the list anew, deleting the item being ticked); ticks changed before then
+  // make one notification.
+  connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem*) {
+    if (filling_ || change_posted_) return;
+    change_posted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          change_posted_ = false;
+          if (OnChange) OnChange(this);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void TCheckList::SetItems(const QStringList& keys, const QStringList& texts, const QList<bool>& checked) {
+  filling_ = true;
+  clear();
+  for (qsizetype i = 0; i < keys.size(); ++i) {
+    auto* item = new QListWidgetItem(texts.value(i, keys[i]), this);
+    item->setData(Qt::UserRole, keys[i]);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked.value(i) ? Qt::Checked : Qt::Unchecked);
+  }
+  filling_ = false;
+  setEnabled(count() > 0);
+}
+
+QStringList TCheckList::CheckedKeys() const {
+  QStringList keys;
+  for (int i = 0; i < count(); ++i)
+    if (item(i)->checkState() == Qt::Checked) keys << item(i)->data(Qt::UserRole).toString();
+  return keys;
+}

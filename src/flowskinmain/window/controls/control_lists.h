@@ -4,7 +4,12 @@
 //    raises nothing (-1 selects nothing).
 //  - TTrackBar: a horizontal slider; OnChange on every position change.
 //  - TPaintBox: a drawing surface; OnPaint runs on every paint with Canvas() valid.
+//  - TCheckList: a list of items with check boxes, each known by a key of its
+//    own beside the text shown; SetItems raises nothing, OnChange runs (from
+//    the event loop, once for ticks changed together) when the user ticks or
+//    clears an item.
 #include <QComboBox>
+#include <QListWidget>
 #include <QSlider>
 #include <QWidget>
 
@@ -45,4 +50,19 @@ class TPaintBox : public QWidget {
 
  private:
   QPainter* canvas_ = nullptr;
+};
+
+class TCheckList : public QListWidget {
+ public:
+  TCheckList(const QString& name, QWidget* parent = nullptr);
+  // Fills the list anew: keys[i] shown as texts[i], ticked when checked[i].
+  // An empty list is disabled.
+  void SetItems(const QStringList& keys, const QStringList& texts, const QList<bool>& checked);
+  // The keys of the ticked items, in list order.
+  QStringList CheckedKeys() const;
+  TNotifyEvent OnChange;
+
+ private:
+  bool filling_ = false;
+  bool change_posted_ = false;
 };
