@@ -6,11 +6,13 @@
 # libraries (found through pkg-config) encode movie files. libopenmesh-dev is
 # linked by one benchmark only (bench/mesh_load_reference_bench), never by the program.
 # libegl-dev and Mesa's EGL driver give batch runs a GL context without a display.
+# pybind11, numpy, pytest, meshio and Dask's distributed build and test the Python module.
 set -euo pipefail
 packages=(
   cmake g++ make
   qt6-base-dev libqt6opengl6-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0
+  python3-dev pybind11-dev python3-numpy python3-pytest python3-meshio python3-distributed
   libassimp-dev
   pkg-config libavcodec-dev libavformat-dev libswscale-dev
   libexpat1-dev zlib1g-dev liblz4-dev liblzma-dev

@@ -1,0 +1,30 @@
+"""Many cases at once through Dask's distributed scheduler: each case is the
+keyword arguments of flowskin.render (a "source" and any of size, warmup,
+frames, preset, view and controls by name), rendered on a worker; the frames
+come back in the order of the cases.
+
+    from dask.distributed import Client, LocalCluster
+    with LocalCluster(n_workers=2, threads_per_worker=1) as cluster, Client(cluster) as client:
+        results = flowskin.render_many(cases, client)
+
+A worker draws one case at a time (its drawing area is not shared between
+threads): give workers one thread each.
+"""
+
+
+def _render_case(case):
+    import flowskin  # on the worker
+
+    case = dict(case)
+    source = case.pop("source")
+    return flowskin.render(source, **case)
+
+
+def render_many(cases, client):
+    """A list with, for every case, the list of its frames (H x W x 3 uint8)."""
+    cases = [dict(c) for c in cases]
+    for i, c in enumerate(cases):
+        if "source" not in c:
+            raise ValueError(f"case {i} names no source")
+    futures = client.map(_render_case, cases, pure=False)
+    return client.gather(futures)
