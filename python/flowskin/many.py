@@ -7,17 +7,26 @@ come back in the order of the cases.
     with LocalCluster(n_workers=2, threads_per_worker=1) as cluster, Client(cluster) as client:
         results = flowskin.render_many(cases, client)
 
-A worker draws one case at a time (its drawing area is not shared between
-threads): give workers one thread each.
+A worker draws one case at a time: give workers one thread each.
 """
+import concurrent.futures
+
+# Flowskin's drawing belongs to the thread that first drew in a process (its
+# application object lives there, and a load hands its result to that thread
+# and waits for it). A worker may run its tasks on different threads of its
+# pool, so every case of a worker is drawn on this one thread of its own.
+_drawing_thread = None
 
 
 def _render_case(case):
+    global _drawing_thread
     import flowskin  # on the worker
 
     case = dict(case)
     source = case.pop("source")
-    return flowskin.render(source, **case)
+    if _drawing_thread is None:
+        _drawing_thread = concurrent.futures.ThreadPoolExecutor(max_workers=1, thread_name_prefix="flowskin")
+    return _drawing_thread.submit(flowskin.render, source, **case).result()
 
 
 def render_many(cases, client):
