@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "glpanel/egl_context.h"
+#include "glpanel/framebuffer.h"
 
 TFpGuard::TFpGuard() {
   // Saves the environment, clears the flags and masks every exception.
@@ -103,18 +104,7 @@ bool TGLPanel::MakeDrawTarget() {
   DeleteDrawTarget();
   auto* t = new TDrawTarget;
   t->size = draw_size_;
-  glGenFramebuffers(1, &t->framebuffer);
-  glGenRenderbuffers(1, &t->colour);
-  glGenRenderbuffers(1, &t->depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, t->colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, draw_size_.width(), draw_size_.height());
-  glBindRenderbuffer(GL_RENDERBUFFER, t->depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, draw_size_.width(), draw_size_.height());
-  glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, t->colour);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t->depth);
-  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  const bool complete = MakeFramebuffer(draw_size_.width(), draw_size_.height(), *t);
   draw_target_ = t;
   if (!complete) DeleteDrawTarget();
   BindDefault();
@@ -123,9 +113,7 @@ bool TGLPanel::MakeDrawTarget() {
 
 void TGLPanel::DeleteDrawTarget() {
   if (!draw_target_) return;
-  glDeleteFramebuffers(1, &draw_target_->framebuffer);
-  glDeleteRenderbuffers(1, &draw_target_->colour);
-  glDeleteRenderbuffers(1, &draw_target_->depth);
+  DeleteFramebuffer(*draw_target_);
   delete draw_target_;
   draw_target_ = nullptr;
 }

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "glpanel/framebuffer.h"
+
 class QMimeData;
 class TEglContext;
 class QOpenGLContext;
@@ -160,10 +162,8 @@ class TGLPanel : public QWindow {
   QOpenGLFramebufferObject* shown_frame_ = nullptr;  // copy of the last swapped frame
   std::vector<uint8_t> read_back_;                   // RGBA rows of the last swapped frame, when it was read back
   QSize read_back_size_;                             // its size; empty when shown_frame_ is up to date
-  // Frames of draw_size_: a framebuffer of two renderbuffers (colour, depth),
-  // never of a texture, whose name the owner's own fixed texture names could take.
-  struct TDrawTarget {
-    unsigned framebuffer = 0, colour = 0, depth = 0;
+  // Frames of draw_size_ (glpanel/framebuffer.h).
+  struct TDrawTarget : TFramebufferNames {
     QSize size;
   };
   TDrawTarget* draw_target_ = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "glpanel/egl_context.h"
+#include "glpanel/framebuffer.h"
 
 TGLTestContext::TGLTestContext(int width, int height) : width_(width), height_(height) {
   context_ = std::make_unique<TEglContext>();
@@ -15,18 +16,7 @@ TGLTestContext::TGLTestContext(int width, int height) : width_(width), height_(h
     std::fprintf(stderr, "no GL context: %s\n", error.c_str());
     return;
   }
-  glGenFramebuffers(1, &framebuffer_);
-  glGenRenderbuffers(1, &colour_);
-  glGenRenderbuffers(1, &depth_);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth_);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
-  ok_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  ok_ = MakeFramebuffer(width, height, framebuffer_);
   glDrawBuffer(GL_COLOR_ATTACHMENT0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
   glViewport(0, 0, width, height);
@@ -36,9 +26,7 @@ TGLTestContext::TGLTestContext(int width, int height) : width_(width), height_(h
 TGLTestContext::~TGLTestContext() {
   if (!context_ || !context_->MakeCurrent()) return;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glDeleteFramebuffers(1, &framebuffer_);
-  glDeleteRenderbuffers(1, &colour_);
-  glDeleteRenderbuffers(1, &depth_);
+  DeleteFramebuffer(framebuffer_);
 }
 
 std::vector<uint8_t> TGLTestContext::ReadRGB() const {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "glpanel/framebuffer.h"
+
 class TEglContext;
 
 struct TPixel {
@@ -34,7 +36,7 @@ class TGLTestContext {
   int width_, height_;
   bool ok_ = false;
   std::unique_ptr<TEglContext> context_;
-  unsigned framebuffer_ = 0, colour_ = 0, depth_ = 0;
+  TFramebufferNames framebuffer_;
 };
 
 // Names of all pending GL errors ("" when none); clears the error queue.

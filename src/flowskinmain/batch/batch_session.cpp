@@ -76,6 +76,7 @@ bool TBatchSession::Open(const TBatchOptions& o, QString& error) {
                 .arg(reason);
     return false;
   }
+  form.GLPanel1->SwapBB = false;  // nothing is shown: each frame stays in the framebuffer
   form.resize(o.width, o.height);
   form.show();
   QApplication::processEvents();
@@ -140,10 +141,7 @@ bool TBatchSession::ApplySteps(const std::vector<TBatchStep>& steps, bool load_o
   return true;
 }
 
-void TBatchSession::Step() {
-  form_->GLPanel1->SwapBB = false;  // nothing is shown: the frame stays in its framebuffer
-  form_->RunLoopFrame();
-}
+void TBatchSession::Step() { form_->RunLoopFrame(); }
 
 QImage TBatchSession::Picture() { return form_->GrabFrameBitmap(); }
 
